@@ -1,0 +1,30 @@
+#include "entry.h"
+
+#include "actions/register.h"
+#include "settings_app/startup_page.h"
+
+namespace settings {
+
+std::unique_ptr<orvo_ui::Widget> build_root_widget() { return std::make_unique<settings_app::StartupPage>(); }
+
+void register_actions(orvo_ui::App& app) {
+  actions::register_settings_action(app.action_registry_mut());
+  app.accepts_external_actions = true;
+  app.lists_actions = true;
+}
+
+orvo_ui::WindowSize initial_window_size() { return {1280, 800}; }
+
+orvo_ui::AppDescriptor make_descriptor() {
+  orvo_ui::AppDescriptor d;
+  d.app_id = kAppId;
+  d.build_root = build_root_widget;
+  d.register_actions = register_actions;
+  d.initial_window_size = initial_window_size;
+  d.allow_close = [] { return true; };
+  d.persistence_opener = orvo_ui::persist::open;
+  d.flags = {1, 0, 1, 1};
+  return d;
+}
+
+}  // namespace settings

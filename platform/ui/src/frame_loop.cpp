@@ -1,0 +1,141 @@
+#include "frame_loop.h"
+
+#include <atomic>
+
+#include "offscreen_backend.h"
+#include "orvo_ui/wake.h"
+
+namespace orvo_ui {
+namespace {
+
+std::atomic<bool> g_quit_requested{false};
+
+// Pace of frames while something animates, and of polling while a widget's update asks for it.
+constexpr std::int64_t kAnimationFrameMillis = 16;
+constexpr std::int64_t kUpdatePollMillis = 250;
+
+}  // namespace
+
+FrameLoop::FrameLoop(Backend& backend, Widget& root, App& app, TextRenderer::Metrics metrics)
+    : backend_(backend), root_(root), app_(app), text_(metrics) {
+  g_quit_requested = false;
+  wake::install(&backend_);
+}
+
+FrameLoop::~FrameLoop() { wake::shut_down(); }
+
+void FrameLoop::request_quit() {
+  g_quit_requested = true;
+  WakeHandle{}.wake();
+}
+
+void FrameLoop::run_until_quit() {
+  while (true) {
+    BackendEvents events = backend_.take_events();
+    if (g_quit_requested) break;
+    if (events.quit && (!allow_close_ || allow_close_())) break;
+    frame(events);
+    if (g_quit_requested) break;
+    if (on_idle_) on_idle_(frames_);
+    if (g_quit_requested) break;
+    backend_.wait(next_deadline());
+    wake::clear_pending();
+  }
+}
+
+void FrameLoop::run_script(const std::vector<launch::ScriptStep>& steps, OffscreenBackend& backend) {
+  frame(backend.take_events());
+  for (const auto& step : steps) {
+    if (g_quit_requested) return;
+    if (auto* deliver = std::get_if<launch::step::Deliver>(&step)) {
+      backend.push(deliver->event);
+      frame(backend.take_events());
+    } else if (auto* resize = std::get_if<launch::step::Resize>(&step)) {
+      backend.resize(resize->width, resize->height);
+      frame(backend.take_events());
+    } else {
+      for (std::uint32_t i = 0; i < std::get<launch::step::Frames>(step).count; ++i) frame(backend.take_events());
+    }
+  }
+}
+
+std::optional<Deadline> FrameLoop::next_deadline() const {
+  std::optional<Deadline> deadline = root_.next_wake_deadline();
+  auto sooner = [&](std::int64_t millis) {
+    Deadline d = Deadline::after_millis(millis);
+    if (!deadline || d < *deadline) deadline = d;
+  };
+  if (root_.needs_animation_frame()) sooner(kAnimationFrameMillis);
+  if (update_wants_frame_) sooner(kUpdatePollMillis);
+  return deadline;
+}
+
+void FrameLoop::frame(const BackendEvents& events) {
+  wake::begin_frame();
+  bool redraw = first_ || events.expose;
+  for (const auto& e : events.events) {
+    EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
+    root_.handle_event(e, context);
+    redraw = redraw || context.redraw_requested;
+    if (context.focus_request) {
+      auto it = nodes_.find(*context.focus_request);
+      if (it != nodes_.end()) set_focus(it->second);
+    }
+  }
+
+  SyncContext sync{nullptr};
+  root_.sync(sync);
+  update_wants_frame_ = root_.update();
+
+  const Size size = backend_.size();
+  const double scale = backend_.scale();
+  const bool structure = root_.take_structure_dirty();
+  if (first_ || structure || size != last_size_ || scale != last_scale_) {
+    last_size_ = size;
+    last_scale_ = scale;
+    layout();
+    redraw = true;
+  }
+  if (redraw || root_.needs_redraw()) draw();
+  root_.mark_drawn();
+
+  while (auto invocation = root_.take_control_invocation()) host_.dispatch(root_, *invocation);
+  host_.poll(root_);
+
+  first_ = false;
+  ++frames_;
+  wake::end_frame();
+}
+
+void FrameLoop::layout() {
+  tree_.clear();
+  nodes_.clear();
+  LayoutContext context{static_cast<float>(backend_.scale()), 14.0f, &text_};
+  root_node_ = root_.build_layout(tree_, context, nodes_);
+  tree_.compute(root_node_, last_size_, text_);
+  root_.apply_layout(tree_, root_node_, 0, 0);
+  // A focused widget that is no longer in the tree has gone with its old subtree.
+  if (focused_) {
+    bool alive = false;
+    for (const auto& [node, widget] : nodes_) alive = alive || widget == focused_;
+    if (!alive) focused_ = nullptr;
+  }
+}
+
+void FrameLoop::draw() {
+  scene_.clear();
+  Theme theme = root_.theme_override().value_or(Theme::dark());
+  PresenceContext presence{Rect{0, 0, last_size_.width, last_size_.height}};
+  root_.draw_with_presence(scene_, Affine::identity(), text_, theme, presence);
+  root_.draw_overlay(scene_, Affine::identity(), text_, theme, presence);
+  backend_.present(scene_, text_, theme.background);
+}
+
+void FrameLoop::set_focus(Widget* widget) {
+  if (widget == focused_) return;
+  if (focused_) focused_->set_focus(false);
+  focused_ = widget;
+  if (focused_) focused_->set_focus(true);
+}
+
+}  // namespace orvo_ui

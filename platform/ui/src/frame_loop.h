@@ -1,0 +1,72 @@
+#pragma once
+// One window's frame loop. Each frame, in order: deliver input events, root sync, layout when the
+// structure is dirty or the size or scale changed, draw (with the window as clip), mark drawn,
+// dispatch queued control invocations, poll in-flight operations. Between frames it sleeps until
+// an event, a wake or the root's next deadline; an idle window uses no CPU.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "backend.h"
+#include "orvo_ui/action_host.h"
+#include "orvo_ui/app.h"
+#include "orvo_ui/launch.h"
+#include "orvo_ui/layout.h"
+#include "orvo_ui/scene.h"
+#include "orvo_ui/text.h"
+#include "orvo_ui/widget.h"
+
+namespace orvo_ui {
+
+class OffscreenBackend;
+
+class FrameLoop {
+ public:
+  FrameLoop(Backend& backend, Widget& root, App& app, TextRenderer::Metrics metrics);
+  ~FrameLoop();
+  FrameLoop(const FrameLoop&) = delete;
+  FrameLoop& operator=(const FrameLoop&) = delete;
+
+  void run_until_quit();
+  void run_script(const std::vector<launch::ScriptStep>& steps, OffscreenBackend& backend);
+
+  // Runs one frame with these events.
+  void frame(const BackendEvents& events);
+
+  Widget& root() { return root_; }
+  ActionHost& host() { return host_; }
+  const Scene& scene() const { return scene_; }
+  std::uint64_t frames() const { return frames_; }
+
+  void set_on_idle(std::function<void(std::uint64_t)> on_idle) { on_idle_ = std::move(on_idle); }
+  void set_allow_close(std::function<bool()> allow_close) { allow_close_ = std::move(allow_close); }
+
+  static void request_quit();
+
+ private:
+  void deliver(const Event& event);
+  void layout();
+  void draw();
+  void set_focus(Widget* widget);
+  std::optional<Deadline> next_deadline() const;
+
+  Backend& backend_;
+  Widget& root_;
+  App& app_;
+  TextRenderer text_;
+  LayoutTree tree_;
+  NodeMap nodes_;
+  NodeId root_node_ = 0;
+  Scene scene_;
+  ActionHost host_;
+  Widget* focused_ = nullptr;
+  Size last_size_{};
+  double last_scale_ = 0;
+  bool first_ = true;
+  bool update_wants_frame_ = false;
+  std::uint64_t frames_ = 0;
+  std::function<void(std::uint64_t)> on_idle_;
+  std::function<bool()> allow_close_;
+};
+
+}  // namespace orvo_ui

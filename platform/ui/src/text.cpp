@@ -1,0 +1,163 @@
+#include "orvo_ui/text.h"
+
+#include <pango/pangocairo.h>
+
+#include <cmath>
+#include <string>
+#include <unordered_map>
+
+#include "orvo_ui/scene.h"
+
+namespace orvo_ui {
+namespace {
+
+constexpr const char* kFontFamily = "DejaVu Sans";
+constexpr std::size_t kMeasureCacheLimit = 4096;
+
+std::size_t code_points(std::string_view text) {
+  std::size_t n = 0;
+  for (unsigned char c : text) n += (c & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+// Fixed metrics: each code point is half an em wide, each line 1.25 em high; words wrap greedily.
+Size fixed_measure(std::string_view text, bool wrap, float size, float max_width) {
+  const float advance = size * 0.5f;
+  const float line_height = size * 1.25f;
+  float widest = 0;
+  int lines = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    auto nl = text.find('\n', start);
+    std::string_view paragraph = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+    float line = 0;
+    int paragraph_lines = 1;
+    std::size_t pos = 0;
+    while (pos < paragraph.size()) {
+      auto space = paragraph.find(' ', pos);
+      std::string_view word = paragraph.substr(pos, space == std::string_view::npos ? std::string_view::npos : space - pos);
+      float w = advance * static_cast<float>(code_points(word));
+      float with_space = line > 0 ? line + advance + w : w;
+      if (wrap && max_width > 0 && line > 0 && with_space > max_width) {
+        widest = std::max(widest, line);
+        ++paragraph_lines;
+        line = w;
+      } else {
+        line = with_space;
+      }
+      if (space == std::string_view::npos) break;
+      pos = space + 1;
+    }
+    widest = std::max(widest, line);
+    lines += paragraph_lines;
+    if (nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+  if (wrap && max_width > 0) widest = std::min(widest, max_width);
+  return {widest, line_height * static_cast<float>(std::max(lines, 1))};
+}
+
+struct MeasureKey {
+  std::string text;
+  float size;
+  float max_width;
+  bool wrap;
+  bool bold;
+  bool operator==(const MeasureKey&) const = default;
+};
+
+struct MeasureKeyHash {
+  std::size_t operator()(const MeasureKey& k) const {
+    std::size_t h = std::hash<std::string>{}(k.text);
+    h ^= std::hash<float>{}(k.size) + 0x9e3779b9 + (h << 6) + (h >> 2);
+    h ^= std::hash<float>{}(k.max_width) + 0x9e3779b9 + (h << 6) + (h >> 2);
+    return h ^ (static_cast<std::size_t>(k.wrap) << 1) ^ static_cast<std::size_t>(k.bold);
+  }
+};
+
+void configure(PangoLayout* layout, std::string_view text, bool wrap, float size, float max_width, bool bold) {
+  PangoFontDescription* font = pango_font_description_new();
+  pango_font_description_set_family(font, kFontFamily);
+  pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+  pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_layout_set_font_description(layout, font);
+  pango_font_description_free(font);
+  pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+  if (wrap && max_width > 0) {
+    pango_layout_set_width(layout, static_cast<int>(max_width * PANGO_SCALE));
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE);
+  } else if (max_width > 0) {
+    pango_layout_set_width(layout, static_cast<int>(max_width * PANGO_SCALE));
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+  } else {
+    pango_layout_set_width(layout, -1);
+  }
+}
+
+}  // namespace
+
+struct TextRenderer::Fonts {
+  PangoFontMap* map = nullptr;
+  PangoContext* context = nullptr;
+  PangoLayout* layout = nullptr;
+  std::unordered_map<MeasureKey, Size, MeasureKeyHash> cache;
+
+  Fonts() {
+    map = pango_cairo_font_map_new();
+    context = pango_font_map_create_context(map);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+    layout = pango_layout_new(context);
+  }
+  ~Fonts() {
+    g_object_unref(layout);
+    g_object_unref(context);
+    g_object_unref(map);
+  }
+};
+
+TextRenderer::TextRenderer(Metrics metrics, float text_scale) : metrics_(metrics), text_scale_(text_scale) {
+  if (metrics_ == Metrics::Fonts) fonts_ = std::make_unique<Fonts>();
+}
+
+TextRenderer::~TextRenderer() = default;
+
+void TextRenderer::set_text_scale(float scale) {
+  text_scale_ = scale;
+  if (fonts_) fonts_->cache.clear();
+}
+
+float TextRenderer::renderer_input_style(const TextStyle& style) const { return style.size * text_scale_; }
+
+Size TextRenderer::measure(std::string_view text, bool wrap, float size, float max_width, bool bold) {
+  if (metrics_ == Metrics::Fixed) return fixed_measure(text, wrap, size, max_width);
+  MeasureKey key{std::string(text), size, max_width, wrap, bold};
+  if (auto it = fonts_->cache.find(key); it != fonts_->cache.end()) return it->second;
+  configure(fonts_->layout, text, wrap, size, max_width, bold);
+  int w = 0;
+  int h = 0;
+  pango_layout_get_pixel_size(fonts_->layout, &w, &h);
+  Size result{static_cast<float>(w), static_cast<float>(h)};
+  if (fonts_->cache.size() >= kMeasureCacheLimit) fonts_->cache.clear();
+  fonts_->cache.emplace(std::move(key), result);
+  return result;
+}
+
+void TextRenderer::draw_text(Scene& scene, std::string_view text, bool wrap, float size, float max_width, Color color,
+                             const Affine& transform, bool bold) {
+  scene.text(draw::Text{std::string(text), size, max_width, wrap, bold, color, transform});
+}
+
+void TextRenderer::paint(void* cairo, std::string_view text, bool wrap, float size, float max_width, bool bold) {
+  auto* cr = static_cast<cairo_t*>(cairo);
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  configure(layout, text, wrap, size, max_width, bold);
+  pango_cairo_show_layout(cr, layout);
+  g_object_unref(layout);
+}
+
+}  // namespace orvo_ui
