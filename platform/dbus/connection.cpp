@@ -1,5 +1,7 @@
 #include "orvo_dbus/connection.h"
 
+#include <cctype>
+
 #include <fmt/format.h>
 
 namespace orvo_dbus {
@@ -22,6 +24,18 @@ Connection::Connection(Connection&&) noexcept = default;
 Connection& Connection::operator=(Connection&&) noexcept = default;
 Connection::~Connection() = default;
 
+namespace {
+
+// sd-bus says "Failed to open bus (No such file or directory)": keep the reason in parentheses.
+std::string open_failure_reason(std::string message) {
+  const auto open = message.rfind('(');
+  if (open != std::string::npos && message.ends_with(')')) message = message.substr(open + 1, message.size() - open - 2);
+  if (!message.empty()) message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));
+  return message;
+}
+
+}  // namespace
+
 std::expected<Connection, Error> Connection::open(Bus bus) {
   const char* which = bus == Bus::System ? "system" : "session";
   try {
@@ -29,7 +43,7 @@ std::expected<Connection, Error> Connection::open(Bus bus) {
     return Connection(std::move(connection));
   } catch (const sdbus::Error& e) {
     return std::unexpected(Error{std::string(kLocalError), fmt::format("the {} bus is not available ({})", which,
-                                                                       e.getMessage())});
+                                                                       open_failure_reason(e.getMessage()))});
   } catch (const std::exception& e) {
     return std::unexpected(
         Error{std::string(kLocalError), fmt::format("the {} bus is not available ({})", which, e.what())});
