@@ -25,7 +25,12 @@ struct IppDelete {
 using Http = std::unique_ptr<http_t, HttpClose>;
 using Ipp = std::unique_ptr<ipp_t, IppDelete>;
 
+// Reading queues and jobs never needs a password; without this, a server asking for one would make
+// the library prompt on the terminal.
+const char* no_password(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
+
 std::expected<Http, std::string> connect_service() {
+  cupsSetPasswordCB2(no_password, nullptr);
   Http http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectTimeoutMs, nullptr));
   if (!http) return std::unexpected("the printing service is not running");
   httpSetTimeout(http.get(), kRequestTimeoutSeconds, nullptr, nullptr);

@@ -254,7 +254,7 @@ std::expected<Output, Error> drive(Child& child, std::string_view input, std::si
     }
     if (stop.stop_requested()) {
       kill_and_reap(child);
-      return std::unexpected(Error{ErrorKind::TimedOut, child.program, "stopped"});
+      return std::unexpected(Error{ErrorKind::Stopped, child.program, {}});
     }
     const auto now = Clock::now();
     if (now >= deadline) {
@@ -300,8 +300,9 @@ std::string Error::display() const {
       return fmt::format("program \"{}\" was not found", program);
     case ErrorKind::StartFailed:
       return fmt::format("could not start \"{}\": {}", program, detail);
+    case ErrorKind::Stopped:
+      return fmt::format("\"{}\" was stopped", program);
     case ErrorKind::TimedOut:
-      if (detail == "stopped") return fmt::format("\"{}\" was stopped", program);
       return fmt::format("\"{}\" did not finish within {} and was stopped", program, detail);
     case ErrorKind::Io:
       return fmt::format("could not exchange data with \"{}\": {}", program, detail);

@@ -44,6 +44,7 @@ enum class ErrorKind {
   NotFound,     // no such program on PATH, or not executable
   StartFailed,  // the program exists but could not be started
   TimedOut,     // the time limit passed; the process group was killed
+  Stopped,      // the owner dropped a running command; the process group was killed
   Io,           // reading or writing the child's pipes failed
 };
 
