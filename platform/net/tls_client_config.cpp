@@ -79,16 +79,12 @@ std::expected<TlsClientConfig, TlsError> client_config_with_roots(const TrustedR
 }
 
 std::optional<ServerName> ServerName::parse(std::string_view host) {
-  std::string_view address = host;
-  if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
-    address = address.substr(1, address.size() - 2);
-  }
-  const std::string text(address);
+  const std::string text(host);
   std::array<unsigned char, 16> bytes{};
   if (inet_pton(AF_INET, text.c_str(), bytes.data()) == 1 || inet_pton(AF_INET6, text.c_str(), bytes.data()) == 1) {
     return ServerName(Kind::IpAddress, text);
   }
-  if (address.size() != host.size() || !is_dns_name(host)) return std::nullopt;
+  if (!is_dns_name(host)) return std::nullopt;
   return ServerName(Kind::Dns, std::string(host));
 }
 

@@ -24,6 +24,8 @@
 #include <optional>
 #include <thread>
 
+#include "account_probe/imap_response.h"
+
 namespace settings::account_probe {
 namespace {
 
@@ -156,35 +158,15 @@ class ImapSession {
   std::string buffer_;
 };
 
-bool starts_with_word(std::string_view line, std::string_view word) {
-  if (line.size() < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(line[i])) != word[i]) return false;
-  }
-  return line.size() == word.size() || line[word.size()] == ' ';
-}
-
-// The status word of a response line after its tag ("OK", "NO", "BAD", ...), when it has one.
-std::string_view status_after(std::string_view line, std::string_view tag) {
-  if (line.size() <= tag.size() + 1 || line.substr(0, tag.size()) != tag || line[tag.size()] != ' ') return {};
-  return line.substr(tag.size() + 1);
-}
-
-enum class TaggedStatus { Ok, No, Bad, Other };
-
-// Reads until the response tagged with `tag` arrives; untagged lines before it are skipped.
-std::optional<TaggedStatus> read_tagged(ImapSession& session, std::string_view tag, Clock::time_point deadline,
+// Reads until the answer tagged with `tag` arrives; untagged lines before it are skipped.
+std::optional<ResponseKind> read_tagged(ImapSession& session, std::string_view tag, Clock::time_point deadline,
                                         ReadResult& failure) {
   std::string line;
   for (;;) {
     failure = session.read_line(deadline, line);
     if (failure != ReadResult::Line) return std::nullopt;
-    if (line.starts_with("* ")) continue;
-    const std::string_view status = status_after(line, tag);
-    if (starts_with_word(status, "OK")) return TaggedStatus::Ok;
-    if (starts_with_word(status, "NO")) return TaggedStatus::No;
-    if (starts_with_word(status, "BAD")) return TaggedStatus::Bad;
-    return TaggedStatus::Other;
+    const ResponseKind kind = classify_response(line, tag);
+    if (kind != ResponseKind::Untagged) return kind;
   }
 }
 
@@ -200,9 +182,7 @@ AccountCheckOutcome greet_and_sign_in(ImapSession& session, const ImapProbeInput
     case ReadResult::Line:
       break;
   }
-  if (!greeting.starts_with("* ") || !starts_with_word(std::string_view(greeting).substr(2), "OK")) {
-    return fail("server did not provide a valid IMAP greeting");
-  }
+  if (!is_ok_greeting(greeting)) return fail("server did not provide a valid IMAP greeting");
 
   orvo_secret::SecretString command;
   command.append(kLoginTag);
@@ -222,15 +202,15 @@ AccountCheckOutcome greet_and_sign_in(ImapSession& session, const ImapProbeInput
   command.clear();
   if (ec) return fail("IMAP server closed the connection unexpectedly");
   ReadResult failure = ReadResult::Line;
-  const std::optional<TaggedStatus> status = read_tagged(session, kLoginTag, login_deadline, failure);
+  const std::optional<ResponseKind> status = read_tagged(session, kLoginTag, login_deadline, failure);
   if (!status) {
     if (failure == ReadResult::TimedOut) return fail("IMAP server did not answer before the timeout");
     return fail("IMAP server closed the connection unexpectedly");
   }
-  if (*status == TaggedStatus::No || *status == TaggedStatus::Bad) {
+  if (*status == ResponseKind::TaggedNo || *status == ResponseKind::TaggedBad) {
     return fail("IMAP server rejected the saved credential");
   }
-  if (*status != TaggedStatus::Ok) return fail("IMAP server closed the connection unexpectedly");
+  if (*status != ResponseKind::TaggedOk) return fail("IMAP server closed the connection unexpectedly");
 
   // Signing out is a courtesy: whatever happens, the sign-in has succeeded.
   const Clock::time_point logout_deadline = Clock::now() + limits.logout;

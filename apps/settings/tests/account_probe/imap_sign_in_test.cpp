@@ -227,7 +227,21 @@ TEST_F(ImapSignIn, TriesEveryAddressInResolverOrder) {
   EXPECT_EQ(resolver.queries(), (std::vector<std::pair<std::string, std::uint16_t>>{{"localhost", 993}}));
 }
 
-TEST_F(ImapSignIn, NoTimeLeftForConnectingMeansConnectionTimedOut) {
+TEST_F(ImapSignIn, ConnectingHasOneLimitForAllAttempts) {
+  environment_.limits.connection = 300ms;
+  const orvo_net_test::UnansweredPort unanswered;
+  Transcript transcript;
+  TestServer server(localhost_, imap_server({}, &transcript));
+  // The first address uses up the limit, so the working second one is never tried.
+  environment_.resolve = RecordingResolver().answering(
+      std::vector<SocketAddress>{{"127.0.0.1", unanswered.port()}, {"127.0.0.1", server.port()}});
+  const auto start = Clock::now();
+  EXPECT_EQ(check("localhost", 993),
+            AccountCheckOutcome::failure("could not reach localhost:993: connection timed out"));
+  EXPECT_LT(Clock::now() - start, 2s);
+  server.stop();
+  EXPECT_TRUE(transcript.lines.empty());
+
   environment_.limits.connection = 0ms;
   EXPECT_EQ(check("127.0.0.1", 993),
             AccountCheckOutcome::failure("could not reach 127.0.0.1:993: connection timed out"));

@@ -136,6 +136,16 @@ TEST_F(WebDavCheck, ASilentServerRunsIntoTheRequestLimit) {
   EXPECT_THAT(outcome.message, HasSubstr("timed out"));
 }
 
+TEST_F(WebDavCheck, AnUnansweredConnectionRunsIntoTheConnectLimit) {
+  environment_.limits.http_connect = 300ms;
+  const orvo_net_test::UnansweredPort unanswered;
+  const auto start = std::chrono::steady_clock::now();
+  const auto outcome = check("webdav", "https://127.0.0.1:" + std::to_string(unanswered.port()) + "/");
+  EXPECT_THAT(outcome.message, StartsWith("connection failed: "));
+  EXPECT_THAT(outcome.message, ::testing::ContainsRegex("[Tt]ime"));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
 TEST_F(WebDavCheck, NoUsableRootsMeansNoClient) {
   environment_.trusted_roots = [] { return orvo_net::TrustedRoots{}; };
   EXPECT_EQ(check("webdav", "https://localhost:1/"),

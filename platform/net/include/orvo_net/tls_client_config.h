@@ -38,7 +38,7 @@ class ServerName {
  public:
   enum class Kind { Dns, IpAddress };
   // A DNS name (labels of letters, digits, '-' and '_', 1 to 63 bytes each, 253 in all, an
-  // optional final dot) or an IPv4/IPv6 literal (IPv6 with or without brackets). None otherwise.
+  // optional final dot) or an IPv4/IPv6 literal (without brackets). None otherwise.
   static std::optional<ServerName> parse(std::string_view host);
 
   Kind kind() const { return kind_; }

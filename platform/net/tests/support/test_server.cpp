@@ -22,14 +22,14 @@ void require(bool ok, const char* what) {
   if (!ok) throw std::runtime_error(std::string("test server: ") + what);
 }
 
-int listen_on_loopback(std::uint16_t& port) {
+int listen_on_loopback(std::uint16_t& port, int backlog = 16) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   require(fd >= 0, "socket failed");
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   require(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind failed");
-  require(::listen(fd, 16) == 0, "listen failed");
+  require(::listen(fd, backlog) == 0, "listen failed");
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   port = ntohs(address.sin_port);
@@ -187,6 +187,22 @@ std::uint16_t closed_port() {
   const int fd = listen_on_loopback(port);
   ::close(fd);
   return port;
+}
+
+UnansweredPort::UnansweredPort() {
+  listen_fd_ = listen_on_loopback(port_, 0);
+  // One connection that is never accepted fills the queue of a backlog of 0.
+  filler_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port_);
+  require(::connect(filler_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "filler connect failed");
+}
+
+UnansweredPort::~UnansweredPort() {
+  ::close(filler_fd_);
+  ::close(listen_fd_);
 }
 
 }  // namespace orvo_net_test

@@ -66,4 +66,20 @@ class TestServer {
 // A port on 127.0.0.1 where nothing listens (bound, then released).
 std::uint16_t closed_port();
 
+// A listening port on 127.0.0.1 whose accept queue is full: a new connection attempt is neither
+// accepted nor refused, it just waits.
+class UnansweredPort {
+ public:
+  UnansweredPort();
+  ~UnansweredPort();
+  UnansweredPort(const UnansweredPort&) = delete;
+  UnansweredPort& operator=(const UnansweredPort&) = delete;
+  std::uint16_t port() const { return port_; }
+
+ private:
+  int listen_fd_ = -1;
+  int filler_fd_ = -1;
+  std::uint16_t port_ = 0;
+};
+
 }  // namespace orvo_net_test
