@@ -1,8 +1,8 @@
 #include "orvo_doc/document.h"
 
+#include "key_map.h"
+#include "sha256.h"
 #include "utf8.h"
-
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <bit>
@@ -16,13 +16,8 @@
 namespace orvo_doc {
 namespace {
 
-struct KeyHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
-};
-
 struct MapBody {
-  std::unordered_map<std::string, Value, KeyHash, std::equal_to<>> entries;
+  KeyMap entries;
 };
 struct ListBody {
   std::vector<Value> items;
@@ -51,15 +46,20 @@ Object make_object(ObjType type) {
 enum class OpCode : std::uint8_t { Put = 1, PutObject, PutAt, PutObjectAt, Insert, InsertObject, Splice };
 
 void put_varint(std::string& out, std::uint64_t value) {
+  char buffer[10];
+  std::size_t n = 0;
   while (value >= 0x80) {
-    out.push_back(static_cast<char>((value & 0x7F) | 0x80));
+    buffer[n++] = static_cast<char>((value & 0x7F) | 0x80);
     value >>= 7;
   }
-  out.push_back(static_cast<char>(value));
+  buffer[n++] = static_cast<char>(value);
+  out.append(buffer, n);
 }
 
 void put_u64(std::string& out, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  char buffer[8];
+  for (int i = 0; i < 8; ++i) buffer[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  out.append(buffer, 8);
 }
 
 void put_bytes(std::string& out, std::string_view bytes) {
@@ -111,31 +111,18 @@ std::expected<void, Error> check_scalar(const ScalarValue& value) {
   return {};
 }
 
-ChangeHash sha256(std::string_view header, std::string_view body) {
-  ChangeHash hash;
-  unsigned int length = 0;
-  EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-  bool ok = ctx && EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr) == 1 &&
-            EVP_DigestUpdate(ctx, header.data(), header.size()) == 1 &&
-            EVP_DigestUpdate(ctx, body.data(), body.size()) == 1 &&
-            EVP_DigestFinal_ex(ctx, hash.bytes.data(), &length) == 1 && length == hash.bytes.size();
-  EVP_MD_CTX_free(ctx);
-  if (!ok) {
-    // A document whose changes cannot be named cannot keep its history honest; SHA-256 is built
-    // into every OpenSSL, so this is a broken installation.
-    std::fputs("orvo_doc: SHA-256 is unavailable\n", stderr);
-    std::abort();
-  }
-  return hash;
-}
-
 }  // namespace
 
 struct Document::State {
+  // The open transaction hashes its operations as they come, a few kilobytes at a time, so that a
+  // large transaction keeps no copy of everything it wrote.
   struct Transaction {
+    static constexpr std::size_t kFlushAt = 4096;
     std::uint64_t start_op = 0;
     std::size_t ops = 0;
-    std::string encoded;
+    std::uint64_t encoded_size = 0;
+    std::string encoded;  // operations not yet fed to the digest
+    Sha256 digest;
   };
 
   explicit State(const ActorId& a) : actor(a) { objects.emplace(kRoot.counter, make_object(ObjType::Map)); }
@@ -178,7 +165,12 @@ struct Document::State {
   // Opens the transaction when needed, reserves `count` operation counters and starts the op's
   // record; returns the counter of the first reserved operation.
   std::uint64_t begin_op(OpCode code, ObjId obj, std::size_t count) {
-    if (!tx) tx = Transaction{max_op + 1, 0, {}};
+    if (!tx) open_transaction();
+    if (tx->encoded.size() >= Transaction::kFlushAt) {
+      tx->digest.update(tx->encoded);
+      tx->encoded_size += tx->encoded.size();
+      tx->encoded.clear();
+    }
     const std::uint64_t first = max_op + 1;
     max_op += count;
     tx->ops += count;
@@ -207,7 +199,7 @@ struct Document::State {
         if (const auto* child = std::get_if<ObjectRef>(&v)) pending.push_back(child->id);
       };
       if (const auto* map = std::get_if<MapBody>(&it->second.body)) {
-        for (const auto& [key, v] : map->entries) collect(v);
+        map->entries.for_each_value(collect);
       } else if (const auto* list = std::get_if<ListBody>(&it->second.body)) {
         for (const auto& v : list->items) collect(v);
       }
@@ -228,12 +220,24 @@ struct Document::State {
   }
 
   void store(MapBody& body, std::string_view key, Value value) {
-    auto it = body.entries.find(key);
-    if (it == body.entries.end()) {
-      body.entries.emplace(std::string(key), std::move(value));
+    if (Value* slot = body.entries.find(key)) {
+      assign(*slot, std::move(value));
     } else {
-      assign(it->second, std::move(value));
+      body.entries.insert_new(key, std::move(value));
     }
+  }
+
+  // The change's header: what it follows, who wrote it, and where its operations start.
+  void open_transaction() {
+    tx.emplace();
+    tx->start_op = max_op + 1;
+    std::string header = "orvo-doc change 1";
+    put_varint(header, heads.size());
+    for (const auto& dep : heads) header.append(reinterpret_cast<const char*>(dep.bytes.data()), dep.bytes.size());
+    header.append(reinterpret_cast<const char*>(actor.to_bytes().data()), ActorId::kSize);
+    put_varint(header, seq + 1);
+    put_varint(header, tx->start_op);
+    tx->digest.update(header);
   }
 
   std::optional<ChangeHash> commit() {
@@ -241,16 +245,13 @@ struct Document::State {
       tx.reset();
       return std::nullopt;
     }
+    tx->digest.update(tx->encoded);
+    std::string trailer;
+    put_varint(trailer, tx->ops);
+    put_varint(trailer, tx->encoded_size + tx->encoded.size());
+    tx->digest.update(trailer);
+    ChangeHash hash = tx->digest.finish();
     ++seq;
-    std::string header = "orvo-doc change 1";
-    put_varint(header, heads.size());
-    for (const auto& dep : heads) header.append(reinterpret_cast<const char*>(dep.bytes.data()), dep.bytes.size());
-    header.append(reinterpret_cast<const char*>(actor.to_bytes().data()), ActorId::kSize);
-    put_varint(header, seq);
-    put_varint(header, tx->start_op);
-    put_varint(header, tx->ops);
-    put_varint(header, tx->encoded.size());
-    ChangeHash hash = sha256(header, tx->encoded);
     heads.assign(1, hash);
     tx.reset();
     return hash;
@@ -279,9 +280,15 @@ const ActorId& Document::actor_id() const { return state_->actor; }
 std::expected<std::optional<Value>, Error> Document::get(ObjId map, std::string_view key) const {
   auto body = state_->find_body<MapBody>(map, "map");
   if (!body) return std::unexpected(body.error());
-  auto it = (*body)->entries.find(key);
-  if (it == (*body)->entries.end()) return std::optional<Value>{};
-  return std::optional<Value>{it->second};
+  const Value* value = (*body)->entries.find(key);
+  if (!value) return std::optional<Value>{};
+  return std::optional<Value>{*value};
+}
+
+std::expected<const Value*, Error> Document::lookup(ObjId map, std::string_view key) const {
+  auto body = state_->find_body<MapBody>(map, "map");
+  if (!body) return std::unexpected(body.error());
+  return (*body)->entries.find(key);
 }
 
 std::expected<std::optional<Value>, Error> Document::get_at(ObjId list, std::size_t index) const {

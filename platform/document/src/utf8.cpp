@@ -1,6 +1,7 @@
 #include "utf8.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace orvo_doc::utf8 {
 
@@ -8,6 +9,14 @@ bool is_valid(std::string_view text) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
+    // Keys and most strings are ASCII: skip it eight bytes at a time.
+    while (end - p >= 8) {
+      std::uint64_t chunk;
+      std::memcpy(&chunk, p, 8);
+      if (chunk & 0x8080808080808080ULL) break;
+      p += 8;
+    }
+    if (p == end) break;
     const std::uint8_t lead = *p;
     if (lead < 0x80) {
       ++p;

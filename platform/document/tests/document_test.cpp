@@ -62,6 +62,29 @@ TEST(DocumentMap, EveryScalarKindRoundTrips) {
   EXPECT_EQ(doc.pending_ops(), values.size());
 }
 
+TEST(DocumentMap, ManyKeysSurviveGrowthAndClone) {
+  Document doc(actor(1));
+  constexpr int kKeys = 2000;
+  for (int i = 0; i < kKeys; ++i) ASSERT_TRUE(doc.put(kRoot, "key." + std::to_string(i), ScalarValue::int64(i)));
+  ASSERT_TRUE(doc.put(kRoot, "key.7", ScalarValue::int64(-7)));
+  Document copy = doc.clone();
+  ASSERT_TRUE(copy.put(kRoot, "key.8", ScalarValue::int64(-8)));
+
+  EXPECT_EQ(doc.length(kRoot).value(), static_cast<std::size_t>(kKeys));
+  for (int i = 0; i < kKeys; ++i) {
+    const std::string key = "key." + std::to_string(i);
+    const std::int64_t want = i == 7 ? -7 : i;
+    ASSERT_EQ(scalar(get(doc, kRoot, key)), ScalarValue::int64(want)) << key;
+    const Value* lent = doc.lookup(kRoot, key).value();
+    ASSERT_NE(lent, nullptr);
+    EXPECT_EQ(std::get<ScalarValue>(*lent), ScalarValue::int64(want));
+  }
+  EXPECT_EQ(scalar(get(copy, kRoot, "key.8")), ScalarValue::int64(-8));
+  EXPECT_EQ(scalar(get(doc, kRoot, "key.8")), ScalarValue::int64(8));
+  EXPECT_EQ(doc.lookup(kRoot, "key.absent").value(), nullptr);
+  EXPECT_FALSE(get(doc, kRoot, "").has_value());
+}
+
 TEST(DocumentMap, ScalarEqualityIsExact) {
   EXPECT_NE(ScalarValue::int64(1), ScalarValue::uint64(1));
   EXPECT_NE(ScalarValue::int64(1), ScalarValue::counter(1));

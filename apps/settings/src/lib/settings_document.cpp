@@ -18,14 +18,19 @@ std::optional<orvo_doc::Value> read_value(const Document& doc, ObjId obj, std::s
   return std::move(*got);
 }
 
+// The scalar at the key, lent by the document until its next write; null for anything else.
+const ScalarValue* borrow_scalar(const Document& doc, ObjId obj, std::string_view key) {
+  auto value = doc.lookup(obj, key);
+  if (!value || !*value) return nullptr;
+  return std::get_if<ScalarValue>(*value);
+}
+
 }  // namespace
 
 std::optional<ScalarValue> read_scalar(const Document& doc, ObjId obj, std::string_view key) {
-  auto value = read_value(doc, obj, key);
-  if (!value) return std::nullopt;
-  auto* scalar = std::get_if<ScalarValue>(&*value);
+  const ScalarValue* scalar = borrow_scalar(doc, obj, key);
   if (!scalar) return std::nullopt;
-  return std::move(*scalar);
+  return *scalar;
 }
 
 std::optional<std::string> read_text(const Document& doc, ObjId obj, std::string_view key) {
@@ -43,20 +48,20 @@ std::optional<std::string> read_text(const Document& doc, ObjId obj, std::string
 }
 
 std::optional<std::string> read_string(const Document& doc, ObjId obj, std::string_view key) {
-  auto scalar = read_scalar(doc, obj, key);
+  const ScalarValue* scalar = borrow_scalar(doc, obj, key);
   if (!scalar) return std::nullopt;
   if (const std::string* text = scalar->as_str()) return *text;
   return std::nullopt;
 }
 
 std::optional<double> read_f64(const Document& doc, ObjId obj, std::string_view key) {
-  auto scalar = read_scalar(doc, obj, key);
+  const ScalarValue* scalar = borrow_scalar(doc, obj, key);
   if (!scalar) return std::nullopt;
   return scalar->as_f64();
 }
 
 std::optional<bool> read_bool(const Document& doc, ObjId obj, std::string_view key) {
-  auto scalar = read_scalar(doc, obj, key);
+  const ScalarValue* scalar = borrow_scalar(doc, obj, key);
   if (!scalar) return std::nullopt;
   return scalar->as_bool();
 }
@@ -85,7 +90,7 @@ std::expected<ObjId, orvo_doc::Error> ensure_text_object(Document& doc, ObjId ob
 
 std::expected<bool, orvo_doc::Error> put_if_changed(Document& doc, ObjId obj, std::string_view key,
                                                     ScalarValue value) {
-  if (auto current = read_scalar(doc, obj, key); current && *current == value) return false;
+  if (const ScalarValue* current = borrow_scalar(doc, obj, key); current && *current == value) return false;
   auto put = doc.put(obj, key, std::move(value));
   if (!put) return std::unexpected(put.error());
   return true;

@@ -42,6 +42,9 @@ class Document {
   // Reads. An absent key or position is no value; an unknown object, or an object of the wrong
   // kind (a key read on a list or text), is an error.
   std::expected<std::optional<Value>, Error> get(ObjId map, std::string_view key) const;
+  // The same read without a copy: the document lends the value (nullptr when the key is absent)
+  // until its next write.
+  std::expected<const Value*, Error> lookup(ObjId map, std::string_view key) const;
   std::expected<std::optional<Value>, Error> get_at(ObjId list, std::size_t index) const;
   std::expected<ObjType, Error> object_type(ObjId obj) const;
   // The whole content of a text object.
