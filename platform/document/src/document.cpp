@@ -4,11 +4,7 @@
 #include "sha256.h"
 #include "utf8.h"
 
-#include <algorithm>
 #include <bit>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -94,9 +90,11 @@ Error no_such_object(ObjId id) {
   return {ErrorKind::NoSuchObject, "no object " + to_debug_string(id) + " in this document"};
 }
 
+std::string_view noun(ObjType type) { return type == ObjType::Text ? "text object" : to_string(type); }
+
 Error wrong_type(ObjId id, ObjType actual, std::string_view wanted) {
   return {ErrorKind::WrongObjectType,
-          to_debug_string(id) + " is a " + std::string(to_string(actual)) + ", not a " + std::string(wanted)};
+          to_debug_string(id) + " is a " + std::string(noun(actual)) + ", not a " + std::string(wanted)};
 }
 
 Error out_of_range(ObjId id, std::size_t index, std::size_t length) {
@@ -305,7 +303,7 @@ std::expected<ObjType, Error> Document::object_type(ObjId obj) const {
 }
 
 std::expected<std::string, Error> Document::text(ObjId text) const {
-  auto body = state_->find_body<TextBody>(text, "text");
+  auto body = state_->find_body<TextBody>(text, "text object");
   if (!body) return std::unexpected(body.error());
   return (*body)->utf8;
 }
@@ -390,7 +388,7 @@ std::expected<ObjId, Error> Document::insert_object(ObjId list, std::size_t inde
 }
 
 std::expected<void, Error> Document::splice_text(ObjId text, std::size_t pos, std::size_t del, std::string_view insert) {
-  auto found = state_->find_body<TextBody>(text, "text");
+  auto found = state_->find_body<TextBody>(text, "text object");
   if (!found) return std::unexpected(found.error());
   TextBody& body = **found;
   if (pos > body.code_points) return std::unexpected(out_of_range(text, pos, body.code_points));

@@ -165,6 +165,8 @@ TEST(DocumentErrors, RefusedCallsNameTheFaultAndChangeNothing) {
     EXPECT_EQ(error->kind, c.kind);
     EXPECT_FALSE(error->message.empty());
   }
+  EXPECT_EQ(doc.text(kRoot).error().message, "Root is a map, not a text object");
+  EXPECT_EQ(doc.get(missing, "k").error().message, "no object Id(9999) in this document");
   EXPECT_EQ(doc.pending_ops(), pending);
   EXPECT_EQ(doc.length(kRoot).value(), 2u);
   EXPECT_EQ(doc.length(list).value(), 1u);
