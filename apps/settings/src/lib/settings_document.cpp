@@ -12,17 +12,16 @@ using orvo_doc::ScalarValue;
 
 namespace {
 
-std::optional<orvo_doc::Value> read_value(const Document& doc, ObjId obj, std::string_view key) {
-  auto got = doc.get(obj, key);
-  if (!got) return std::nullopt;
-  return std::move(*got);
+// The value at the key, lent by the document until its next write; null when there is none or
+// the document refuses the read.
+const orvo_doc::Value* borrow(const Document& doc, ObjId obj, std::string_view key) {
+  auto value = doc.lookup(obj, key);
+  return value ? *value : nullptr;
 }
 
-// The scalar at the key, lent by the document until its next write; null for anything else.
 const ScalarValue* borrow_scalar(const Document& doc, ObjId obj, std::string_view key) {
-  auto value = doc.lookup(obj, key);
-  if (!value || !*value) return nullptr;
-  return std::get_if<ScalarValue>(*value);
+  const orvo_doc::Value* value = borrow(doc, obj, key);
+  return value ? std::get_if<ScalarValue>(value) : nullptr;
 }
 
 }  // namespace
@@ -34,9 +33,9 @@ std::optional<ScalarValue> read_scalar(const Document& doc, ObjId obj, std::stri
 }
 
 std::optional<std::string> read_text(const Document& doc, ObjId obj, std::string_view key) {
-  auto value = read_value(doc, obj, key);
+  const orvo_doc::Value* value = borrow(doc, obj, key);
   if (!value) return std::nullopt;
-  if (auto* scalar = std::get_if<ScalarValue>(&*value)) {
+  if (const auto* scalar = std::get_if<ScalarValue>(value)) {
     if (const std::string* text = scalar->as_str()) return *text;
     return std::nullopt;
   }
@@ -67,11 +66,10 @@ std::optional<bool> read_bool(const Document& doc, ObjId obj, std::string_view k
 }
 
 std::expected<ObjId, orvo_doc::Error> ensure_text_object(Document& doc, ObjId obj, std::string_view key) {
-  auto current = read_value(doc, obj, key);
   std::string previous;
-  if (current) {
-    if (auto* ref = std::get_if<ObjectRef>(&*current); ref && ref->type == ObjType::Text) return ref->id;
-    if (auto* scalar = std::get_if<ScalarValue>(&*current); scalar && scalar->as_str()) previous = *scalar->as_str();
+  if (const orvo_doc::Value* current = borrow(doc, obj, key)) {
+    if (const auto* ref = std::get_if<ObjectRef>(current); ref && ref->type == ObjType::Text) return ref->id;
+    if (const auto* scalar = std::get_if<ScalarValue>(current); scalar && scalar->as_str()) previous = *scalar->as_str();
   }
 
   auto created = doc.put_object(obj, key, ObjType::Text);
