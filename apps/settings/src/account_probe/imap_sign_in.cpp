@@ -125,7 +125,10 @@ class ImapSession {
                              });
     }, ec);
     if (step == Step::TimedOut) return ReadResult::TimedOut;
-    if (ec == asio::error::eof || ec == asio::ssl::error::stream_truncated) return ReadResult::Ended;
+    if (ec == asio::error::eof || ec == asio::ssl::error::stream_truncated || ec == asio::error::connection_reset ||
+        ec == asio::error::connection_aborted) {
+      return ReadResult::Ended;
+    }
     if (ec) return ReadResult::Unreadable;
     line.assign(buffer_, 0, length - 2);
     buffer_.erase(0, length);
