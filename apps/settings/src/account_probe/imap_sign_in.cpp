@@ -271,6 +271,9 @@ AccountCheckOutcome probe_account(const ImapProbeInput& input, const CheckEnviro
   std::optional<asio::io_context> io;
   try {
     io.emplace(1);
+    // Asio makes its reactor (epoll) when the first socket is made: do it now, so that a runtime
+    // that cannot start is told apart from a connection that failed.
+    const tcp::socket reactor_user(*io);
   } catch (const std::exception&) {
     return fail("could not start the IMAP probe");
   }
