@@ -1,6 +1,7 @@
 #pragma once
 // Display values of the settings store that travel in display operation payloads.
 #include <cstdint>
+#include <string>
 #include <optional>
 #include <string_view>
 
@@ -16,6 +17,8 @@ struct OutputMode {
   std::uint32_t height = 0;
   std::uint32_t refresh_mhz = 0;
 
+  // "1920 × 1080 @ 60 Hz", "2560 × 1440 @ 59.95 Hz", or "1024 × 768" when the rate is unknown.
+  std::string label() const;
   bool operator==(const OutputMode&) const = default;
 };
 
