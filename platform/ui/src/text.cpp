@@ -1,6 +1,9 @@
 #include "orvo_ui/text.h"
 
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+
+#include <thread>
 
 #include <cmath>
 #include <string>
@@ -119,6 +122,12 @@ struct TextRenderer::Fonts {
     g_object_unref(map);
   }
 };
+
+void TextRenderer::preload_fonts() {
+  // Reading the font configuration takes tens of milliseconds; doing it beside the window's set-up
+  // shortens the start. FcInit is safe to race with pango's own initialisation.
+  std::thread([] { FcInit(); }).detach();
+}
 
 TextRenderer::TextRenderer(Metrics metrics, float text_scale) : metrics_(metrics), text_scale_(text_scale) {
   if (metrics_ == Metrics::Fonts) fonts_ = std::make_unique<Fonts>();
