@@ -1,7 +1,6 @@
 #include "orvo_actions/encoded_action.h"
 
-#include <nlohmann/json.hpp>
-
+#include "orvo_json/writer.h"
 #include "orvo_log/log.h"
 
 namespace orvo_actions {
@@ -30,7 +29,9 @@ ActionError ActionError::refused(std::string message) { return {Kind::Refused, {
 ActionError ActionError::document(std::string message) { return {Kind::Document, {}, std::move(message)}; }
 
 std::string json_string(std::string_view text) {
-  return nlohmann::ordered_json(std::string(text)).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  std::string out;
+  orvo_json::Writer(out).string(text);
+  return out;
 }
 
 std::expected<EncodedAction, ActionError> encode_payload(std::string kind,

@@ -18,6 +18,25 @@ std::expected<std::string, std::string> to_payload_json(const Operation& op) {
   return op.json;
 }
 
+// An operation enumeration described to the strict JSON layer, as the payload types are.
+namespace storage {
+struct CleanupCaches {
+  bool operator==(const CleanupCaches&) const = default;
+};
+struct Evict {
+  std::string path;
+  bool operator==(const Evict&) const = default;
+};
+}  // namespace storage
+struct StorageOperation : std::variant<storage::CleanupCaches, storage::Evict> {
+  using variant::variant;
+};
+constexpr auto describe_json(orvo_json::Tag<StorageOperation>) {
+  return orvo_json::externally_tagged<StorageOperation>(
+      "StorageOperation", orvo_json::unit_variant<storage::CleanupCaches>("CleanupCaches"),
+      orvo_json::struct_variant("Evict", orvo_json::field("path", &storage::Evict::path)));
+}
+
 }  // namespace test_payloads
 
 namespace orvo_actions {
@@ -132,6 +151,18 @@ TEST(TypedEncoding, TextsAreOneJsonStringAndTypedValuesKeepTheirWriterText) {
   EXPECT_EQ(encode_typed("settings.storage-operation", test_payloads::Operation{"\"CleanupCaches\""}),
             (EncodedAction{"settings.storage-operation", "\"CleanupCaches\""}));
   EXPECT_EQ(encode_typed("k", test_payloads::Operation{"", true}).error().kind, ActionError::Kind::Encoding);
+}
+
+TEST(TypedEncoding, ValuesOfTheJsonLayerAreWrittenCompactly) {
+  using test_payloads::StorageOperation;
+  EXPECT_EQ(encode_typed("settings.storage-operation", StorageOperation{test_payloads::storage::CleanupCaches{}}),
+            (EncodedAction{"settings.storage-operation", "\"CleanupCaches\""}));
+  auto spec = fixed_action_spec("evict", "Free \"x\"", OperationClass::Effect, "settings.storage-operation",
+                                StorageOperation{test_payloads::storage::Evict{"/home/a \"b\""}});
+  ASSERT_TRUE(spec);
+  EXPECT_EQ(std::get<PrebuiltInput>(spec->input).action.payload, R"({"Evict":{"path":"/home/a \"b\""}})");
+  EXPECT_EQ(encode_typed("orvo.ui.control.invoke", std::string("a\"b")),
+            encode_control_id("orvo.ui.control.invoke", ControlId{"a\"b"}));
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ struct ActionError {
   friend bool operator==(const ActionError&, const ActionError&) = default;
 };
 
-// A text as one JSON string: quotes, backslashes and control characters escaped, other bytes as
-// they are (invalid UTF-8 is replaced, so this cannot fail).
+// A text as one JSON string, written as the strict JSON layer writes every payload: quotes,
+// backslashes and control characters escaped, every other byte as it is. Cannot fail.
 std::string json_string(std::string_view text);
 
 // Pairs a kind with a payload writer's result: the payload text, or the writer's error as an

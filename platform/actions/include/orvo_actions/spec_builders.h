@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "orvo_actions/action_spec.h"
+#include "orvo_actions/typed_encoding.h"
 
 namespace orvo_actions {
 
@@ -30,7 +31,7 @@ ActionSpec prebuilt_action_spec(std::string name, std::string title, EncodedActi
 ActionSpec fixed_encoded_spec(std::string name, std::string title, OperationClass cls, EncodedAction action);
 
 // An operation value encoded once under its kind. The encoding error is returned and nothing is built.
-template <PayloadSerializable T>
+template <TypedPayload T>
 std::expected<ActionSpec, ActionError> fixed_action_spec(std::string name, std::string title, OperationClass cls,
                                                          std::string kind, const T& value) {
   auto encoded = encode_typed(std::move(kind), value);
@@ -39,7 +40,7 @@ std::expected<ActionSpec, ActionError> fixed_action_spec(std::string name, std::
 }
 
 // A setting action value (class 0) encoded once under its namespace; it declares no operation kind.
-template <PayloadSerializable T>
+template <TypedPayload T>
 std::expected<ActionSpec, ActionError> fixed_action_spec(std::string name, std::string title,
                                                          std::string action_namespace, const T& value) {
   auto encoded = encode_typed(std::move(action_namespace), value);
