@@ -10,6 +10,31 @@ const nlohmann::ordered_json* lookup(const nlohmann::ordered_json& object, std::
   return it == object.end() ? nullptr : &*it;
 }
 
+// Deeper values are refused before parsing: writing or comparing one recurses once per level.
+constexpr std::size_t kMaxNesting = 128;
+
+bool nested_too_deeply(std::string_view text) {
+  std::size_t depth = 0;
+  bool in_string = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxNesting) return true;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return false;
+}
+
 std::shared_ptr<const nlohmann::ordered_json> empty_object() {
   static const auto empty = std::make_shared<const nlohmann::ordered_json>(nlohmann::ordered_json::object());
   return empty;
@@ -24,6 +49,7 @@ ActionArgs::ActionArgs(nlohmann::ordered_json object)
                                  : empty_object()) {}
 
 std::expected<ActionArgs, std::string> ActionArgs::parse(std::string_view json_text) {
+  if (nested_too_deeply(json_text)) return std::unexpected("arguments are nested more than 128 levels deep");
   auto value = nlohmann::ordered_json::parse(json_text, nullptr, false);
   if (value.is_discarded()) return std::unexpected("arguments are not valid JSON");
   if (!value.is_object()) return std::unexpected("arguments must be a JSON object");

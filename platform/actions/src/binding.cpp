@@ -39,8 +39,8 @@ ActionArgs choice(const std::string& text) { return single("choice", text); }
 
 ActionArgs percent(const std::string& text) { return single("percent", text); }
 
-std::function<ActionArgs(const std::string&)> keyed(std::string_view key) {
-  return [key](const std::string& text) { return single(key, text); };
+std::function<ActionArgs(const std::string&)> keyed(std::string key) {
+  return [key = std::move(key)](const std::string& text) { return single(key, text); };
 }
 
 }  // namespace converters

@@ -44,6 +44,10 @@ TEST(ActionArgs, ParseRefusesTextThatIsNotOneObject) {
   EXPECT_EQ(ActionArgs::parse("{\"value\":").error(), "arguments are not valid JSON");
   EXPECT_EQ(ActionArgs::parse("{} {}").error(), "arguments are not valid JSON");
   EXPECT_TRUE(ActionArgs::parse("{}")->empty());
+  EXPECT_EQ(ActionArgs::parse("{\"a\":" + std::string(128, '[') + std::string(128, ']') + "}").error(),
+            "arguments are nested more than 128 levels deep");
+  EXPECT_TRUE(ActionArgs::parse("{\"a\":" + std::string(127, '[') + std::string(127, ']') + "}"));
+  EXPECT_TRUE(ActionArgs::parse(R"({"a":"[[[[\"[[[["})"));
 }
 
 TEST(ActionArgs, NonFiniteNumbersAreWrittenAsNull) {

@@ -39,8 +39,8 @@ ActionArgs toggle(const bool& value);       // {"value": b}
 ActionArgs number(const double& value);     // {"value": n}; NaN and infinities become null
 ActionArgs choice(const std::string& text);   // {"choice": text}
 ActionArgs percent(const std::string& text);  // {"percent": text}, unchanged
-// {key: text}; the key must outlive the converter (a literal).
-std::function<ActionArgs(const std::string&)> keyed(std::string_view key);
+// {key: text}; the converter keeps its own copy of the key.
+std::function<ActionArgs(const std::string&)> keyed(std::string key);
 }  // namespace converters
 
 template <class T>
