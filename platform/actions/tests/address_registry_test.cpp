@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "orvo_actions/address.h"
+#include "orvo_actions/typed_action_history.h"
+#include "orvo_doc/document.h"
 #include "orvo_actions/registry.h"
 #include "orvo_actions/resource.h"
-
-// The executor only passes the document on; this test's actions never look inside it.
-namespace orvo_doc {
-class Document {};
-}  // namespace orvo_doc
 
 namespace orvo_actions {
 namespace {
@@ -16,8 +13,11 @@ class NamedAction : public TypedAction {
  public:
   explicit NamedAction(std::string tag) : tag_(std::move(tag)) {}
   std::string debug() const override { return tag_; }
-  std::expected<void, ActionError> apply_to_document(orvo_doc::Document&) const override {
+  std::expected<void, ActionError> apply_to_document(orvo_doc::Document& document) const override {
     if (tag_ == "refuse") return std::unexpected(ActionError::refused("settings target is stale"));
+    if (!document.put(orvo_doc::kRoot, "applied", orvo_doc::ScalarValue::str(tag_))) {
+      return std::unexpected(ActionError::document("put failed"));
+    }
     return {};
   }
 
@@ -58,12 +58,34 @@ TEST(Executor, AnswersTheActionsOwnRefusalAndKeepsTheContextOnSuccess) {
   auto refused = dispatch_by(document, NamedAction("refuse"), {"settings.action", "{}"}, {}, {1, 2});
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error().display(), "settings target is stale");
+  EXPECT_EQ(document.pending_ops(), 0u);
 
   ActionContext context{"Set setting", {}, ActionApplication{"org.orvo.Settings", "Settings"}, {}, {}};
   auto done = dispatch_by_with_context(document, NamedAction("ok"), {"settings.action", "{}"}, {}, {7}, context);
   ASSERT_TRUE(done);
   EXPECT_EQ(done->actor, std::vector<std::uint8_t>{7});
   EXPECT_EQ(done->context, context);
+  EXPECT_EQ(document.pending_ops(), 1u);
+}
+
+TEST(TypedActionHistory, RecordedHeadsLastUntilTheChangeIsReported) {
+  orvo_doc::Document document;
+  orvo_doc::Document other;
+  take_typed_action_reports();
+  EXPECT_FALSE(typed_action_before(document));
+
+  ASSERT_TRUE(document.put(orvo_doc::kRoot, "a", orvo_doc::ScalarValue::str("1")));
+  Heads before = document.get_heads();
+  record_typed_action_before(document, before);
+  EXPECT_EQ(typed_action_before(document), before);
+  EXPECT_FALSE(typed_action_before(other));
+
+  ASSERT_TRUE(document.put(orvo_doc::kRoot, "a", orvo_doc::ScalarValue::str("2")));
+  Heads after = document.get_heads();
+  report_typed_action(document, before, after);
+  EXPECT_FALSE(typed_action_before(document));
+  EXPECT_EQ(take_typed_action_reports(), (std::vector<TypedActionReport>{{&document, before, after}}));
+  EXPECT_TRUE(take_typed_action_reports().empty());
 }
 
 TEST(ActionAddress, EncodeRoundTrips) {

@@ -1,6 +1,7 @@
 #include "orvo_ui/action_host.h"
 
 #include <random>
+#include <utility>
 
 #include "orvo_actions/resource.h"
 #include "orvo_log/log.h"

@@ -5,16 +5,9 @@
 #include "frame_loop.h"
 #include "offscreen_backend.h"
 #include "orvo_actions/spec_builders.h"
+#include "orvo_doc/document.h"
 #include "orvo_log/log.h"
 #include "test_widget.h"
-
-// Setting actions are carried out on a document the host only passes on.
-namespace orvo_doc {
-class Document {
- public:
-  std::vector<std::string> applied;
-};
-}  // namespace orvo_doc
 
 namespace orvo_ui {
 namespace {
@@ -174,7 +167,9 @@ class RecordingAction : public orvo_actions::TypedAction {
   explicit RecordingAction(std::string payload) : payload_(std::move(payload)) {}
   std::string debug() const override { return payload_; }
   std::expected<void, orvo_actions::ActionError> apply_to_document(orvo_doc::Document& document) const override {
-    document.applied.push_back(payload_);
+    if (!document.put(orvo_doc::kRoot, "mono", orvo_doc::ScalarValue::str(payload_))) {
+      return std::unexpected(orvo_actions::ActionError::document("put failed"));
+    }
     return {};
   }
 
@@ -199,7 +194,9 @@ TEST_F(LoopFixture, SettingActionsRunOnTheDocumentThroughTheirNamespace) {
   app.action_registry_mut().register_namespace("settings.action", std::make_unique<RecordingHandler>());
   loop.host().set_setting_target(&app.action_registry(), &document);
   EXPECT_EQ(loop.host().request(root, mono, R"({"value":true})"), StartAnswer{start::Completed{}});
-  EXPECT_EQ(document.applied, std::vector<std::string>{R"({"value":true})"});
+  auto applied = document.get(orvo_doc::kRoot, "mono");
+  ASSERT_TRUE(applied && *applied);
+  EXPECT_EQ(**applied, orvo_doc::Value{orvo_doc::ScalarValue::str(R"({"value":true})")});
   EXPECT_TRUE(root.started.empty()) << "a setting action is not an operation of the widget tree";
 }
 
