@@ -12,6 +12,7 @@ namespace orvo_ui {
 namespace {
 
 constexpr std::string_view kCancelledMessage = "operation cancelled";
+constexpr std::string_view kNoOutsideRequests = "this application takes no action requests from outside";
 
 std::optional<orvo_actions::Resource> find_resource(Widget& root, const std::string& id) {
   if (auto direct = root.resource(id)) return direct;
@@ -123,7 +124,8 @@ void ActionHost::take_queued(Widget& root) {
   }
   for (auto& request : requests) {
     RequestId id{};
-    StartAnswer answer = this->request(root, request.address, request.args_json, &id);
+    StartAnswer answer = accepts_outside_ ? this->request(root, request.address, request.args_json, &id)
+                                          : StartAnswer{start::Rejected{std::string(kNoOutsideRequests)}};
     if (std::holds_alternative<start::InFlight>(answer) && !in_flight_.empty() && in_flight_.back().id == id) {
       in_flight_.back().reply = request.reply;
     }

@@ -70,7 +70,11 @@ struct LoopFixture : ::testing::Test {
   OffscreenBackend backend{200, 100};
   HostRoot root;
   testing::TestWidget& control = root.add(testing::make("control"));
-  App app;
+  App app = [] {
+    App accepting;
+    accepting.accepts_external_actions = true;
+    return accepting;
+  }();
   FrameLoop loop{backend, root, app, TextRenderer::Metrics::Fixed};
 
   void frame() { loop.frame(backend.take_events()); }
@@ -139,6 +143,18 @@ TEST_F(LoopFixture, InvocationsThatDoNotResolveAreRefusedBeforeAnythingStarts) {
     ASSERT_EQ(capture.count("action dispatch failed"), 1u);
     EXPECT_NE(events.back().rendered().find(error), std::string::npos) << events.back().rendered();
   }
+}
+
+TEST_F(LoopFixture, OutsideRequestsAreRefusedUnlessTheApplicationTakesThem) {
+  loop.host().set_accepts_outside_requests(false);
+  std::vector<RequestReport> reports;
+  loop.host().submit({{"settings.section:sound", "muted"}, R"({"value":true})",
+                      [&](const RequestReport& report) { reports.push_back(report); }});
+  frame();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(std::get<RequestStarted>(reports[0]).answer,
+            StartAnswer{start::Rejected{"this application takes no action requests from outside"}});
+  EXPECT_TRUE(root.started.empty());
 }
 
 TEST_F(LoopFixture, OutsideRequestsAreStartedOnTheNextFrameAndToldHowTheyEnd) {

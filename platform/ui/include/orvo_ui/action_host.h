@@ -79,6 +79,10 @@ class ActionHost {
   // Starts an operation with a fresh request id; an InFlight answer is kept for polling.
   StartAnswer start(Widget& root, const ResolvedOperation& operation, RequestId* id_out = nullptr);
 
+  // Whether requests from outside are taken; the loop sets it from the application's
+  // `accepts_external_actions`. Until then a submitted request is answered Rejected.
+  void set_accepts_outside_requests(bool accepts) { accepts_outside_ = accepts; }
+
   // Queues a request from outside for the next poll. Thread-safe.
   void submit(ActionRequest request);
 
@@ -107,6 +111,7 @@ class ActionHost {
   Resolver resolver_;
   const orvo_actions::ActionRegistry* registry_ = nullptr;
   orvo_doc::Document* document_ = nullptr;
+  bool accepts_outside_ = false;
   std::vector<Pending> in_flight_;
   std::vector<std::pair<RequestId, OperationCompletion>> completions_;
 
