@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "orvo_actions/resource.h"
+#include "orvo_doc/document.h"
 #include "orvo_log/log.h"
 #include "orvo_ui/wake.h"
 #include "orvo_ui/widget.h"
@@ -88,7 +89,9 @@ StartAnswer ActionHost::run_setting(const ResolvedOperation& operation) {
   orvo_actions::EncodedAction encoded{operation.kind, operation.payload};
   auto action = registry_->decode(encoded);
   if (!action) return start::Rejected{action.error().display()};
-  auto done = orvo_actions::dispatch_by(*document_, **action, std::move(encoded), {}, {});
+  const auto& actor = document_->actor_id().to_bytes();
+  auto done = orvo_actions::dispatch_by(*document_, **action, std::move(encoded), {},
+                                        std::vector<std::uint8_t>(actor.begin(), actor.end()));
   if (!done) return start::Rejected{done.error().display()};
   return start::Completed{};
 }
