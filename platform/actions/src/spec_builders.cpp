@@ -34,17 +34,22 @@ ActionSpec prebuilt(std::string name, std::string title, OperationClass cls, std
 
 ActionSpec typed_operation_spec(std::string name, std::string title, std::string description, OperationClass cls,
                                 std::string operation_kind, std::vector<ActionParam> params, ArgumentHandler handler) {
-  auto guard = std::make_shared<const ActionEncoder>(
-      [kind = operation_kind, handler = std::move(handler)](const ActionArgs& args) {
-        return enforce_operation_type(handler(args), kind);
-      });
+  // Without a handler the spec has no encoder, and build_json refuses every invocation.
+  std::shared_ptr<const ActionEncoder> guard;
+  if (handler) {
+    guard = std::make_shared<const ActionEncoder>(
+        [kind = operation_kind, handler = std::move(handler)](const ActionArgs& args) {
+          return enforce_operation_type(handler(args), kind);
+        });
+  }
   return assemble(std::move(name), std::move(title), cls, std::move(params), std::move(operation_kind),
                   std::move(description), std::move(guard));
 }
 
 ActionSpec typed_setting_spec(std::string name, std::string title, std::string description,
                               std::vector<ActionParam> params, ArgumentHandler handler) {
-  auto encoder = std::make_shared<const ActionEncoder>(std::move(handler));
+  std::shared_ptr<const ActionEncoder> encoder;
+  if (handler) encoder = std::make_shared<const ActionEncoder>(std::move(handler));
   return assemble(std::move(name), std::move(title), OperationClass::Setting, std::move(params), std::nullopt,
                   std::move(description), std::move(encoder));
 }

@@ -111,9 +111,13 @@ TEST(ActionSpecBuildJson, ExclusiveBoundsAndAllowedNonTextValues) {
 }
 
 TEST(ActionSpecBuildJson, ASpecWithoutEncoderIsRefused) {
-  ActionSpec spec;
-  spec.name = "bare";
-  EXPECT_EQ(spec.build_json(ActionArgs()).error().message, "action `bare` has no encoder");
+  ActionSpec bare;
+  bare.name = "bare";
+  EXPECT_EQ(bare.build_json(ActionArgs()).error().message, "action `bare` has no encoder");
+  ActionSpec no_handler = typed_operation_spec("op", "Op", "", OperationClass::Effect, "k", {}, nullptr);
+  EXPECT_EQ(no_handler.build_json(ActionArgs()).error().reason, BuildError::Reason::NoEncoder);
+  EXPECT_EQ(typed_setting_spec("s", "S", "", {}, nullptr).build_json(ActionArgs()).error().reason,
+            BuildError::Reason::NoEncoder);
 }
 
 TEST(ActionSpec, WithContractRefusesAMalformedContract) {
