@@ -106,8 +106,8 @@ std::expected<void, std::string> merge_appearance(Json& object, const Appearance
 }
 
 // The mode a new file gets from the process's file-creation mask, as open(2) with 0666 would.
-// The mask is read from this process's status rather than set and restored, which would race
-// with other threads creating files.
+// The mask is read from this process's own status (process state, not a system file a test would
+// redirect) rather than set and restored, which would race with other threads creating files.
 mode_t new_file_mode() {
   std::ifstream status("/proc/self/status");
   std::string line;
