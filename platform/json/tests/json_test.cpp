@@ -186,6 +186,9 @@ TEST(JsonNumbers, FloatsUseTheShortestTextThatReadsBack) {
   EXPECT_EQ(orvo_json::decode<float>("0.1").value(), 0.1F);
   EXPECT_EQ(orvo_json::decode<double>("-0").value(), 0.0);
   EXPECT_EQ(orvo_json::decode<double>("1e-400").value(), 0.0);
+  // Beyond float's range a number reads as an infinity rather than an undefined narrowing.
+  EXPECT_EQ(orvo_json::decode<float>("1e300").value(), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(orvo_json::decode<float>("-1e300").value(), -std::numeric_limits<float>::infinity());
 }
 
 TEST(JsonRecord, DefaultedAndOptionalFields) {
