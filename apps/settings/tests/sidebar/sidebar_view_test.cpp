@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "orvo_ui/render.h"
@@ -155,13 +156,16 @@ struct Rendered {
   Scene scene;
 };
 
-Rendered lay_out_and_draw(std::unique_ptr<Widget> view, TextRenderer& text, int width, int height) {
+// `before_drawing` may change row states once the rows have their rectangles.
+Rendered lay_out_and_draw(std::unique_ptr<Widget> view, TextRenderer& text, int width, int height,
+                          const std::function<void(Widget&)>& before_drawing = {}) {
   LayoutTree tree;
   NodeMap nodes;
   LayoutContext context{1, 14, &text, Size{float(width), float(height)}};
   NodeId root = view->build_layout(tree, context, nodes);
   tree.compute(root, {float(width), float(height)}, text);
   view->apply_layout(tree, root, 0, 0);
+  if (before_drawing) before_drawing(*view);
   Rendered out{std::move(view), {}};
   out.view->draw_with_presence(out.scene, Affine::identity(), text, Theme::dark(),
                                PresenceContext{Rect{0, 0, double(width), double(height)}});
@@ -180,7 +184,17 @@ TEST(SidebarView, LaysOutHeadingsInLineWithTheRowIconsAndWritesPictures) {
   TextRenderer text(TextRenderer::Metrics::Fonts);
   const int width = 260;
   const int height = 1240;
-  auto grouped = lay_out_and_draw(sidebar_view(SettingsSection::Sound, "", cell), text, width, height);
+  // Sound selected, the pointer over Bluetooth, keyboard focus on Displays.
+  auto grouped = lay_out_and_draw(sidebar_view(SettingsSection::Sound, "", cell), text, width, height, [](Widget& view) {
+    EventContext context;
+    view.handle_event(event::PointerMoved{{100, 90}}, context);
+    for (const Group& g : groups_of(view)) {
+      for (const SidebarRow* row : rows_of(g)) {
+        if (row->section() == SettingsSection::Displays) const_cast<SidebarRow*>(row)->set_focus(true);
+      }
+    }
+  });
+  EXPECT_TRUE(rows_of(groups_of(*grouped.view)[0])[1]->hovered());
   double last_bottom = 0;
   for (const Group& g : groups_of(*grouped.view)) {
     const Rect heading = g.heading->get_rect();
