@@ -6,6 +6,8 @@
 #include <functional>
 #include <iostream>
 
+#include "frame_loop.h"
+#include "offscreen_backend.h"
 #include "orvo_ui/render.h"
 #include "orvo_ui/widgets/column.h"
 #include "orvo_ui/widgets/container.h"
@@ -216,6 +218,23 @@ TEST(SidebarView, LaysOutHeadingsInLineWithTheRowIconsAndWritesPictures) {
   write_png(filtered.scene, text, width, 260, "sidebar_query_display.png");
   auto none = lay_out_and_draw(sidebar_view(SettingsSection::Displays, " zzz ", cell), text, width, 120);
   write_png(none.scene, text, width, 120, "sidebar_query_none.png");
+}
+
+TEST(SidebarView, AClickOnARowInsideTheScrollViewPublishesItsSection) {
+  SidebarSelectionCell cell;
+  auto view = sidebar_view(SettingsSection::Network, "print", cell);
+  OffscreenBackend backend(260, 300);
+  App app;
+  FrameLoop loop(backend, *view, app, TextRenderer::Metrics::Fixed);
+  loop.frame(backend.take_events());
+  const SidebarRow* printers = rows_of(groups_of(*view)[0]).at(0);
+  ASSERT_EQ(printers->section(), SettingsSection::Printers);
+  const Point inside = printers->get_rect().center();
+  backend.push(event::PointerButton{MouseButton::Primary, true, inside});
+  backend.push(event::PointerButton{MouseButton::Primary, false, inside});
+  loop.frame(backend.take_events());
+  EXPECT_EQ(cell.snapshot(), SettingsSection(SettingsSection::Printers));
+  EXPECT_TRUE(printers->has_focus());
 }
 
 }  // namespace
