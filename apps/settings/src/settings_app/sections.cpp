@@ -17,25 +17,37 @@ struct SectionRow {
   std::span<const std::string_view> keywords;
 };
 
-constexpr std::array kNetworkKeywords{"wifi"sv, "wi-fi"sv, "wired"sv, "ethernet"sv, "vpn"sv,
+constexpr std::array kNetworkKeywords{"wifi"sv,      "wi-fi"sv, "wired"sv,    "ethernet"sv,  "vpn"sv,
                                       "wireguard"sv, "proxy"sv, "internet"sv, "connection"sv};
 constexpr std::array kBluetoothKeywords{"pair"sv,     "pairing"sv, "device"sv,  "headphones"sv,
                                         "keyboard"sv, "mouse"sv,   "wireless"sv};
-constexpr std::array kDevicesSyncKeywords{
-    "sync"sv,          "continuity"sv,        "devices"sv,          "server"sv,
-    "host"sv,          "remote control"sv,    "relay"sv,            "copies"sv,
-    "files"sv,         "clipboard"sv,         "file transfer"sv,    "realtime sessions"sv,
-    "wi-fi settings"sv, "media handoff"sv,    "display extension"sv, "notification mirroring"sv,
-    "gamepad"sv,       "typed gamepad"sv,     "handoff"sv,          "privacy"sv};
+constexpr std::array kDevicesSyncKeywords{"sync"sv,
+                                          "continuity"sv,
+                                          "devices"sv,
+                                          "server"sv,
+                                          "host"sv,
+                                          "remote control"sv,
+                                          "relay"sv,
+                                          "copies"sv,
+                                          "files"sv,
+                                          "clipboard"sv,
+                                          "file transfer"sv,
+                                          "realtime sessions"sv,
+                                          "wi-fi settings"sv,
+                                          "media handoff"sv,
+                                          "display extension"sv,
+                                          "notification mirroring"sv,
+                                          "gamepad"sv,
+                                          "typed gamepad"sv,
+                                          "handoff"sv,
+                                          "privacy"sv};
 constexpr std::array kSoundKeywords{"audio"sv,   "volume"sv, "mute"sv,  "microphone"sv, "mic"sv,
                                     "speaker"sv, "output"sv, "input"sv, "device"sv,     "system sounds"sv};
-constexpr std::array kDisplaysKeywords{"monitor"sv,     "screen"sv,     "resolution"sv,
-                                       "scale"sv,       "brightness"sv, "night light"sv,
-                                       "blue light"sv,  "arrangement"sv, "external"sv};
+constexpr std::array kDisplaysKeywords{"monitor"sv,     "screen"sv,     "resolution"sv,  "scale"sv,   "brightness"sv,
+                                       "night light"sv, "blue light"sv, "arrangement"sv, "external"sv};
 constexpr std::array kMouseKeyboardKeywords{
-    "pointer"sv,    "trackpad"sv, "touchpad"sv,      "scroll"sv,   "natural scrolling"sv,
-    "tap to click"sv, "key repeat"sv, "layout"sv,    "cursor"sv,   "spell checker"sv,
-    "spelling"sv,   "autocorrect"sv, "auto-correct"sv};
+    "pointer"sv, "trackpad"sv, "touchpad"sv,      "scroll"sv,   "natural scrolling"sv, "tap to click"sv, "key repeat"sv,
+    "layout"sv,  "cursor"sv,   "spell checker"sv, "spelling"sv, "autocorrect"sv,       "auto-correct"sv};
 constexpr std::array kKeyboardShortcutsKeywords{"shortcuts"sv,    "hotkeys"sv,      "keybindings"sv, "keys"sv,
                                                 "combinations"sv, "accelerators"sv, "workspace"sv};
 constexpr std::array kTimeDateKeywords{"clock"sv,   "timezone"sv,       "time zone"sv, "ntp"sv,
@@ -47,34 +59,34 @@ constexpr std::array kPowerKeywords{"battery"sv,     "charge"sv,  "energy"sv, "p
 constexpr std::array kAppearanceKeywords{"theme"sv,         "dark mode"sv,     "light mode"sv, "contrast"sv,
                                          "high contrast"sv, "reduce motion"sv, "text size"sv,  "font"sv,
                                          "wallpaper"sv,     "color"sv};
-constexpr std::array kAccessibilityKeywords{
-    "a11y"sv,         "accessibility"sv, "universal access"sv, "screen reader"sv, "orca"sv,
-    "on-screen keyboard"sv, "osk"sv,     "cursor size"sv,      "large cursor"sv,  "pointer size"sv,
-    "sticky keys"sv,  "slow keys"sv,     "visual alerts"sv,    "high contrast"sv, "reduce motion"sv,
-    "text size"sv,    "zoom"sv};
-constexpr std::array kNotificationsKeywords{"notification"sv, "notify"sv, "banner"sv, "alert"sv,
-                                            "do not disturb"sv, "dnd"sv, "focus"sv,  "quiet"sv,
-                                            "sounds"sv,       "lock screen"sv, "previews"sv, "badge"sv};
-constexpr std::array kDefaultAppsKeywords{"default app"sv, "open with"sv, "file association"sv, "handler"sv,
-                                          "browser"sv,     "mail"sv,      "pdf"sv};
-constexpr std::array kStorageKeywords{"disk space"sv, "cache"sv, "cleanup"sv, "app data"sv, "synced files"sv,
-                                      "backup"sv};
-constexpr std::array kExternalAccountsKeywords{"email"sv,  "mail"sv,   "imap"sv,   "smtp"sv,      "calendar"sv,
-                                               "caldav"sv, "webdav"sv, "nextcloud"sv, "sync"sv,   "cloud"sv};
-constexpr std::array kAgentModelsKeywords{"agent"sv,   "ai"sv,   "model"sv,       "models"sv, "provider"sv,
-                                          "openai"sv,  "anthropic"sv, "api key"sv, "vllm"sv,  "local model"sv,
-                                          "ollama"sv,  "llm"sv,  "tool calling"sv};
+constexpr std::array kAccessibilityKeywords{"a11y"sv,          "accessibility"sv, "universal access"sv,
+                                            "screen reader"sv, "orca"sv,          "on-screen keyboard"sv,
+                                            "osk"sv,           "cursor size"sv,   "large cursor"sv,
+                                            "pointer size"sv,  "sticky keys"sv,   "slow keys"sv,
+                                            "visual alerts"sv, "high contrast"sv, "reduce motion"sv,
+                                            "text size"sv,     "zoom"sv};
+constexpr std::array kNotificationsKeywords{"notification"sv,   "notify"sv,      "banner"sv,   "alert"sv,
+                                            "do not disturb"sv, "dnd"sv,         "focus"sv,    "quiet"sv,
+                                            "sounds"sv,         "lock screen"sv, "previews"sv, "badge"sv};
+constexpr std::array kDefaultAppsKeywords{
+    "default app"sv, "open with"sv, "file association"sv, "handler"sv, "browser"sv, "mail"sv, "pdf"sv};
+constexpr std::array kStorageKeywords{"disk space"sv, "cache"sv,        "cleanup"sv,
+                                      "app data"sv,   "synced files"sv, "backup"sv};
+constexpr std::array kExternalAccountsKeywords{"email"sv,  "mail"sv,   "imap"sv,      "smtp"sv, "calendar"sv,
+                                               "caldav"sv, "webdav"sv, "nextcloud"sv, "sync"sv, "cloud"sv};
+constexpr std::array kAgentModelsKeywords{"agent"sv,  "ai"sv,        "model"sv,       "models"sv, "provider"sv,
+                                          "openai"sv, "anthropic"sv, "api key"sv,     "vllm"sv,   "local model"sv,
+                                          "ollama"sv, "llm"sv,       "tool calling"sv};
 constexpr std::array kRegionFormatsKeywords{"locale"sv, "language"sv,    "currency"sv, "date format"sv, "time format"sv,
                                             "units"sv,  "measurement"sv, "metric"sv,   "imperial"sv};
-constexpr std::array kPermissionsKeywords{"roles"sv,     "access"sv,     "sandbox"sv,     "grants"sv,
-                                          "file access"sv, "collaboration"sv, "security"sv, "privacy"sv,
-                                          "encryption"sv, "secure boot"sv, "firewall"sv,   "camera"sv,
-                                          "microphone"sv};
+constexpr std::array kPermissionsKeywords{
+    "roles"sv,   "access"sv,     "sandbox"sv,     "grants"sv,   "file access"sv, "collaboration"sv, "security"sv,
+    "privacy"sv, "encryption"sv, "secure boot"sv, "firewall"sv, "camera"sv,      "microphone"sv};
 constexpr std::array kUpdatesKeywords{"software"sv, "upgrade"sv,  "version"sv, "bootc"sv,
                                       "firmware"sv, "rollback"sv, "release"sv};
-constexpr std::array kAboutKeywords{"device"sv,   "identity"sv, "os"sv,          "kernel"sv,
-                                    "hostname"sv, "system"sv,   "version"sv,     "fingerprint"sv,
-                                    "backup"sv,   "portable backup"sv, "encrypted backup"sv, "recovery"sv};
+constexpr std::array kAboutKeywords{
+    "device"sv,  "identity"sv,    "os"sv,     "kernel"sv,          "hostname"sv,         "system"sv,
+    "version"sv, "fingerprint"sv, "backup"sv, "portable backup"sv, "encrypted backup"sv, "recovery"sv};
 
 using G = SidebarGroup;
 using orvo_ui::Icon;
@@ -91,17 +103,16 @@ constexpr std::array<SectionRow, SettingsSection::kCount> kSections{{
      kDisplaysKeywords},
     {"mouse_keyboard", "Mouse & Keyboard", "Typing, spelling, input sources, and pointer behaviour", G::Devices,
      Icon::Keyboard, kMouseKeyboardKeywords},
-    {"keyboard_shortcuts", "Keyboard Shortcuts", "System and workspace keyboard shortcuts", G::Devices,
-     Icon::Shortcuts, kKeyboardShortcutsKeywords},
-    {"time_date", "Time & Date", "Clock, time zone, and how dates display", G::System, Icon::Clock,
-     kTimeDateKeywords},
+    {"keyboard_shortcuts", "Keyboard Shortcuts", "System and workspace keyboard shortcuts", G::Devices, Icon::Shortcuts,
+     kKeyboardShortcutsKeywords},
+    {"time_date", "Time & Date", "Clock, time zone, and how dates display", G::System, Icon::Clock, kTimeDateKeywords},
     {"users", "Users", "Accounts on this device and their roles", G::System, Icon::Users, kUsersKeywords},
     {"printers", "Printers", "Printers, queues, and recent jobs", G::Devices, Icon::Printer, kPrintersKeywords},
     {"power", "Power", "Battery, power profile, and automatic suspend", G::System, Icon::Battery, kPowerKeywords},
     {"appearance", "Appearance", "Theme, contrast, motion, and text size", G::System, Icon::Sparkle,
      kAppearanceKeywords},
-    {"accessibility", "Accessibility", "Vision, pointer, typing, and hearing assists", G::System,
-     Icon::Accessibility, kAccessibilityKeywords},
+    {"accessibility", "Accessibility", "Vision, pointer, typing, and hearing assists", G::System, Icon::Accessibility,
+     kAccessibilityKeywords},
     {"notifications", "Notifications", "Banners, previews, sounds, and Do Not Disturb", G::System, Icon::Bell,
      kNotificationsKeywords},
     {"default-apps", "Apps & Files", "Your preferred apps for links and file types", G::System, Icon::AppsAndFiles,
@@ -150,8 +161,7 @@ std::optional<std::pair<char32_t, std::size_t>> decode_at(std::string_view text,
 
 bool is_white_space(char32_t cp) {
   return (cp >= 0x09 && cp <= 0x0d) || cp == 0x20 || cp == 0x85 || cp == 0xa0 || cp == 0x1680 ||
-         (cp >= 0x2000 && cp <= 0x200a) || cp == 0x2028 || cp == 0x2029 || cp == 0x202f || cp == 0x205f ||
-         cp == 0x3000;
+         (cp >= 0x2000 && cp <= 0x200a) || cp == 0x2028 || cp == 0x2029 || cp == 0x202f || cp == 0x205f || cp == 0x3000;
 }
 
 // Length in bytes of the white space run at the start of the text.

@@ -21,9 +21,9 @@ enum class SidebarGroup : std::uint8_t {
   Maintenance = 4,
 };
 
-inline constexpr std::array<SidebarGroup, 5> kSidebarGroups{
-    SidebarGroup::Connectivity, SidebarGroup::Devices, SidebarGroup::System, SidebarGroup::AccountsAndPermissions,
-    SidebarGroup::Maintenance};
+inline constexpr std::array<SidebarGroup, 5> kSidebarGroups{SidebarGroup::Connectivity, SidebarGroup::Devices,
+                                                            SidebarGroup::System, SidebarGroup::AccountsAndPermissions,
+                                                            SidebarGroup::Maintenance};
 
 std::string_view title(SidebarGroup group);
 
@@ -89,14 +89,17 @@ class SettingsSection {
 // The order of every list of sections the application builds: sidebar groups, search results, the
 // search catalog and the resource tree.
 inline constexpr std::array<SettingsSection, SettingsSection::kCount> SIDEBAR_ORDER{
-    SettingsSection::Network,       SettingsSection::Bluetooth,        SettingsSection::DevicesSync,
-    SettingsSection::Sound,         SettingsSection::Displays,         SettingsSection::MouseKeyboard,
-    SettingsSection::KeyboardShortcuts, SettingsSection::Printers,     SettingsSection::Appearance,
-    SettingsSection::Accessibility, SettingsSection::Notifications,    SettingsSection::DefaultApps,
-    SettingsSection::Storage,       SettingsSection::Power,            SettingsSection::TimeDate,
-    SettingsSection::Users,         SettingsSection::RegionFormats,    SettingsSection::ExternalAccounts,
-    SettingsSection::AgentModels,   SettingsSection::Permissions,      SettingsSection::Updates,
-    SettingsSection::About,
+    SettingsSection::Network,           SettingsSection::Bluetooth,
+    SettingsSection::DevicesSync,       SettingsSection::Sound,
+    SettingsSection::Displays,          SettingsSection::MouseKeyboard,
+    SettingsSection::KeyboardShortcuts, SettingsSection::Printers,
+    SettingsSection::Appearance,        SettingsSection::Accessibility,
+    SettingsSection::Notifications,     SettingsSection::DefaultApps,
+    SettingsSection::Storage,           SettingsSection::Power,
+    SettingsSection::TimeDate,          SettingsSection::Users,
+    SettingsSection::RegionFormats,     SettingsSection::ExternalAccounts,
+    SettingsSection::AgentModels,       SettingsSection::Permissions,
+    SettingsSection::Updates,           SettingsSection::About,
 };
 
 // The text without leading and trailing Unicode white space (White_Space property). Invalid UTF-8 is
