@@ -127,7 +127,7 @@ void FrameLoop::report_startup() {
 void FrameLoop::layout() {
   tree_.clear();
   nodes_.clear();
-  LayoutContext context{static_cast<float>(backend_.scale()), 14.0f, &text_};
+  LayoutContext context{static_cast<float>(backend_.scale()), 14.0f, &text_, last_size_};
   root_node_ = root_.build_layout(tree_, context, nodes_);
   tree_.compute(root_node_, last_size_, text_);
   root_.apply_layout(tree_, root_node_, 0, 0);
@@ -152,7 +152,11 @@ void FrameLoop::set_focus(Widget* widget) {
   if (widget == focused_) return;
   if (focused_) focused_->set_focus(false);
   focused_ = widget;
-  if (focused_) focused_->set_focus(true);
+  if (focused_) {
+    focused_->set_focus(true);
+    // Scroll containers bring the newly focused widget into view.
+    root_.reveal_descendant(focused_);
+  }
 }
 
 }  // namespace orvo_ui

@@ -61,6 +61,8 @@ struct LayoutContext {
   float scale_factor = 1.0f;
   float text_size = 14.0f;
   TextRenderer* text = nullptr;
+  // The window's size in logical points; shells choose their arrangement from it.
+  Size viewport;
 };
 
 // Drawing passes along where the frame is painted: an optional clip rectangle in logical points.

@@ -1,0 +1,107 @@
+#include "orvo_ui/widgets/scrollable.h"
+
+#include "widgets/node_support.h"
+
+namespace orvo_ui {
+
+bool Scrollable::adjust_layout_style(Style& style) {
+  Style wanted = style;
+  wanted.direction = FlexDirection::Column;
+  wanted.scroll = true;
+  wanted.flex_grow = 1;
+  wanted.align_items = Align::Stretch;
+  const bool changed = !(wanted == style);
+  style = wanted;
+  return changed;
+}
+
+NodeId Scrollable::build_layout(LayoutTree& tree, LayoutContext& context, NodeMap& nodes) {
+  Style style;
+  adjust_layout_style(style);
+  return build_with_style(style, tree, context, nodes);
+}
+
+void Scrollable::apply_layout(const LayoutTree& tree, NodeId node, double x, double y) {
+  tree_ = &tree;
+  rect_ = node_support::laid_out_rect(tree, node, x, y);
+  auto layout = tree.layout(node);
+  content_height_ = layout ? layout->content_size.height : 0.0;
+  offset_ = std::clamp(offset_, 0.0, max_offset());
+  place_child();
+}
+
+double Scrollable::max_offset() const { return std::max(0.0, content_height_ - rect_.height()); }
+
+void Scrollable::place_child() {
+  if (child_ && tree_) child_->apply_layout(*tree_, child_node_, rect_.x0, rect_.y0 - offset_);
+}
+
+bool Scrollable::scroll_to(double offset) {
+  const double clamped = std::clamp(offset, 0.0, max_offset());
+  if (clamped == offset_) return false;
+  offset_ = clamped;
+  place_child();
+  return true;
+}
+
+void Scrollable::draw(Scene& scene, Affine transform, TextRenderer& text, const Theme& theme,
+                      const PresenceContext& presence) {
+  if (!child_) return;
+  PresenceContext clipped{presence.clip ? presence.clip->intersect(rect_) : rect_};
+  scene.push_clip(rect_, transform);
+  child_->draw_with_presence(scene, transform, text, theme, clipped);
+  scene.pop_clip();
+  if (max_offset() <= 0) return;
+  // A thin indicator of where the viewport is within the content.
+  const double track = rect_.height() - 8;
+  const double thumb = std::max(24.0, track * rect_.height() / content_height_);
+  const double top = rect_.y0 + 4 + (track - thumb) * (offset_ / max_offset());
+  const Rect bar{rect_.x1 - 6, top, rect_.x1 - 2, top + thumb};
+  scene.fill(RoundedRect::from_rect(bar, 2), theme.secondary_text.with_alpha(90), transform);
+}
+
+void Scrollable::handle_event(const Event& event, EventContext& context) {
+  const auto position = node_support::pointer_position(event, context.scale_factor);
+  if (position && !rect_.contains(*position)) {
+    // Outside the viewport the child is hidden: only a pointer move goes on, so hover ends there.
+    if (!std::holds_alternative<event::PointerMoved>(event)) return;
+  }
+  if (auto* wheel = std::get_if<event::Wheel>(&event)) {
+    const double scale = context.scale_factor > 0 ? context.scale_factor : 1.0;
+    if (scroll_to(offset_ + wheel->dy / scale)) context.request_redraw();
+    return;
+  }
+  if (auto* key = std::get_if<event::Key>(&event); key && focused_ && key->pressed) {
+    std::optional<double> target;
+    switch (key->key) {
+      case NamedKey::Up: target = offset_ - kLineStep; break;
+      case NamedKey::Down: target = offset_ + kLineStep; break;
+      case NamedKey::PageUp: target = offset_ - rect_.height() * 0.9; break;
+      case NamedKey::PageDown: target = offset_ + rect_.height() * 0.9; break;
+      case NamedKey::Home: target = 0.0; break;
+      case NamedKey::End: target = max_offset(); break;
+      default: break;
+    }
+    if (target) {
+      if (scroll_to(*target)) context.request_redraw();
+      return;
+    }
+  }
+  SingleChild::handle_event(event, context);
+}
+
+bool Scrollable::reveal_descendant(const Widget* target) {
+  if (!child_) return false;
+  if (child_.get() != target && !child_->reveal_descendant(target)) return false;
+  const Rect r = target->get_rect();
+  double wanted = offset_;
+  if (r.height() >= rect_.height() || r.y0 < rect_.y0) {
+    wanted = offset_ + (r.y0 - rect_.y0);
+  } else if (r.y1 > rect_.y1) {
+    wanted = offset_ + (r.y1 - rect_.y1);
+  }
+  scroll_to(wanted);
+  return true;
+}
+
+}  // namespace orvo_ui
