@@ -1,11 +1,11 @@
 #include "entry.h"
 
 #include "actions/register.h"
-#include "settings_app/startup_page.h"
+#include "settings_app/settings_app.h"
 
 namespace settings {
 
-std::unique_ptr<orvo_ui::Widget> build_root_widget() { return std::make_unique<settings_app::StartupPage>(); }
+std::unique_ptr<orvo_ui::Widget> build_root_widget() { return settings_app::SettingsApp::make_default(); }
 
 void register_actions(orvo_ui::App& app) {
   actions::register_settings_action(app.action_registry_mut());

@@ -14,7 +14,7 @@ class OffscreenBackend final : public Backend {
   ~OffscreenBackend() override;
 
   Size size() const override { return {static_cast<float>(frame_->width()), static_cast<float>(frame_->height())}; }
-  double scale() const override { return 1.0; }
+  double scale() const override { return scale_; }
   BackendEvents take_events() override;
   void present(const Scene& scene, TextRenderer& text, Color background) override;
   void wait(std::optional<Deadline> deadline) override;
@@ -22,11 +22,14 @@ class OffscreenBackend final : public Backend {
 
   void push(Event event) { pending_.events.push_back(std::move(event)); }
   void resize(std::uint32_t width, std::uint32_t height);
+  // The interface scale the next frames are laid out at (a monitor change of a real window).
+  void set_scale(double scale) { scale_ = scale; }
   const Frame& frame() const { return *frame_; }
 
  private:
   std::unique_ptr<Frame> frame_;
   BackendEvents pending_;
+  double scale_ = 1.0;
   int wake_fd_ = -1;
   int signal_fd_ = -1;
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "orvo_actions/address.h"
+#include "orvo_actions/resource.h"
 #include "settings_app/sections.h"
 
 namespace settings::actions {
@@ -15,5 +16,8 @@ inline constexpr std::string_view kOpenSectionAction = "open";
 std::string section_resource_id(settings_app::SettingsSection section);
 // The section's resource and its "open" action.
 orvo_actions::ActionAddress open_section_address(settings_app::SettingsSection section);
+// The light resource of a section: its id, kind "settings.section", its title and the one action
+// "open" (left out when its specification cannot be built).
+orvo_actions::Resource section_resource(settings_app::SettingsSection section);
 
 }  // namespace settings::actions

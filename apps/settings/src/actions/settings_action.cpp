@@ -28,4 +28,20 @@ template std::expected<SettingsAction, orvo_json::Error> decode_payload<Settings
 template std::string encode_payload(const SettingValue&);
 template std::expected<SettingValue, orvo_json::Error> decode_payload<SettingValue>(std::string_view);
 
+SettingsAction SettingsAction::set_setting(std::string_view key, bool value) {
+  return SetSetting{std::string(key), SettingValue(value)};
+}
+
+SettingsAction SettingsAction::set_setting(std::string_view key, std::string value) {
+  return SetSetting{std::string(key), SettingValue(std::move(value))};
+}
+
+SettingsAction SettingsAction::set_setting(std::string_view key, std::string_view value) {
+  return SetSetting{std::string(key), SettingValue(std::string(value))};
+}
+
+SettingsAction SettingsAction::set_setting(std::string_view key, const char* value) {
+  return set_setting(key, std::string_view(value));
+}
+
 }  // namespace settings::actions

@@ -31,6 +31,13 @@ struct SettingsAction : std::variant<settings_action::SetSetting> {
   using variant::variant;
   static constexpr std::string_view kNamespace = "settings.action";
   using SetSetting = settings_action::SetSetting;
+
+  // A SetSetting of the key (copied) and the value: a boolean gives Bool, every text form Text.
+  static SettingsAction set_setting(std::string_view key, bool value);
+  static SettingsAction set_setting(std::string_view key, std::string value);
+  static SettingsAction set_setting(std::string_view key, std::string_view value);
+  // Without this a string literal would convert to bool.
+  static SettingsAction set_setting(std::string_view key, const char* value);
 };
 
 // The action as a JSON document value, the same shape as its text.

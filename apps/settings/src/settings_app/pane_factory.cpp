@@ -1,0 +1,161 @@
+#include "settings_app/pane_factory.h"
+
+#include <algorithm>
+#include <array>
+#include <fmt/format.h>
+
+#include "orvo_ui/widgets/column.h"
+#include "orvo_ui/widgets/container.h"
+#include "orvo_ui/widgets/scrollable.h"
+#include "orvo_ui/widgets/single_child.h"
+#include "orvo_ui/widgets/text.h"
+#include "settings_app/settings_app.h"
+#include "sidebar/sidebar_view.h"
+#include "widget_support/layout_helpers.h"
+
+namespace settings::settings_app {
+
+using orvo_ui::Column;
+using orvo_ui::Container;
+using orvo_ui::Widget;
+
+namespace {
+
+using PaneBuilder = std::unique_ptr<Widget> (*)(const PaneInputs&);
+
+struct PaneEntry {
+  SettingsSection section;
+  PaneBuilder build;
+};
+
+// One line per section, in section index order. A pane's own builder takes its section's line; it
+// receives the root's cells through `PaneInputs::app`.
+constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
+    {SettingsSection::Network, generic_pane},
+    {SettingsSection::Bluetooth, generic_pane},
+    {SettingsSection::DevicesSync, generic_pane},
+    {SettingsSection::Sound, generic_pane},
+    {SettingsSection::Displays, generic_pane},
+    {SettingsSection::MouseKeyboard, generic_pane},
+    {SettingsSection::KeyboardShortcuts, generic_pane},
+    {SettingsSection::TimeDate, generic_pane},
+    {SettingsSection::Users, generic_pane},
+    {SettingsSection::Printers, generic_pane},
+    {SettingsSection::Power, generic_pane},
+    {SettingsSection::Appearance, generic_pane},
+    {SettingsSection::Accessibility, generic_pane},
+    {SettingsSection::Notifications, generic_pane},
+    {SettingsSection::DefaultApps, generic_pane},
+    {SettingsSection::Storage, generic_pane},
+    {SettingsSection::ExternalAccounts, generic_pane},
+    {SettingsSection::AgentModels, generic_pane},
+    {SettingsSection::RegionFormats, generic_pane},
+    {SettingsSection::Permissions, generic_pane},
+    {SettingsSection::Updates, generic_pane},
+    {SettingsSection::About, generic_pane},
+}};
+
+constexpr bool table_in_index_order() {
+  for (std::size_t i = 0; i < kPaneTable.size(); ++i) {
+    if (kPaneTable[i].section.index() != i) return false;
+  }
+  return true;
+}
+static_assert(table_in_index_order(), "the pane table lists every section once, in index order");
+
+// A stand-in pane: the descriptor's title and subtitle on a card, and a line saying the section is
+// not available yet. It answers the descriptor like a real pane does.
+class GenericPane final : public orvo_ui::SingleChild {
+ public:
+  explicit GenericPane(orvo_ui::PaneDescriptor descriptor)
+      : SingleChild(make_body(descriptor)), descriptor_(std::move(descriptor)) {}
+
+  std::string_view type_name() const override { return "settings::settings_app::GenericPane"; }
+  std::string_view name() const override { return "GenericPane"; }
+  std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override { return descriptor_; }
+
+  orvo_ui::NodeId build_layout(orvo_ui::LayoutTree& tree, orvo_ui::LayoutContext& context,
+                               orvo_ui::NodeMap& nodes) override {
+    return build_with_style(orvo_ui::Style{}, tree, context, nodes);
+  }
+  void apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) override {
+    apply_with_child(tree, node, x, y);
+  }
+  void draw(orvo_ui::Scene& scene, orvo_ui::Affine transform, orvo_ui::TextRenderer& text,
+            const orvo_ui::Theme& theme, const orvo_ui::PresenceContext& presence) override {
+    if (child_) child_->draw_with_presence(scene, transform, text, theme, presence);
+  }
+
+ private:
+  static std::unique_ptr<Widget> make_body(const orvo_ui::PaneDescriptor& descriptor) {
+    std::vector<widget_support::WidgetBox> lines;
+    lines.push_back(std::make_unique<orvo_ui::Text>(
+        orvo_ui::Text(descriptor.subtitle).with_size(widget_support::kRowTextSize)));
+    lines.push_back(widget_support::caption_text(fmt::format("{} is not available yet.", descriptor.title)));
+    return widget_support::titled_card(descriptor.title, widget_support::section_stack(std::move(lines)));
+  }
+
+  orvo_ui::PaneDescriptor descriptor_;
+};
+
+}  // namespace
+
+orvo_ui::PaneDescriptor section_descriptor(SettingsSection section) {
+  return {std::string(section.id()), std::string(section.title()), std::string(section.description())};
+}
+
+std::unique_ptr<Widget> generic_pane(const PaneInputs& inputs) {
+  return std::make_unique<GenericPane>(section_descriptor(inputs.section));
+}
+
+std::unique_ptr<Widget> build_pane_widget(const SettingsApp& app, SettingsSection section) {
+  return kPaneTable[section.index()].build(PaneInputs{app, section});
+}
+
+std::optional<float> region_content_width(const SettingsApp& app) {
+  const orvo_ui::AppShell* shell = app.shell();
+  if (!shell || !(shell->content_width() > 0)) return std::nullopt;
+  return static_cast<float>(std::max(0.0, shell->content_width() - kRegionWidthReserve));
+}
+
+std::unique_ptr<Widget> build_section_pane(const SettingsApp& app) {
+  const SettingsSection section = app.section();
+  Column column = Column()
+                      .with_gap(kPageColumnGap)
+                      .with_cross_gap(kPageColumnCrossGap)
+                      .with_padding(kPagePadding, kPagePadding);
+  column.push(widget_support::page_header(section.title(), section.description()));
+  column.push(build_pane_widget(app, section));
+
+  std::unique_ptr<Widget> body = std::make_unique<Column>(std::move(column));
+  std::optional<float> max_width;
+  if (section == SettingsSection::ExternalAccounts) max_width = kAccountsPageMaxWidth;
+  if (section == SettingsSection::RegionFormats) max_width = kRegionPageMaxWidth;
+  if (max_width) {
+    body = std::make_unique<Container>(Container(std::move(body)).with_max_width(*max_width).with_centered(true));
+  }
+  auto scroll = std::make_unique<orvo_ui::Scrollable>(std::move(body));
+  return std::make_unique<Container>(Container(std::move(scroll)).with_fill(true));
+}
+
+// --- shell rebuild, on the root ---
+
+std::unique_ptr<Widget> SettingsApp::build_section_pane() const { return settings_app::build_section_pane(*this); }
+
+void SettingsApp::rebuild_shell() {
+  auto nav = sidebar::sidebar_view(section_, search_query_, selection_);
+  auto page = build_section_pane();
+  if (!shell_) return;
+  shell_->set_nav(std::move(nav));
+  shell_->set_content(std::move(page));
+}
+
+void SettingsApp::select_section(SettingsSection section) {
+  if (section == section_) return;
+  section_ = section;
+  structure_dirty_ = true;
+  rebuild_shell();
+  if (shell_) shell_->notify_selection();
+}
+
+}  // namespace settings::settings_app

@@ -1,0 +1,138 @@
+#pragma once
+// SettingsApp: the root widget the toolkit runs. It owns the application shell (sidebar, search
+// field and the page of the selected section) and the state the sidebar, the panes and the
+// operations share: the selected section, the search query, the shared cells and the cached list of
+// online accounts.
+//
+// Construction builds no widgets and reads no preferences: the first `build_layout` makes the shell,
+// and each page reads its own state when the pane factory builds it. Every section switch builds
+// the page anew; nothing of a page survives a switch.
+//
+// Interface thread only; the cells carry their own locking and are shared with the panes.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "account_probe/account_check.h"
+#include "accounts/account.h"
+#include "actions/account_operations.h"
+#include "orvo_ui/published_cell.h"
+#include "orvo_ui/search.h"
+#include "orvo_ui/widget.h"
+#include "orvo_ui/widgets/app_shell.h"
+#include "settings_app/sections.h"
+#include "sidebar/sidebar_row.h"
+
+namespace orvo_doc {
+class Document;
+struct ObjId;
+}  // namespace orvo_doc
+
+namespace settings::settings_app {
+
+using SearchTextCell = orvo_ui::PublishedCell<std::string>;
+using SelectionCell = sidebar::SidebarSelectionCell;
+using DeviceMeshOperationCell = orvo_ui::PublishedCell<std::optional<actions::DeviceMeshOperation>>;
+
+inline constexpr std::string_view kSearchFieldId = "settings.search";
+inline constexpr std::string_view kSearchPlaceholder = "Search settings";
+inline constexpr float kSearchTextSize = 13;
+inline constexpr float kShellBreakpoint = 720;
+inline constexpr float kShellNavWidth = 264;
+
+class SettingsApp final : public orvo_ui::Widget {
+ public:
+  // Recovers an interrupted account mutation, creates the cells and the search catalog and loads the
+  // account list from `accounts_root` (none: the account store's own location).
+  explicit SettingsApp(std::optional<std::filesystem::path> accounts_root);
+  // What the descriptor's factory builds: no accounts directory of its own.
+  static std::unique_ptr<SettingsApp> make_default();
+
+  SettingsApp(const SettingsApp&) = delete;
+  SettingsApp& operator=(const SettingsApp&) = delete;
+
+  // Loads the account store again and replaces the cached list, in store order.
+  void reload_accounts();
+
+  // --- the pane factory and shell rebuild ---
+  // Switches to `section`: a new sidebar and page, the structure marked dirty, and the shell told
+  // (in a narrow window it turns to the content). The selected section does nothing.
+  void select_section(SettingsSection section);
+  // Installs a freshly built sidebar and page in the shell; without a shell both are dropped.
+  void rebuild_shell();
+  // The page of the selected section (see pane_factory.h).
+  std::unique_ptr<orvo_ui::Widget> build_section_pane() const;
+
+  // --- state ---
+  SettingsSection section() const { return section_; }
+  const std::string& search_query() const { return search_query_; }
+  const SelectionCell& selection() const { return selection_; }
+  const SearchTextCell& search_text() const { return search_text_; }
+  const orvo_ui::SearchCatalog& search_catalog() const { return search_catalog_; }
+  const std::optional<std::filesystem::path>& accounts_root() const { return accounts_root_; }
+  const std::vector<accounts::Account>& accounts() const { return accounts_; }
+  const DeviceMeshOperationCell& device_mesh_operation() const { return device_mesh_operation_; }
+  const account_probe::AccountCheck& account_check() const { return account_check_; }
+  const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
+  bool operation_running() const { return operation_running_; }
+  const orvo_ui::AppShell* shell() const { return shell_ ? &*shell_ : nullptr; }
+  orvo_ui::AppShell* shell_mut() { return shell_ ? &*shell_ : nullptr; }
+  float scale() const { return scale_; }
+  bool structure_dirty() const { return structure_dirty_; }
+
+  // The live-state snapshot against a settings document and one of its objects (state_snapshot.cpp).
+  std::string state_json_for(const orvo_doc::Document* document, const orvo_doc::ObjId* root) const;
+
+  // --- Widget ---
+  std::string_view type_name() const override { return "settings::settings_app::SettingsApp"; }
+  std::string_view name() const override { return "SettingsApp"; }
+  std::optional<std::string> state_json() override;
+
+  void sync(orvo_ui::SyncContext& context) override;
+  orvo_ui::NodeId build_layout(orvo_ui::LayoutTree& tree, orvo_ui::LayoutContext& context,
+                               orvo_ui::NodeMap& nodes) override;
+  void apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) override;
+  void draw(orvo_ui::Scene& scene, orvo_ui::Affine transform, orvo_ui::TextRenderer& text, const orvo_ui::Theme& theme,
+            const orvo_ui::PresenceContext& presence) override;
+  void draw_with_presence(orvo_ui::Scene& scene, orvo_ui::Affine transform, orvo_ui::TextRenderer& text,
+                          const orvo_ui::Theme& theme, const orvo_ui::PresenceContext& presence) override;
+  void handle_event(const orvo_ui::Event& event, orvo_ui::EventContext& context) override;
+  std::vector<const orvo_ui::Widget*> children() const override;
+  std::vector<orvo_ui::Widget*> children_mut() override;
+  std::vector<std::string> operation_kinds() const override;
+  orvo_ui::Rect get_rect() const override { return rect_; }
+  std::optional<orvo_ui::AccessibilityNode> accessibility() const override;
+  bool needs_idle_sync() const override;
+  std::vector<std::shared_ptr<orvo_ui::SearchProvider>> search_providers() override;
+  std::optional<std::string> descendant_query() override;
+  bool needs_animation_frame() const override;
+  bool take_structure_dirty() override;
+  bool layout_needs_measure() const override;
+
+ private:
+  // The shell with a new sidebar, page and search field.
+  orvo_ui::AppShell make_shell() const;
+
+  std::string search_query_;
+  SelectionCell selection_;
+  SearchTextCell search_text_;
+  orvo_ui::SearchCatalog search_catalog_;
+  std::optional<std::filesystem::path> accounts_root_;
+  std::vector<accounts::Account> accounts_;
+  DeviceMeshOperationCell device_mesh_operation_;
+  account_probe::AccountCheck account_check_;
+  std::optional<std::string> pending_operation_key_;
+  std::optional<orvo_ui::AppShell> shell_;
+  SettingsSection section_ = SettingsSection::Network;
+  bool structure_dirty_ = false;
+  bool operation_running_ = false;
+  orvo_ui::RequestId running_operation_id_{};
+  orvo_ui::Rect rect_;
+  float scale_ = 1.0f;
+};
+
+}  // namespace settings::settings_app
