@@ -37,9 +37,8 @@ bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 }  // namespace
 
 AppShell SettingsApp::make_shell() const {
-  AppShell shell(sidebar::sidebar_view(section_, search_query_, selection_), build_section_pane());
-  if (auto field = make_search_field(search_text_)) shell = std::move(shell).with_search(std::move(field));
-  return std::move(shell)
+  return AppShell(sidebar::sidebar_view(section_, search_query_, selection_), build_section_pane())
+      .with_search(make_search_field(search_text_))
       .with_breakpoint(kShellBreakpoint)
       .with_nav_width(kShellNavWidth)
       .with_narrow_screen(true);

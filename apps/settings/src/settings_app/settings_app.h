@@ -24,6 +24,7 @@
 #include "orvo_ui/search.h"
 #include "orvo_ui/widget.h"
 #include "orvo_ui/widgets/app_shell.h"
+#include "settings_app/search_field.h"
 #include "settings_app/sections.h"
 #include "sidebar/sidebar_row.h"
 
@@ -38,9 +39,6 @@ using SearchTextCell = orvo_ui::PublishedCell<std::string>;
 using SelectionCell = sidebar::SidebarSelectionCell;
 using DeviceMeshOperationCell = orvo_ui::PublishedCell<std::optional<actions::DeviceMeshOperation>>;
 
-inline constexpr std::string_view kSearchFieldId = "settings.search";
-inline constexpr std::string_view kSearchPlaceholder = "Search settings";
-inline constexpr float kSearchTextSize = 13;
 inline constexpr float kShellBreakpoint = 720;
 inline constexpr float kShellNavWidth = 264;
 

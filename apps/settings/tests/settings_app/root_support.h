@@ -64,6 +64,16 @@ class RootInALoop {
     return "click " + std::to_string(static_cast<int>(c.x)) + " " + std::to_string(static_cast<int>(c.y));
   }
 
+  // Script line clicking the middle of the search field.
+  std::string click_search_field() {
+    auto rect = state()["search_rect"];
+    EXPECT_TRUE(rect.is_array());
+    if (!rect.is_array()) return "frames 1";
+    const int x = static_cast<int>((rect[0].get<double>() + rect[2].get<double>()) / 2);
+    const int y = static_cast<int>((rect[1].get<double>() + rect[3].get<double>()) / 2);
+    return "click " + std::to_string(x) + " " + std::to_string(y);
+  }
+
   SettingsApp& root() { return *root_; }
   orvo_ui::OffscreenBackend& backend() { return backend_; }
   orvo_ui::FrameLoop& loop() { return loop_; }

@@ -131,6 +131,9 @@ TEST(RootInTheLoop, TheFirstFrameShowsAllSectionsAndTheNetworkPage) {
   EXPECT_EQ(state["root_rect"], nlohmann::json::parse("[0.0,0.0,1280.0,800.0]"));
   EXPECT_EQ(state["narrow"], false);
   EXPECT_EQ(state["sidebar_open"], true);
+  EXPECT_EQ(state["ready"], true);
+  EXPECT_EQ(state["search_widget_text"], "");
+  EXPECT_EQ(state["search_focused"], false);
   EXPECT_EQ(shown_pane(run.root())->title, "Network");
   ASSERT_NE(run.root().shell(), nullptr);
   EXPECT_GT(run.root().shell()->content_width(), 0);
@@ -162,14 +165,16 @@ TEST(RootInTheLoop, AQueryShowsOnlyMatchesAndClearingItShowsAllAgain) {
   RootInALoop run;
   run.frame();
   const orvo_ui::Widget* page = run.root().shell()->content();
-  run.root().search_text().publish("dev");
-  run.frame();
+  run.run(run.click_search_field() + "\ntext dev");
   auto state = run.state();
   const auto matches = matching_ids("dev");
   ASSERT_GE(matches.size(), 2u);
   ASSERT_LT(matches.size(), 22u);
   EXPECT_EQ(state["synchronized_search_query"], "dev");
   EXPECT_EQ(state["local_search_text"], "dev");
+  EXPECT_EQ(state["search_widget_text"], "dev");
+  EXPECT_EQ(state["search_caret_byte"], 3);
+  EXPECT_EQ(state["search_focused"], true);
   EXPECT_EQ(state["rendered_category_ids"], matches);
   // A query change rebuilds only the sidebar.
   EXPECT_EQ(run.root().shell()->content(), page);
@@ -183,16 +188,15 @@ TEST(RootInTheLoop, AQueryShowsOnlyMatchesAndClearingItShowsAllAgain) {
   EXPECT_EQ(run.state()["selected_category"], matches[1]);
   EXPECT_EQ(run.state()["rendered_category_ids"], matches);
 
-  run.root().search_text().publish("");
-  run.frame();
+  run.run(run.click_search_field() + "\nkey backspace\nkey backspace\nkey backspace");
+  EXPECT_EQ(run.state()["synchronized_search_query"], "");
   EXPECT_EQ(run.state()["rendered_category_ids"], all_ids());
 }
 
 TEST(RootInTheLoop, AScaleChangeRebuildsTheShellAndKeepsQueryAndSection) {
   RootInALoop run;
   run.frame();
-  run.root().search_text().publish("sound");
-  run.frame();
+  run.run(run.click_search_field() + "\ntext sound");
   run.run(run.click_row(SettingsSection::Sound));
   const orvo_ui::AppShell* shell = run.root().shell();
   const orvo_ui::Widget* page = shell->content();
@@ -204,6 +208,7 @@ TEST(RootInTheLoop, AScaleChangeRebuildsTheShellAndKeepsQueryAndSection) {
   EXPECT_EQ(state["synchronized_search_query"], "sound");
   EXPECT_EQ(state["selected_category"], "sound");
   EXPECT_EQ(state["rendered_category_ids"], matching_ids("sound"));
+  EXPECT_EQ(state["search_widget_text"], "sound");
   // The same scale again keeps the shell.
   page = run.root().shell()->content();
   run.run("resize 1200 800");
