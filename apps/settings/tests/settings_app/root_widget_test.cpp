@@ -27,6 +27,8 @@ std::optional<SettingsSection> sidebar_section(std::string_view id) {
   return std::nullopt;
 }
 
+SettingsSection second_match(const std::vector<std::string>& ids) { return *sidebar_section(ids.at(1)); }
+
 std::optional<orvo_ui::PaneDescriptor> shown_pane(SettingsApp& root) {
   if (!root.shell_mut()) return std::nullopt;
   for (orvo_ui::Widget* child : root.shell_mut()->children_mut()) {
@@ -164,6 +166,8 @@ TEST(RootInTheLoop, ClickingARowSwitchesThePageAndReselectingChangesNothing) {
 TEST(RootInTheLoop, AQueryShowsOnlyMatchesAndClearingItShowsAllAgain) {
   RootInALoop run;
   run.frame();
+  const double grouped_row_width = run.row(SettingsSection::Bluetooth)->get_rect().width();
+  EXPECT_GT(grouped_row_width, 200);
   const orvo_ui::Widget* page = run.root().shell()->content();
   run.run(run.click_search_field() + "\ntext dev");
   auto state = run.state();
@@ -176,6 +180,8 @@ TEST(RootInTheLoop, AQueryShowsOnlyMatchesAndClearingItShowsAllAgain) {
   EXPECT_EQ(state["search_caret_byte"], 3);
   EXPECT_EQ(state["search_focused"], true);
   EXPECT_EQ(state["rendered_category_ids"], matches);
+  // Result rows are as wide as the grouped rows were.
+  EXPECT_EQ(run.row(second_match(matches))->get_rect().width(), grouped_row_width);
   // A query change rebuilds only the sidebar.
   EXPECT_EQ(run.root().shell()->content(), page);
   const orvo_ui::Widget* nav = run.root().shell()->nav();

@@ -4,7 +4,8 @@
 //  - fill: the box takes all the space its parent offers (grows along the parent's axis and
 //    stretches across it);
 //  - centered: the box is centred across its parent's axis (in a column: horizontally, so a box
-//    with a maximum width forms a centred page column; in a row: vertically);
+//    with a maximum width forms a centred page column; in a row: vertically); a box that also
+//    fills is stretched instead, as there is nothing left to centre it in;
 //  - grow: the box takes the free length along its parent's axis, beside fixed neighbours.
 // A box with a maximum width and no width is as wide as its parent allows, up to the maximum.
 #include <memory>
