@@ -1,7 +1,9 @@
 #include <curl/curl.h>
 #include <sodium.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "orvo_net/http.h"
 #include "orvo_net/tls_client_config.h"
@@ -42,13 +44,35 @@ class WipingHeaderList {
   curl_slist* list_ = nullptr;
 };
 
-// The body is never needed: the first byte of it ends the transfer, which then counts as done.
-struct BodyGuard {
-  bool body_started = false;
+// The body is never needed: the transfer ends as soon as the head of the final response is in,
+// so a server that sends a body slowly, or drops the connection during it, changes nothing.
+struct ResponseHead {
+  bool follow_redirects = false;
+  int status = 0;
+  bool complete = false;
 };
 
-std::size_t stop_at_body(char*, std::size_t, std::size_t, void* user) {
-  static_cast<BodyGuard*>(user)->body_started = true;
+std::size_t read_head_line(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* head = static_cast<ResponseHead*>(user);
+  const std::string_view line(data, size * count);
+  if (line.starts_with("HTTP/")) {
+    const std::size_t space = line.find(' ');
+    head->status = space == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(space + 1, 3)).c_str());
+    return line.size();
+  }
+  const bool end_of_head = line == "\r\n" || line == "\n";
+  const bool interim = head->status < 200;
+  const bool to_be_followed = head->follow_redirects && head->status >= 300 && head->status < 400;
+  if (end_of_head && !interim && !to_be_followed) {
+    head->complete = true;
+    return 0;  // a short count ends the transfer here
+  }
+  return line.size();
+}
+
+// Reached only when a redirect was meant to be followed but could not be (no Location).
+std::size_t refuse_body(char*, std::size_t, std::size_t, void* user) {
+  static_cast<ResponseHead*>(user)->complete = true;
   return 0;
 }
 
@@ -128,7 +152,7 @@ std::expected<Response, Error> RequestBuilder::send() const {
 
   char error_text[CURL_ERROR_SIZE] = {};
   curl_blob roots{const_cast<char*>(settings.roots.pem().data()), settings.roots.pem().size(), CURL_BLOB_NOCOPY};
-  BodyGuard guard;
+  ResponseHead head{.follow_redirects = settings.follow_redirects};
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_text);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_URL, url_.c_str());
@@ -136,6 +160,9 @@ std::expected<Response, Error> RequestBuilder::send() const {
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, settings.follow_redirects ? 1L : 0L);
   curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  // HTTP/1.1 only: over HTTP/2, libcurl 7.88 can drop a response that arrives together with the
+  // server's GOAWAY (a server refusing a credential often answers and closes at once).
+  curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   // Only the client's roots are trusted, never the bundle libcurl was built with.
   curl_easy_setopt(h, CURLOPT_CAINFO, nullptr);
   curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
@@ -155,13 +182,14 @@ std::expected<Response, Error> RequestBuilder::send() const {
     curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   }
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, stop_at_body);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &guard);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, read_head_line);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &head);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, refuse_body);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &head);
 
   const CURLcode code = curl_easy_perform(h);
-  if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && guard.body_started)) {
-    return std::unexpected(curl_error(code, error_text));
-  }
+  if (head.complete) return Response{head.status};
+  if (code != CURLE_OK) return std::unexpected(curl_error(code, error_text));
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
   return Response{static_cast<int>(status)};

@@ -63,18 +63,15 @@ std::filesystem::path user_runtime_dir() {
 
 ScopedOverride::ScopedOverride(std::filesystem::path root, std::optional<std::filesystem::path> config_dir,
                                std::optional<std::filesystem::path> runtime_dir)
-    : saved_(new Saved) {
+    : saved_(std::make_unique<Saved>()) {
   std::lock_guard lock(overrides_mutex());
   saved_->previous = overrides();
   overrides() = Overrides{std::move(root), std::move(config_dir), std::move(runtime_dir)};
 }
 
 ScopedOverride::~ScopedOverride() {
-  {
-    std::lock_guard lock(overrides_mutex());
-    overrides() = saved_->previous;
-  }
-  delete saved_;
+  std::lock_guard lock(overrides_mutex());
+  overrides() = saved_->previous;
 }
 
 }  // namespace system_paths

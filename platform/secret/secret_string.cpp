@@ -4,9 +4,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 namespace orvo_secret {
+namespace {
+
+// Whether the text points into the buffer (std::less gives a total order over unrelated pointers).
+bool points_into(std::string_view text, const char* buffer, std::size_t capacity) {
+  if (text.empty() || buffer == nullptr) return false;
+  const std::less<const char*> before;
+  return !before(text.data(), buffer) && before(text.data(), buffer + capacity);
+}
+
+}  // namespace
 
 SecretString::SecretString(std::string_view text) { assign(text); }
 
@@ -31,7 +42,7 @@ SecretString SecretString::clone() const { return SecretString(view()); }
 
 void SecretString::assign(std::string_view text) {
   // The text may live inside this buffer: copy it out of the way before wiping.
-  if (!text.empty() && text.data() >= data_ && text.data() < data_ + capacity_) {
+  if (points_into(text, data_, capacity_)) {
     SecretString copy(text);
     *this = std::move(copy);
     return;
@@ -43,7 +54,7 @@ void SecretString::assign(std::string_view text) {
 
 void SecretString::append(std::string_view text) {
   if (text.empty()) return;
-  if (!text.empty() && text.data() >= data_ && text.data() < data_ + capacity_) {
+  if (points_into(text, data_, capacity_)) {
     SecretString copy(text);
     append(copy.view());
     return;

@@ -117,6 +117,17 @@ TEST_F(HttpClientTest, TheBodyIsNeverWaitedFor) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
 }
 
+TEST_F(HttpClientTest, AConnectionDroppedAfterTheHeadStillGivesTheStatus) {
+  // A head announcing a body, then the end of the connection: the status is all that counts.
+  TestServer server(localhost_, [](TestConnection& connection) {
+    connection.read_http_request();
+    connection.write("HTTP/1.1 401 Unauthorized\r\nContent-Length: 500\r\n\r\n");
+  });
+  const auto reply = client().request("PROPFIND", url(server)).body("<x/>").send();
+  ASSERT_TRUE(reply) << reply.error().text;
+  EXPECT_EQ(reply->status, 401);
+}
+
 TEST_F(HttpClientTest, UntrustedOrMisnamedServersAreRefused) {
   const orvo_net_test::TestCa other_ca;
   TestServer unknown_ca(other_ca.issue({"localhost"}, {}), replying([](const std::string&) {

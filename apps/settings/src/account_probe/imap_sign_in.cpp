@@ -125,7 +125,10 @@ class ImapSession {
                              });
     }, ec);
     if (step == Step::TimedOut) return ReadResult::TimedOut;
-    if (ec == asio::error::eof || ec == asio::ssl::error::stream_truncated) return ReadResult::Ended;
+    if (ec == asio::error::eof || ec == asio::ssl::error::stream_truncated || ec == asio::error::connection_reset ||
+        ec == asio::error::connection_aborted) {
+      return ReadResult::Ended;
+    }
     if (ec) return ReadResult::Unreadable;
     line.assign(buffer_, 0, length - 2);
     buffer_.erase(0, length);
@@ -268,6 +271,9 @@ AccountCheckOutcome probe_account(const ImapProbeInput& input, const CheckEnviro
   std::optional<asio::io_context> io;
   try {
     io.emplace(1);
+    // Asio makes its reactor (epoll) when the first socket is made: do it now, so that a runtime
+    // that cannot start is told apart from a connection that failed.
+    const tcp::socket reactor_user(*io);
   } catch (const std::exception&) {
     return fail("could not start the IMAP probe");
   }

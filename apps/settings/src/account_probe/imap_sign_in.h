@@ -23,8 +23,8 @@ struct ImapProbeInput {
 // Runs the whole exchange on a single-threaded I/O context of its own and returns its outcome.
 AccountCheckOutcome probe_account(const ImapProbeInput& input, const CheckEnvironment& environment);
 
-// An IMAP quoted string: backslash and double quote escaped. None when the text holds a carriage
-// return or a line feed, which a quoted string cannot carry.
+// Appends an IMAP quoted string: backslash and double quote escaped. False, and nothing appended,
+// when the text holds a carriage return or a line feed, which a quoted string cannot carry.
 bool append_imap_quoted(orvo_secret::SecretString& out, std::string_view text);
 
 }  // namespace settings::account_probe

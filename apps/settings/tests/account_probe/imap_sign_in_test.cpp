@@ -1,12 +1,16 @@
 // The IMAP sign-in against scripted servers on 127.0.0.1 with certificates of a throw-away CA.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <optional>
 #include <thread>
 
 #include "account_probe/account_check.h"
+#include "account_probe/imap_sign_in.h"
 #include "orvo_net_test/test_server.h"
 #include "probe_test_support.h"
 
@@ -263,6 +267,44 @@ TEST_F(ImapSignIn, NameResolutionFailuresHaveTheirOwnSentences) {
   const auto start = Clock::now();
   EXPECT_EQ(check("imap.example.org", 993), AccountCheckOutcome::failure("server name resolution timed out"));
   EXPECT_LT(Clock::now() - start, 900ms);
+}
+
+TEST(ImapQuoting, EscapesQuoteAndBackslashAndRefusesLineBreaks) {
+  Secret quoted;
+  EXPECT_TRUE(settings::account_probe::append_imap_quoted(quoted, R"(a"b\c d)"));
+  EXPECT_EQ(quoted.view(), R"("a\"b\\c d")");
+  for (const char* refused : {"a\rb", "a\nb", "\r\n"}) {
+    Secret out;
+    EXPECT_FALSE(settings::account_probe::append_imap_quoted(out, refused)) << refused;
+  }
+}
+
+TEST_F(ImapSignIn, NoFileDescriptorsLeftMeansTheProbeCannotStart) {
+  // In a child process without room for a single new descriptor, the I/O context cannot be made.
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizers' own memory checks need file descriptors, which this test takes away";
+#endif
+  int result_pipe[2];
+  ASSERT_EQ(::pipe(result_pipe), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(result_pipe[0]);
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    const AccountCheckOutcome outcome = check("127.0.0.1", 993);
+    [[maybe_unused]] auto written = ::write(result_pipe[1], outcome.message.data(), outcome.message.size());
+    ::_exit(outcome.succeeded() ? 1 : 0);
+  }
+  ::close(result_pipe[1]);
+  std::string message;
+  char chunk[256];
+  for (ssize_t got; (got = ::read(result_pipe[0], chunk, sizeof chunk)) > 0;) message.append(chunk, got);
+  ::close(result_pipe[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(message, "could not start the IMAP probe");
 }
 
 }  // namespace

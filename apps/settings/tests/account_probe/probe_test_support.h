@@ -3,12 +3,21 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "account_probe/account_check.h"
 #include "orvo_net_test/test_ca.h"
+
+namespace settings::account_probe {
+
+inline void PrintTo(const AccountCheckOutcome& outcome, std::ostream* out) {
+  *out << (outcome.succeeded() ? "success(\"" : "failure(\"") << outcome.message << "\")";
+}
+
+}  // namespace settings::account_probe
 
 namespace account_probe_test {
 

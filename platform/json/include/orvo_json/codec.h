@@ -32,9 +32,6 @@ template <class T>
 concept Described = requires { describe_json(Tag<T>{}); };
 
 template <class T>
-concept Encodable = requires { sizeof(Codec<T>); };
-
-template <class T>
 struct IsOptional : std::false_type {};
 template <class T>
 struct IsOptional<std::optional<T>> : std::true_type {};

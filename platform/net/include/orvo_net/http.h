@@ -1,7 +1,8 @@
 #pragma once
 // A small blocking HTTP client (libcurl underneath): one request at a time on the calling thread,
-// TLS 1.2 or later verified against the client's trusted roots, the HTTP and HTTPS schemes only.
-// A request gives the response status; the response body is never read.
+// HTTP/1.1, TLS 1.2 or later verified against the client's trusted roots, the HTTP and HTTPS
+// schemes only. A request gives the status of the final response as soon as its head is in; the
+// response body is never read.
 #include <chrono>
 #include <expected>
 #include <memory>

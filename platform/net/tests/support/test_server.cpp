@@ -36,6 +36,20 @@ int listen_on_loopback(std::uint16_t& port, int backlog = 16) {
   return fd;
 }
 
+// Picks HTTP/2 whenever a client offers it. The scripted handlers speak HTTP/1.1 only, so a client
+// that is meant to stay on HTTP/1.1 but offers HTTP/2 shows up as a failing test.
+int prefer_http2(SSL*, const unsigned char** out, unsigned char* out_length, const unsigned char* in,
+                 unsigned int in_length, void*) {
+  for (unsigned int i = 0; i < in_length; i += 1u + in[i]) {
+    if (in[i] == 2 && i + 3 <= in_length && in[i + 1] == 'h' && in[i + 2] == '2') {
+      *out = in + i + 1;
+      *out_length = 2;
+      return SSL_TLSEXT_ERR_OK;
+    }
+  }
+  return SSL_TLSEXT_ERR_NOACK;
+}
+
 SSL_CTX* server_context(const TestCertificate& certificate) {
   SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
   require(ctx != nullptr, "SSL_CTX_new failed");
@@ -49,6 +63,7 @@ SSL_CTX* server_context(const TestCertificate& certificate) {
   require(SSL_CTX_use_certificate(ctx, cert) == 1 && SSL_CTX_use_PrivateKey(ctx, key) == 1, "certificate refused");
   X509_free(cert);
   EVP_PKEY_free(key);
+  SSL_CTX_set_alpn_select_cb(ctx, prefer_http2, nullptr);
   return ctx;
 }
 

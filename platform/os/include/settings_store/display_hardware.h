@@ -3,6 +3,13 @@
 // refresh). The compositor keeps a JSON snapshot of them in the user's runtime directory; when it
 // has written none, the outputs are read from DRM in sysfs (connector, connection state and mode
 // sizes only).
+//
+// Snapshot file: {"outputs": [output, ...]}, each output an object with "connector" (required,
+// unique) and optional "display_name", "card", "modes" and "current_mode" (objects with "width",
+// "height", "refresh_mhz"), "color_profiles" (list of ids), "color_profile_names" (object id →
+// name, in display order), "connected", "built_in", "hdr_available", "hdr_capable",
+// "vrr_available", "vrr_capable" (booleans), "hdr_note", "vrr_note" (texts). Unknown keys are
+// ignored; a known key of the wrong type makes the whole snapshot unreadable.
 #include <cstdint>
 #include <expected>
 #include <filesystem>
@@ -12,18 +19,11 @@
 #include <utility>
 #include <vector>
 
+#include "settings_store/display_types.h"
+
 namespace settings_store {
 
-// A display mode. Refresh is in millihertz (60 Hz = 60000); 0 when unknown.
-struct OutputMode {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t refresh_mhz = 0;
-
-  // "1920 × 1080 @ 60 Hz", "2560 × 1440 @ 59.95 Hz", or "1024 × 768" when the rate is unknown.
-  std::string label() const;
-  bool operator==(const OutputMode&) const = default;
-};
+using hardware::OutputMode;
 
 struct OutputDescriptor {
   std::string connector;     // "eDP-1", "HDMI-A-1"

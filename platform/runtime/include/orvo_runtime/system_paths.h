@@ -3,6 +3,7 @@
 // of them at a temporary tree. Paths are spelled as on a running system ("/sys/class/drm") and
 // mapped under the current root, which is "/" unless a test installed an override.
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -36,7 +37,7 @@ class ScopedOverride {
 
  private:
   struct Saved;
-  Saved* saved_;
+  std::unique_ptr<Saved> saved_;
 };
 
 }  // namespace system_paths
