@@ -31,6 +31,10 @@ struct Codec;
 template <class T>
 concept Described = requires { describe_json(Tag<T>{}); };
 
+// Whether the layer can write T (a described type or one of the standard types below).
+template <class T>
+concept Encodable = requires { sizeof(Codec<T>); };
+
 template <class T>
 struct IsOptional : std::false_type {};
 template <class T>
