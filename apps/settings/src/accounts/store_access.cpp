@@ -1,7 +1,7 @@
 #include "accounts/store_access.h"
 
 #include "accounts/paths.h"
-#include "orvo_runtime/system_paths.h"
+#include "settings_store/settings_path.h"
 
 namespace settings::accounts {
 
@@ -84,10 +84,7 @@ std::expected<std::filesystem::path, std::string> vault_file_path(const RootOver
 
 std::optional<std::filesystem::path> legacy_settings_file(const RootOverride& root_override, std::string_view name) {
   if (root_override) return *root_override / name;
-  // The settings configuration directory: "orvo" in the user's configuration directory.
-  auto config = system_paths::user_config_dir();
-  if (!config) return std::nullopt;
-  return *config / "orvo" / name;
+  return settings_store::config_path(name);
 }
 
 }  // namespace settings::accounts
