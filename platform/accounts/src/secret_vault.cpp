@@ -184,14 +184,13 @@ SecretVault SecretVault::open_in(const std::filesystem::path& root) {
 }
 
 SecretVault SecretVault::open_in(const std::filesystem::path& root, std::vector<std::unique_ptr<KeyCustody>> custody) {
-  if (sodium_init() < 0) {
-    auto state = std::make_unique<State>();
-    state->read_error = "the encryption library could not start";
-    return SecretVault(std::move(state));
-  }
   auto state = std::make_unique<State>();
   state->dir = vault_dir_in(root);
   state->custody = std::move(custody);
+  if (sodium_init() < 0) {
+    state->read_error = "the encryption library could not start";
+    return SecretVault(std::move(state));
+  }
   const auto path = *state->dir / kVaultFileName;
 
   auto file = atomic_file::read_existing(path);
