@@ -419,6 +419,13 @@ void Reader::skip_value() {
   }
 }
 
+std::string_view Reader::read_raw_value() {
+  peek();
+  const std::size_t start = pos_;
+  skip_value();
+  return text_.substr(start, pos_ - start);
+}
+
 void Reader::finish() {
   if (peek() != -1) fail_here("trailing characters");
 }

@@ -90,6 +90,11 @@ void Writer::string(std::string_view value) {
   out_ += '"';
 }
 
+void Writer::raw(std::string_view json_text) {
+  separate();
+  out_ += json_text;
+}
+
 void Writer::begin_object() {
   separate();
   out_ += '{';

@@ -10,6 +10,8 @@
 
 #include <fmt/format.h>
 
+#include "orvo_log/log.h"
+
 namespace atomic_file {
 namespace {
 
@@ -32,6 +34,20 @@ bool write_all(int fd, std::string_view bytes) {
 std::string temporary_name(const std::filesystem::path& target) {
   static thread_local std::mt19937_64 generator{std::random_device{}()};
   return fmt::format(".{}.tmp-{:016x}", target.filename().string(), generator());
+}
+
+// After a rename or unlink: make the directory entry durable. The change itself has happened, so a
+// failure here is only logged.
+void flush_directory(const std::filesystem::path& directory, const std::filesystem::path& path) {
+  const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int err = errno;
+  int synced = -1;
+  if (dir_fd >= 0) {
+    synced = ::fsync(dir_fd);
+    err = errno;
+    ::close(dir_fd);
+  }
+  if (synced != 0) orvo_log::warn("could not flush directory", {{"path", path.string()}, {"error", std::strerror(err)}});
 }
 
 }  // namespace
@@ -62,12 +78,29 @@ std::expected<void, std::string> write(const std::filesystem::path& path, std::s
     ::unlink(temporary.c_str());
     return std::unexpected(failure("replace", path, err));
   }
-  const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir_fd < 0) return std::unexpected(failure("flush the directory of", path, errno));
-  const int synced = ::fsync(dir_fd);
-  const int err = errno;
-  ::close(dir_fd);
-  if (synced != 0) return std::unexpected(failure("flush the directory of", path, err));
+  flush_directory(directory, path);
+  return {};
+}
+
+std::expected<void, std::string> write_creating_parent_with_mode(const std::filesystem::path& path,
+                                                                 std::string_view bytes, mode_t mode) {
+  if (path.has_parent_path()) {
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    if (ec) {
+      return std::unexpected(
+          fmt::format("could not create the directory {}: {}", path.parent_path().string(), ec.message()));
+    }
+  }
+  return write(path, bytes, mode);
+}
+
+std::expected<void, std::string> remove(const std::filesystem::path& path) {
+  if (::unlink(path.c_str()) != 0) {
+    if (errno == ENOENT) return {};
+    return std::unexpected(failure("remove", path, errno));
+  }
+  flush_directory(path.has_parent_path() ? path.parent_path() : std::filesystem::path("."), path);
   return {};
 }
 

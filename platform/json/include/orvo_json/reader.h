@@ -54,6 +54,8 @@ class Reader {
   // Returns a view into the input, or into `scratch` when the string had escapes.
   std::string_view read_string(std::string& scratch);
   void skip_value();
+  // Skips one value and returns its text exactly as it stands in the input.
+  std::string_view read_raw_value();
 
   // Only whitespace may follow the value.
   void finish();

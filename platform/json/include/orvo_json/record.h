@@ -36,6 +36,7 @@ struct Field {
   std::string_view name;
   M T::*member;
   Presence presence;
+  bool omit_when_none = false;  // an optional field that is left out of the output when it holds none
 };
 
 template <class T, class M>
@@ -46,6 +47,13 @@ constexpr Field<T, M> field(std::string_view name, M T::*member) {
 template <class T, class M>
 constexpr Field<T, M> defaulted_field(std::string_view name, M T::*member) {
   return {name, member, Presence::Defaulted};
+}
+
+// An optional field that is written only when it holds a value (read as `field` reads it).
+template <class T, class M>
+  requires IsOptional<M>::value
+constexpr Field<T, M> omitted_when_none_field(std::string_view name, M T::*member) {
+  return {name, member, Presence::Optional, true};
 }
 
 // What a record is called in type and length errors: "struct OutputMode" or, for a variant's
@@ -85,6 +93,9 @@ struct FieldList {
   void encode_members(Writer& w, const T& value) const {
     each([&](auto, const auto& f) {
       using M = typename std::decay_t<decltype(f)>::Member;
+      if constexpr (IsOptional<M>::value) {
+        if (f.omit_when_none && !(value.*(f.member)).has_value()) return;
+      }
       w.key(f.name);
       Codec<M>::encode(w, value.*(f.member));
     });

@@ -19,6 +19,8 @@ class Writer {
   void float64(double value);
   void float32(float value);
   void string(std::string_view value);
+  // A value that is already compact JSON text, written as it is.
+  void raw(std::string_view json_text);
 
   void begin_object();
   void key(std::string_view name);  // the value follows with the next call

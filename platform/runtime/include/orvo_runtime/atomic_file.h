@@ -15,7 +15,17 @@ namespace atomic_file {
 
 // Replaces `path` with `bytes`, giving the file exactly `mode`. On failure the old file is left as
 // it was and the temporary file is removed; the error is a lower-case sentence naming the path.
+// Success means the new content is in place: once the rename has happened the write counts as done,
+// and a failure to flush the directory afterwards is logged rather than returned (callers roll back
+// on failure, and must not roll back a change that did happen).
 std::expected<void, std::string> write(const std::filesystem::path& path, std::string_view bytes, mode_t mode);
+
+// The same, first creating the missing parent directories (with the default permissions).
+std::expected<void, std::string> write_creating_parent_with_mode(const std::filesystem::path& path,
+                                                                 std::string_view bytes, mode_t mode);
+
+// Removes `path` and flushes its directory. A file that does not exist counts as removed.
+std::expected<void, std::string> remove(const std::filesystem::path& path);
 
 // Reads a whole state file. A missing file is "no file yet" (nullopt); any other failure is an error,
 // so that a caller never mistakes an unreadable file for an empty one and overwrites it.
