@@ -17,13 +17,13 @@
 
 namespace settings::account_probe {
 
-AccountCheckOutcome check_account_servers(const accounts::Account& account, const orvo_secret::SecretString& password);
-AccountCheckOutcome check_account_servers(const accounts::Account& account, const orvo_secret::SecretString& password,
+AccountCheckOutcome check_account_servers(const ::accounts::Account& account, const orvo_secret::SecretString& password);
+AccountCheckOutcome check_account_servers(const ::accounts::Account& account, const orvo_secret::SecretString& password,
                                           const CheckEnvironment& environment);
 
 // The shared, thread-safe handle the application hands to every accounts pane.
 using AccountCheck =
-    std::shared_ptr<const std::function<AccountCheckOutcome(const accounts::Account&, const orvo_secret::SecretString&)>>;
+    std::shared_ptr<const std::function<AccountCheckOutcome(const ::accounts::Account&, const orvo_secret::SecretString&)>>;
 AccountCheck shared_account_check();
 
 // True when the text holds no C0 control, DEL or C1 control character.

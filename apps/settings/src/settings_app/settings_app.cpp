@@ -1,20 +1,15 @@
 #include "settings_app/settings_app.h"
 
+#include "accounts/mutation_journal.h"
+#include "accounts/store_access.h"
 #include "settings_app/search_provider.h"
 
 namespace settings::settings_app {
 namespace {
 
-// Brings the account stores back to a consistent state after a mutation that was interrupted.
-void recover_account_mutation_at_start(const std::optional<std::filesystem::path>& /*accounts_root*/) {
-  // The account stores and their mutation journal are not part of the application yet; there is
-  // nothing to recover until they are.
-}
-
 // The accounts of the store under `accounts_root`, in store order; empty when none can be loaded.
-std::vector<accounts::Account> load_accounts(const std::optional<std::filesystem::path>& /*accounts_root*/) {
-  // Until the account store exists the application knows no accounts.
-  return {};
+std::vector<::accounts::Account> load_accounts(const std::optional<std::filesystem::path>& accounts_root) {
+  return settings::accounts::load_account_store(accounts_root).accounts;
 }
 
 }  // namespace
@@ -22,7 +17,7 @@ std::vector<accounts::Account> load_accounts(const std::optional<std::filesystem
 SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root)
     : search_catalog_(orvo_ui::SearchCatalog::create(kPersonalSettingsCatalog)),
       accounts_root_(std::move(accounts_root)) {
-  recover_account_mutation_at_start(accounts_root_);
+  settings::accounts::recover_account_mutation_at_start(accounts_root_);
   search_catalog_ = build_search_catalog();
   accounts_ = load_accounts(accounts_root_);
   account_check_ = account_probe::shared_account_check();

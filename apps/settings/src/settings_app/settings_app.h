@@ -72,7 +72,7 @@ class SettingsApp final : public orvo_ui::Widget {
   const SearchTextCell& search_text() const { return search_text_; }
   const orvo_ui::SearchCatalog& search_catalog() const { return search_catalog_; }
   const std::optional<std::filesystem::path>& accounts_root() const { return accounts_root_; }
-  const std::vector<accounts::Account>& accounts() const { return accounts_; }
+  const std::vector<::accounts::Account>& accounts() const { return accounts_; }
   const DeviceMeshOperationCell& device_mesh_operation() const { return device_mesh_operation_; }
   const account_probe::AccountCheck& account_check() const { return account_check_; }
   const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
@@ -120,7 +120,7 @@ class SettingsApp final : public orvo_ui::Widget {
   SearchTextCell search_text_;
   orvo_ui::SearchCatalog search_catalog_;
   std::optional<std::filesystem::path> accounts_root_;
-  std::vector<accounts::Account> accounts_;
+  std::vector<::accounts::Account> accounts_;
   DeviceMeshOperationCell device_mesh_operation_;
   account_probe::AccountCheck account_check_;
   std::optional<std::string> pending_operation_key_;

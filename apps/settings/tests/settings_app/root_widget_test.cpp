@@ -2,6 +2,9 @@
 // search query, scale changes, the narrow layout and the state snapshot.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include "accounts/store_access.h"
 #include "orvo_doc/document.h"
 #include "root_support.h"
 #include "settings_app/pane_factory.h"
@@ -67,6 +70,29 @@ TEST(SettingsAppState, AMissingAccountsDirectoryGivesAnEmptyList) {
   EXPECT_TRUE(root.accounts().empty());
   root.reload_accounts();
   EXPECT_TRUE(root.accounts().empty());
+}
+
+TEST(SettingsAppState, ReloadingPicksUpAccountsAddedToTheStore) {
+  const auto dir = std::filesystem::temp_directory_path() / ("settings-root-accounts-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  SettingsApp root(dir);
+  EXPECT_TRUE(root.accounts().empty());
+
+  ::accounts::AccountStore store;
+  for (const char* id : {"b-second", "a-first"}) {
+    ::accounts::Account account;
+    account.id = id;
+    account.type_id = "webdav";
+    store.accounts.push_back(account);
+  }
+  ASSERT_TRUE(settings::accounts::save_account_store(dir, store).has_value());
+  root.reload_accounts();
+  ASSERT_EQ(root.accounts().size(), 2u);
+  EXPECT_EQ(root.accounts()[0].id, "b-second");
+  EXPECT_EQ(root.accounts()[1].id, "a-first");
+  EXPECT_EQ(SettingsApp(dir).accounts().size(), 2u);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(SettingsAppState, TwoRootsShareNoCells) {
