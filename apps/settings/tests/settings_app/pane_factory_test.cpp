@@ -77,7 +77,8 @@ TEST(PaneFactory, OnlyAccountsAndRegionPagesAreWidthLimited) {
     root.selection().publish(section);
     SyncContext sync;
     root.sync(sync);
-    PageParts parts = parts_of(*root.build_section_pane());
+    auto page = root.build_section_pane();
+    PageParts parts = parts_of(*page);
     if (section == SettingsSection::ExternalAccounts || section == SettingsSection::RegionFormats) {
       ASSERT_NE(parts.limit, nullptr) << section.id();
       EXPECT_EQ(parts.limit->max_width(), section == SettingsSection::ExternalAccounts ? 1040.0f : 720.0f);
