@@ -17,20 +17,22 @@
 
 namespace settings::actions {
 
+namespace detail {
 template <class T, class... Ts>
 concept OneOf = (std::same_as<T, Ts> || ...);
+}  // namespace detail
 
 // The sixteen operation enumerations; each names its kind in `kKind`.
 template <class T>
 concept OperationEnumeration =
-    OneOf<T, AccountOperation, UpdateOperation, KeyboardSourceOperation, InputOperation, TimeDateOperation,
+    detail::OneOf<T, AccountOperation, UpdateOperation, KeyboardSourceOperation, InputOperation, TimeDateOperation,
           PowerOperation, NetworkOperation, BluetoothOperation, StorageOperation, AudioOperation, DisplayOperation,
           PrinterOperation, UserOperation, AgentModelOperation, DeviceMeshOperation, AgentProviderOperation>;
 
 // The fourteen enumerations the root's device-local runner carries out; they have operation keys.
 // Account and agent-provider operations are carried out by the root itself and have none.
 template <class T>
-concept DeviceLocalOperation = OperationEnumeration<T> && !OneOf<T, AccountOperation, AgentProviderOperation>;
+concept DeviceLocalOperation = OperationEnumeration<T> && !detail::OneOf<T, AccountOperation, AgentProviderOperation>;
 
 // The typed encoder hook of the action library: lets `orvo_actions::encode_typed` and
 // `orvo_actions::fixed_action_spec` take operation values and `SettingsAction` directly.
