@@ -4,6 +4,7 @@
 
 #include "actions/audio_handlers.h"
 #include "actions/connectivity_handlers.h"
+#include "actions/device_local_operation.h"
 #include "actions/display_handlers.h"
 #include "actions/input_handlers.h"
 #include "actions/power_handlers.h"
@@ -159,7 +160,13 @@ TEST(ArgumentHandlers, BuildTheOperationFromArgumentsDefaultsAndCapturedData) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(c.handler(args(c.arguments)), (EncodedAction{c.kind, c.payload}));
+    const EncodedAction encoded = c.handler(args(c.arguments));
+    EXPECT_EQ(encoded, (EncodedAction{c.kind, c.payload}));
+    // What a handler sends is what the root's reader accepts, already in canonical form.
+    const bool device_local = encoded.kind != "settings.action" && encoded.kind != "settings.agent-provider-operation";
+    if (device_local) {
+      EXPECT_EQ(parse_device_local_operation(encoded.kind, encoded.payload), encoded.kind + ":" + encoded.payload);
+    }
   }
 }
 
