@@ -66,12 +66,35 @@ struct MeasureKey {
   bool operator==(const MeasureKey&) const = default;
 };
 
+// The same fields with the text borrowed, so a lookup allocates nothing.
+struct MeasureKeyView {
+  std::string_view text;
+  float size;
+  float max_width;
+  bool wrap;
+  bool bold;
+};
+
+template <typename Key>
+std::size_t hash_key(const Key& k) {
+  std::size_t h = std::hash<std::string_view>{}(k.text);
+  h ^= std::hash<float>{}(k.size) + 0x9e3779b9 + (h << 6) + (h >> 2);
+  h ^= std::hash<float>{}(k.max_width) + 0x9e3779b9 + (h << 6) + (h >> 2);
+  return h ^ (static_cast<std::size_t>(k.wrap) << 1) ^ static_cast<std::size_t>(k.bold);
+}
+
 struct MeasureKeyHash {
-  std::size_t operator()(const MeasureKey& k) const {
-    std::size_t h = std::hash<std::string>{}(k.text);
-    h ^= std::hash<float>{}(k.size) + 0x9e3779b9 + (h << 6) + (h >> 2);
-    h ^= std::hash<float>{}(k.max_width) + 0x9e3779b9 + (h << 6) + (h >> 2);
-    return h ^ (static_cast<std::size_t>(k.wrap) << 1) ^ static_cast<std::size_t>(k.bold);
+  using is_transparent = void;
+  std::size_t operator()(const MeasureKey& k) const { return hash_key(k); }
+  std::size_t operator()(const MeasureKeyView& k) const { return hash_key(k); }
+};
+
+struct MeasureKeyEqual {
+  using is_transparent = void;
+  template <typename A, typename B>
+  bool operator()(const A& a, const B& b) const {
+    return std::string_view(a.text) == std::string_view(b.text) && a.size == b.size && a.max_width == b.max_width &&
+           a.wrap == b.wrap && a.bold == b.bold;
   }
 };
 
@@ -101,7 +124,7 @@ struct TextRenderer::Fonts {
   PangoFontMap* map = nullptr;
   PangoContext* context = nullptr;
   PangoLayout* layout = nullptr;
-  std::unordered_map<MeasureKey, Size, MeasureKeyHash> cache;
+  std::unordered_map<MeasureKey, Size, MeasureKeyHash, MeasureKeyEqual> cache;
 
   Fonts() {
     map = pango_cairo_font_map_new();
@@ -135,8 +158,10 @@ float TextRenderer::renderer_input_style(const TextStyle& style) const { return 
 
 Size TextRenderer::measure(std::string_view text, bool wrap, float size, float max_width, bool bold) {
   if (metrics_ == Metrics::Fixed) return fixed_measure(text, wrap, size, max_width);
+  if (auto it = fonts_->cache.find(MeasureKeyView{text, size, max_width, wrap, bold}); it != fonts_->cache.end()) {
+    return it->second;
+  }
   MeasureKey key{std::string(text), size, max_width, wrap, bold};
-  if (auto it = fonts_->cache.find(key); it != fonts_->cache.end()) return it->second;
   configure(fonts_->layout, text, wrap, size, max_width, bold);
   int w = 0;
   int h = 0;
