@@ -8,6 +8,10 @@
 
 #include "orvo_ui/scene.h"
 
+// fontconfig keeps its configuration and font caches for the life of the process and never frees
+// them; the leak checker of sanitizer builds is told so here, where the fonts are first used.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace orvo_ui {
 namespace {
 
