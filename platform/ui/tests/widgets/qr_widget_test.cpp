@@ -67,6 +67,12 @@ TEST(QrWidget, TooLongPayloadGivesNoModulesAndTheEncodersError) {
   EXPECT_TRUE(qr.modules().empty());
 }
 
+TEST(QrWidget, EmptyPayloadIsRefusedByTheEncoder) {
+  QrWidget qr("");
+  EXPECT_EQ(qr.width(), 0u);
+  EXPECT_EQ(qr.error(), "invalid input object");
+}
+
 TEST(QrWidget, DrawsDarkModulesOnALightSquareCentredInItsBox) {
   QrWidget qr("hello");
   LaidOut l;
