@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kFontFamily = "DejaVu Sans";
 constexpr std::size_t kMeasureCacheLimit = 4096;
+constexpr std::size_t kShapedCacheLimit = 1024;
 
 std::size_t code_points(std::string_view text) {
   std::size_t n = 0;
@@ -129,6 +130,13 @@ struct TextRenderer::Fonts {
   PangoContext* context = nullptr;
   PangoLayout* layout = nullptr;
   std::unordered_map<MeasureKey, Size, MeasureKeyHash, MeasureKeyEqual> cache;
+  // Shaped layouts kept for painting: a frame mostly repaints the texts of the frame before.
+  std::unordered_map<MeasureKey, PangoLayout*, MeasureKeyHash, MeasureKeyEqual> shaped;
+
+  void forget_shaped() {
+    for (auto& [key, shaped_layout] : shaped) g_object_unref(shaped_layout);
+    shaped.clear();
+  }
 
   Fonts() {
     map = pango_cairo_font_map_new();
@@ -141,6 +149,7 @@ struct TextRenderer::Fonts {
     layout = pango_layout_new(context);
   }
   ~Fonts() {
+    forget_shaped();
     g_object_unref(layout);
     g_object_unref(context);
     g_object_unref(map);
@@ -155,7 +164,10 @@ TextRenderer::~TextRenderer() = default;
 
 void TextRenderer::set_text_scale(float scale) {
   text_scale_ = scale;
-  if (fonts_) fonts_->cache.clear();
+  if (fonts_) {
+    fonts_->cache.clear();
+    fonts_->forget_shaped();
+  }
 }
 
 float TextRenderer::renderer_input_style(const TextStyle& style) const { return style.size * text_scale_; }
@@ -183,10 +195,21 @@ void TextRenderer::draw_text(Scene& scene, std::string_view text, bool wrap, flo
 
 void TextRenderer::paint(void* cairo, std::string_view text, bool wrap, float size, float max_width, bool bold) {
   auto* cr = static_cast<cairo_t*>(cairo);
-  PangoLayout* layout = pango_cairo_create_layout(cr);
-  configure(layout, text, wrap, size, max_width, bold);
-  pango_cairo_show_layout(cr, layout);
-  g_object_unref(layout);
+  if (!fonts_) {
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    configure(layout, text, wrap, size, max_width, bold);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+    return;
+  }
+  auto it = fonts_->shaped.find(MeasureKeyView{text, size, max_width, wrap, bold});
+  if (it == fonts_->shaped.end()) {
+    if (fonts_->shaped.size() >= kShapedCacheLimit) fonts_->forget_shaped();
+    PangoLayout* layout = pango_layout_new(fonts_->context);
+    configure(layout, text, wrap, size, max_width, bold);
+    it = fonts_->shaped.emplace(MeasureKey{std::string(text), size, max_width, wrap, bold}, layout).first;
+  }
+  pango_cairo_show_layout(cr, it->second);
 }
 
 }  // namespace orvo_ui
