@@ -1,6 +1,9 @@
 #include "frame_loop.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "offscreen_backend.h"
 #include "orvo_ui/wake.h"
@@ -97,6 +100,7 @@ void FrameLoop::frame(const BackendEvents& events) {
     redraw = true;
   }
   if (redraw || root_.needs_redraw()) draw();
+  if (first_) report_startup();
   root_.mark_drawn();
 
   while (auto invocation = root_.take_control_invocation()) host_.dispatch(root_, *invocation);
@@ -105,6 +109,18 @@ void FrameLoop::frame(const BackendEvents& events) {
   first_ = false;
   ++frames_;
   wake::end_frame();
+}
+
+// With ORVO_UI_STARTED_AT_NS (wall-clock nanoseconds taken just before the program was started),
+// says how long the first frame took to reach the screen; bench/startup.sh reads it.
+void FrameLoop::report_startup() {
+  const char* started = std::getenv("ORVO_UI_STARTED_AT_NS");
+  if (!started) return;
+  long long start_ns = std::atoll(started);
+  long long now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+  std::fprintf(stderr, "startup: first frame presented after %.1f ms\n", (now_ns - start_ns) / 1e6);
 }
 
 void FrameLoop::layout() {

@@ -48,6 +48,7 @@ class FrameLoop {
   void layout();
   void draw();
   void set_focus(Widget* widget);
+  void report_startup();
   std::optional<Deadline> next_deadline() const;
 
   Backend& backend_;

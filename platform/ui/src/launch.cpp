@@ -115,6 +115,7 @@ int run(const AppDescriptor& descriptor, const Options& options) {
     return 0;
   }
 
+  if (options.metrics == TextRenderer::Metrics::Fonts) TextRenderer::preload_fonts();
   auto backend = SdlBackend::open(title, size.width, size.height, descriptor.flags[0] != 0);
   if (!backend) {
     std::fprintf(stderr, "%.*s: %s\n", int(descriptor.app_id.size()), descriptor.app_id.data(),

@@ -26,6 +26,9 @@ class TextRenderer {
   TextRenderer(const TextRenderer&) = delete;
   TextRenderer& operator=(const TextRenderer&) = delete;
 
+  // Starts loading the font configuration on a helper thread, so the first measurement waits less.
+  static void preload_fonts();
+
   Metrics metrics() const { return metrics_; }
   // The user's text scale multiplies every resolved size.
   void set_text_scale(float scale);

@@ -4,6 +4,7 @@
 #include "frame_loop.h"
 #include "offscreen_backend.h"
 #include "orvo_ui/widgets/column.h"
+#include "orvo_ui/widgets/container.h"
 #include "orvo_ui/widgets/scrollable.h"
 
 namespace orvo_ui {
@@ -51,14 +52,13 @@ event::Key press(std::string text) {
 TEST(FrameLoopFocus, FocusedWidgetIsScrolledIntoView) {
   Column list;
   for (int i = 0; i < 20; ++i) list.push(Probe("k" + std::to_string(i)));
-  Column root;
-  root.push(Scrollable(std::move(list)));
+  Container root = Container(Scrollable(std::move(list))).with_height(300);
   OffscreenBackend backend(200, 300);
   App app;
   FrameLoop loop(backend, root, app, TextRenderer::Metrics::Fixed);
   loop.frame(backend.take_events());
 
-  auto& scroll = *static_cast<Scrollable*>(root.child(0));
+  auto& scroll = *static_cast<Scrollable*>(root.child());
   const auto& probes = *static_cast<const Column*>(scroll.child());
   EXPECT_EQ(scroll.offset(), 0);
 

@@ -57,7 +57,8 @@ TEST(WidgetLayout, PaddingAndGaps) {
   for (const char* s : {"a", "bb", "ccc"}) column.push(Text(s).with_size(16));
   LaidOut l;
   l.lay_out(column, 300, 400);
-  EXPECT_EQ(column.get_rect(), (Rect{0, 0, 300, 400}));
+  // The window's width; the content's height: 16 + 3 lines of 20 + 2 gaps of 12 + 16.
+  EXPECT_EQ(column.get_rect(), (Rect{0, 0, 300, 116}));
   EXPECT_EQ(column.child(0)->get_rect(), (Rect{24, 16, 276, 36}));
   EXPECT_EQ(column.child(1)->get_rect(), (Rect{24, 48, 276, 68}));
   EXPECT_EQ(column.child(2)->get_rect(), (Rect{24, 80, 276, 100}));
@@ -99,9 +100,10 @@ TEST(WidgetLayout, MaxWidthPageColumnIsCentredInAWideWindow) {
     Rect page;
   };
   for (const Case& c : {Case{1280, {280, 0, 1000, 78}}, Case{600, {0, 0, 600, 78}}}) {
-    Container outer = page_with_max_width(720);
+    Container window = Container(std::make_unique<Container>(page_with_max_width(720))).with_height(800);
     LaidOut l;
-    l.lay_out(outer, c.window, 800);
+    l.lay_out(window, c.window, 800);
+    const auto& outer = *static_cast<const Container*>(window.child());
     const auto& scroll = *static_cast<const Scrollable*>(outer.child());
     EXPECT_EQ(scroll.get_rect(), (Rect{0, 0, c.window, 800}));
     const Widget& limited = *scroll.child();
@@ -124,6 +126,7 @@ TEST(WidgetLayout, PercentSizesResolveAgainstTheParentsInnerBox) {
   NodeId a = *tree.new_leaf(quarter);
   NodeId b = *tree.new_leaf(rest);
   Style row;
+  row.height = Dimension::points(100);
   row.padding = Edges::all(10);
   row.align_items = Align::Start;
   NodeId children[] = {a, b};
@@ -142,11 +145,10 @@ TEST(WidgetLayout, PercentSizesResolveAgainstTheParentsInnerBox) {
 TEST(WidgetLayout, ScrolledColumnMovesAndClipsItsChild) {
   Column list = Column().with_gap(4);
   for (int i = 0; i < 20; ++i) list.push(Text("row " + std::to_string(i)).with_size(13));
-  Column page;
-  page.push(Scrollable(std::move(list)));
+  Container page = Container(Scrollable(std::move(list))).with_height(200);
   LaidOut l;
   l.lay_out(page, 300, 200);
-  auto& scroll = *static_cast<Scrollable*>(page.child(0));
+  auto& scroll = *static_cast<Scrollable*>(page.child());
   // 20 rows of 16.25 with 19 gaps of 4: 401 of content in a 200-high viewport.
   EXPECT_EQ(scroll.get_rect(), (Rect{0, 0, 300, 200}));
   EXPECT_DOUBLE_EQ(scroll.max_offset(), 201);
@@ -199,9 +201,10 @@ event::Key key(NamedKey named) {
 TEST(WidgetLayout, FocusedScrollViewScrollsWithKeys) {
   Column list;
   for (int i = 0; i < 20; ++i) list.push(box(10, 50));
-  Scrollable scroll(std::move(list));
+  Container window = Container(Scrollable(std::move(list))).with_height(200);
   LaidOut l;
-  l.lay_out(scroll, 100, 200);
+  l.lay_out(window, 100, 200);
+  auto& scroll = *static_cast<Scrollable*>(window.child());
   EXPECT_TRUE(scroll.is_focusable());
   EventContext context{1.0, false, std::nullopt, l.root, &l.tree};
   scroll.handle_event(key(NamedKey::End), context);

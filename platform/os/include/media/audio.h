@@ -1,0 +1,87 @@
+#pragma once
+// The audio graph of the sound server: output and input devices (sink and source nodes), the
+// streams of applications, and the hardware devices with their profiles. Read from the sound
+// server's JSON dump (`pw-dump`) through the bounded command runner.
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace media::audio {
+
+// A sink (output) or source (input) node.
+struct AudioNode {
+  std::string name;         // the node's system name, as the runtime tests take it
+  std::string description;  // what the panes show and match against
+  std::uint32_t channels = 0;
+  std::uint32_t id = 0;
+  std::uint32_t routing_id = 0;  // the number stream routing names the node by (its serial)
+  bool is_default = false;
+};
+
+struct AudioStream {
+  std::string application;
+  std::optional<std::string> media;  // what the stream plays or records, when the application says
+  std::optional<std::uint32_t> target_node;
+  std::optional<float> volume;  // 0..1 on the user's scale
+  std::uint32_t id = 0;
+  bool playback = true;
+  bool muted = false;
+
+  // "Application · media", or the application alone.
+  std::string label() const;
+};
+
+struct DeviceProfile {
+  std::string description;
+  std::uint32_t index = 0;
+  bool available = false;
+};
+
+// A hardware device (a sound card) with the profiles it can be switched to.
+struct AudioDevice {
+  std::uint32_t id = 0;
+  std::string name;
+  std::optional<std::uint32_t> active_profile;
+  std::vector<DeviceProfile> profiles;
+};
+
+struct AudioGraph {
+  std::vector<AudioNode> sinks;
+  std::vector<AudioNode> sources;
+  std::vector<AudioStream> playback_streams;
+  std::vector<AudioStream> recording_streams;
+  std::vector<AudioDevice> devices;
+
+  const AudioNode* sink_by_id(std::uint32_t id) const;
+  const AudioNode* source_by_id(std::uint32_t id) const;
+  const AudioDevice* device_by_id(std::uint32_t id) const;
+  const AudioNode* default_sink() const;
+  const AudioNode* default_source() const;
+  // Equal for two graphs with the same nodes, streams, devices and available profiles; a change of
+  // volume or mute does not change it.
+  std::string topology_signature() const;
+};
+
+// Reads the JSON that `pw-dump` prints. Entries of unknown type or shape are skipped; only text
+// that is not a JSON array is an error.
+std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view json);
+
+// Runs `pw-dump` and reads its graph.
+std::expected<AudioGraph, std::string> enumerate();
+
+// Produces a fresh graph; panes hold one so tests can give them a fixed graph.
+class AudioEnumerator {
+ public:
+  virtual ~AudioEnumerator() = default;
+  virtual std::expected<AudioGraph, std::string> enumerate() = 0;
+};
+
+class RealEnumerator final : public AudioEnumerator {
+ public:
+  std::expected<AudioGraph, std::string> enumerate() override { return media::audio::enumerate(); }
+};
+
+}  // namespace media::audio

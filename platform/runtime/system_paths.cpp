@@ -1,0 +1,77 @@
+#include "orvo_runtime/system_paths.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+namespace system_paths {
+namespace {
+
+struct Overrides {
+  std::filesystem::path root = "/";
+  std::optional<std::filesystem::path> config_dir;
+  std::optional<std::filesystem::path> runtime_dir;
+};
+
+std::mutex& overrides_mutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+Overrides& overrides() {
+  static Overrides value;
+  return value;
+}
+
+Overrides current() {
+  std::lock_guard lock(overrides_mutex());
+  return overrides();
+}
+
+std::optional<std::filesystem::path> absolute_env(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || value[0] != '/') return std::nullopt;
+  return std::filesystem::path(value);
+}
+
+}  // namespace
+
+struct ScopedOverride::Saved {
+  Overrides previous;
+};
+
+std::filesystem::path system_path(std::string_view absolute) {
+  while (!absolute.empty() && absolute.front() == '/') absolute.remove_prefix(1);
+  const auto root = current().root;
+  return absolute.empty() ? root : root / std::filesystem::path(absolute);
+}
+
+std::optional<std::filesystem::path> user_config_dir() {
+  if (auto dir = current().config_dir) return dir;
+  if (auto dir = absolute_env("XDG_CONFIG_HOME")) return dir;
+  if (auto home = absolute_env("HOME")) return *home / ".config";
+  return std::nullopt;
+}
+
+std::filesystem::path user_runtime_dir() {
+  if (auto dir = current().runtime_dir) return *dir;
+  if (auto dir = absolute_env("XDG_RUNTIME_DIR")) return *dir;
+  return system_path("/run/user") / std::to_string(::getuid());
+}
+
+ScopedOverride::ScopedOverride(std::filesystem::path root, std::optional<std::filesystem::path> config_dir,
+                               std::optional<std::filesystem::path> runtime_dir)
+    : saved_(std::make_unique<Saved>()) {
+  std::lock_guard lock(overrides_mutex());
+  saved_->previous = overrides();
+  overrides() = Overrides{std::move(root), std::move(config_dir), std::move(runtime_dir)};
+}
+
+ScopedOverride::~ScopedOverride() {
+  std::lock_guard lock(overrides_mutex());
+  overrides() = saved_->previous;
+}
+
+}  // namespace system_paths
