@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/row.h"
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/spacer.h"
+#include "orvo_ui/widgets/sparkline.h"
 #include "orvo_ui/widgets/text.h"
 
 namespace orvo_ui {
@@ -111,6 +112,34 @@ TEST(WidgetLayout, MaxWidthPageColumnIsCentredInAWideWindow) {
     EXPECT_EQ(limited.get_rect(), c.page) << "window " << c.window;
     const auto& title = *static_cast<const Column*>(static_cast<const Container&>(limited).child())->child(0);
     EXPECT_EQ(title.get_rect(), (Rect{c.page.x0 + 24, 24, c.page.x1 - 24, 54}));
+  }
+}
+
+TEST(WidgetLayout, ContainerOptionsPlaceTheBoxInAColumn) {
+  auto leaf = [] { return Sparkline({}).with_size(100, 10); };
+  struct Case {
+    const char* name;
+    Container container;
+    double x0;
+    double x1;
+  };
+  Case cases[] = {
+      {"plain", Container(leaf()), 0, 400},
+      {"centred", Container(leaf()).with_centered(true), 150, 250},
+      {"width", Container(leaf()).with_width(220), 0, 220},
+      {"centred width", Container(leaf()).with_width(200).with_centered(true), 100, 300},
+      {"centred maximum", Container(leaf()).with_max_width(300).with_centered(true), 50, 350},
+      {"filling, centred", Container(leaf()).with_fill(true).with_centered(true), 0, 400},
+      {"filling, centred maximum", Container(leaf()).with_fill(true).with_max_width(300).with_centered(true), 50, 350},
+  };
+  for (Case& c : cases) {
+    Column page;
+    page.push(std::move(c.container));
+    LaidOut l;
+    l.lay_out(page, 400, 100);
+    const Rect r = page.child(0)->get_rect();
+    EXPECT_EQ(r.x0, c.x0) << c.name;
+    EXPECT_EQ(r.x1, c.x1) << c.name;
   }
 }
 
