@@ -147,6 +147,10 @@ Size LayoutTree::measure_node(NodeId id, KnownSize known, AvailableSize availabl
 
   // A box whose size is already fixed needs no look inside when only its size is asked for.
   if (!perform && known.width && known.height) return {*known.width, *known.height};
+  // Sizes follow from widths: nothing but a measure function could read the height on offer, and
+  // those size their content from the width. Asking every size question with an open height lets
+  // the questions of all the levels above share one answer.
+  if (!perform && !known.height) available.height = AvailableSpace::max_content();
 
   if (!perform) {
     for (const auto& e : n.cache) {
