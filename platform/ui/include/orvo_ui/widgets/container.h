@@ -8,6 +8,7 @@
 //    a width limit stays as wide as its parent;
 //  - grow: the box takes the free length along its parent's axis, beside fixed neighbours.
 // A box with a maximum width and no width is as wide as its parent allows, up to the maximum.
+#include <concepts>
 #include <memory>
 #include <optional>
 
