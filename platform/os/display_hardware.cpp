@@ -117,14 +117,6 @@ std::optional<OutputMode> parse_drm_mode(std::string_view line) {
 
 }  // namespace
 
-std::string OutputMode::label() const {
-  if (refresh_mhz == 0) return fmt::format("{} × {}", width, height);
-  std::string rate = fmt::format("{}.{:03}", refresh_mhz / 1000, refresh_mhz % 1000);
-  while (rate.back() == '0') rate.pop_back();
-  if (rate.back() == '.') rate.pop_back();
-  return fmt::format("{} × {} @ {} Hz", width, height, rate);
-}
-
 const OutputDescriptor* DisplayHardwareSnapshot::output_by_connector(std::string_view connector) const {
   const auto it = std::find_if(outputs.begin(), outputs.end(),
                                [connector](const OutputDescriptor& o) { return o.connector == connector; });

@@ -11,4 +11,10 @@ const NamespaceHandler* ActionRegistry::find(std::string_view name) const {
   return it == handlers_.end() ? nullptr : it->second.get();
 }
 
+std::expected<std::unique_ptr<TypedAction>, ActionError> ActionRegistry::decode(const EncodedAction& action) const {
+  const NamespaceHandler* handler = find(action.kind);
+  if (!handler) return std::unexpected(ActionError{ActionError::Kind::UnknownNamespace, action.kind, {}});
+  return handler->decode(action.payload);
+}
+
 }  // namespace orvo_actions

@@ -168,6 +168,27 @@ TEST(JsonRecord, ErrorTextCarriesLineAndColumn) {
   auto from_value = orvo_json::decode_value<sample::Mode>(nlohmann::ordered_json::parse(R"({"width":1})"));
   ASSERT_FALSE(from_value.has_value());
   EXPECT_EQ(from_value.error().text(), "missing field `height`");
+  auto long_array = orvo_json::decode_value<sample::Mode>(nlohmann::ordered_json::parse("[1,2,3,4]"));
+  ASSERT_FALSE(long_array.has_value());
+  EXPECT_EQ(long_array.error().text(), "invalid length 4, expected fewer elements in array");
+}
+
+TEST(JsonNumbers, FloatsUseTheShortestTextThatReadsBack) {
+  const struct {
+    double value;
+    const char* text;
+  } doubles[] = {{0.1, "0.1"}, {2.0, "2.0"}, {-0.0, "-0.0"}, {1e21, "1e+21"}, {5e-324, "5e-324"}, {-1.5, "-1.5"}};
+  for (const auto& c : doubles) {
+    EXPECT_EQ(orvo_json::encode(c.value), c.text);
+    EXPECT_EQ(orvo_json::decode<double>(c.text).value(), c.value) << c.text;
+  }
+  EXPECT_EQ(orvo_json::encode(0.1F), "0.1");
+  EXPECT_EQ(orvo_json::decode<float>("0.1").value(), 0.1F);
+  EXPECT_EQ(orvo_json::decode<double>("-0").value(), 0.0);
+  EXPECT_EQ(orvo_json::decode<double>("1e-400").value(), 0.0);
+  // Beyond float's range a number reads as an infinity rather than an undefined narrowing.
+  EXPECT_EQ(orvo_json::decode<float>("1e300").value(), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(orvo_json::decode<float>("-1e300").value(), -std::numeric_limits<float>::infinity());
 }
 
 TEST(JsonRecord, DefaultedAndOptionalFields) {

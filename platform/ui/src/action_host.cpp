@@ -1,11 +1,29 @@
 #include "orvo_ui/action_host.h"
 
 #include <random>
+#include <utility>
 
+#include "orvo_actions/resource.h"
+#include "orvo_doc/document.h"
 #include "orvo_log/log.h"
+#include "orvo_ui/wake.h"
 #include "orvo_ui/widget.h"
 
 namespace orvo_ui {
+namespace {
+
+constexpr std::string_view kCancelledMessage = "operation cancelled";
+constexpr std::string_view kNoOutsideRequests = "this application takes no action requests from outside";
+
+std::optional<orvo_actions::Resource> find_resource(Widget& root, const std::string& id) {
+  if (auto direct = root.resource(id)) return direct;
+  for (auto& top : root.resources()) {
+    if (const auto* hit = top.find(id)) return *hit;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 RequestId new_request_id() {
   static thread_local std::mt19937_64 engine{std::random_device{}()};
@@ -17,13 +35,25 @@ RequestId new_request_id() {
   return id;
 }
 
+std::expected<ResolvedOperation, std::string> resolve_from_tree(Widget& root,
+                                                                const orvo_actions::ControlInvocation& invocation) {
+  auto resource = find_resource(root, invocation.resource_id);
+  if (!resource) return std::unexpected("no resource " + invocation.resource_id);
+  const auto* spec = resource->find_action(invocation.action);
+  if (!spec) return std::unexpected("resource " + invocation.resource_id + " has no action " + invocation.action);
+  auto encoded = spec->build_json(std::string_view(invocation.args_json));
+  if (!encoded) return std::unexpected(encoded.error().message);
+  return ResolvedOperation{static_cast<OperationClass>(spec->operation_class), std::move(encoded->kind),
+                           std::move(encoded->payload)};
+}
+
+std::expected<ResolvedOperation, std::string> ActionHost::resolve(Widget& root,
+                                                                  const orvo_actions::ControlInvocation& invocation) {
+  return resolver_ ? resolver_(root, invocation) : resolve_from_tree(root, invocation);
+}
+
 void ActionHost::dispatch(Widget& root, const orvo_actions::ControlInvocation& invocation) {
-  if (!resolver_) {
-    orvo_log::warn("control invocation dropped: no action resolver",
-                   {{"resource", invocation.resource_id}, {"action", invocation.action}});
-    return;
-  }
-  auto resolved = resolver_(invocation);
+  auto resolved = resolve(root, invocation);
   if (!resolved) {
     orvo_log::warn("action dispatch failed",
                    {{"resource", invocation.resource_id}, {"action", invocation.action}, {"error", resolved.error()}});
@@ -32,33 +62,100 @@ void ActionHost::dispatch(Widget& root, const orvo_actions::ControlInvocation& i
   StartAnswer answer = start(root, *resolved);
   if (auto* rejected = std::get_if<start::Rejected>(&answer)) {
     orvo_log::warn("action dispatch failed", {{"kind", resolved->kind}, {"error", rejected->message}});
+  } else if (std::holds_alternative<start::NotHandled>(answer)) {
+    orvo_log::warn("action dispatch failed", {{"kind", resolved->kind}, {"error", "no widget handles this operation"}});
   }
+}
+
+StartAnswer ActionHost::request(Widget& root, const orvo_actions::ActionAddress& address, std::string_view args_json,
+                                RequestId* id_out) {
+  auto resolved = resolve(root, {address.resource, address.action, std::string(args_json)});
+  if (!resolved) return start::Rejected{resolved.error()};
+  return start(root, *resolved, id_out);
 }
 
 StartAnswer ActionHost::start(Widget& root, const ResolvedOperation& operation, RequestId* id_out) {
   RequestId id = new_request_id();
   if (id_out) *id_out = id;
+  if (static_cast<std::uint8_t>(operation.cls) == 0) return run_setting(operation);
   StartAnswer answer =
-      root.start_resource_operation_with_document(id, operation.cls, operation.kind, operation.payload, nullptr);
-  if (std::holds_alternative<start::InFlight>(answer)) in_flight_.push_back({id, false});
+      root.start_resource_operation_with_document(id, operation.cls, operation.kind, operation.payload, document_);
+  if (std::holds_alternative<start::InFlight>(answer)) in_flight_.push_back({id, false, {}});
   return answer;
 }
 
-void ActionHost::poll(Widget& root) {
-  for (auto it = in_flight_.begin(); it != in_flight_.end();) {
-    if (auto done = root.poll_operation_results(it->id, it->cancel)) {
-      completions_.emplace_back(it->id, std::move(*done));
-      it = in_flight_.erase(it);
-    } else {
-      ++it;
-    }
+StartAnswer ActionHost::run_setting(const ResolvedOperation& operation) {
+  if (!registry_ || !document_) return start::Rejected{"setting actions cannot be carried out here"};
+  orvo_actions::EncodedAction encoded{operation.kind, operation.payload};
+  auto action = registry_->decode(encoded);
+  if (!action) return start::Rejected{action.error().display()};
+  const auto& actor = document_->actor_id().to_bytes();
+  auto done = orvo_actions::dispatch_by(*document_, **action, std::move(encoded), {},
+                                        std::vector<std::uint8_t>(actor.begin(), actor.end()));
+  if (!done) return start::Rejected{done.error().display()};
+  return start::Completed{};
+}
+
+void ActionHost::submit(ActionRequest request) {
+  {
+    std::lock_guard lock(queue_mutex_);
+    queued_requests_.push_back(std::move(request));
   }
+  WakeHandle{}.wake();
 }
 
 void ActionHost::cancel(const RequestId& id) {
-  for (auto& p : in_flight_) {
-    if (p.id == id) p.cancel = true;
+  {
+    std::lock_guard lock(queue_mutex_);
+    queued_cancels_.push_back(id);
   }
+  WakeHandle{}.wake();
+}
+
+void ActionHost::take_queued(Widget& root) {
+  std::vector<ActionRequest> requests;
+  std::vector<RequestId> cancels;
+  {
+    std::lock_guard lock(queue_mutex_);
+    requests.swap(queued_requests_);
+    cancels.swap(queued_cancels_);
+  }
+  for (const auto& id : cancels) {
+    for (auto& pending : in_flight_) {
+      if (pending.id == id) pending.cancel = true;
+    }
+  }
+  for (auto& request : requests) {
+    RequestId id{};
+    StartAnswer answer = accepts_outside_ ? this->request(root, request.address, request.args_json, &id)
+                                          : StartAnswer{start::Rejected{std::string(kNoOutsideRequests)}};
+    if (std::holds_alternative<start::InFlight>(answer) && !in_flight_.empty() && in_flight_.back().id == id) {
+      in_flight_.back().reply = request.reply;
+    }
+    if (request.reply) request.reply(RequestStarted{id, answer});
+  }
+}
+
+void ActionHost::poll(Widget& root) {
+  take_queued(root);
+  for (auto it = in_flight_.begin(); it != in_flight_.end();) {
+    std::optional<OperationCompletion> done = root.poll_operation_results(it->id, it->cancel);
+    if (!done && it->cancel) done = completion::Cancelled{std::string(kCancelledMessage)};
+    if (!done) {
+      ++it;
+      continue;
+    }
+    if (it->reply) it->reply(RequestFinished{it->id, *done});
+    completions_.emplace_back(it->id, std::move(*done));
+    it = in_flight_.erase(it);
+  }
+}
+
+bool ActionHost::is_in_flight(const RequestId& id) const {
+  for (const auto& pending : in_flight_) {
+    if (pending.id == id) return true;
+  }
+  return false;
 }
 
 std::vector<std::pair<RequestId, OperationCompletion>> ActionHost::take_completions() {

@@ -23,6 +23,7 @@ FrameLoop::FrameLoop(Backend& backend, Widget& root, App& app, TextRenderer::Met
     : backend_(backend), root_(root), app_(app), text_(metrics) {
   g_quit_requested = false;
   wake::install(&backend_);
+  host_.set_accepts_outside_requests(app_.accepts_external_actions);
 }
 
 FrameLoop::~FrameLoop() { wake::shut_down(); }

@@ -128,8 +128,9 @@ void LayoutTree::compute(NodeId root, Size available, TextRenderer& text) {
   }
   const KnownSize window{available.width, available.height};
   const Style& s = nodes_[root].style;
-  // Like a block in a window, a root of automatic width fills the window's width; its height follows its content.
-  KnownSize known{resolve(s.width, window.width).value_or(available.width), resolve(s.height, window.height)};
+  // The root fills the window unless its style sizes it.
+  KnownSize known{resolve(s.width, window.width).value_or(available.width),
+                  resolve(s.height, window.height).value_or(available.height)};
   AvailableSize space{AvailableSpace::definite(available.width), AvailableSpace::definite(available.height)};
   measure_node(root, known, space, window, true);
   nodes_[root].layout.x = 0;

@@ -87,7 +87,7 @@ TEST(FrameLoop, OrderOfFrameWorkDrawsAndDispatches) {
   FrameLoop loop(backend, root, app, TextRenderer::Metrics::Fixed);
   loop.frame(backend.take_events());
   EXPECT_EQ(root.syncs, 1);
-  EXPECT_EQ(root.rect, (Rect{0, 0, 200, 10}));  // the window's width, its content's height
+  EXPECT_EQ(root.rect, (Rect{0, 0, 200, 100}));  // a root of automatic size fills the window
   EXPECT_EQ(root.draws, 1);
   EXPECT_FALSE(child.pending) << "queued invocations are taken every frame";
 }

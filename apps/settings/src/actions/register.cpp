@@ -12,8 +12,9 @@ class SettingsActionHandler final : public orvo_actions::NamespaceHandler {
  public:
   explicit SettingsActionHandler(std::string name) : name_(std::move(name)) {}
 
-  std::expected<std::string, std::string> decode(std::string_view) const override {
-    return std::unexpected(name_ + " payloads cannot be decoded yet");
+  std::expected<std::unique_ptr<orvo_actions::TypedAction>, orvo_actions::ActionError> decode(
+      std::string_view) const override {
+    return std::unexpected(orvo_actions::ActionError::decoding(name_, "this namespace has no decoder yet"));
   }
 
  private:

@@ -31,6 +31,7 @@ struct Codec;
 template <class T>
 concept Described = requires { describe_json(Tag<T>{}); };
 
+// Whether the layer can write T (a described type or one of the standard types below).
 template <class T>
 concept Encodable = requires { sizeof(Codec<T>); };
 
@@ -110,6 +111,12 @@ struct Codec<T> {
       case Number::Kind::Unsigned: return static_cast<T>(n.u);
       case Number::Kind::Signed: return static_cast<T>(n.i);
       case Number::Kind::Float: break;
+    }
+    if constexpr (sizeof(T) == sizeof(float)) {
+      // Narrowing a double outside float's range is undefined in C++; like the usual JSON readers,
+      // such a number reads as an infinity of its sign.
+      if (n.f > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
+      if (n.f < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
     }
     return static_cast<T>(n.f);
   }

@@ -37,25 +37,6 @@ const std::variant<A...>& as_variant(const std::variant<A...>& v) {
 template <class E>
 using VariantBase = std::remove_cvref_t<decltype(as_variant(std::declval<const E&>()))>;
 
-template <class Alt, class V>
-struct AlternativeIndex;
-template <class Alt, class... A>
-struct AlternativeIndex<Alt, std::variant<A...>> {
-  static constexpr std::size_t find() {
-    constexpr bool matches[] = {std::is_same_v<Alt, A>...};
-    std::size_t found = sizeof...(A);
-    for (std::size_t i = 0; i < sizeof...(A); ++i) {
-      if (matches[i]) {
-        if (found != sizeof...(A)) return sizeof...(A);  // listed twice
-        found = i;
-      }
-    }
-    return found;
-  }
-  static constexpr std::size_t value = find();
-  static_assert(value < sizeof...(A), "variant type is not an alternative of the enumeration (or appears twice)");
-};
-
 template <class Alt>
 struct UnitVariant {
   using Type = Alt;

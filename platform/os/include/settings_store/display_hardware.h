@@ -19,18 +19,11 @@
 #include <utility>
 #include <vector>
 
+#include "settings_store/display_types.h"
+
 namespace settings_store {
 
-// A display mode. Refresh is in millihertz (60 Hz = 60000); 0 when unknown.
-struct OutputMode {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t refresh_mhz = 0;
-
-  // "1920 × 1080 @ 60 Hz", "2560 × 1440 @ 59.95 Hz", or "1024 × 768" when the rate is unknown.
-  std::string label() const;
-  bool operator==(const OutputMode&) const = default;
-};
+using hardware::OutputMode;
 
 struct OutputDescriptor {
   std::string connector;     // "eDP-1", "HDMI-A-1"

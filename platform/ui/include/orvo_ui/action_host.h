@@ -1,12 +1,25 @@
 #pragma once
-// The action host: starts operations on the root widget, keeps the ones answered InFlight, polls
-// them every frame until they complete, and cancels one on request.
+// The action host: turns control invocations and requests from outside into operations, starts
+// them on the root with a fresh request id, keeps the ones answered InFlight, polls them every frame
+// until they complete, and cancels one on request.
+//
+// Resolving: the invocation's resource is looked up in the root's resources, the action by name in
+// that resource, and the arguments are checked against the action's spec and encoded by it; the
+// result is the operation's kind, payload and class. Setting actions (class 0) are not operations
+// of the widget tree: with a registry and a document they are decoded by their namespace and carried
+// out on the document, otherwise they are refused.
+//
+// Threading: everything runs on the interface thread except `submit` and `cancel`, which any thread
+// may call; what they queue is taken by the next `poll`.
 #include <expected>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "orvo_actions/address.h"
+#include "orvo_actions/registry.h"
 #include "orvo_ui/operations.h"
 
 namespace orvo_ui {
@@ -17,38 +30,94 @@ struct ResolvedOperation {
   OperationClass cls = OperationClass::Effect;
   std::string kind;
   std::string payload;
+  friend bool operator==(const ResolvedOperation&, const ResolvedOperation&) = default;
+};
+
+// Resolves an invocation against the root's resource tree (see above).
+std::expected<ResolvedOperation, std::string> resolve_from_tree(Widget& root,
+                                                                const orvo_actions::ControlInvocation& invocation);
+
+// How an outside request ended: its start answer, then, for an InFlight one, its completion.
+struct RequestStarted {
+  RequestId id{};
+  StartAnswer answer;
+};
+struct RequestFinished {
+  RequestId id{};
+  OperationCompletion completion;
+};
+using RequestReport = std::variant<RequestStarted, RequestFinished>;
+
+struct ActionRequest {
+  orvo_actions::ActionAddress address;
+  std::string args_json = "{}";
+  // Called on the interface thread: once with the start answer (a refusal to resolve is a Rejected
+  // answer) and, when that was InFlight, once more with the completion.
+  std::function<void(const RequestReport&)> reply;
 };
 
 class ActionHost {
  public:
-  // Turns a control's invocation into an operation; installed by the action library.
-  using Resolver = std::function<std::expected<ResolvedOperation, std::string>(const orvo_actions::ControlInvocation&)>;
+  using Resolver = std::function<std::expected<ResolvedOperation, std::string>(
+      Widget& root, const orvo_actions::ControlInvocation&)>;
 
+  // Replaces the resolver; without one the host resolves from the root's resource tree.
   void set_resolver(Resolver resolver) { resolver_ = std::move(resolver); }
+  // Where setting actions are carried out; either may be null, and then they are refused.
+  void set_setting_target(const orvo_actions::ActionRegistry* registry, orvo_doc::Document* document) {
+    registry_ = registry;
+    document_ = document;
+  }
 
-  // Resolves and starts a control's invocation; a failure is logged and dropped.
+  // Resolves and starts a control's invocation; a failure is logged as "action dispatch failed".
   void dispatch(Widget& root, const orvo_actions::ControlInvocation& invocation);
+
+  // Resolves and starts an action named by its address; a failure to resolve is a Rejected answer.
+  StartAnswer request(Widget& root, const orvo_actions::ActionAddress& address, std::string_view args_json,
+                      RequestId* id_out = nullptr);
 
   // Starts an operation with a fresh request id; an InFlight answer is kept for polling.
   StartAnswer start(Widget& root, const ResolvedOperation& operation, RequestId* id_out = nullptr);
 
-  // Polls every in-flight operation once; finished ones are recorded and forgotten.
+  // Whether requests from outside are taken; the loop sets it from the application's
+  // `accepts_external_actions`. Until then a submitted request is answered Rejected.
+  void set_accepts_outside_requests(bool accepts) { accepts_outside_ = accepts; }
+
+  // Queues a request from outside for the next poll. Thread-safe.
+  void submit(ActionRequest request);
+
+  // Starts the queued outside requests, applies queued cancels, then polls every in-flight
+  // operation once; finished ones are recorded (and replied to) and forgotten.
   void poll(Widget& root);
 
-  // The next poll passes the cancel flag for this operation.
+  // The next poll passes the cancel flag for this operation; when the root then reports nothing,
+  // the operation ends as cancelled. Thread-safe; an unknown id is ignored.
   void cancel(const RequestId& id);
 
   std::size_t in_flight_count() const { return in_flight_.size(); }
+  bool is_in_flight(const RequestId& id) const;
   std::vector<std::pair<RequestId, OperationCompletion>> take_completions();
 
  private:
   struct Pending {
     RequestId id;
     bool cancel = false;
+    std::function<void(const RequestReport&)> reply;
   };
+  std::expected<ResolvedOperation, std::string> resolve(Widget& root, const orvo_actions::ControlInvocation& invocation);
+  StartAnswer run_setting(const ResolvedOperation& operation);
+  void take_queued(Widget& root);
+
   Resolver resolver_;
+  const orvo_actions::ActionRegistry* registry_ = nullptr;
+  orvo_doc::Document* document_ = nullptr;
+  bool accepts_outside_ = false;
   std::vector<Pending> in_flight_;
   std::vector<std::pair<RequestId, OperationCompletion>> completions_;
+
+  std::mutex queue_mutex_;
+  std::vector<ActionRequest> queued_requests_;
+  std::vector<RequestId> queued_cancels_;
 };
 
 RequestId new_request_id();

@@ -124,7 +124,7 @@ class LayoutTree {
   std::optional<Layout> layout(NodeId node) const;
 
   // Lays the subtree of `root` out in the given space. Node boxes are relative to their parent; the
-  // root is placed at (0, 0); an automatic width fills the space, an automatic height follows the content.
+  // root is placed at (0, 0) and, where its style leaves a size automatic, fills the space.
   void compute(NodeId root, Size available, TextRenderer& text);
 
  private:

@@ -58,8 +58,8 @@ TEST(WidgetLayout, PaddingAndGaps) {
   for (const char* s : {"a", "bb", "ccc"}) column.push(Text(s).with_size(16));
   LaidOut l;
   l.lay_out(column, 300, 400);
-  // The window's width; the content's height: 16 + 3 lines of 20 + 2 gaps of 12 + 16.
-  EXPECT_EQ(column.get_rect(), (Rect{0, 0, 300, 116}));
+  // The root fills the window.
+  EXPECT_EQ(column.get_rect(), (Rect{0, 0, 300, 400}));
   EXPECT_EQ(column.child(0)->get_rect(), (Rect{24, 16, 276, 36}));
   EXPECT_EQ(column.child(1)->get_rect(), (Rect{24, 48, 276, 68}));
   EXPECT_EQ(column.child(2)->get_rect(), (Rect{24, 80, 276, 100}));

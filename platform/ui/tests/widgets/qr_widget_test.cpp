@@ -76,18 +76,17 @@ TEST(QrWidget, EmptyPayloadIsRefusedByTheEncoder) {
 TEST(QrWidget, DrawsDarkModulesOnALightSquareCentredInItsBox) {
   QrWidget qr("hello");
   LaidOut l;
-  l.lay_out(qr, 300, 800);
+  l.lay_out(qr, 300, 200);
   Scene scene = l.draw(qr, std::nullopt);
   ASSERT_EQ(scene.size(), 2u);
-  // 29 modules (21 and a quiet zone of 4 each side) of 4 points: 116 high, centred in the width.
-  EXPECT_EQ(qr.get_rect(), (Rect{0, 0, 300, 116}));
+  // 29 modules (21 and a quiet zone of 4 each side) in 200: 6 points each, 174 in all, centred.
   const auto& light = std::get<draw::Fill>(scene.commands()[0]);
-  EXPECT_EQ(std::get<RoundedRect>(light.shape).rect, (Rect{92, 0, 208, 116}));
+  EXPECT_EQ(std::get<RoundedRect>(light.shape).rect, (Rect{63, 13, 237, 187}));
   EXPECT_EQ(light.color, Color::rgb(0xffffff));
   const auto& dark = std::get<draw::Fill>(scene.commands()[1]);
   EXPECT_EQ(dark.color, Color::rgb(0x000000));
   const auto& first = std::get<Path::MoveTo>(std::get<Path>(dark.shape).elements.front());
-  EXPECT_EQ(first.p, (Point{92 + 16, 0 + 16}));
+  EXPECT_EQ(first.p, (Point{63 + 24, 13 + 24}));
   // The payload itself is never exposed to assistive technology.
   auto node = qr.accessibility();
   EXPECT_EQ(node->label, "QR code");

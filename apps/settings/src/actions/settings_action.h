@@ -1,0 +1,39 @@
+#pragma once
+// `SettingsAction`: the typed action of the namespace "settings.action", which writes one entry of the
+// shared settings document.
+#include <cstdint>
+#include <nlohmann/json_fwd.hpp>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace settings::actions {
+
+// A setting's value, four newtype variants: {"Bool":true}, {"Int":-3}, {"Float":0.5}, {"Text":"Dark"}.
+struct SettingValue : std::variant<bool, std::int64_t, double, std::string> {
+  using variant::variant;
+  using Bool = bool;
+  using Int = std::int64_t;
+  using Float = double;
+  using Text = std::string;
+};
+
+namespace settings_action {
+// {"SetSetting":{"key":"appearance.theme","value":{"Text":"Dark"}}}
+struct SetSetting {
+  std::string key;  // dotted setting key
+  SettingValue value;
+  bool operator==(const SetSetting&) const = default;
+};
+}  // namespace settings_action
+
+struct SettingsAction : std::variant<settings_action::SetSetting> {
+  using variant::variant;
+  static constexpr std::string_view kNamespace = "settings.action";
+  using SetSetting = settings_action::SetSetting;
+};
+
+// The action as a JSON document value, the same shape as its text.
+nlohmann::ordered_json settings_action_value(const SettingsAction& action);
+
+}  // namespace settings::actions

@@ -1,0 +1,252 @@
+#include "preferences/preferences_file.h"
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <fstream>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "orvo_json/json.h"
+#include "orvo_runtime/atomic_file.h"
+#include "preferences/json_document.h"
+#include "settings_store/settings_path.h"
+
+namespace settings::preferences {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::string_view kNoConfigDir = "no config dir";
+
+// The top-level object of the text, or none when the text is not a JSON object.
+std::optional<Json> top_object(std::string_view text) {
+  auto value = json_document::parse(text);
+  if (!value || !value->is_object()) return std::nullopt;
+  return value;
+}
+
+const Json* member(const std::optional<Json>& object, std::string_view key) {
+  if (!object) return nullptr;
+  const auto it = object->find(key);
+  return it == object->end() ? nullptr : &*it;
+}
+
+// A section that is absent or does not decode keeps the defaults already in `out`.
+template <class T>
+void decode_section(const Json* value, T& out) {
+  if (value == nullptr) return;
+  if (auto decoded = orvo_json::decode_value<T>(*value)) out = std::move(*decoded);
+}
+
+std::optional<bool> boolean_member(const Json& object, std::string_view key) {
+  const auto it = object.find(key);
+  if (it == object.end() || !it->is_boolean()) return std::nullopt;
+  return it->get<bool>();
+}
+
+// The input section must be an object (the record's array form is not taken here). The older
+// pointer-wide "natural_scroll" stands in for a per-device setting the file does not hold.
+InputPrefs decode_input(const Json* value) {
+  InputPrefs input;
+  if (value == nullptr || !value->is_object()) return input;
+  auto decoded = orvo_json::decode_value<InputPrefs>(*value);
+  if (!decoded) return input;
+  input = std::move(*decoded);
+  const auto legacy = boolean_member(*value, "natural_scroll");
+  input.natural_scroll = legacy.value_or(false);
+  input.touchpad_natural_scroll = boolean_member(*value, "touchpad_natural_scroll").value_or(legacy.value_or(true));
+  input.mouse_natural_scroll = boolean_member(*value, "mouse_natural_scroll").value_or(legacy.value_or(false));
+  return input;
+}
+
+// A file written before the layout list existed holds neither key: its list starts empty and the
+// normalisation fills it from the layout in use.
+bool holds_layout_list(const Json* input) {
+  return input != nullptr && input->is_object() && (input->contains("keyboard_layouts") || input->contains("layouts"));
+}
+
+template <class T>
+std::expected<Json, std::string> section_value(const T& record, std::string_view key) {
+  // Text fields the program set itself may hold bytes that are not UTF-8; the parse refuses them.
+  Json value = Json::parse(orvo_json::encode(record), nullptr, /*allow_exceptions=*/false);
+  if (value.is_discarded()) {
+    return std::unexpected(fmt::format("could not write the {} preferences: they hold text that is not UTF-8", key));
+  }
+  return value;
+}
+
+// The existing object, or an empty one when the text is not a JSON object, with "version" set.
+Json merge_base(std::string_view existing) {
+  Json object = top_object(existing).value_or(Json::object());
+  object["version"] = 1;
+  return object;
+}
+
+template <class T>
+std::expected<void, std::string> replace_section(Json& object, std::string_view key, const T& record) {
+  auto value = section_value(record, key);
+  if (!value) return std::unexpected(std::move(value.error()));
+  object[std::string(key)] = std::move(*value);
+  return {};
+}
+
+// The appearance object may hold keys of other programs: only its five fields are replaced.
+std::expected<void, std::string> merge_appearance(Json& object, const AppearancePrefs& appearance) {
+  auto value = section_value(appearance, "appearance");
+  if (!value) return std::unexpected(std::move(value.error()));
+  Json& target = object["appearance"];
+  if (!target.is_object()) target = Json::object();
+  for (auto& [key, field] : value->items()) target[key] = std::move(field);
+  return {};
+}
+
+// The mode a new file gets from the process's file-creation mask, as open(2) with 0666 would.
+// The mask is read from this process's own status (process state, not a system file a test would
+// redirect) rather than set and restored, which would race with other threads creating files.
+mode_t new_file_mode() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) != 0) continue;
+    try {
+      return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+    } catch (...) {
+      break;
+    }
+  }
+  return 0644;
+}
+
+// A symbolic link (a user's managed dotfile, say) is written through, not replaced by a file.
+std::filesystem::path write_target(const std::filesystem::path& path) {
+  std::filesystem::path target = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(target, ec)) break;
+    auto next = std::filesystem::read_symlink(target, ec);
+    if (ec) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
+}
+
+// Both saves: find the path, create its directory, read what is there, merge and replace the file.
+template <class Merge>
+std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
+  const auto path = settings_store::settings_path();
+  if (!path) return std::unexpected(std::string(kNoConfigDir));
+  if (path->has_parent_path()) {
+    std::error_code ec;
+    std::filesystem::create_directories(path->parent_path(), ec);
+    if (ec) return std::unexpected(fmt::format("could not create {}: {}", path->parent_path().string(), ec.message()));
+  }
+  const auto target = write_target(*path);
+  auto existing = atomic_file::read_existing(target);
+  if (!existing) return std::unexpected(std::move(existing.error()));
+  const std::string text = existing->value_or(std::string());
+  if (!json_document::is_valid_utf8(text)) {
+    return std::unexpected(fmt::format("could not read {}: the file is not UTF-8 text", target.string()));
+  }
+  auto merged = merge(std::string_view(text));
+  if (!merged) return std::unexpected(std::move(merged.error()));
+
+  mode_t mode = new_file_mode();
+  struct stat info {};
+  if (existing->has_value() && ::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
+  auto written = atomic_file::write(target, *merged, mode);
+  if (!written) return std::unexpected(std::move(written.error()));
+  return *path;
+}
+
+std::optional<std::string> read_text(const std::filesystem::path& path) {
+  auto bytes = atomic_file::read_existing(path);
+  if (!bytes || !bytes->has_value()) return std::nullopt;
+  return std::move(**bytes);
+}
+
+}  // namespace
+
+Preferences decode_preferences(std::string_view text) {
+  const auto object = top_object(text);
+  Preferences prefs;
+  decode_section(member(object, "audio"), prefs.audio);
+  decode_section(member(object, "display"), prefs.display);
+  decode_section(member(object, "power"), prefs.power);
+  decode_section(member(object, "updates"), prefs.updates);
+  decode_section(member(object, "appearance"), prefs.appearance);
+  decode_section(member(object, "notifications"), prefs.notifications);
+  decode_section(member(object, "accessibility"), prefs.accessibility);
+
+  const Json* input = member(object, "input");
+  prefs.input = decode_input(input);
+  if (!holds_layout_list(input)) prefs.input.keyboard_layouts.clear();
+  prefs.input.normalise_sources();
+  return prefs;
+}
+
+Preferences load_preferences() {
+  const auto path = settings_store::settings_path();
+  if (!path) return Preferences{};
+  const auto text = read_text(*path);
+  if (!text) return Preferences{};
+  return decode_preferences(*text);
+}
+
+std::expected<std::string, std::string> merge_preferences_json(const Preferences& prefs, std::string_view existing) {
+  Json object = merge_base(existing);
+  // In the order a new file lists them; each step replaces its key in place or appends it.
+  const std::expected<void, std::string> steps[] = {
+      replace_section(object, "audio", prefs.audio),
+      replace_section(object, "display", prefs.display),
+      replace_section(object, "input", prefs.input),
+      replace_section(object, "power", prefs.power),
+      replace_section(object, "updates", prefs.updates),
+      merge_appearance(object, prefs.appearance),
+      replace_section(object, "notifications", prefs.notifications),
+      replace_section(object, "accessibility", prefs.accessibility),
+  };
+  for (const auto& step : steps) {
+    if (!step) return std::unexpected(step.error());
+  }
+  return json_document::pretty(object);
+}
+
+std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs) {
+  return save_with([&](std::string_view existing) { return merge_preferences_json(prefs, existing); });
+}
+
+Locale decode_locale(std::string_view text) {
+  Locale locale;
+  decode_section(member(top_object(text), "locale"), locale);
+  return locale;
+}
+
+Locale load_locale_preferences() {
+  const auto path = settings_store::settings_path();
+  if (!path) return Locale{};
+  const auto text = read_text(*path);
+  if (!text) return Locale{};
+  return decode_locale(*text);
+}
+
+std::expected<std::string, std::string> merge_locale_json(const Locale& locale, std::string_view existing) {
+  Json object = merge_base(existing);
+  if (auto step = replace_section(object, "locale", locale); !step) return std::unexpected(std::move(step.error()));
+  return json_document::pretty(object);
+}
+
+std::expected<std::filesystem::path, std::string> save_locale_preferences(const Locale& locale) {
+  return save_with([&](std::string_view existing) { return merge_locale_json(locale, existing); });
+}
+
+std::expected<double, std::string> validate_unit_interval(double value) {
+  if (std::isfinite(value) && value >= 0.0 && value <= 1.0) return value;
+  return std::unexpected(std::string("input value must be between 0.0 and 1.0"));
+}
+
+}  // namespace settings::preferences

@@ -1,0 +1,48 @@
+#pragma once
+// The preferences file: one JSON object at `settings_store::settings_path()` holding "version",
+// the sections of `Preferences`, the "locale" section and keys of other programs.
+//
+// Loading never fails: no path, no file, an unreadable file, text that is not JSON or a section that
+// does not decode all give defaults, section by section. A save reads the file again, replaces only
+// the sections it owns (the "appearance" object field by field), keeps every other key in its place
+// and writes the whole file atomically with its mode kept. A save never overwrites a file it could
+// not read: only a missing file counts as empty.
+//
+// There is no cache and no lock: between one caller's load and its save another may save; the last
+// writer wins per section. All calls run on the caller's thread.
+#include <expected>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "preferences/locale.h"
+#include "preferences/records.h"
+
+namespace settings::preferences {
+
+// The saved preferences, with the keyboard sources normalised; the built-in defaults (not
+// normalised) when there is no path or the file cannot be read.
+Preferences load_preferences();
+
+// The preferences held by the text of a preferences file; each section that is absent or does not
+// decode takes its defaults.
+Preferences decode_preferences(std::string_view text);
+
+// Merges `prefs` into the file and returns its path; errors are lower-case sentences ("no config
+// dir", "could not read …: Is a directory"). On error the file is as it was.
+std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs);
+
+// The new text of the file: `existing` with the sections of `prefs` merged in, as pretty JSON.
+// Existing text that is not a JSON object is dropped. Fails only when a section cannot be written.
+std::expected<std::string, std::string> merge_preferences_json(const Preferences& prefs, std::string_view existing);
+
+Locale load_locale_preferences();
+Locale decode_locale(std::string_view text);
+std::expected<std::filesystem::path, std::string> save_locale_preferences(const Locale& locale);
+std::expected<std::string, std::string> merge_locale_json(const Locale& locale, std::string_view existing);
+
+// `value` when it is finite and within 0.0 to 1.0 (both included), else
+// "input value must be between 0.0 and 1.0".
+std::expected<double, std::string> validate_unit_interval(double value);
+
+}  // namespace settings::preferences

@@ -1,0 +1,196 @@
+#include "preferences/preferences_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace settings::preferences {
+namespace {
+
+std::string fixture_path(const std::string& name) {
+  return std::string(ORVO_SOURCE_DIR) + "/apps/settings/tests/preferences/fixtures/" + name;
+}
+
+std::string fixture(const std::string& name) {
+  std::ifstream in(fixture_path(name), std::ios::binary);
+  EXPECT_TRUE(in.good()) << name;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Compares with a golden file; ORVO_UPDATE_GOLDEN=1 rewrites the file instead (review the diff).
+void expect_golden(const std::string& name, const std::string& actual) {
+  if (std::getenv("ORVO_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream(fixture_path(name), std::ios::binary) << actual;
+    return;
+  }
+  EXPECT_EQ(actual, fixture(name)) << name;
+}
+
+Preferences normalised_defaults() {
+  Preferences prefs;
+  prefs.input.normalise_sources();
+  return prefs;
+}
+
+TEST(DecodePreferences, NaturalScrollFollowsTheOlderPointerWideSetting) {
+  const struct {
+    const char* input;
+    bool natural;
+    bool touchpad;
+    bool mouse;
+  } rows[] = {
+      {R"({"natural_scroll":true})", true, true, true},
+      {R"({"natural_scroll":true,"mouse_natural_scroll":false})", true, true, false},
+      {R"({"natural_scroll":false,"touchpad_natural_scroll":true})", false, true, false},
+      {R"({})", false, true, false},
+      {R"({"touchpad_natural_scroll":null,"mouse_natural_scroll":null})", false, true, false},
+      {R"({"touchpad_natural_scroll":false,"mouse_natural_scroll":true})", false, false, true},
+      // Undecodable: the defaults, and "natural_scroll" is not consulted.
+      {R"({"natural_scroll":true,"tap_to_click":"yes"})", false, true, false},
+  };
+  for (const auto& row : rows) {
+    const auto input = decode_preferences(std::string(R"({"input":)") + row.input + "}").input;
+    EXPECT_EQ(input.natural_scroll, row.natural) << row.input;
+    EXPECT_EQ(input.touchpad_natural_scroll, std::optional<bool>(row.touchpad)) << row.input;
+    EXPECT_EQ(input.mouse_natural_scroll, std::optional<bool>(row.mouse)) << row.input;
+  }
+}
+
+TEST(DecodePreferences, LayoutListIsKeptOnlyWhenTheFileHoldsOne) {
+  using List = std::vector<std::string>;
+  const struct {
+    const char* input;
+    const char* active;
+    List layouts;
+  } rows[] = {
+      // No list key: the list starts empty and is filled from the layout in use.
+      {R"({"keyboard_layout":"de"})", "de", {"de"}},
+      {R"({"keyboard_layout":"de","keyboard_layouts":["us","fr"]})", "de", {"de", "us", "fr"}},
+      {R"({"keyboard_layout":"fr","keyboard_layouts":["us"," fr ","","us"]})", "fr", {"us", "fr"}},
+      {R"({"keyboard_layout":"","keyboard_layouts":["ch","de"]})", "ch", {"ch", "de"}},
+      {R"({"keyboard_layout":" ","keyboard_layouts":[]})", "us", {"us"}},
+      // "layouts" keeps the default list; so does "keyboard_layouts": null, which fails the section.
+      {R"({"keyboard_layout":"de","layouts":["x"]})", "de", {"de", "us"}},
+      {R"({"keyboard_layout":"de","keyboard_layouts":null})", "us", {"us"}},
+      // An undecodable section with no list key: the default layout and an emptied list.
+      {R"({"keyboard_layout":"de","tap_to_click":"yes"})", "us", {"us"}},
+      // An array is not taken as the input section, though the record could read one.
+      {R"([false])", "us", {"us"}},
+  };
+  for (const auto& row : rows) {
+    const auto input = decode_preferences(std::string(R"({"input":)") + row.input + "}").input;
+    EXPECT_EQ(input.keyboard_layout, row.active) << row.input;
+    EXPECT_EQ(input.keyboard_layouts, row.layouts) << row.input;
+  }
+  const auto array_input = decode_preferences(R"({"input":[false,false]})").input;
+  EXPECT_EQ(array_input.touchpad_natural_scroll, std::optional<bool>(true));
+}
+
+TEST(DecodePreferences, BadFieldResetsOnlyItsOwnSection) {
+  const auto prefs = decode_preferences(R"({
+    "audio": {"event_sounds": false, "chat_join": true, "chat_leave": true},
+    "power": {"auto_suspend": false, "suspend_minutes": 30, "lid_close_action": "lock"},
+    "notifications": {"do_not_disturb": true, "per_app": {"a": {"priority": true}, "b": {"priority": "high"}}},
+    "accessibility": {"large_cursor": true},
+    "display": "bright",
+    "updates": {"auto": false, "channel": "Beta", "last_checked": "today"},
+    "locale": {"currency": "EUR"}
+  })");
+  EXPECT_FALSE(prefs.audio.event_sounds);
+  EXPECT_EQ(prefs.power, PowerPrefs{});  // no "blank_minutes": the whole section is the default
+  EXPECT_EQ(prefs.notifications, NotificationPrefs{});  // one bad rule loses every rule
+  EXPECT_TRUE(prefs.accessibility.large_cursor);
+  EXPECT_EQ(prefs.display, DisplayPrefs{});
+  EXPECT_FALSE(prefs.updates.automatic);
+  EXPECT_EQ(prefs.appearance, AppearancePrefs{});
+}
+
+TEST(DecodePreferences, TextThatIsNotAnObjectGivesDefaults) {
+  for (const char* text : {"", "not json", "[1,2]", "null", R"({"audio":)", "{\"input\":{\"compose_key\":\"\xff\"}}"}) {
+    EXPECT_EQ(decode_preferences(text), normalised_defaults()) << text;
+    EXPECT_EQ(decode_locale(text), Locale{}) << text;
+  }
+  // Nesting beyond 128 levels counts as text that does not parse.
+  const auto nested = [](int levels) {
+    return R"({"audio":{"event_sounds":false,"chat_join":true,"chat_leave":true},"x":)" + std::string(levels, '[') +
+           std::string(levels, ']') + "}";
+  };
+  EXPECT_FALSE(decode_preferences(nested(127)).audio.event_sounds);
+  EXPECT_TRUE(decode_preferences(nested(128)).audio.event_sounds);
+}
+
+TEST(DecodePreferences, LocaleIsItsOwnSection) {
+  EXPECT_EQ(decode_locale(R"({"locale":{"time_format":"H12","currency":"JPY"}})"),
+            (Locale{.currency = Currency::JPY, .time_format = TimeFormat::H12}));
+  EXPECT_EQ(decode_locale(R"({"locale":{"time_format":"h12"}})"), Locale{});
+  EXPECT_EQ(decode_locale(R"({"locale":null})"), Locale{});
+}
+
+// The written text, byte for byte.
+struct GoldenRow {
+  std::string existing;
+  const char* golden;
+};
+
+TEST(MergePreferences, WritesTheGoldenText) {
+  Preferences prefs = normalised_defaults();
+  const GoldenRow rows[] = {
+      {"", "new_file.json"},
+      {"this is not json", "new_file.json"},
+      {R"(["a list"])", "new_file.json"},
+      {fixture("foreign_keys.json"), "foreign_keys_merged.json"},
+  };
+  for (const auto& row : rows) {
+    const auto merged = merge_preferences_json(prefs, row.existing);
+    ASSERT_TRUE(merged.has_value()) << merged.error();
+    expect_golden(row.golden, *merged);
+  }
+}
+
+TEST(MergePreferences, ChangedValuesAndTheLocaleMerge) {
+  Preferences prefs = normalised_defaults();
+  prefs.audio.output_device = "Line \"out\"\t\x01";
+  prefs.audio.balance = 0.7F;
+  prefs.display.scale = 1e20;
+  prefs.input.keyboard_layouts = {"us", "de(nodeadkeys)"};
+  prefs.notifications.per_app["b.app"].priority = true;
+  prefs.notifications.per_app["a.app"].muted_until = 1700000000;
+  const auto merged = merge_preferences_json(prefs, "");
+  ASSERT_TRUE(merged.has_value()) << merged.error();
+  expect_golden("changed_values.json", *merged);
+  EXPECT_EQ(decode_preferences(*merged), prefs);
+
+  const auto with_locale = merge_locale_json(Locale{.date_format = DateFormat::EU}, *merged);
+  ASSERT_TRUE(with_locale.has_value()) << with_locale.error();
+  expect_golden("changed_values_with_locale.json", *with_locale);
+  const auto new_locale_file = merge_locale_json(Locale{}, "[]");
+  expect_golden("new_locale_file.json", new_locale_file.value());
+}
+
+TEST(MergePreferences, RefusesTextThatIsNotUtf8) {
+  Preferences prefs;
+  prefs.input.compose_key = std::string("\xc3(");
+  const auto merged = merge_preferences_json(prefs, "{}");
+  ASSERT_FALSE(merged.has_value());
+  EXPECT_EQ(merged.error(), "could not write the input preferences: they hold text that is not UTF-8");
+}
+
+TEST(ValidateUnitInterval, AcceptsZeroToOne) {
+  for (double ok : {0.0, 0.5, 1.0}) EXPECT_EQ(validate_unit_interval(ok).value(), ok);
+  for (double bad : {-0.1, 1.0000001, std::numeric_limits<double>::infinity(),
+                     std::numeric_limits<double>::quiet_NaN()}) {
+    const auto result = validate_unit_interval(bad);
+    ASSERT_FALSE(result.has_value()) << bad;
+    EXPECT_EQ(result.error(), "input value must be between 0.0 and 1.0");
+  }
+}
+
+}  // namespace
+}  // namespace settings::preferences
