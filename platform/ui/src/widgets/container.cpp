@@ -40,7 +40,9 @@ Style Container::layout_style() const {
   if (height_) style.height = Dimension::points(*height_);
   if (fill_ || grow_) style.flex_grow = 1;
   if (fill_) style.align_self = Align::Stretch;
-  if (centered_) style.align_self = Align::Center;
+  // A filling box of unlimited width is already as wide as its parent: there is nothing to centre.
+  const bool limited = width_ || max_width_;
+  if (centered_ && (limited || !fill_)) style.align_self = Align::Center;
   return style;
 }
 
