@@ -19,7 +19,7 @@ namespace orvo_ui::testing {
 struct ControlPage {
   PublishedCell<std::string> name{std::string("Ada")};
   PublishedCell<bool> tap{false};
-  PublishedCell<bool> natural{true};
+  PublishedCell<bool> natural{false};
   PublishedCell<bool> locked{true};
   PublishedCell<double> repeat{0.25};
   PublishedCell<std::string> profile{std::string("Adaptive")};
