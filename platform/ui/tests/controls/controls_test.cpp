@@ -108,6 +108,10 @@ TEST_F(PageFixture, BoundControlsQueueInvocationsForTheLoop) {
   ASSERT_TRUE(invocation);
   EXPECT_EQ(invocation->args_json, R"({"choice":"Flat"})");
   EXPECT_FALSE(page.dropdown->perform_action(a11y::SetValue{"Turbo"}));
+  const auto bindings = page.slider->control_action_bindings();
+  ASSERT_EQ(bindings.size(), 1u);
+  EXPECT_EQ(bindings[0].name, "input.key_repeat");
+  EXPECT_EQ(bindings[0].target, (decltype(bindings[0].target){std::pair<std::string, std::string>{"settings.section:mouse_keyboard", "key-repeat"}}));
   EXPECT_EQ(page.profile.snapshot(), "Flat");
 }
 
