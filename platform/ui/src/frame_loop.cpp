@@ -1,5 +1,6 @@
 #include "frame_loop.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -17,7 +18,35 @@ std::atomic<bool> g_quit_requested{false};
 constexpr std::int64_t kAnimationFrameMillis = 16;
 constexpr std::int64_t kUpdatePollMillis = 250;
 
+// Every widget that takes keyboard focus, in tree order.
+void collect_focusable(Widget& widget, std::vector<Widget*>& out) {
+  if (widget.is_focusable()) out.push_back(&widget);
+  for (Widget* child : widget.children_mut()) collect_focusable(*child, out);
+}
+
 }  // namespace
+
+// Tab and Shift+Tab (pressed, with no other modifier) move keyboard focus; the loop keeps them.
+bool FrameLoop::is_focus_traversal(const Event& event) {
+  const auto* key = std::get_if<event::Key>(&event);
+  if (!key || key->key != NamedKey::Tab) return false;
+  if (key->modifiers.ctrl || key->modifiers.alt || key->modifiers.super) return false;
+  return true;
+}
+
+void FrameLoop::move_focus(bool backwards) {
+  std::vector<Widget*> order;
+  collect_focusable(root_, order);
+  if (order.empty()) return;
+  auto it = std::find(order.begin(), order.end(), focused_);
+  if (it == order.end()) {
+    set_focus(backwards ? order.back() : order.front());
+  } else if (backwards) {
+    set_focus(it == order.begin() ? order.back() : *(it - 1));
+  } else {
+    set_focus(it + 1 == order.end() ? order.front() : *(it + 1));
+  }
+}
 
 FrameLoop::FrameLoop(Backend& backend, Widget& root, App& app, TextRenderer::Metrics metrics)
     : backend_(backend), root_(root), app_(app), text_(metrics) {
@@ -78,6 +107,12 @@ void FrameLoop::frame(const BackendEvents& events) {
   wake::begin_frame();
   bool redraw = first_ || events.expose;
   for (const auto& e : events.events) {
+    if (is_focus_traversal(e)) {
+      const auto& key = std::get<event::Key>(e);
+      if (key.pressed) move_focus(key.modifiers.shift);
+      redraw = true;
+      continue;
+    }
     EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
     root_.handle_event(e, context);
     redraw = redraw || context.redraw_requested;

@@ -36,6 +36,7 @@ class FrameLoop {
   Widget& root() { return root_; }
   ActionHost& host() { return host_; }
   const Scene& scene() const { return scene_; }
+  Widget* focused() const { return focused_; }
   std::uint64_t frames() const { return frames_; }
 
   void set_on_idle(std::function<void(std::uint64_t)> on_idle) { on_idle_ = std::move(on_idle); }
@@ -48,6 +49,9 @@ class FrameLoop {
   void layout();
   void draw();
   void set_focus(Widget* widget);
+  static bool is_focus_traversal(const Event& event);
+  // Tab order: every focusable widget in tree order, wrapping at both ends.
+  void move_focus(bool backwards);
   void report_startup();
   std::optional<Deadline> next_deadline() const;
 

@@ -76,6 +76,9 @@ struct EventContext {
   // The node of the widget the event is handed to, and the tree it lives in.
   NodeId node = 0;
   const LayoutTree* tree = nullptr;
+  // Set by the widget that took a pointer press, so widgets later in the tree (under an open popup,
+  // say) leave it alone.
+  bool handled = false;
 
   void request_redraw() { redraw_requested = true; }
 };

@@ -1,0 +1,48 @@
+#pragma once
+// A push button with a text label. A click (press and release inside) or Space/Enter while focused
+// presses it: its handler runs and its bound action, if any, is sent.
+#include <functional>
+#include <string>
+
+#include "orvo_ui/widgets/control.h"
+
+namespace orvo_ui {
+
+class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
+ public:
+  Button(std::string id, std::string label) : label_(std::move(label)) { id_ = std::move(id); }
+
+  [[nodiscard]] Button with_tooltip(std::string_view tooltip) &&;
+  [[nodiscard]] Button on_press(std::function<void()> handler) &&;
+
+  const std::string& label() const { return label_; }
+
+  std::string_view type_name() const override { return "orvo_ui::widget::button::Button"; }
+  std::string_view name() const override { return "Button"; }
+  std::optional<std::string> widget_id() const override { return id_.value_or(""); }
+  std::optional<CursorKind> cursor_at(Point point) const override {
+    return rect_.contains(point) ? std::optional(cursor::kPointer) : std::nullopt;
+  }
+  std::optional<std::string> tooltip_text() const override { return tooltip_; }
+  void mark_drawn() override { redraw_ = false; }
+  bool needs_redraw() const override { return redraw_; }
+
+  NodeId build_layout(LayoutTree& tree, LayoutContext& context, NodeMap& nodes) override;
+  Size measure(KnownSize known, AvailableSize available, TextRenderer& text) override;
+  void draw(Scene& scene, Affine transform, TextRenderer& text, const Theme& theme,
+            const PresenceContext& presence) override;
+  void handle_event(const Event& event, EventContext& context) override;
+  void set_focus(bool focused) override;
+  std::optional<AccessibilityNode> accessibility() const override;
+  bool perform_action(const AccessibilityAction& action) override;
+
+ private:
+  void press();
+
+  std::string label_;
+  std::optional<std::string> tooltip_;
+  std::function<void()> handler_;
+  bool redraw_ = true;
+};
+
+}  // namespace orvo_ui
