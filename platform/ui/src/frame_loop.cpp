@@ -108,7 +108,8 @@ void FrameLoop::frame(const BackendEvents& events) {
   bool redraw = first_ || events.expose;
   for (const auto& e : events.events) {
     if (is_focus_traversal(e)) {
-      move_focus(std::get<event::Key>(e).modifiers.shift);
+      const auto& key = std::get<event::Key>(e);
+      if (key.pressed) move_focus(key.modifiers.shift);
       redraw = true;
       continue;
     }

@@ -1,5 +1,6 @@
 #include "orvo_ui/icon.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 

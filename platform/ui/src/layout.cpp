@@ -146,6 +146,13 @@ Size LayoutTree::measure_node(NodeId id, KnownSize known, AvailableSize availabl
   known.width = clamp_opt(known.width, s.min_width, s.max_width, parent.width);
   known.height = clamp_opt(known.height, s.min_height, s.max_height, parent.height);
 
+  // A box whose size is already fixed needs no look inside when only its size is asked for.
+  if (!perform && known.width && known.height) return {*known.width, *known.height};
+  // Sizes follow from widths: nothing but a measure function could read the height on offer, and
+  // those size their content from the width. Asking every size question with an open height lets
+  // the questions of all the levels above share one answer.
+  if (!perform && !known.height) available.height = AvailableSpace::max_content();
+
   if (!perform) {
     for (const auto& e : n.cache) {
       if (e.known == known && e.available == available && e.parent == parent) return e.result;
@@ -181,8 +188,9 @@ Size LayoutTree::measure_node(NodeId id, KnownSize known, AvailableSize availabl
 
 Size LayoutTree::layout_flex(NodeId id, KnownSize known, AvailableSize available, KnownSize parent, bool perform) {
   // Copies: measuring children may grow nothing, but keep the node's data stable regardless.
-  const Style s = nodes_[id].style;
-  const std::vector<NodeId> children = nodes_[id].children;
+  // No node is added while computing, so these references stay valid through the recursion.
+  const Style& s = nodes_[id].style;
+  const std::vector<NodeId>& children = nodes_[id].children;
   const Axis ax{s.direction == FlexDirection::Row};
 
   const float pad_main = ax.pad_main(s.padding);

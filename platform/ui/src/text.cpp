@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* kFontFamily = "DejaVu Sans";
 constexpr std::size_t kMeasureCacheLimit = 4096;
+constexpr std::size_t kShapedCacheLimit = 1024;
 
 std::size_t code_points(std::string_view text) {
   std::size_t n = 0;
@@ -69,12 +70,35 @@ struct MeasureKey {
   bool operator==(const MeasureKey&) const = default;
 };
 
+// The same fields with the text borrowed, so a lookup allocates nothing.
+struct MeasureKeyView {
+  std::string_view text;
+  float size;
+  float max_width;
+  bool wrap;
+  bool bold;
+};
+
+template <typename Key>
+std::size_t hash_key(const Key& k) {
+  std::size_t h = std::hash<std::string_view>{}(k.text);
+  h ^= std::hash<float>{}(k.size) + 0x9e3779b9 + (h << 6) + (h >> 2);
+  h ^= std::hash<float>{}(k.max_width) + 0x9e3779b9 + (h << 6) + (h >> 2);
+  return h ^ (static_cast<std::size_t>(k.wrap) << 1) ^ static_cast<std::size_t>(k.bold);
+}
+
 struct MeasureKeyHash {
-  std::size_t operator()(const MeasureKey& k) const {
-    std::size_t h = std::hash<std::string>{}(k.text);
-    h ^= std::hash<float>{}(k.size) + 0x9e3779b9 + (h << 6) + (h >> 2);
-    h ^= std::hash<float>{}(k.max_width) + 0x9e3779b9 + (h << 6) + (h >> 2);
-    return h ^ (static_cast<std::size_t>(k.wrap) << 1) ^ static_cast<std::size_t>(k.bold);
+  using is_transparent = void;
+  std::size_t operator()(const MeasureKey& k) const { return hash_key(k); }
+  std::size_t operator()(const MeasureKeyView& k) const { return hash_key(k); }
+};
+
+struct MeasureKeyEqual {
+  using is_transparent = void;
+  template <typename A, typename B>
+  bool operator()(const A& a, const B& b) const {
+    return std::string_view(a.text) == std::string_view(b.text) && a.size == b.size && a.max_width == b.max_width &&
+           a.wrap == b.wrap && a.bold == b.bold;
   }
 };
 
@@ -104,7 +128,14 @@ struct TextRenderer::Fonts {
   PangoFontMap* map = nullptr;
   PangoContext* context = nullptr;
   PangoLayout* layout = nullptr;
-  std::unordered_map<MeasureKey, Size, MeasureKeyHash> cache;
+  std::unordered_map<MeasureKey, Size, MeasureKeyHash, MeasureKeyEqual> cache;
+  // Shaped layouts kept for painting: a frame mostly repaints the texts of the frame before.
+  std::unordered_map<MeasureKey, PangoLayout*, MeasureKeyHash, MeasureKeyEqual> shaped;
+
+  void forget_shaped() {
+    for (auto& [key, shaped_layout] : shaped) g_object_unref(shaped_layout);
+    shaped.clear();
+  }
 
   Fonts() {
     map = pango_cairo_font_map_new();
@@ -117,6 +148,7 @@ struct TextRenderer::Fonts {
     layout = pango_layout_new(context);
   }
   ~Fonts() {
+    forget_shaped();
     g_object_unref(layout);
     g_object_unref(context);
     g_object_unref(map);
@@ -137,15 +169,20 @@ TextRenderer::~TextRenderer() = default;
 
 void TextRenderer::set_text_scale(float scale) {
   text_scale_ = scale;
-  if (fonts_) fonts_->cache.clear();
+  if (fonts_) {
+    fonts_->cache.clear();
+    fonts_->forget_shaped();
+  }
 }
 
 float TextRenderer::renderer_input_style(const TextStyle& style) const { return style.size * text_scale_; }
 
 Size TextRenderer::measure(std::string_view text, bool wrap, float size, float max_width, bool bold) {
   if (metrics_ == Metrics::Fixed) return fixed_measure(text, wrap, size, max_width);
+  if (auto it = fonts_->cache.find(MeasureKeyView{text, size, max_width, wrap, bold}); it != fonts_->cache.end()) {
+    return it->second;
+  }
   MeasureKey key{std::string(text), size, max_width, wrap, bold};
-  if (auto it = fonts_->cache.find(key); it != fonts_->cache.end()) return it->second;
   configure(fonts_->layout, text, wrap, size, max_width, bold);
   int w = 0;
   int h = 0;
@@ -163,10 +200,21 @@ void TextRenderer::draw_text(Scene& scene, std::string_view text, bool wrap, flo
 
 void TextRenderer::paint(void* cairo, std::string_view text, bool wrap, float size, float max_width, bool bold) {
   auto* cr = static_cast<cairo_t*>(cairo);
-  PangoLayout* layout = pango_cairo_create_layout(cr);
-  configure(layout, text, wrap, size, max_width, bold);
-  pango_cairo_show_layout(cr, layout);
-  g_object_unref(layout);
+  if (!fonts_) {
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    configure(layout, text, wrap, size, max_width, bold);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+    return;
+  }
+  auto it = fonts_->shaped.find(MeasureKeyView{text, size, max_width, wrap, bold});
+  if (it == fonts_->shaped.end()) {
+    if (fonts_->shaped.size() >= kShapedCacheLimit) fonts_->forget_shaped();
+    PangoLayout* layout = pango_layout_new(fonts_->context);
+    configure(layout, text, wrap, size, max_width, bold);
+    it = fonts_->shaped.emplace(MeasureKey{std::string(text), size, max_width, wrap, bold}, layout).first;
+  }
+  pango_cairo_show_layout(cr, it->second);
 }
 
 }  // namespace orvo_ui

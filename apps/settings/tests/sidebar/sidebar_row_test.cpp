@@ -98,10 +98,14 @@ TEST_F(RowsInALoop, EnterAndSpaceSelectOnlyTheFocusedRow) {
   ASSERT_TRUE(bluetooth_->has_focus());
   EXPECT_EQ(cell_.version(), 0u);
 
+  // Tab moves focus in the loop without selecting; around the two rows it comes back to Bluetooth.
   key(NamedKey::Tab);
+  EXPECT_TRUE(network_->has_focus());
+  key(NamedKey::Tab);
+  ASSERT_TRUE(bluetooth_->has_focus());
   key(NamedKey::Enter, false);
   send(event::Key{NamedKey::None, " ", true, {}});
-  EXPECT_EQ(cell_.version(), 0u) << "Tab, key releases and text keys do nothing";
+  EXPECT_EQ(cell_.version(), 0u) << "Tab, key releases and text keys select nothing";
 
   key(NamedKey::Enter);
   EXPECT_EQ(published(), SettingsSection(SettingsSection::Bluetooth)) << "the current section still publishes";

@@ -80,7 +80,7 @@ std::unique_ptr<Widget> sample_content() {
   return boxed(Container(Scrollable(std::move(limited))).with_fill(true));
 }
 
-AppShell sample_shell() {
+AppShell sample_shell(bool selected) {
   auto search = std::make_unique<Container>(
       Container(Text("Search settings").with_size(13).with_tone(TextTone::Secondary)).with_height(32));
   AppShell shell = AppShell(sample_nav(), sample_content())
@@ -88,7 +88,7 @@ AppShell sample_shell() {
                        .with_breakpoint(720)
                        .with_nav_width(264)
                        .with_narrow_screen(true);
-  shell.notify_selection();
+  if (selected) shell.notify_selection();
   return shell;
 }
 
@@ -117,12 +117,13 @@ void expect_tidy(const Widget& root, float width) {
   });
 }
 
-class SamplePage : public ::testing::TestWithParam<int> {};
+// Window width, and whether a section was selected (a narrow window then shows the content).
+class SamplePage : public ::testing::TestWithParam<std::tuple<int, bool>> {};
 
 TEST_P(SamplePage, RendersWithoutOverlapsAndWritesAPicture) {
-  const int width = GetParam();
+  const auto [width, selected] = GetParam();
   const int height = 800;
-  AppShell shell = sample_shell();
+  AppShell shell = sample_shell(selected);
   TextRenderer text(TextRenderer::Metrics::Fonts);
   LayoutTree tree;
   NodeMap nodes;
@@ -132,7 +133,7 @@ TEST_P(SamplePage, RendersWithoutOverlapsAndWritesAPicture) {
   shell.apply_layout(tree, root, 0, 0);
 
   EXPECT_EQ(shell.is_narrow(), width < 720);
-  EXPECT_GT(shell.content_width(), 0);
+  EXPECT_EQ(shell.content_width() > 0, selected || width >= 720);
   expect_tidy(shell, float(width));
 
   Scene scene;
@@ -140,12 +141,14 @@ TEST_P(SamplePage, RendersWithoutOverlapsAndWritesAPicture) {
   shell.draw_with_presence(scene, Affine::identity(), text, theme, PresenceContext{Rect{0, 0, double(width), double(height)}});
   Frame frame(width, height);
   render_into(scene, text, frame.pixels(), width, height, frame.stride(), 1.0, theme.background);
-  const std::string path = "sample_page_" + std::to_string(width) + "x" + std::to_string(height) + ".png";
+  const std::string path = "sample_page_" + std::to_string(width) + "x" + std::to_string(height) +
+                           (selected ? "" : "_navigation") + ".png";
   ASSERT_TRUE(frame.write_png(path).has_value());
   std::cout << "sample page: " << std::filesystem::absolute(path).string() << "\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, SamplePage, ::testing::Values(1280, 600));
+INSTANTIATE_TEST_SUITE_P(Windows, SamplePage,
+                         ::testing::Values(std::tuple{1280, true}, std::tuple{600, true}, std::tuple{600, false}));
 
 }  // namespace
 }  // namespace settings::widget_support

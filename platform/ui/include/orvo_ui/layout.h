@@ -100,6 +100,8 @@ struct Layout {
   Size content_size;
 };
 
+// A leaf's content size. Content sizes follow from widths: while sizing, the available height is
+// max-content unless the height is known, so a measure function works from the width.
 using MeasureFn = std::function<Size(KnownSize known, AvailableSize available, TextRenderer& text)>;
 
 class LayoutTree {

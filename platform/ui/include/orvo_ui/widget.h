@@ -62,7 +62,7 @@ struct LayoutContext {
   float text_size = 14.0f;
   TextRenderer* text = nullptr;
   // The window's size in logical points; shells choose their arrangement from it.
-  Size viewport;
+  Size viewport{};
 };
 
 // Drawing passes along where the frame is painted: an optional clip rectangle in logical points.

@@ -1,5 +1,7 @@
 #include "orvo_ui/widgets/badge.h"
 
+#include <algorithm>
+
 #include "widgets/node_support.h"
 
 namespace orvo_ui {

@@ -39,13 +39,10 @@ Style Container::layout_style() const {
   if (max_width_) style.max_width = Dimension::points(*max_width_);
   if (height_) style.height = Dimension::points(*height_);
   if (fill_ || grow_) style.flex_grow = 1;
-  // A box that fills its parent has nothing to be centred in: fill wins, so its content gets the
-  // whole cross length instead of only its own width.
-  if (fill_) {
-    style.align_self = Align::Stretch;
-  } else if (centered_) {
-    style.align_self = Align::Center;
-  }
+  if (fill_) style.align_self = Align::Stretch;
+  // A filling box of unlimited width is already as wide as its parent: there is nothing to centre.
+  const bool limited = width_ || max_width_;
+  if (centered_ && (limited || !fill_)) style.align_self = Align::Center;
   return style;
 }
 

@@ -21,8 +21,11 @@ void Control::refresh_control_action_availability(const ActionAvailability& avai
 }
 
 std::vector<ControlActionBinding> Control::control_action_bindings() const {
-  if (binding_) return {*binding_};
-  return semantic_action_bindings(accessibility());
+  if (!binding_) return semantic_action_bindings(accessibility());
+  // Named by the id the control has now (builder steps may set the id after the binding).
+  ControlActionBinding named = *binding_;
+  named.name = widget_id().value_or("");
+  return {named};
 }
 
 void Control::apply_layout(const LayoutTree& tree, NodeId node, double x, double y) {

@@ -1,5 +1,7 @@
 #include "widgets/node_support.h"
 
+#include <algorithm>
+
 namespace orvo_ui::node_support {
 
 Rect laid_out_rect(const LayoutTree& tree, NodeId node, double x, double y) {

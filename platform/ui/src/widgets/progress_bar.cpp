@@ -1,5 +1,6 @@
 #include "orvo_ui/widgets/progress_bar.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 

@@ -1,5 +1,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 
+#include <algorithm>
+
 #include "widgets/node_support.h"
 
 namespace orvo_ui {
@@ -65,6 +67,11 @@ void Scrollable::handle_event(const Event& event, EventContext& context) {
   if (position && !rect_.contains(*position)) {
     // Outside the viewport the child is hidden: only a pointer move goes on, so hover ends there.
     if (!std::holds_alternative<event::PointerMoved>(event)) return;
+  }
+  if (auto* button = std::get_if<event::PointerButton>(&event);
+      button && button->pressed && button->button == MouseButton::Primary && max_offset() > 0) {
+    // A click in the view lets the keys scroll it; a focusable child clicked asks after this and wins.
+    context.focus_request = context.node;
   }
   if (auto* wheel = std::get_if<event::Wheel>(&event)) {
     const double scale = context.scale_factor > 0 ? context.scale_factor : 1.0;

@@ -46,11 +46,13 @@ void Sparkline::draw(Scene& scene, Affine transform, TextRenderer&, const Theme&
     return Point{box.x0 + fx * box.width(), box.y1 - fy * box.height()};
   };
   Path path;
-  path.move_to(point(0));
   if (finite.size() == 1) {
+    // One value: a level line across the box.
     path.move_to({box.x0, point(0).y}).line_to({box.x1, point(0).y});
+  } else {
+    path.move_to(point(0));
+    for (std::size_t i = 1; i < finite.size(); ++i) path.line_to(point(i));
   }
-  for (std::size_t i = 1; i < finite.size(); ++i) path.line_to(point(i));
   scene.stroke(std::move(path), color_.value_or(theme.accent), transform, StrokeStyle{1.5});
 }
 

@@ -65,9 +65,6 @@ Size Text::measure(KnownSize known, AvailableSize available, TextRenderer& text)
     limit = *known.width;
   } else if (available.width.is_definite()) {
     limit = available.width.amount;
-  } else if (available.width.kind == AvailableSpace::Kind::MinContent && wrap_) {
-    // The narrowest a wrapping text gets: its longest word on a line of its own.
-    limit = 1;
   }
   Size measured = text.measure(text_, wrap_, size, wrap_ ? limit : 0, bold_);
   if (!wrap_ && limit > 0) measured.width = std::min(measured.width, limit);

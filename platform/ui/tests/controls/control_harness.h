@@ -12,8 +12,9 @@
 namespace orvo_ui::testing {
 
 struct ControlHarness {
-  explicit ControlHarness(std::unique_ptr<Widget> page, std::uint32_t width = 480, std::uint32_t height = 360)
-      : root(std::move(page)), backend(width, height), loop(backend, *root, app, TextRenderer::Metrics::Fixed) {
+  explicit ControlHarness(std::unique_ptr<Widget> page, std::uint32_t width = 480, std::uint32_t height = 360,
+                          TextRenderer::Metrics metrics = TextRenderer::Metrics::Fixed)
+      : root(std::move(page)), backend(width, height), loop(backend, *root, app, metrics) {
     loop.frame(backend.take_events());
   }
 

@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/row.h"
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/spacer.h"
+#include "orvo_ui/widgets/sparkline.h"
 #include "orvo_ui/widgets/text.h"
 
 namespace orvo_ui {
@@ -57,6 +58,7 @@ TEST(WidgetLayout, PaddingAndGaps) {
   for (const char* s : {"a", "bb", "ccc"}) column.push(Text(s).with_size(16));
   LaidOut l;
   l.lay_out(column, 300, 400);
+  // The root fills the window.
   EXPECT_EQ(column.get_rect(), (Rect{0, 0, 300, 400}));
   EXPECT_EQ(column.child(0)->get_rect(), (Rect{24, 16, 276, 36}));
   EXPECT_EQ(column.child(1)->get_rect(), (Rect{24, 48, 276, 68}));
@@ -99,9 +101,10 @@ TEST(WidgetLayout, MaxWidthPageColumnIsCentredInAWideWindow) {
     Rect page;
   };
   for (const Case& c : {Case{1280, {280, 0, 1000, 78}}, Case{600, {0, 0, 600, 78}}}) {
-    Container outer = page_with_max_width(720);
+    Container window = Container(std::make_unique<Container>(page_with_max_width(720))).with_height(800);
     LaidOut l;
-    l.lay_out(outer, c.window, 800);
+    l.lay_out(window, c.window, 800);
+    const auto& outer = *static_cast<const Container*>(window.child());
     const auto& scroll = *static_cast<const Scrollable*>(outer.child());
     EXPECT_EQ(scroll.get_rect(), (Rect{0, 0, c.window, 800}));
     const Widget& limited = *scroll.child();
@@ -109,6 +112,34 @@ TEST(WidgetLayout, MaxWidthPageColumnIsCentredInAWideWindow) {
     EXPECT_EQ(limited.get_rect(), c.page) << "window " << c.window;
     const auto& title = *static_cast<const Column*>(static_cast<const Container&>(limited).child())->child(0);
     EXPECT_EQ(title.get_rect(), (Rect{c.page.x0 + 24, 24, c.page.x1 - 24, 54}));
+  }
+}
+
+TEST(WidgetLayout, ContainerOptionsPlaceTheBoxInAColumn) {
+  auto leaf = [] { return Sparkline({}).with_size(100, 10); };
+  struct Case {
+    const char* name;
+    Container container;
+    double x0;
+    double x1;
+  };
+  Case cases[] = {
+      {"plain", Container(leaf()), 0, 400},
+      {"centred", Container(leaf()).with_centered(true), 150, 250},
+      {"width", Container(leaf()).with_width(220), 0, 220},
+      {"centred width", Container(leaf()).with_width(200).with_centered(true), 100, 300},
+      {"centred maximum", Container(leaf()).with_max_width(300).with_centered(true), 50, 350},
+      {"filling, centred", Container(leaf()).with_fill(true).with_centered(true), 0, 400},
+      {"filling, centred maximum", Container(leaf()).with_fill(true).with_max_width(300).with_centered(true), 50, 350},
+  };
+  for (Case& c : cases) {
+    Column page;
+    page.push(std::move(c.container));
+    LaidOut l;
+    l.lay_out(page, 400, 100);
+    const Rect r = page.child(0)->get_rect();
+    EXPECT_EQ(r.x0, c.x0) << c.name;
+    EXPECT_EQ(r.x1, c.x1) << c.name;
   }
 }
 
@@ -124,6 +155,7 @@ TEST(WidgetLayout, PercentSizesResolveAgainstTheParentsInnerBox) {
   NodeId a = *tree.new_leaf(quarter);
   NodeId b = *tree.new_leaf(rest);
   Style row;
+  row.height = Dimension::points(100);
   row.padding = Edges::all(10);
   row.align_items = Align::Start;
   NodeId children[] = {a, b};
@@ -142,11 +174,10 @@ TEST(WidgetLayout, PercentSizesResolveAgainstTheParentsInnerBox) {
 TEST(WidgetLayout, ScrolledColumnMovesAndClipsItsChild) {
   Column list = Column().with_gap(4);
   for (int i = 0; i < 20; ++i) list.push(Text("row " + std::to_string(i)).with_size(13));
-  Column page;
-  page.push(Scrollable(std::move(list)));
+  Container page = Container(Scrollable(std::move(list))).with_height(200);
   LaidOut l;
   l.lay_out(page, 300, 200);
-  auto& scroll = *static_cast<Scrollable*>(page.child(0));
+  auto& scroll = *static_cast<Scrollable*>(page.child());
   // 20 rows of 16.25 with 19 gaps of 4: 401 of content in a 200-high viewport.
   EXPECT_EQ(scroll.get_rect(), (Rect{0, 0, 300, 200}));
   EXPECT_DOUBLE_EQ(scroll.max_offset(), 201);
@@ -199,9 +230,10 @@ event::Key key(NamedKey named) {
 TEST(WidgetLayout, FocusedScrollViewScrollsWithKeys) {
   Column list;
   for (int i = 0; i < 20; ++i) list.push(box(10, 50));
-  Scrollable scroll(std::move(list));
+  Container window = Container(Scrollable(std::move(list))).with_height(200);
   LaidOut l;
-  l.lay_out(scroll, 100, 200);
+  l.lay_out(window, 100, 200);
+  auto& scroll = *static_cast<Scrollable*>(window.child());
   EXPECT_TRUE(scroll.is_focusable());
   EventContext context{1.0, false, std::nullopt, l.root, &l.tree};
   scroll.handle_event(key(NamedKey::End), context);

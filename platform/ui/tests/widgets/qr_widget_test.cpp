@@ -67,13 +67,19 @@ TEST(QrWidget, TooLongPayloadGivesNoModulesAndTheEncodersError) {
   EXPECT_TRUE(qr.modules().empty());
 }
 
+TEST(QrWidget, EmptyPayloadIsRefusedByTheEncoder) {
+  QrWidget qr("");
+  EXPECT_EQ(qr.width(), 0u);
+  EXPECT_EQ(qr.error(), "invalid input object");
+}
+
 TEST(QrWidget, DrawsDarkModulesOnALightSquareCentredInItsBox) {
   QrWidget qr("hello");
   LaidOut l;
   l.lay_out(qr, 300, 200);
   Scene scene = l.draw(qr, std::nullopt);
   ASSERT_EQ(scene.size(), 2u);
-  // 29 modules (21 and a quiet zone of 4 each side) in 200: 6 points each, 174 in all.
+  // 29 modules (21 and a quiet zone of 4 each side) in 200: 6 points each, 174 in all, centred.
   const auto& light = std::get<draw::Fill>(scene.commands()[0]);
   EXPECT_EQ(std::get<RoundedRect>(light.shape).rect, (Rect{63, 13, 237, 187}));
   EXPECT_EQ(light.color, Color::rgb(0xffffff));

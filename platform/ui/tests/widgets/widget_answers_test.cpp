@@ -170,6 +170,39 @@ TEST(WidgetAnswers, LeavesWithoutTheirOwnStateRedrawEveryTimeUntilLaidOut) {
   EXPECT_TRUE(qr.is_layout_dirty()) << "the code takes the leaf answer";
 }
 
+TEST(WidgetAnswers, SparklineScalesBetweenItsExtremes) {
+  struct Case {
+    std::vector<double> values;
+    std::vector<Point> points;
+  };
+  // A 100 x 20 box, inset 1.5 for the line caps: x from 1.5 to 98.5, y from 18.5 (low) to 1.5 (high).
+  const Case cases[] = {
+      {{1, 3, 2}, {{1.5, 18.5}, {50, 1.5}, {98.5, 10}}},
+      {{5}, {{1.5, 10}, {98.5, 10}}},
+      {{2, std::nan(""), 2}, {{1.5, 10}, {98.5, 10}}},
+      {{}, {}},
+  };
+  for (const Case& c : cases) {
+    Sparkline spark = Sparkline(c.values).with_size(100, 20);
+    LaidOut l;
+    Column page;
+    page.push(std::move(spark));
+    l.lay_out(page, 100, 20);
+    Scene scene = l.draw(*page.child(0), std::nullopt);
+    if (c.points.empty()) {
+      EXPECT_EQ(scene.size(), 0u);
+      continue;
+    }
+    ASSERT_EQ(scene.size(), 1u);
+    const auto& path = std::get<Path>(std::get<draw::Stroke>(scene.commands()[0]).shape);
+    ASSERT_EQ(path.elements.size(), c.points.size());
+    for (std::size_t i = 0; i < c.points.size(); ++i) {
+      Point p = i == 0 ? std::get<Path::MoveTo>(path.elements[i]).p : std::get<Path::LineTo>(path.elements[i]).p;
+      EXPECT_EQ(p, c.points[i]) << "point " << i;
+    }
+  }
+}
+
 TEST(WidgetAnswers, EmptyContainersAnswerTheProvidedFolds) {
   Card card(nullptr);
   Container container;

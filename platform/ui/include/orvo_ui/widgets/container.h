@@ -4,10 +4,11 @@
 //  - fill: the box takes all the space its parent offers (grows along the parent's axis and
 //    stretches across it);
 //  - centered: the box is centred across its parent's axis (in a column: horizontally, so a box
-//    with a maximum width forms a centred page column; in a row: vertically); a box that also
-//    fills is stretched instead, as there is nothing left to centre it in;
+//    with a maximum width forms a centred page column; in a row: vertically); a filling box without
+//    a width limit stays as wide as its parent;
 //  - grow: the box takes the free length along its parent's axis, beside fixed neighbours.
 // A box with a maximum width and no width is as wide as its parent allows, up to the maximum.
+#include <concepts>
 #include <memory>
 #include <optional>
 
@@ -19,6 +20,8 @@ class Container final : public SingleChild {
  public:
   Container() = default;
   explicit Container(std::unique_ptr<Widget> child) : SingleChild(std::move(child)) {}
+  // Boxes a widget given by value. A Container given by value is moved, not wrapped: box it first
+  // to put one container inside another.
   template <std::derived_from<Widget> W>
     requires(!std::same_as<W, Container>)
   explicit Container(W child) : SingleChild(std::make_unique<W>(std::move(child))) {}

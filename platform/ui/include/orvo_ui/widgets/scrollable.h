@@ -2,6 +2,7 @@
 // A viewport onto one taller child. The wheel (and, while focused, the arrow and page keys) moves
 // the child; drawing is clipped to the viewport; a descendant asked to be revealed, such as a newly
 // focused control, is scrolled into view.
+#include <concepts>
 #include <memory>
 #include <optional>
 
