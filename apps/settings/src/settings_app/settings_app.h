@@ -24,6 +24,9 @@
 #include "orvo_ui/search.h"
 #include "orvo_ui/widget.h"
 #include "orvo_ui/widgets/app_shell.h"
+#include "settings_app/accounts_request.h"
+#include "settings_app/operation_status.h"
+#include "settings_app/pane_operation.h"
 #include "settings_app/search_field.h"
 #include "settings_app/sections.h"
 #include "sidebar/sidebar_row.h"
@@ -38,6 +41,9 @@ namespace settings::settings_app {
 using SearchTextCell = orvo_ui::PublishedCell<std::string>;
 using SelectionCell = sidebar::SidebarSelectionCell;
 using DeviceMeshOperationCell = orvo_ui::PublishedCell<std::optional<actions::DeviceMeshOperation>>;
+using AccountsRequestCell = orvo_ui::PublishedCell<std::optional<AccountsRequest>>;
+using OperationStatusCell = orvo_ui::PublishedCell<OperationStatus>;
+using PaneOperationCell = orvo_ui::PublishedCell<std::optional<PaneOperation>>;
 
 inline constexpr float kShellBreakpoint = 720;
 inline constexpr float kShellNavWidth = 264;
@@ -73,7 +79,10 @@ class SettingsApp final : public orvo_ui::Widget {
   const orvo_ui::SearchCatalog& search_catalog() const { return search_catalog_; }
   const std::optional<std::filesystem::path>& accounts_root() const { return accounts_root_; }
   const std::vector<::accounts::Account>& accounts() const { return accounts_; }
+  const AccountsRequestCell& accounts_request() const { return accounts_request_; }
   const DeviceMeshOperationCell& device_mesh_operation() const { return device_mesh_operation_; }
+  const OperationStatusCell& operation_status() const { return operation_status_; }
+  const PaneOperationCell& pane_operation() const { return pane_operation_; }
   const account_probe::AccountCheck& account_check() const { return account_check_; }
   const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
   bool operation_running() const { return operation_running_; }
@@ -121,9 +130,12 @@ class SettingsApp final : public orvo_ui::Widget {
   orvo_ui::SearchCatalog search_catalog_;
   std::optional<std::filesystem::path> accounts_root_;
   std::vector<::accounts::Account> accounts_;
+  AccountsRequestCell accounts_request_;
   DeviceMeshOperationCell device_mesh_operation_;
   account_probe::AccountCheck account_check_;
+  OperationStatusCell operation_status_{OperationStatus::Idle{}};
   std::optional<std::string> pending_operation_key_;
+  PaneOperationCell pane_operation_;
   std::optional<orvo_ui::AppShell> shell_;
   SettingsSection section_ = SettingsSection::Network;
   bool structure_dirty_ = false;

@@ -49,6 +49,9 @@ TEST(SettingsAppState, AFreshRootHasNoShellAndIdleCells) {
   EXPECT_EQ(root.search_text().snapshot(), "");
   EXPECT_EQ(root.selection().snapshot(), std::nullopt);
   EXPECT_EQ(root.device_mesh_operation().snapshot(), std::nullopt);
+  EXPECT_EQ(root.accounts_request().snapshot(), std::nullopt);
+  EXPECT_EQ(root.pane_operation().snapshot(), std::nullopt);
+  EXPECT_TRUE(std::holds_alternative<OperationStatus::Idle>(root.operation_status().snapshot()));
   EXPECT_EQ(root.pending_operation_key(), std::nullopt);
   EXPECT_FALSE(root.operation_running());
   EXPECT_FALSE(root.structure_dirty());
@@ -101,6 +104,9 @@ TEST(SettingsAppState, TwoRootsShareNoCells) {
   EXPECT_FALSE(a.selection().shares_with(b.selection()));
   EXPECT_FALSE(a.search_text().shares_with(b.search_text()));
   EXPECT_FALSE(a.device_mesh_operation().shares_with(b.device_mesh_operation()));
+  EXPECT_FALSE(a.accounts_request().shares_with(b.accounts_request()));
+  EXPECT_FALSE(a.operation_status().shares_with(b.operation_status()));
+  EXPECT_FALSE(a.pane_operation().shares_with(b.pane_operation()));
   EXPECT_FALSE(a.search_catalog().shares_with(b.search_catalog()));
   a.selection().publish(SettingsSection::About);
   a.search_text().publish("wifi");
