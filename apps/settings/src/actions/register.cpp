@@ -3,6 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "actions/operation_payload.h"
+#include "orvo_json/error.h"
+#include "actions/settings_action.h"
 #include "orvo_actions/registry.h"
 
 namespace settings::actions {
@@ -10,22 +13,37 @@ namespace {
 
 class SettingsActionHandler final : public orvo_actions::NamespaceHandler {
  public:
-  explicit SettingsActionHandler(std::string name) : name_(std::move(name)) {}
-
   std::expected<std::unique_ptr<orvo_actions::TypedAction>, orvo_actions::ActionError> decode(
-      std::string_view) const override {
-    return std::unexpected(orvo_actions::ActionError::decoding(name_, "this namespace has no decoder yet"));
+      std::string_view payload) const override {
+    auto decoded = decode_settings_action(payload);
+    if (!decoded) return std::unexpected(decoded.error());
+    return std::make_unique<SettingsTypedAction>(std::move(*decoded));
   }
-
- private:
-  std::string name_;
 };
 
 }  // namespace
 
+SettingsTypedAction::SettingsTypedAction(SettingsAction action) : action_(std::move(action)) {}
+
+std::string SettingsTypedAction::debug() const { return encode_payload(action_); }
+
+std::expected<void, orvo_actions::ActionError> SettingsTypedAction::apply_to_document(
+    orvo_doc::Document& document) const {
+  return action_.apply_to_document(document);
+}
+
+std::expected<SettingsAction, orvo_actions::ActionError> decode_settings_action(std::string_view payload) {
+  // The strict reader refuses nesting deeper than 128 levels.
+  auto decoded = decode_payload<SettingsAction>(payload);
+  if (!decoded) {
+    return std::unexpected(
+        orvo_actions::ActionError::decoding(std::string(kSettingsActionNamespace), decoded.error().text()));
+  }
+  return std::move(*decoded);
+}
+
 void register_settings_action(orvo_actions::ActionRegistry& registry) {
-  registry.register_namespace(std::string(kSettingsActionNamespace),
-                              std::make_unique<SettingsActionHandler>(std::string(kSettingsActionNamespace)));
+  registry.register_namespace(std::string(kSettingsActionNamespace), std::make_unique<SettingsActionHandler>());
 }
 
 }  // namespace settings::actions
