@@ -26,8 +26,14 @@ class SettingsTypedAction final : public orvo_actions::TypedAction {
   SettingsAction action_;
 };
 
-// Reads a "settings.action" payload with the strict JSON reader (nesting at most 128 levels deep).
-std::expected<SettingsAction, orvo_actions::ActionError> decode_settings_action(std::string_view payload);
+// Reads a settings action payload with the strict JSON reader (nesting at most 128 levels deep); a
+// failure is a decoding error of the given namespace holding the JSON error.
+std::expected<SettingsAction, orvo_actions::ActionError> decode_settings_action(std::string_view action_namespace,
+                                                                                std::string_view payload);
+
+// Puts under the namespace a decoder of settings actions that owns a copy of the name; a decoder
+// already there is replaced.
+void register_action_namespace(orvo_actions::ActionRegistry& registry, std::string_view action_namespace);
 
 // Puts the "settings.action" handler into the registry; a handler already there is replaced.
 void register_settings_action(orvo_actions::ActionRegistry& registry);

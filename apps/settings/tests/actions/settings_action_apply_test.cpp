@@ -74,5 +74,18 @@ TEST(SettingsActionRegistry, DecodesPayloadsStrictlyAndRunsThem) {
   }
 }
 
+TEST(SettingsActionRegistry, RegisteringAgainKeepsOnlyTheNewDecoder) {
+  orvo_actions::ActionRegistry registry;
+  register_action_namespace(registry, "settings.action");
+  register_settings_action(registry);
+  auto refused = registry.decode({"settings.action", "[]"});
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().action_namespace, "settings.action");
+  register_action_namespace(registry, "settings.other");
+  auto other = registry.decode({"settings.other", "[]"});
+  ASSERT_FALSE(other);
+  EXPECT_EQ(other.error().action_namespace, "settings.other");
+}
+
 }  // namespace
 }  // namespace settings::actions
