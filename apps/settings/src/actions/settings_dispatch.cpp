@@ -32,9 +32,7 @@ std::expected<void, orvo_actions::ActionError> dispatch_typed_action(
   const auto& actor_bytes = document.actor_id().to_bytes();
   std::vector<std::uint8_t> actor(actor_bytes.begin(), actor_bytes.end());
 
-  if (host.default_context) {
-    context = context ? context->enriched_by(*host.default_context) : *host.default_context;
-  }
+  context = dispatch_context(host.default_context, std::move(context));
 
   const SettingsTypedAction typed(action);
   const orvo_actions::LocalTransport transport{};
@@ -47,6 +45,13 @@ std::expected<void, orvo_actions::ActionError> dispatch_typed_action(
   if (!host.first_heads) host.first_heads = std::move(before);
   host.last_action = std::move(encoded);
   return {};
+}
+
+std::optional<orvo_actions::ActionContext> dispatch_context(
+    const std::optional<orvo_actions::ActionContext>& host_default, std::optional<orvo_actions::ActionContext> given) {
+  if (!host_default) return given;
+  if (!given) return host_default;
+  return given->enriched_by(*host_default);
 }
 
 orvo_actions::ActionContext context_for_typed_action(std::string_view app_id, std::string_view app_name,

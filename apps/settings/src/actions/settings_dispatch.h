@@ -39,6 +39,11 @@ std::expected<void, orvo_actions::ActionError> dispatch_typed_action(
     ActionHost& host, orvo_doc::Document& document, std::string_view action_namespace, const SettingsAction& action,
     std::optional<orvo_actions::ActionContext> context);
 
+// The context a dispatch carries: the given one enriched by the host's default, the default alone
+// when none is given, the given one (possibly none) when the host has no default.
+std::optional<orvo_actions::ActionContext> dispatch_context(
+    const std::optional<orvo_actions::ActionContext>& host_default, std::optional<orvo_actions::ActionContext> given);
+
 // The context of a settings action: titled after its variant ("Set setting"), "Update" when it has none.
 orvo_actions::ActionContext context_for_typed_action(std::string_view app_id, std::string_view app_name,
                                                      const SettingsAction& action);

@@ -65,5 +65,21 @@ TEST(SettingsDispatch, ContextsAreTitledAfterTheActionAndEnrichedByTheHost) {
 
 }
 
+TEST(SettingsDispatch, TheHostsDefaultContextFillsTheGivenOne) {
+  orvo_actions::ActionContext host;
+  host.title = "Host";
+  host.source = orvo_actions::ActionSource{"settings.preference:region", "settings.preference-pane", "Region"};
+  const auto given = context_for_typed_action(kSettingsAppId, kSettingsAppName, set("region.currency", true));
+
+  EXPECT_EQ(dispatch_context(std::nullopt, std::nullopt), std::nullopt);
+  EXPECT_EQ(dispatch_context(std::nullopt, given), given);
+  EXPECT_EQ(dispatch_context(host, std::nullopt), host);
+  const auto both = dispatch_context(host, given);
+  ASSERT_TRUE(both);
+  EXPECT_EQ(both->title, given.title);
+  EXPECT_EQ(both->application, given.application);
+  EXPECT_EQ(both->source, host.source);
+}
+
 }  // namespace
 }  // namespace settings::actions
