@@ -16,7 +16,9 @@ using orvo_actions::Resource;
 
 orvo_actions::ActionSpec setting_spec(std::string name, std::string title, ActionParam param) {
   return orvo_actions::typed_setting_spec(std::move(name), std::move(title), "", {std::move(param)},
-                                          [](const orvo_actions::ActionArgs&) { return EncodedAction{"settings.action", "{}"}; });
+                                          [](const orvo_actions::ActionArgs&) {
+                                            return EncodedAction{"settings.action", "{}"};
+                                          });
 }
 
 Resource section() {

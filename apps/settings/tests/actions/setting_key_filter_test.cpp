@@ -73,7 +73,8 @@ TEST(SettingKeyFilter, AcceptsOnlyTheFamiliesTypesAndSizesItKnows) {
 TEST(SettingKeyFilter, DisallowedBytesAreThoseOutsideTheApplicationIdAlphabet) {
   EXPECT_FALSE(setting_key_has_disallowed_byte("Org.example-App_9"));
   EXPECT_FALSE(setting_key_has_disallowed_byte(""));
-  for (std::string_view bad : std::initializer_list<std::string_view>{"a b", "a/b", "a\\b", "caf\xc3\xa9", std::string_view("a\0b", 3), "a+b"}) {
+  const std::string_view bad_ids[] = {"a b", "a/b", "a\\b", "caf\xc3\xa9", std::string_view("a\0b", 3), "a+b"};
+  for (std::string_view bad : bad_ids) {
     EXPECT_TRUE(setting_key_has_disallowed_byte(bad)) << bad;
   }
 }

@@ -10,7 +10,9 @@
 namespace settings::actions {
 namespace {
 
-SettingsAction set(std::string key, SettingValue value) { return SettingsAction::SetSetting{std::move(key), std::move(value)}; }
+SettingsAction set(std::string key, SettingValue value) {
+  return SettingsAction::SetSetting{std::move(key), std::move(value)};
+}
 
 TEST(SettingsActionApply, WritesAnAcceptedValueAndKeepsTheHeadsWhenNothingChanges) {
   orvo_doc::Document doc;
@@ -58,7 +60,8 @@ TEST(SettingsActionRegistry, DecodesPayloadsStrictlyAndRunsThem) {
   orvo_actions::ActionRegistry registry;
   register_settings_action(registry);
   orvo_doc::Document doc;
-  auto typed = registry.decode({"settings.action", R"({"SetSetting":{"key":"appearance.theme","value":{"Text":"Dark"}}})"});
+  auto typed =
+      registry.decode({"settings.action", R"({"SetSetting":{"key":"appearance.theme","value":{"Text":"Dark"}}})"});
   ASSERT_TRUE(typed) << typed.error().display();
   ASSERT_TRUE((*typed)->apply_to_document(doc));
   EXPECT_EQ(lib::read_string(doc, orvo_doc::kRoot, "appearance.theme"), "Dark");

@@ -9,7 +9,9 @@
 namespace settings::actions {
 namespace {
 
-SettingsAction set(std::string key, SettingValue value) { return SettingsAction::SetSetting{std::move(key), std::move(value)}; }
+SettingsAction set(std::string key, SettingValue value) {
+  return SettingsAction::SetSetting{std::move(key), std::move(value)};
+}
 
 TEST(SettingsDispatch, TheFirstDispatchSetsTheFirstHeadsALaterOneOnlyTheLastAction) {
   orvo_doc::Document doc;
