@@ -4,6 +4,9 @@
 #include <nlohmann/json.hpp>
 
 #include "actions/payload_json.h"
+#include "actions/setting_key_filter.h"
+#include "lib/settings_document.h"
+#include "orvo_doc/document.h"
 
 namespace settings::actions {
 
@@ -19,6 +22,20 @@ constexpr auto describe_json(orvo_json::Tag<SettingsAction>) {
   return orvo_json::externally_tagged<SettingsAction>(
       "SettingsAction", orvo_json::struct_variant("SetSetting", orvo_json::field("key", &SetSetting::key),
                                                   orvo_json::field("value", &SetSetting::value)));
+}
+
+std::expected<void, orvo_actions::ActionError> SettingsAction::apply_to_document(orvo_doc::Document& document) const {
+  const auto& set = std::get<SetSetting>(*this);
+  if (!is_allowed_setting_key(set.key, set.value)) {
+    return std::unexpected(orvo_actions::ActionError::refused(std::string(kStaleSettingMessage) + set.key));
+  }
+  // Only Bool and Text pass the filter.
+  orvo_doc::ScalarValue scalar = std::holds_alternative<SettingValue::Bool>(set.value)
+                                     ? orvo_doc::ScalarValue::boolean(std::get<SettingValue::Bool>(set.value))
+                                     : orvo_doc::ScalarValue::str(std::get<SettingValue::Text>(set.value));
+  auto written = lib::put_if_changed(document, orvo_doc::kRoot, set.key, std::move(scalar));
+  if (!written) return std::unexpected(orvo_actions::ActionError::document(written.error().message));
+  return {};
 }
 
 nlohmann::ordered_json settings_action_value(const SettingsAction& action) { return orvo_json::encode_value(action); }

@@ -2,10 +2,17 @@
 // `SettingsAction`: the typed action of the namespace "settings.action", which writes one entry of the
 // shared settings document.
 #include <cstdint>
+#include <expected>
 #include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <string_view>
 #include <variant>
+
+#include "orvo_actions/encoded_action.h"
+
+namespace orvo_doc {
+class Document;
+}
 
 namespace settings::actions {
 
@@ -38,7 +45,17 @@ struct SettingsAction : std::variant<settings_action::SetSetting> {
   static SettingsAction set_setting(std::string_view key, std::string_view value);
   // Without this a string literal would convert to bool.
   static SettingsAction set_setting(std::string_view key, const char* value);
+
+  // Writes the setting into the document's root map when the key and value pass the setting-key
+  // filter. A value equal to the stored one (same scalar kind, same value) records no change; an entry
+  // of another kind, a map or a list under the key is replaced by the scalar. A refusal leaves the
+  // document untouched; a failed write answers the document's error.
+  std::expected<void, orvo_actions::ActionError> apply_to_document(orvo_doc::Document& document) const;
 };
+
+// The text of every refusal, followed by the key.
+inline constexpr std::string_view kStaleSettingMessage =
+    "settings target is stale, unknown, or has an invalid value: ";
 
 // The action as a JSON document value, the same shape as its text.
 nlohmann::ordered_json settings_action_value(const SettingsAction& action);
