@@ -76,7 +76,10 @@ class GenericPane final : public orvo_ui::SingleChild {
 
   orvo_ui::NodeId build_layout(orvo_ui::LayoutTree& tree, orvo_ui::LayoutContext& context,
                                orvo_ui::NodeMap& nodes) override {
-    return build_with_style(orvo_ui::Style{}, tree, context, nodes);
+    // A column, so the card stretches across the page like a real pane's cards.
+    orvo_ui::Style style;
+    style.direction = orvo_ui::FlexDirection::Column;
+    return build_with_style(style, tree, context, nodes);
   }
   void apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) override {
     apply_with_child(tree, node, x, y);
