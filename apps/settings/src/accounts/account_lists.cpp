@@ -26,6 +26,23 @@ std::string nextcloud_services(const NextcloudAccount& account) {
   return fmt::format("{}", fmt::join(names, ", "));
 }
 
+// The store's accounts of one type as their DAV records: the record kept in the account's config,
+// with the store's own id, label, enabled flag and tint; an account whose config does not decode is
+// left out.
+template <class Record>
+void append_dav_records(const ::accounts::AccountStore& store, std::string_view type, std::vector<Record>& out) {
+  for (const auto* account : store.list(type)) {
+    auto record = orvo_json::decode_value<Record>(account->config);
+    if (!record) continue;
+    record->id = account->id;
+    record->label = account->display_name;
+    record->enabled = account->enabled;
+    record->tint = account->tint;
+    record->unstored.clear();
+    out.push_back(std::move(*record));
+  }
+}
+
 }  // namespace
 
 AccountLists account_lists_from_store(const ::accounts::AccountStore& store) {
@@ -47,26 +64,8 @@ AccountLists account_lists_from_store(const ::accounts::AccountStore& store) {
     lists.caldav.accounts.push_back({account->id, account->display_name, config_string(account->config, "server_url"),
                                      config_string(account->config, "username"), account->enabled, account->tint, {}});
   }
-  for (const auto* account : store.list("webdav")) {
-    auto record = orvo_json::decode_value<DavAccount>(account->config);
-    if (!record) continue;
-    record->id = account->id;
-    record->label = account->display_name;
-    record->enabled = account->enabled;
-    record->tint = account->tint;
-    record->unstored.clear();
-    lists.webdav.accounts.push_back(std::move(*record));
-  }
-  for (const auto* account : store.list("nextcloud")) {
-    auto record = orvo_json::decode_value<NextcloudAccount>(account->config);
-    if (!record) continue;
-    record->id = account->id;
-    record->label = account->display_name;
-    record->enabled = account->enabled;
-    record->tint = account->tint;
-    record->unstored.clear();
-    lists.nextcloud.accounts.push_back(std::move(*record));
-  }
+  append_dav_records(store, "webdav", lists.webdav.accounts);
+  append_dav_records(store, "nextcloud", lists.nextcloud.accounts);
   lists.caldav.version = lists.webdav.version = lists.nextcloud.version = 1;
   return lists;
 }

@@ -15,7 +15,7 @@ using orvo_actions::ActionContract;
 using orvo_actions::ActionSpec;
 using orvo_actions::OperationClass;
 
-// The fixed specification of the operation under its own kind; none when it cannot be encoded.
+// The fixed action spec of the operation under its own kind; none when it cannot be encoded.
 template <OperationEnumeration Op>
 std::optional<ActionSpec> fixed_operation(std::string name, std::string title, OperationClass cls,
                                           const Op& operation) {

@@ -1,8 +1,8 @@
 #pragma once
-// Action specifications built around one fixed operation value, with the contract of its area, and
-// the specification of a setting choice.
+// Action specs built around one fixed operation value, with the contract of its area, and
+// the action spec of a setting choice.
 //
-// An operation specification invokes its operation value under the area's kind whatever the
+// An operation spec invokes its operation value under the area's kind whatever the
 // arguments; the catalogues add it to a resource only when one was built.
 #include <optional>
 #include <string>
@@ -20,7 +20,7 @@ using Tags = std::vector<std::string>;
 
 // Sound, printers, Bluetooth and local models: class 1 with the operation contract over the
 // caller's tags, "device-local" and the area first (for example {"device-local", "audio",
-// "live-device"}). Tags the contract refuses (an empty or repeated one) give no specification.
+// "live-device"}). Tags the contract refuses (an empty or repeated one) give no spec.
 std::optional<orvo_actions::ActionSpec> operation_spec(std::string name, std::string title,
                                                        const AudioOperation& operation, Tags tags);
 std::optional<orvo_actions::ActionSpec> operation_spec(std::string name, std::string title,

@@ -17,7 +17,7 @@ std::string section_resource_id(settings_app::SettingsSection section);
 // The section's resource and its "open" action.
 orvo_actions::ActionAddress open_section_address(settings_app::SettingsSection section);
 // The light resource of a section: its id, kind "settings.section", its title and the one action
-// "open" (left out when its specification cannot be built).
+// "open" (left out when its action spec cannot be built).
 orvo_actions::Resource section_resource(settings_app::SettingsSection section);
 
 }  // namespace settings::actions

@@ -1,5 +1,5 @@
 #pragma once
-// Constructors of action specifications: typed actions whose payload is built from the arguments,
+// Constructors of action specs: typed actions whose payload is built from the arguments,
 // and fixed actions whose payload is encoded once, when they are declared.
 #include <expected>
 #include <string>
