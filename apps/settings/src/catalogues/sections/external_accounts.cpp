@@ -1,0 +1,10 @@
+#include "catalogues/section_catalogues.h"
+#include "catalogues/section_shell.h"
+
+namespace settings::actions {
+
+orvo_actions::Resource external_accounts_resource(const SectionInputs& /*inputs*/) {
+  return section_shell(settings_app::SettingsSection::ExternalAccounts);
+}
+
+}  // namespace settings::actions

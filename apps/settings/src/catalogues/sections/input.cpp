@@ -1,0 +1,10 @@
+#include "catalogues/section_catalogues.h"
+#include "catalogues/section_shell.h"
+
+namespace settings::actions {
+
+orvo_actions::Resource input_resource(const SectionInputs& /*inputs*/) {
+  return section_shell(settings_app::SettingsSection::MouseKeyboard);
+}
+
+}  // namespace settings::actions
