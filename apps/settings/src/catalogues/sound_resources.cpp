@@ -12,14 +12,14 @@ namespace {
 
 constexpr std::string_view kKind = AudioOperation::kKind;
 
-Tags audio_tags(std::string_view qualifier) { return {"device-local", "audio", std::string(qualifier)}; }
-
 orvo_actions::Resource numbered_resource(std::string_view prefix, std::string_view kind, std::uint32_t id,
                                          std::string title) {
   return orvo_actions::Resource::make(std::string(prefix) + std::to_string(id), std::string(kind), std::move(title));
 }
 
 }  // namespace
+
+Tags audio_tags(std::string_view qualifier) { return {"device-local", "audio", std::string(qualifier)}; }
 
 orvo_actions::Resource sound_section_with(orvo_actions::ActionSpec action) {
   return section_shell(settings_app::SettingsSection::Sound).with_action(std::move(action));

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "actions/audio_handlers.h"
+#include "actions/operation_spec.h"
 #include "orvo_actions/action_spec.h"
 #include "orvo_actions/resource.h"
 
@@ -24,6 +25,9 @@ inline constexpr std::string_view kAudioPlaybackPrefix = "settings.audio-playbac
 inline constexpr std::string_view kAudioPlaybackKind = "settings.audio-playback";
 inline constexpr std::string_view kAudioRecordingPrefix = "settings.audio-recording:";
 inline constexpr std::string_view kAudioRecordingKind = "settings.audio-recording";
+
+// "device-local", "audio" and the qualifying tag.
+Tags audio_tags(std::string_view qualifier);
 
 // A stream route offers "Default" and at most this many devices.
 inline constexpr std::size_t kStreamRouteDeviceLimit = 127;

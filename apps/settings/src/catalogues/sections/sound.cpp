@@ -21,8 +21,6 @@ using orvo_actions::Resource;
 // Live children of one kind (devices, device records, streams) stop here.
 constexpr std::size_t kLiveChildLimit = 256;
 
-Tags audio_tags(std::string_view qualifier) { return {"device-local", "audio", std::string(qualifier)}; }
-
 struct FixedSoundAction {
   std::string_view name;
   std::string_view title;
