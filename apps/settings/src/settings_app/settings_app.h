@@ -120,6 +120,16 @@ class SettingsApp final : public orvo_ui::Widget {
   bool take_structure_dirty() override;
   bool layout_needs_measure() const override;
 
+  // The resource tree against an empty settings document (the root keeps none) and the cached
+  // accounts (root_resources.cpp); `resource` rebuilds only the section that owns the id.
+  std::vector<orvo_actions::Resource> resources() override;
+  std::optional<orvo_actions::Resource> resource(std::string_view id) override;
+
+  // The operations the root carries out itself (root_operations.cpp): "settings.open-pane" in the
+  // navigation class selects the section whose id the payload names.
+  orvo_ui::InvokeAnswer invoke_resource_operation(orvo_ui::OperationClass cls, std::string_view kind,
+                                                  std::string_view payload, orvo_doc::Document* document) override;
+
  private:
   // The shell with a new sidebar, page and search field.
   orvo_ui::AppShell make_shell() const;
