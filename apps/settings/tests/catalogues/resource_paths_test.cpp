@@ -181,27 +181,5 @@ TEST_F(RootResources, OpenSwitchesThePageThroughTheActionHost) {
   EXPECT_EQ(app_->section(), SettingsSection::DefaultApps);
 }
 
-TEST_F(RootResources, OpenPaneRefusesWhatNamesNoSection) {
-  using orvo_ui::OperationClass;
-  const struct {
-    OperationClass cls;
-    const char* payload;
-    orvo_ui::InvokeAnswer expected;
-  } cases[] = {
-      {OperationClass::Navigation, R"("nowhere")", orvo_ui::InvokeError{"Settings pane is no longer available"}},
-      {OperationClass::Navigation, R"("Bluetooth")", orvo_ui::InvokeError{"Settings pane is no longer available"}},
-      {OperationClass::Effect, R"("bluetooth")", orvo_ui::Handled{false}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(app_->invoke_resource_operation(c.cls, "settings.open-pane", c.payload, nullptr), c.expected)
-        << c.payload;
-  }
-  // A payload that is no JSON string gets the decoder's message.
-  const auto bad = app_->invoke_resource_operation(OperationClass::Navigation, "settings.open-pane", "42", nullptr);
-  ASSERT_TRUE(std::holds_alternative<orvo_ui::InvokeError>(bad));
-  EXPECT_FALSE(std::get<orvo_ui::InvokeError>(bad).message.empty());
-  EXPECT_EQ(app_->section(), SettingsSection::Network);
-}
-
 }  // namespace
 }  // namespace settings::settings_app
