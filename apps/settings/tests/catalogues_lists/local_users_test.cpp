@@ -20,6 +20,7 @@ constexpr const char* kPasswd =
     "plus:x:+1006:1006::/home/plus:/bin/sh\n"
     "junk:x:10x7:1007::/home/junk:/bin/sh\n"
     "huge:x:99999999999999999999999:1:::/bin/sh\n"
+    ":x:1008:1008:No name:/home/x:/bin/sh\n"
     "nobody:x:65534:65534:nobody:/nonexistent:/bin/sh\n"
     "last:x:59999:59999:Last One:/home/last:/bin/sh:extra\n"
     "\n";

@@ -75,7 +75,8 @@ std::vector<LocalUser> parse_local_users(std::string_view passwd, std::optional<
   std::vector<LocalUser> users;
   for_each_line(passwd, [&](std::string_view line) {
     const auto fields = split(line, ':');
-    if (fields.size() < 7) return;
+    // A line without a user name names no account, whatever else it holds.
+    if (fields.size() < 7 || fields[0].empty()) return;
     const auto uid = decimal(fields[2]);
     if (!uid || *uid < kFirstRegularUid || *uid > kLastRegularUid) return;
     if (fields[6].ends_with("nologin") || fields[6].ends_with("false")) return;

@@ -27,9 +27,9 @@ struct LocalUser {
 inline constexpr std::uint64_t kFirstRegularUid = 1000;
 inline constexpr std::uint64_t kLastRegularUid = 59999;
 
-// The accounts of a passwd text, in its order. Lines with fewer than seven fields, a uid that is
-// not a plain decimal number or lies outside the regular range, or a shell ending in "nologin" or
-// "false" are skipped. `group` (none when it could not be read: then nobody is an administrator)
+// The accounts of a passwd text, in its order. Lines with fewer than seven fields, no user name, a
+// uid that is not a plain decimal number or lies outside the regular range, or a shell ending in
+// "nologin" or "false" are skipped. `group` (none when it could not be read: then nobody is an administrator)
 // gives the members of "wheel" and "sudo".
 std::vector<LocalUser> parse_local_users(std::string_view passwd, std::optional<std::string_view> group,
                                          const std::optional<std::string>& signed_in_user);
