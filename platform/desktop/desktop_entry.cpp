@@ -1,10 +1,8 @@
 #include "desktop_entry/desktop_entry.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -114,7 +112,7 @@ std::optional<fs::path> absolute_env(const char* name) {
 }
 
 // Walks one applications directory: every regular file ending in ".desktop", with its path
-// relative to the directory, and every directory met (for the change signature).
+// relative to the directory, and every directory met.
 template <class OnFile, class OnDir>
 void walk(const fs::path& dir, OnFile on_file, OnDir on_dir) {
   std::error_code ec;
@@ -138,16 +136,18 @@ void walk(const fs::path& dir, OnFile on_file, OnDir on_dir) {
 
 using Signature = std::vector<std::pair<std::string, fs::file_time_type::rep>>;
 
+// Every directory and desktop file with its modification time: an install, a removal or an edit in
+// place changes it, even where the file system keeps coarse times for directories.
 Signature signature_of(const std::vector<fs::path>& dirs) {
   Signature signature;
+  auto record = [&signature](const fs::path& path) {
+    std::error_code ec;
+    const auto time = fs::last_write_time(path, ec);
+    signature.emplace_back(path.string(), ec ? 0 : time.time_since_epoch().count());
+  };
   for (const auto& dir : dirs) {
     walk(
-        dir, [](const fs::path&, const fs::path&) {},
-        [&signature](const fs::path& path) {
-          std::error_code ec;
-          const auto time = fs::last_write_time(path, ec);
-          signature.emplace_back(path.string(), ec ? 0 : time.time_since_epoch().count());
-        });
+        dir, [&record](const fs::path& path, const fs::path&) { record(path); }, record);
   }
   return signature;
 }

@@ -49,8 +49,8 @@ std::vector<std::filesystem::path> application_dirs();
 // directories and files are skipped.
 std::vector<DesktopEntry> scan(const std::vector<std::filesystem::path>& dirs);
 
-// `scan(application_dirs())`, read again only when one of the directories changed (an application
-// was installed, removed or updated) since the last call. Safe to call from any thread.
+// `scan(application_dirs())`, read again only when a directory or desktop file changed (an
+// application was installed, removed or updated) since the last call. Safe to call from any thread.
 std::vector<DesktopEntry> cached_scan();
 
 }  // namespace desktop_entry
