@@ -203,10 +203,14 @@ TEST(DefaultAppsCatalogue, OneChildPerHandledKindWithSortedHandlers) {
   EXPECT_EQ(set_handler.title, "Set default application");
   EXPECT_EQ(set_handler.description(), "Choose an installed application");
   EXPECT_EQ(set_handler.params.at(0).description, "Installed application");
+  // The choices are the labels the Apps & Files pane stores and recognises, by name then id.
   EXPECT_EQ(set_handler.params.at(0).allowed_values,
-            (std::vector<std::string>{"com.other.Web", "org.example.Browser"}));
+            (std::vector<std::string>{"Another browser \u2014 com.other.Web", "Browser \u2014 org.example.Browser"}));
   // The kind's ":" becomes "." in the key; without a document value the first handler is current.
-  EXPECT_EQ(invoke(set_handler).payload, set_text("default_apps.mime.text/html", "com.other.Web"));
+  EXPECT_EQ(invoke(set_handler).payload,
+            set_text("default_apps.mime.text/html", "Another browser \u2014 com.other.Web"));
+  EXPECT_EQ(invoke(set_handler, R"({"choice":"Browser \u2014 org.example.Browser"})").payload,
+            set_text("default_apps.mime.text/html", "Browser \u2014 org.example.Browser"));
 
   EXPECT_EQ(section.children[1].id, "settings.default-app:scheme:https");
   EXPECT_EQ(invoke(action(section.children[1], "set-handler")).payload,

@@ -39,6 +39,8 @@ std::vector<AppCandidate> installed_gui_apps(std::span<const desktop_entry::Desk
   return candidates;
 }
 
+std::string app_choice_label(const AppCandidate& candidate) { return candidate.name + " \u2014 " + candidate.id; }
+
 }  // namespace settings::panes::personal_apps
 
 namespace settings::panes::notifications {

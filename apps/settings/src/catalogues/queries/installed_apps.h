@@ -19,6 +19,10 @@ namespace settings::panes::personal_apps {
 std::vector<desktop_policy::defaults::AppCandidate> installed_gui_apps(
     std::span<const desktop_entry::DesktopEntry> entries);
 
+// How an application is named in a default-application choice and in the setting that stores it:
+// "<name> — <id>" (an em dash between single spaces).
+std::string app_choice_label(const desktop_policy::defaults::AppCandidate& candidate);
+
 }  // namespace settings::panes::personal_apps
 
 namespace settings::panes::notifications {

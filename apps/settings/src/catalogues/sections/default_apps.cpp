@@ -38,14 +38,19 @@ std::vector<std::string> all_kinds(const std::vector<AppCandidate>& candidates) 
   return kinds;
 }
 
-std::vector<std::string> handler_ids(const std::vector<AppCandidate>& candidates, std::string_view kind) {
+// The choices of one kind: the labels of the applications that open it, in the candidates' order
+// (name, then id), each application once. Labels are what the Apps & Files pane stores under the
+// kind's setting and matches against its candidates; a bare application id there would be taken
+// for an application that is no longer installed, and the choice would change nothing.
+std::vector<std::string> handler_labels(const std::vector<AppCandidate>& candidates, std::string_view kind) {
   std::vector<std::string> ids;
+  std::vector<std::string> labels;
   for (const auto& candidate : candidates) {
-    if (candidate.handles_kind(kind)) ids.push_back(candidate.id);
+    if (!candidate.handles_kind(kind) || std::find(ids.begin(), ids.end(), candidate.id) != ids.end()) continue;
+    ids.push_back(candidate.id);
+    labels.push_back(panes::personal_apps::app_choice_label(candidate));
   }
-  std::sort(ids.begin(), ids.end());
-  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-  return ids;
+  return labels;
 }
 
 orvo_actions::ActionSpec set_handler_action(std::string key, std::vector<std::string> handlers, std::string current) {
@@ -68,7 +73,7 @@ orvo_actions::Resource default_apps_resource(const SectionInputs& inputs) {
   const std::size_t count = std::min(kinds.size(), kMaxLiveChildren);
   for (std::size_t i = 0; i < count; ++i) {
     const std::string& kind = kinds[i];
-    auto handlers = handler_ids(candidates, kind);
+    auto handlers = handler_labels(candidates, kind);
     if (handlers.empty()) continue;
     std::string key = default_app_key(kind);
     std::string current = current_text(inputs.document, key, handlers.front());
