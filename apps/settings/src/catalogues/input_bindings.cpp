@@ -42,12 +42,7 @@ std::optional<orvo_actions::ActionBinding<std::string>> input_choice_binding(std
 
 std::optional<orvo_actions::ActionBinding<double>> input_level_binding(std::string_view action,
                                                                        const InputQueries& queries) {
-  // Only a level takes a number; a switch bound to a slider would refuse every value it sent.
-  const orvo_actions::Resource section = input_section(queries);
-  const orvo_actions::ActionSpec* spec = section.find_action(action);
-  const orvo_actions::ActionParam* value = spec ? spec->find_param("value") : nullptr;
-  if (value == nullptr || value->kind != orvo_actions::ParamKind::Number) return std::nullopt;
-  return number_binding(section, action);
+  return number_binding(input_section(queries), action);
 }
 
 std::optional<orvo_actions::ActionBinding<orvo_actions::Unit>> keyboard_source_binding(std::string_view source_id,

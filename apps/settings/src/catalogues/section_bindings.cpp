@@ -2,15 +2,13 @@
 
 #include "actions/control_bindings.h"
 #include "catalogues/action_builders.h"
+#include "catalogues/charge_cap_action.h"
+#include "catalogues/section_shell.h"
 #include "catalogues/resource_tree.h"
 
 namespace settings::actions {
 
-namespace {
-
 using settings_app::SettingsSection;
-
-}  // namespace
 
 std::optional<orvo_actions::ActionBinding<bool>> display_toggle_binding(std::string_view name) {
   if (name != "auto_brightness" && name != "night_light") return std::nullopt;
@@ -29,6 +27,13 @@ std::optional<orvo_actions::ActionBinding<std::string>> night_light_warmth_bindi
 std::optional<orvo_actions::ActionBinding<double>> brightness_binding(std::string_view name) {
   if (name != "brightness") return std::nullopt;
   return number_binding(offline_section(SettingsSection::Displays), name);
+}
+
+std::optional<orvo_actions::ActionBinding<std::string>> charge_cap_binding(std::span<const std::uint32_t> percents,
+                                                                           std::uint32_t default_percent) {
+  auto action = charge_cap_action(percents, default_percent);
+  if (!action) return std::nullopt;
+  return percent_binding(section_shell(SettingsSection::Power).with_action(std::move(*action)), "set-charge-cap");
 }
 
 std::optional<orvo_actions::ActionBinding<bool>> network_toggle_binding(std::string_view name) {

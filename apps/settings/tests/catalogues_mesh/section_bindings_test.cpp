@@ -53,6 +53,29 @@ TEST(SectionBindings, DisplayBindings) {
             (std::vector<std::string>{"Subtle · 4500 K", "Warm · 3700 K", "Very warm · 2800 K"}));
 }
 
+TEST(SectionBindings, StaticSectionBindings) {
+  check_names("network_toggle_binding", network_toggle_binding, {"wifi"}, {"Wifi", "wi-fi"},
+              "settings.section:network");
+  check_names("bluetooth_toggle_binding", bluetooth_toggle_binding, {"bluetooth"}, {"wifi"},
+              "settings.section:bluetooth");
+  check_names("updates_toggle_binding", updates_toggle_binding, {"automatic", "metered"}, {"Automatic"},
+              "settings.section:updates");
+  check_names("updates_unit_binding", updates_unit_binding, {"check", "restart", "rollback"}, {"automatic"},
+              "settings.section:updates");
+  check_names("time_date_toggle_binding", time_date_toggle_binding, {"automatic-time", "24-hour"}, {"24-Hour"},
+              "settings.section:time_date");
+  check_names("time_date_choice_binding", time_date_choice_binding, {"timezone"}, {"Timezone"},
+              "settings.section:time_date");
+
+  const std::uint32_t percents[] = {60, 80, 100};
+  const auto cap = charge_cap_binding(percents, 80);
+  ASSERT_TRUE(cap.has_value());
+  EXPECT_EQ(cap->resource, "settings.section:power");
+  EXPECT_EQ(cap->arguments("80%").to_json_text(), R"({"percent":"80%"})");
+  EXPECT_EQ(cap->spec.find_param("percent")->allowed_values, (std::vector<std::string>{"60%", "80%", "100%"}));
+  EXPECT_FALSE(charge_cap_binding({}, 80).has_value());
+}
+
 TEST(SectionBindings, InputLevelsAndKeyboardSources) {
   const settings::testing::TempDir config;
   config.write("orvo/settings.json", R"({"input":{"keyboard_layout":"us","keyboard_layouts":["us","de"]}})");
@@ -62,7 +85,7 @@ TEST(SectionBindings, InputLevelsAndKeyboardSources) {
 
   const auto bind_level = [&](std::string_view name) { return input_level_binding(name, input); };
   check_names("input_level_binding", bind_level, {"touchpad-speed", "mouse-speed", "key-repeat"},
-              {"tap-to-click", "Mouse-speed"}, "settings.section:mouse_keyboard");
+              {"pointer-speed", "Mouse-speed"}, "settings.section:mouse_keyboard");
 
   const auto bind_source = [&](std::string_view name) { return keyboard_source_binding("de", name, input); };
   check_names("keyboard_source_binding", bind_source, {"remove"}, {"Remove", "set-label"},
