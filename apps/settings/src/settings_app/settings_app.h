@@ -120,7 +120,31 @@ class SettingsApp final : public orvo_ui::Widget {
   bool take_structure_dirty() override;
   bool layout_needs_measure() const override;
 
+  // --- operations (operation_intake.cpp) ---
+  orvo_ui::StartAnswer start_resource_operation_with_document(const orvo_ui::RequestId& id,
+                                                              orvo_ui::OperationClass cls, std::string_view kind,
+                                                              std::string_view payload,
+                                                              orvo_doc::Document* document) override;
+  orvo_ui::InvokeAnswer invoke_resource_operation(orvo_ui::OperationClass cls, std::string_view kind,
+                                                  std::string_view payload, orvo_doc::Document* document) override;
+  std::optional<orvo_ui::OperationCompletion> poll_operation_results(const orvo_ui::RequestId& id,
+                                                                     bool cancel) override;
+
  private:
+  // The device-local operation runner (device_local_runner.cpp): admits an effect operation of a
+  // local kind, and reports it finished once its pane or the root has answered.
+  orvo_ui::StartAnswer run_device_local(orvo_ui::OperationClass cls, std::string_view kind, std::string_view payload);
+  std::optional<orvo_ui::OperationCompletion> poll_device_local(const orvo_ui::RequestId& id, bool cancel);
+
+  // Account operations and the connection check (account_intake.cpp).
+  orvo_ui::StartAnswer start_account_operation(const orvo_ui::RequestId& id, orvo_ui::OperationClass cls,
+                                               std::string_view payload);
+  orvo_ui::InvokeAnswer invoke_account_operation(orvo_ui::OperationClass cls, std::string_view payload);
+  std::optional<orvo_ui::OperationCompletion> poll_account_check(const orvo_ui::RequestId& id, bool cancel);
+
+  // Model-provider configuration (provider_operations.cpp).
+  orvo_ui::InvokeAnswer invoke_provider_operation(orvo_ui::OperationClass cls, std::string_view payload);
+
   // The shell with a new sidebar, page and search field.
   orvo_ui::AppShell make_shell() const;
 
