@@ -65,8 +65,12 @@ void name_thread(const char* name) {
   (void)pthread_setname_np(pthread_self(), name);
 }
 
-using TreeResult = std::vector<orvo_actions::Resource>;
-using Message = std::variant<RequestReport, TreeResult>;
+// The tree as JSON text: it is written on the interface thread, so no part of the application's
+// resources ever lives on, or is destroyed by, a door thread.
+struct TreeText {
+  std::string json;
+};
+using Message = std::variant<RequestReport, TreeText>;
 
 // Where the interface thread leaves what a waiting connection asked for. Shared with the reply
 // callbacks, which may outlive the connection; once the connection has given up, posts are refused.
@@ -263,10 +267,8 @@ void ActionDoor::serve(Widget& root) {
     waiting.swap(state_->tree_requests);
   }
   if (waiting.empty()) return;
-  TreeResult resources = root.resources();
-  for (std::size_t i = 0; i < waiting.size(); ++i) {
-    waiting[i]->post(i + 1 == waiting.size() ? std::move(resources) : resources);
-  }
+  const std::string json = orvo_actions::resources_json_text(root.resources());
+  for (auto& mailbox : waiting) mailbox->post(TreeText{json});
 }
 
 void ActionDoor::State::accept_loop() {
@@ -392,9 +394,7 @@ bool ActionDoor::State::handle_tree(int fd) {
   const auto deadline = Clock::now() + kTreeLimit;
   while (true) {
     for (auto& message : mailbox->take()) {
-      if (auto* resources = std::get_if<TreeResult>(&message)) {
-        return answer(fd, door::tree_answer(orvo_actions::resources_json_text(*resources)));
-      }
+      if (auto* tree = std::get_if<TreeText>(&message)) return answer(fd, door::tree_answer(tree->json));
     }
     switch (wait(fd, *mailbox, deadline)) {
       case Wake::Mail:

@@ -72,9 +72,8 @@ class ActionDoor {
 
   const std::filesystem::path& path() const;
 
-  struct State;
-
  private:
+  struct State;
   explicit ActionDoor(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
