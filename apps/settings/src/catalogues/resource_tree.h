@@ -35,7 +35,7 @@ inline constexpr std::array<settings_app::SettingsSection::Value, settings_app::
 
 // The whole tree: a list holding the root only. The preferences are loaded from their file.
 std::vector<orvo_actions::Resource> settings_root_resource(const orvo_doc::Document& document,
-                                                           std::span<const accounts::Account> accounts,
+                                                           std::span<const ::accounts::Account> accounts,
                                                            const CatalogueQueries& queries = system_queries());
 
 // One section with all its actions and children, "open" first.
