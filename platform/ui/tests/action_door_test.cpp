@@ -100,11 +100,11 @@ class RawClient {
   }
   bool connected() const { return connected_; }
   void send(const std::string& text) {
-    (void)door::write_all(fd_.get(), text, door::Clock::now() + 5s);
+    (void)door::write_all(fd_.get(), text, door::Clock::now() + 20s);
   }
-  // The next line, or none at the end of the stream (or after 5 s).
+  // The next line, or none at the end of the stream (or after 20 s).
   std::optional<std::string> read_line() {
-    const auto deadline = door::Clock::now() + 5s;
+    const auto deadline = door::Clock::now() + 20s;
     while (true) {
       if (auto newline = buffer_.find('\n'); newline != std::string::npos) {
         std::string line = buffer_.substr(0, newline);
@@ -158,10 +158,10 @@ struct DoorFixture : ::testing::Test {
     while (result.wait_for(1ms) != std::future_status::ready) frame();
     return result.get();
   }
-  // Frames until the condition holds (at most 5 s).
+  // Frames until the condition holds (at most 20 s).
   template <class Condition>
   bool frames_until(Condition condition) {
-    const auto deadline = door::Clock::now() + 5s;
+    const auto deadline = door::Clock::now() + 20s;
     while (!condition()) {
       if (door::Clock::now() > deadline) return false;
       frame();
@@ -170,7 +170,7 @@ struct DoorFixture : ::testing::Test {
     return true;
   }
 
-  Json ask(const std::string& request, std::chrono::milliseconds limit = 5s) {
+  Json ask(const std::string& request, std::chrono::milliseconds limit = 20s) {
     auto line = with_frames([&] { return door::exchange(socket, request, limit); });
     if (!line) return Json{{"client_error", line.error().message}};
     return Json::parse(*line, nullptr, false);
@@ -349,7 +349,7 @@ TEST(ActionDoor, OpensOnlyForApplicationsThatTakeOutsideActionsAndListsOnlyWhenA
   {
     FrameLoop loop(backend, root, app, TextRenderer::Metrics::Fixed);
     ASSERT_TRUE(loop.open_action_door(dir / "a.sock"));
-    auto answer = door::exchange(dir / "a.sock", R"({"request":"tree"})", 5s);
+    auto answer = door::exchange(dir / "a.sock", R"({"request":"tree"})", 20s);
     ASSERT_TRUE(answer);
     EXPECT_EQ(Json::parse(*answer), Json::parse(R"({"ok":false,"error":"this application does not list its actions"})"));
   }
