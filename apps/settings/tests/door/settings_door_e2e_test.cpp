@@ -25,6 +25,11 @@ TEST(SettingsDoor, TheRunningApplicationListsItsTreeOpensAPaneOnRequestAndSurviv
   char pattern[] = "/tmp/e2e-XXXXXX";
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   const std::filesystem::path dir(pattern);
+  // Removed however the test ends; declared first, so the application is stopped before.
+  struct RemoveDir {
+    std::filesystem::path path;
+    ~RemoveDir() { std::filesystem::remove_all(path); }
+  } remove_dir{dir};
   for (const char* sub : {"run", "config", "state", "home", "app", "tool"}) std::filesystem::create_directory(dir / sub);
   ::chmod((dir / "run").c_str(), 0700);
   const auto socket = dir / "run" / (std::string(kAppId) + ".actions.sock");
@@ -78,7 +83,6 @@ TEST(SettingsDoor, TheRunningApplicationListsItsTreeOpensAPaneOnRequestAndSurviv
   EXPECT_FALSE(std::filesystem::exists(socket)) << "the socket goes with the application";
   const Json state = Json::parse(read_file(dir / "state.json"));
   EXPECT_EQ(state["selected_category"], "bluetooth");
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
