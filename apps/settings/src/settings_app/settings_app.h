@@ -120,11 +120,6 @@ class SettingsApp final : public orvo_ui::Widget {
   bool take_structure_dirty() override;
   bool layout_needs_measure() const override;
 
-  // The resource tree against an empty settings document (the root keeps none) and the cached
-  // accounts (root_resources.cpp); `resource` rebuilds only the section that owns the id.
-  std::vector<orvo_actions::Resource> resources() override;
-  std::optional<orvo_actions::Resource> resource(std::string_view id) override;
-
   // --- operations (operation_intake.cpp) ---
   orvo_ui::StartAnswer start_resource_operation_with_document(const orvo_ui::RequestId& id,
                                                               orvo_ui::OperationClass cls, std::string_view kind,
@@ -134,6 +129,11 @@ class SettingsApp final : public orvo_ui::Widget {
                                                   std::string_view payload, orvo_doc::Document* document) override;
   std::optional<orvo_ui::OperationCompletion> poll_operation_results(const orvo_ui::RequestId& id,
                                                                      bool cancel) override;
+
+  // The resource tree against an empty settings document (the root keeps none) and the cached
+  // accounts (root_resources.cpp); `resource` rebuilds only the section that owns the id.
+  std::vector<orvo_actions::Resource> resources() override;
+  std::optional<orvo_actions::Resource> resource(std::string_view id) override;
 
  private:
   // The device-local operation runner (device_local_runner.cpp): admits an effect operation of a

@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "catalogue_support.h"
+#include "catalogues/resource_tree.h"
 #include "orvo_ui/action_host.h"
 #include "settings_app/settings_app.h"
 
@@ -39,6 +41,15 @@ TEST(ResourcePrefixes, EachPrefixNamesItsOwningSection) {
     const auto owner = resource_owner(std::string(table[i].prefix) + "some-key");
     ASSERT_TRUE(owner) << table[i].prefix;
     EXPECT_EQ(owner->id(), table[i].owner) << table[i].prefix;
+  }
+}
+
+TEST(ResourcePrefixes, NoneIsAPrefixOfAnother) {
+  for (const auto& a : kResourcePrefixes) {
+    for (const auto& b : kResourcePrefixes) {
+      if (&a == &b) continue;
+      EXPECT_FALSE(b.prefix.starts_with(a.prefix)) << a.prefix << " / " << b.prefix;
+    }
   }
 }
 
@@ -83,6 +94,32 @@ TEST(ResolveResource, BuildsTheOwningSectionAndFindsTheExactId) {
                          "settings.preference:x"}) {
     EXPECT_FALSE(resolve_resource(id, inputs.get())) << id;
   }
+}
+
+// Every resource below a section carries an id that routes back to that section, so that the root
+// can find it again by rebuilding only its owner.
+TEST(ResolveResource, EveryChildOfTheTreeRoutesToItsOwnSection) {
+  FakeDeviceQueries devices;
+  devices.devices = {{"/org/bluez/hci0/dev_AA", "Headset", true, true}};
+  const Inputs inputs(devices);
+  const ::accounts::Account account = ::accounts::Account::make("acc-1", "email");
+  const orvo_doc::Document document;
+  const auto tree = actions::settings_root_resource(document, {&account, 1}, inputs.queries());
+  ASSERT_EQ(tree.size(), 1u);
+  std::size_t checked = 0;
+  std::function<void(const orvo_actions::Resource&, SettingsSection)> walk = [&](const orvo_actions::Resource& r,
+                                                                                 SettingsSection owner) {
+    for (const auto& child : r.children) {
+      EXPECT_EQ(resource_owner(child.id), owner) << child.id;
+      ++checked;
+      walk(child, owner);
+    }
+  };
+  for (std::size_t i = 0; i < SIDEBAR_ORDER.size(); ++i) {
+    EXPECT_EQ(resource_owner(tree.front().children[i].id), SIDEBAR_ORDER[i]);
+    walk(tree.front().children[i], SIDEBAR_ORDER[i]);
+  }
+  EXPECT_GE(checked, 1u);
 }
 
 TEST(OpenSectionResource, AnswersOnlyTheOpenAction) {
@@ -142,28 +179,6 @@ TEST_F(RootResources, OpenSwitchesThePageThroughTheActionHost) {
   EXPECT_TRUE(std::holds_alternative<orvo_ui::start::Completed>(
       host.request(*app_, {"settings.section:default-apps", "open"}, "{}")));
   EXPECT_EQ(app_->section(), SettingsSection::DefaultApps);
-}
-
-TEST_F(RootResources, OpenPaneRefusesWhatNamesNoSection) {
-  using orvo_ui::OperationClass;
-  const struct {
-    OperationClass cls;
-    const char* payload;
-    orvo_ui::InvokeAnswer expected;
-  } cases[] = {
-      {OperationClass::Navigation, R"("nowhere")", orvo_ui::InvokeError{"Settings pane is no longer available"}},
-      {OperationClass::Navigation, R"("Bluetooth")", orvo_ui::InvokeError{"Settings pane is no longer available"}},
-      {OperationClass::Effect, R"("bluetooth")", orvo_ui::Handled{false}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(app_->invoke_resource_operation(c.cls, "settings.open-pane", c.payload, nullptr), c.expected)
-        << c.payload;
-  }
-  // A payload that is no JSON string gets the decoder's message.
-  const auto bad = app_->invoke_resource_operation(OperationClass::Navigation, "settings.open-pane", "42", nullptr);
-  ASSERT_TRUE(std::holds_alternative<orvo_ui::InvokeError>(bad));
-  EXPECT_FALSE(std::get<orvo_ui::InvokeError>(bad).message.empty());
-  EXPECT_EQ(app_->section(), SettingsSection::Network);
 }
 
 }  // namespace

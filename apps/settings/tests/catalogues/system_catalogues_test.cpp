@@ -80,7 +80,9 @@ TEST(TimeDateCatalogue, SendsTheSwitchesAndAnyTimeZone) {
   EXPECT_EQ(zone.description(), "IANA time-zone identifier");
   EXPECT_TRUE(allowed(zone, "choice").empty());
   EXPECT_EQ(payload(zone, R"({"choice":"Pacific/Chatham"})"), R"({"SetTimezone":{"timezone":"Pacific/Chatham"}})");
-  // The handler itself falls back to UTC when the argument is missing.
+  // "choice" is required like every device-local parameter, so an invocation without it is refused
+  // rather than moving the clock to UTC; the handler alone still falls back to UTC.
+  EXPECT_TRUE(payload(zone).starts_with("error: "));
   EXPECT_EQ((*zone.encoder)(orvo_actions::ActionArgs()).payload, R"({"SetTimezone":{"timezone":"UTC"}})");
 }
 
