@@ -23,12 +23,13 @@ struct ResourcePrefix {
 
 // Tried in this order; the first prefix the id begins with names the owner. No prefix is a prefix
 // of another, so the order decides nothing today; it is kept fixed all the same.
-inline constexpr std::array<ResourcePrefix, 17> kResourcePrefixes{{
+inline constexpr std::array<ResourcePrefix, 18> kResourcePrefixes{{
     {"settings.default-app:", SettingsSection::DefaultApps},
     {"settings.account:", SettingsSection::ExternalAccounts},
     {"settings.notification-app:", SettingsSection::Notifications},
     {"settings.audio-output:", SettingsSection::Sound},
     {"settings.audio-input:", SettingsSection::Sound},
+    {"settings.audio-device:", SettingsSection::Sound},
     {"settings.audio-playback:", SettingsSection::Sound},
     {"settings.audio-recording:", SettingsSection::Sound},
     {"settings.display-output:", SettingsSection::Displays},

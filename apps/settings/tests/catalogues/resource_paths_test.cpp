@@ -27,7 +27,8 @@ TEST(ResourcePrefixes, EachPrefixNamesItsOwningSection) {
   } table[] = {
       {"settings.default-app:", "default-apps"},   {"settings.account:", "external_accounts"},
       {"settings.notification-app:", "notifications"}, {"settings.audio-output:", "sound"},
-      {"settings.audio-input:", "sound"},           {"settings.audio-playback:", "sound"},
+      {"settings.audio-input:", "sound"},           {"settings.audio-device:", "sound"},
+      {"settings.audio-playback:", "sound"},
       {"settings.audio-recording:", "sound"},       {"settings.display-output:", "displays"},
       {"settings.input-source:", "mouse_keyboard"}, {"settings.bluetooth-device:", "bluetooth"},
       {"settings.printer:", "printers"},            {"settings.print-job:", "printers"},
