@@ -17,14 +17,16 @@ constexpr std::string_view kNoOutsideRequests = "this application takes no actio
 
 // The root answers for the application's resource tree; widgets below it may publish resources of
 // their own (a button pressed through the action system), so the walk goes on depth first through
-// the widget tree, asking each widget as the root was asked.
+// the widget tree, asking each widget as the root was asked. A widget's whole resource list is
+// looked through last: for the root it is the full tree, whose build may ask the running system,
+// and a button press must not pay for it.
 std::optional<orvo_actions::Resource> find_resource(Widget& widget, const std::string& id) {
   if (auto direct = widget.resource(id)) return direct;
-  for (auto& top : widget.resources()) {
-    if (const auto* hit = top.find(id)) return *hit;
-  }
   for (Widget* child : widget.children_mut()) {
     if (auto found = find_resource(*child, id)) return found;
+  }
+  for (auto& top : widget.resources()) {
+    if (const auto* hit = top.find(id)) return *hit;
   }
   return std::nullopt;
 }
