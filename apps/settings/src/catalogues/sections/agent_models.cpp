@@ -3,6 +3,7 @@
 #include "actions/control_bindings.h"
 #include "actions/operation_spec.h"
 #include "catalogues/agent_models_actions.h"
+#include "catalogues/live_children.h"
 #include "catalogues/queries/mesh_model_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
@@ -122,7 +123,7 @@ orvo_actions::Resource agent_models_resource(const SectionInputs& inputs) {
   std::size_t providers = 0;
   for (const auto& profile : inputs.queries.mesh.provider_profiles()) {
     if (profile.placement == ProviderPlacement::Local) continue;
-    if (providers == kAgentModelsChildCap) break;
+    if (providers == kMaxLiveChildren) break;
     resource.children.push_back(provider_resource(profile));
     ++providers;
   }
@@ -130,7 +131,7 @@ orvo_actions::Resource agent_models_resource(const SectionInputs& inputs) {
     if (snapshot->recommendation) resource.children.push_back(recommendation_resource(*snapshot, *snapshot->recommendation));
     std::size_t models = 0;
     for (const auto& model : snapshot->installed) {
-      if (models++ == kAgentModelsChildCap) break;
+      if (models++ == kMaxLiveChildren) break;
       resource.children.push_back(model_resource(model));
     }
   }

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "actions/connectivity_handlers.h"
+#include "catalogues/live_children.h"
 #include "catalogues/effect_actions.h"
 #include "catalogues/queries/device_queries.h"
 #include "catalogues/section_catalogues.h"
@@ -12,7 +13,6 @@ namespace {
 using Op = BluetoothOperation;
 
 // More devices than this are not listed; a Bluetooth service does not know that many in practice.
-constexpr std::size_t kMaxDevices = 256;
 
 constexpr std::string_view kDevicePrefix = "settings.bluetooth-device:";
 constexpr std::string_view kDeviceKind = "settings.bluetooth-device";
@@ -51,7 +51,7 @@ orvo_actions::Resource bluetooth_resource(const SectionInputs& inputs) {
                                          {"device-local", "bluetooth"}));
 
   const std::vector<BluetoothDeviceEntry> devices = inputs.queries.devices.bluetooth_devices();
-  const std::size_t listed = std::min(devices.size(), kMaxDevices);
+  const std::size_t listed = std::min(devices.size(), kMaxLiveChildren);
   for (std::size_t i = 0; i < listed; ++i) resource.children.push_back(device_resource(devices[i]));
   return resource;
 }

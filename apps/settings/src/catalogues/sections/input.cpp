@@ -12,6 +12,7 @@
 #include "actions/input_handlers.h"
 #include "actions/operation_spec.h"
 #include "actions/setting_handlers.h"
+#include "catalogues/live_children.h"
 #include "catalogues/action_builders.h"
 #include "catalogues/input_actions.h"
 #include "catalogues/queries/input_queries.h"
@@ -33,7 +34,6 @@ using settings_store::hardware::KeyboardLayout;
 // More sources than the compositor's four XKB groups cannot be active, so "add-source" is offered
 // only while at most three are configured.
 constexpr std::size_t kMaxSourcesBeforeAdd = 3;
-constexpr std::size_t kMaxSourceChildren = 256;
 
 struct SwitchEntry {
   std::string_view id;
@@ -218,7 +218,7 @@ Resource input_resource(const SectionInputs& inputs) {
   add(section, active_source_action(catalogue, input));
   add(section, add_source_action(catalogue, input.keyboard_layouts));
 
-  const std::size_t children = std::min(input.keyboard_layouts.size(), kMaxSourceChildren);
+  const std::size_t children = std::min(input.keyboard_layouts.size(), kMaxLiveChildren);
   for (std::size_t index = 0; index < children; ++index) {
     section.children.push_back(source_child(catalogue, input.keyboard_layouts, index));
   }

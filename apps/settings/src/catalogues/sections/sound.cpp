@@ -3,6 +3,7 @@
 #include <span>
 
 #include "actions/operation_spec.h"
+#include "catalogues/live_children.h"
 #include "catalogues/choice_lists.h"
 #include "catalogues/device_local_params.h"
 #include "catalogues/queries/media_queries.h"
@@ -19,7 +20,6 @@ using media::audio::AudioStream;
 using orvo_actions::Resource;
 
 // Live children of one kind (devices, device records, streams) stop here.
-constexpr std::size_t kLiveChildLimit = 256;
 
 struct FixedSoundAction {
   std::string_view name;
@@ -41,7 +41,7 @@ enum class DeviceRole : std::uint8_t { Output, Input };
 
 void append_device_children(Resource& section, std::span<const AudioNode> devices, DeviceRole role) {
   const bool output = role == DeviceRole::Output;
-  for (const auto& device : devices.first(std::min(devices.size(), kLiveChildLimit))) {
+  for (const auto& device : devices.first(std::min(devices.size(), kMaxLiveChildren))) {
     std::string id(output ? kAudioOutputPrefix : kAudioInputPrefix);
     id += std::to_string(device.id);
     Resource child = Resource::make(std::move(id), std::string(output ? kAudioOutputKind : kAudioInputKind),
@@ -56,7 +56,7 @@ void append_device_children(Resource& section, std::span<const AudioNode> device
 
 void append_profile_children(Resource& section, const AudioGraph& graph) {
   const std::span devices(graph.devices);
-  for (const auto& device : devices.first(std::min(devices.size(), kLiveChildLimit))) {
+  for (const auto& device : devices.first(std::min(devices.size(), kMaxLiveChildren))) {
     AudioProfileList profiles = available_profiles(device);
     if (profiles.empty()) continue;
     Resource child = audio_device_shell(device.id, device.name);
@@ -77,7 +77,7 @@ void append_stream_children(Resource& section, const AudioGraph& graph) {
   std::size_t count = 0;
   for (const auto* streams : {&graph.playback_streams, &graph.recording_streams}) {
     for (const AudioStream& stream : *streams) {
-      if (count++ == kLiveChildLimit) return;
+      if (count++ == kMaxLiveChildren) return;
       Resource child = audio_stream_shell(stream.id, stream.playback, stream.label());
       append_built(child, stream_route_spec(stream.id, stream.playback, stream.playback ? outputs : inputs));
       append_built(child, stream_volume_spec(stream.id));
