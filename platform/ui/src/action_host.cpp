@@ -155,6 +155,8 @@ void ActionHost::poll(Widget& root) {
     }
     if (it->reply) it->reply(RequestFinished{it->id, *done});
     completions_.emplace_back(it->id, std::move(*done));
+    // Nobody may be taking them: only the latest are kept.
+    if (completions_.size() > kKeptCompletions) completions_.erase(completions_.begin());
     it = in_flight_.erase(it);
   }
 }

@@ -97,7 +97,9 @@ class ActionHost {
 
   std::size_t in_flight_count() const { return in_flight_.size(); }
   bool is_in_flight(const RequestId& id) const;
+  // The operations that finished since the last take, the latest `kKeptCompletions` of them.
   std::vector<std::pair<RequestId, OperationCompletion>> take_completions();
+  static constexpr std::size_t kKeptCompletions = 64;
 
  private:
   struct Pending {
