@@ -2,7 +2,9 @@
 // root's own change (input, keyboard sources, time and date) or the hand-over to the pane that
 // performs the operation. Exactly one device-local operation is in flight at a time; the intake
 // marks it running, and the poll below reports it once its status is finished under its key.
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "actions/device_local_operation.h"
 #include "actions/operation_encoding.h"
