@@ -42,7 +42,7 @@ Applied set_unit(double value, std::string_view message, Store store) {
 std::optional<std::string> installed_id(const KeyboardLayoutCatalogue& catalogue, const std::string& label) {
   if (!catalogue) return std::nullopt;
   for (auto& entry : catalogue()) {
-    if (entry.display_name == label) return std::move(entry.id);
+    if (entry.name == label) return std::move(entry.id);
   }
   return std::nullopt;
 }

@@ -23,6 +23,7 @@ SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root)
   accounts_ = load_accounts(accounts_root_);
   account_check_ = account_probe::shared_account_check();
   device_probe_ = std::make_shared<device_local::SystemDeviceProbe>();
+  keyboard_layouts_ = [] { return settings_store::hardware::load_keyboard_layouts(); };
 }
 
 std::unique_ptr<SettingsApp> SettingsApp::make_default() { return std::make_unique<SettingsApp>(std::nullopt); }

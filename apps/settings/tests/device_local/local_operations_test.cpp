@@ -20,12 +20,12 @@ using preferences::InputPrefs;
 using testing::TempHome;
 
 const KeyboardLayoutCatalogue kCatalogue = [] {
-  return std::vector<KeyboardLayoutEntry>{{"us", "English (US)"},
+  return std::vector<settings_store::hardware::KeyboardLayout>{{"us", "English (US)"},
                                           {"de", "German"},
                                           {"fr", "French"},
                                           {"es", "Spanish"},
                                           {"it", "Italian"},
-                                          {"de(nodeadkeys)", "German (no dead keys)"}};
+                                          {"de:nodeadkeys", "German (no dead keys)"}};
 };
 
 InputPrefs with_sources(std::vector<std::string> sources, std::string in_use) {

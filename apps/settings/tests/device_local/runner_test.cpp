@@ -31,7 +31,7 @@ class Runner : public ::testing::Test {
   void SetUp() override {
     wake::install(nullptr);
     app_.set_device_probe(probe_);
-    app_.set_keyboard_layouts([] { return std::vector<device_local::KeyboardLayoutEntry>{{"us", "English (US)"}}; });
+    app_.set_keyboard_layouts([] { return std::vector<settings_store::hardware::KeyboardLayout>{{"us", "English (US)"}}; });
   }
   void TearDown() override { wake::install(nullptr); }
 
