@@ -40,6 +40,17 @@ void SettingsApp::set_keyboard_layouts(device_local::KeyboardLayoutCatalogue cat
   keyboard_layouts_ = std::move(catalogue);
 }
 
+// The real machine unless a test gave another; made on first use, so every constructor has them.
+device_local::DeviceProbe& SettingsApp::device_probe() {
+  if (!device_probe_) device_probe_ = std::make_shared<device_local::SystemDeviceProbe>();
+  return *device_probe_;
+}
+
+const device_local::KeyboardLayoutCatalogue& SettingsApp::keyboard_layouts() {
+  if (!keyboard_layouts_) keyboard_layouts_ = [] { return settings_store::hardware::load_keyboard_layouts(); };
+  return keyboard_layouts_;
+}
+
 orvo_ui::StartAnswer SettingsApp::run_device_local(orvo_ui::OperationClass cls, std::string_view kind,
                                                    std::string_view payload) {
   DeviceLocalOutcome outcome = run_device_local_operation(cls, kind, payload);
@@ -103,9 +114,9 @@ DeviceLocalOutcome SettingsApp::run_kind(std::string_view kind, std::string_view
     select_section(SettingsSection::MouseKeyboard);
     device_local::LocalOutcome outcome;
     if constexpr (std::is_same_v<Op, InputOperation>) {
-      outcome = device_local::run_input_operation(operation, keyboard_layouts_);
+      outcome = device_local::run_input_operation(operation, keyboard_layouts());
     } else {
-      outcome = device_local::run_keyboard_source_operation(operation, keyboard_layouts_);
+      outcome = device_local::run_keyboard_source_operation(operation, keyboard_layouts());
     }
     return record_local_outcome(kind, payload, outcome.succeeded, std::move(outcome.message));
   } else if constexpr (std::is_same_v<Op, TimeDateOperation>) {
@@ -120,7 +131,7 @@ DeviceLocalOutcome SettingsApp::run_kind(std::string_view kind, std::string_view
     device_local::CheckResult checked;
     if constexpr (std::is_same_v<Op, AudioOperation>) {
       // The graph is read before the switch; one that cannot be read has nothing in it.
-      auto graph = device_probe_->audio_graph();
+      auto graph = device_probe().audio_graph();
       select_section(handed.section());
       checked = device_local::check_operation(operation, graph ? *graph : media::audio::AudioGraph{});
     } else if constexpr (std::is_same_v<Op, UpdateOperation>) {
@@ -131,7 +142,7 @@ DeviceLocalOutcome SettingsApp::run_kind(std::string_view kind, std::string_view
       select_section(handed.section());
     } else {
       select_section(handed.section());
-      checked = device_local::check_operation(operation, *device_probe_);
+      checked = device_local::check_operation(operation, device_probe());
     }
     if (!checked) return rejected(std::move(checked.error()));
     return hand_over(kind, payload, handed);

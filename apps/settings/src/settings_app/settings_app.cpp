@@ -2,7 +2,6 @@
 
 #include "accounts/mutation_journal.h"
 #include "accounts/store_access.h"
-#include "device_local/device_probe.h"
 #include "settings_app/search_provider.h"
 
 namespace settings::settings_app {
@@ -22,8 +21,6 @@ SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root)
   search_catalog_ = build_search_catalog();
   accounts_ = load_accounts(accounts_root_);
   account_check_ = account_probe::shared_account_check();
-  device_probe_ = std::make_shared<device_local::SystemDeviceProbe>();
-  keyboard_layouts_ = [] { return settings_store::hardware::load_keyboard_layouts(); };
 }
 
 std::unique_ptr<SettingsApp> SettingsApp::make_default() { return std::make_unique<SettingsApp>(std::nullopt); }

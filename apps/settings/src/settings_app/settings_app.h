@@ -179,6 +179,8 @@ class SettingsApp final : public orvo_ui::Widget {
   DeviceLocalOutcome hand_over(std::string_view kind, std::string_view payload, HandedOperation operation);
   // Takes a handed-over operation back out of its cell when no pane has taken it yet.
   void retract_handed_operation();
+  device_local::DeviceProbe& device_probe();
+  const device_local::KeyboardLayoutCatalogue& keyboard_layouts();
 
   std::string search_query_;
   SelectionCell selection_;
