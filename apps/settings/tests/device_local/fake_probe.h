@@ -13,14 +13,16 @@ class FakeProbe final : public DeviceProbe {
   FakeProbe() {
     capability = os_actions::battery::ChargeCapability{{80, 100}, 100};
     wired_state->interface = "enp1s0";
-    devices = {{.path = "/bt/paired_connected", .paired = true, .connected = true},
-               {.path = "/bt/paired", .paired = true},
-               {.path = "/bt/new"}};
-    graph.sinks = {{.name = "speakers", .id = 40}};
-    graph.sources = {{.name = "mic", .id = 50}};
-    graph.playback_streams = {{.application = "player", .id = 60, .playback = true}};
-    graph.recording_streams = {{.application = "recorder", .id = 70, .playback = false}};
-    graph.devices = {{.id = 30, .name = "card", .profiles = {{"Stereo", 1, true}, {"Surround", 2, false}}}};
+    devices = {bluetooth("/bt/paired_connected", true, true), bluetooth("/bt/paired", true, false),
+               bluetooth("/bt/new", false, false)};
+    graph.sinks = {node(40)};
+    graph.sources = {node(50)};
+    graph.playback_streams = {stream(60, true)};
+    graph.recording_streams = {stream(70, false)};
+    media::audio::AudioDevice card;
+    card.id = 30;
+    card.profiles = {{"Stereo", 1, true}, {"Surround", 2, false}};
+    graph.devices = {card};
     settings_store::OutputDescriptor laptop;
     laptop.connector = "eDP-1";
     laptop.modes = {{1920, 1080, 60000}};
@@ -31,9 +33,36 @@ class FakeProbe final : public DeviceProbe {
     monitor.hdr_capable = true;
     monitor.vrr_capable = true;
     displays->outputs = {laptop, monitor};
-    queues = {{.name = "office", .state = os_actions::printing::QueueState::Paused},
-              {.name = "lab", .state = os_actions::printing::QueueState::Ready}};
-    jobs = {{.id = "office-12"}};
+    queues = {queue("office", os_actions::printing::QueueState::Paused),
+              queue("lab", os_actions::printing::QueueState::Ready)};
+    os_actions::printing::PrintJob job;
+    job.id = "office-12";
+    jobs = {job};
+  }
+
+  static os_actions::bluez::BluetoothDevice bluetooth(std::string path, bool paired, bool connected) {
+    os_actions::bluez::BluetoothDevice device;
+    device.path = std::move(path);
+    device.paired = paired;
+    device.connected = connected;
+    return device;
+  }
+  static media::audio::AudioNode node(std::uint32_t id) {
+    media::audio::AudioNode node;
+    node.id = id;
+    return node;
+  }
+  static media::audio::AudioStream stream(std::uint32_t id, bool playback) {
+    media::audio::AudioStream stream;
+    stream.id = id;
+    stream.playback = playback;
+    return stream;
+  }
+  static os_actions::printing::PrinterQueue queue(std::string name, os_actions::printing::QueueState state) {
+    os_actions::printing::PrinterQueue queue;
+    queue.name = std::move(name);
+    queue.state = state;
+    return queue;
   }
 
   template <class T>
