@@ -136,7 +136,8 @@ TEST_F(ButtonPane, InvokingAButtonsResourceRunsExactlyThatButtonsHandler) {
   EXPECT_EQ(plain, 0);
 
   // A plain button publishes nothing; an unknown control is refused by name.
-  EXPECT_EQ(invoke("orvo.control:plain"), orvo_ui::StartAnswer{orvo_ui::start::Rejected{"no resource orvo.control:plain"}});
+  EXPECT_EQ(invoke("orvo.control:plain"),
+            orvo_ui::StartAnswer{orvo_ui::start::Rejected{"no resource orvo.control:plain"}});
   EXPECT_EQ(plain, 0);
 
   // The tree declares the invoke kind once, however many buttons handle it.

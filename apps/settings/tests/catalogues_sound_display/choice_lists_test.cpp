@@ -37,7 +37,8 @@ TEST(OutputChoiceLists, EveryOtherOutputInPairOrderNeverTheOutputItself) {
               ElementsAre("Automatic", "Left of Dell U2720Q", "Right of Dell U2720Q", "Above of Dell U2720Q",
                           "Below of Dell U2720Q", "Left of Dell U2720Q", "Right of Dell U2720Q",
                           "Above of Dell U2720Q", "Below of Dell U2720Q"));
-  EXPECT_THAT(output_mirror_choices("DP-1", pairs), ElementsAre("Extend workspace", "Mirror eDP-1", "Mirror Dell U2720Q"));
+  EXPECT_THAT(output_mirror_choices("DP-1", pairs),
+              ElementsAre("Extend workspace", "Mirror eDP-1", "Mirror Dell U2720Q"));
   for (const auto& pair : pairs) {
     EXPECT_EQ(output_position_choices(pair.connector, pairs).size(), 1u + 8u) << pair.connector;
     EXPECT_EQ(output_mirror_choices(pair.connector, pairs).size(), 1u + 2u) << pair.connector;

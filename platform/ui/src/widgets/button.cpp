@@ -125,7 +125,9 @@ InvokeV2Answer Button::invoke_resource_operation_v2(OperationClass cls, std::str
   if (kind != orvo_actions::kControlInvokeKind || payload != orvo_actions::json_string(id_.value_or(""))) {
     return std::nullopt;
   }
-  if (!is_enabled()) return InvokeV2Answer{std::in_place, InvokeError{"the control " + id_.value_or("") + " is disabled"}};
+  if (!is_enabled()) {
+    return InvokeV2Answer{std::in_place, InvokeError{"the control " + id_.value_or("") + " is disabled"}};
+  }
   invoke_handler_();
   return InvokeV2Answer{std::in_place, OperationOutcome{}};
 }

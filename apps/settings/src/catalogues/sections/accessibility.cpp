@@ -53,7 +53,7 @@ struct ChoiceEntry {
   std::span<const std::string_view> labels;
 };
 
-// Labels paired with what they stand for, nearest-value lookups first.
+// The text scales and cursor sizes the labels stand for; a saved value shows as the nearest one.
 struct Threshold {
   std::string_view label;
   double value;
