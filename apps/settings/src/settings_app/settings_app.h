@@ -15,16 +15,20 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "account_probe/account_check.h"
 #include "accounts/account.h"
 #include "actions/account_operations.h"
+#include "device_local/keyboard_layouts.h"
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/search.h"
 #include "orvo_ui/widget.h"
 #include "orvo_ui/widgets/app_shell.h"
 #include "settings_app/accounts_request.h"
+#include "settings_app/device_local_outcome.h"
 #include "settings_app/operation_status.h"
 #include "settings_app/pane_operation.h"
 #include "settings_app/search_field.h"
@@ -35,6 +39,10 @@ namespace orvo_doc {
 class Document;
 struct ObjId;
 }  // namespace orvo_doc
+
+namespace settings::device_local {
+class DeviceProbe;
+}  // namespace settings::device_local
 
 namespace settings::settings_app {
 
@@ -71,6 +79,20 @@ class SettingsApp final : public orvo_ui::Widget {
   // The page of the selected section (see pane_factory.h).
   std::unique_ptr<orvo_ui::Widget> build_section_pane() const;
 
+  // --- device-local operations (device_local_runner.cpp) ---
+  // Admits one device-local operation, checks it against the device and either carries it out
+  // (input, keyboard sources, time and date) or hands it to its pane; answered `InFlight`, its
+  // outcome follows through `operation_status`. The caller marks it running.
+  DeviceLocalOutcome run_device_local_operation(orvo_ui::OperationClass cls, std::string_view kind,
+                                                std::string_view payload);
+  // Records the outcome of an operation the root carried out itself as Running, then Succeeded or
+  // Failed under its key, and rebuilds the shell.
+  DeviceLocalOutcome record_local_outcome(std::string_view kind, std::string_view payload, bool succeeded,
+                                          std::string message);
+  // Where the checks read the live device, and the keyboard layout catalogue (tests replace them).
+  void set_device_probe(std::shared_ptr<device_local::DeviceProbe> probe);
+  void set_keyboard_layouts(device_local::KeyboardLayoutCatalogue catalogue);
+
   // --- state ---
   SettingsSection section() const { return section_; }
   const std::string& search_query() const { return search_query_; }
@@ -86,6 +108,7 @@ class SettingsApp final : public orvo_ui::Widget {
   const account_probe::AccountCheck& account_check() const { return account_check_; }
   const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
   bool operation_running() const { return operation_running_; }
+  const orvo_ui::RequestId& running_operation_id() const { return running_operation_id_; }
   const orvo_ui::AppShell* shell() const { return shell_ ? &*shell_ : nullptr; }
   orvo_ui::AppShell* shell_mut() { return shell_ ? &*shell_ : nullptr; }
   float scale() const { return scale_; }
@@ -153,6 +176,17 @@ class SettingsApp final : public orvo_ui::Widget {
   // The shell with a new sidebar, page and search field.
   orvo_ui::AppShell make_shell() const;
 
+  // One device-local kind: decodes the payload as `Op` and carries it out or hands it over.
+  template <class Op>
+  DeviceLocalOutcome run_kind(std::string_view kind, std::string_view payload);
+  // Publishes a checked operation for its pane, then Running with its key.
+  using HandedOperation = std::variant<PaneOperation, actions::DeviceMeshOperation>;
+  DeviceLocalOutcome hand_over(std::string_view kind, std::string_view payload, HandedOperation operation);
+  // Takes a handed-over operation back out of its cell when no pane has taken it yet.
+  void retract_handed_operation();
+  device_local::DeviceProbe& device_probe();
+  const device_local::KeyboardLayoutCatalogue& keyboard_layouts();
+
   std::string search_query_;
   SelectionCell selection_;
   SearchTextCell search_text_;
@@ -170,6 +204,8 @@ class SettingsApp final : public orvo_ui::Widget {
   bool structure_dirty_ = false;
   bool operation_running_ = false;
   orvo_ui::RequestId running_operation_id_{};
+  std::shared_ptr<device_local::DeviceProbe> device_probe_;
+  device_local::KeyboardLayoutCatalogue keyboard_layouts_;
   orvo_ui::Rect rect_;
   float scale_ = 1.0f;
 };
