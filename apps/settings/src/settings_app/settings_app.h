@@ -20,6 +20,7 @@
 #include "account_probe/account_check.h"
 #include "accounts/account.h"
 #include "actions/account_operations.h"
+#include "orvo_runtime/channel.h"
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/search.h"
 #include "orvo_ui/widget.h"
@@ -53,6 +54,8 @@ class SettingsApp final : public orvo_ui::Widget {
   // Recovers an interrupted account mutation, creates the cells and the search catalog and loads the
   // account list from `accounts_root` (none: the account store's own location).
   explicit SettingsApp(std::optional<std::filesystem::path> accounts_root);
+  // The same with the account server check given (a stand-in in tests).
+  SettingsApp(std::optional<std::filesystem::path> accounts_root, account_probe::AccountCheck account_check);
   // What the descriptor's factory builds: no accounts directory of its own.
   static std::unique_ptr<SettingsApp> make_default();
 
@@ -86,6 +89,7 @@ class SettingsApp final : public orvo_ui::Widget {
   const account_probe::AccountCheck& account_check() const { return account_check_; }
   const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
   bool operation_running() const { return operation_running_; }
+  bool account_check_running() const { return running_account_check_.has_value(); }
   const orvo_ui::AppShell* shell() const { return shell_ ? &*shell_ : nullptr; }
   orvo_ui::AppShell* shell_mut() { return shell_ ? &*shell_ : nullptr; }
   float scale() const { return scale_; }
@@ -141,6 +145,14 @@ class SettingsApp final : public orvo_ui::Widget {
                                                std::string_view payload);
   orvo_ui::InvokeAnswer invoke_account_operation(orvo_ui::OperationClass cls, std::string_view payload);
   std::optional<orvo_ui::OperationCompletion> poll_account_check(const orvo_ui::RequestId& id, bool cancel);
+  orvo_ui::StartAnswer start_account_check(const orvo_ui::RequestId& id, const std::string& account_id);
+  orvo_ui::StartAnswer remove_stored_account(const std::string& account_id);
+
+  // The account check in flight: its request id and where its one result arrives.
+  struct RunningAccountCheck {
+    orvo_ui::RequestId id{};
+    orvo_runtime::Receiver<account_probe::AccountCheckOutcome> result;
+  };
 
   // Model-provider configuration (provider_operations.cpp).
   orvo_ui::InvokeAnswer invoke_provider_operation(orvo_ui::OperationClass cls, std::string_view payload);
@@ -165,6 +177,7 @@ class SettingsApp final : public orvo_ui::Widget {
   bool structure_dirty_ = false;
   bool operation_running_ = false;
   orvo_ui::RequestId running_operation_id_{};
+  std::optional<RunningAccountCheck> running_account_check_;
   orvo_ui::Rect rect_;
   float scale_ = 1.0f;
 };
