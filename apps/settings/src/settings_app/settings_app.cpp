@@ -15,15 +15,17 @@ std::vector<::accounts::Account> load_accounts(const std::optional<std::filesyst
 }  // namespace
 
 SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root)
-    : SettingsApp(std::move(accounts_root), account_probe::shared_account_check()) {}
-
-SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root, account_probe::AccountCheck account_check)
     : search_catalog_(orvo_ui::SearchCatalog::create(kPersonalSettingsCatalog)),
-      accounts_root_(std::move(accounts_root)),
-      account_check_(std::move(account_check)) {
+      accounts_root_(std::move(accounts_root)) {
   settings::accounts::recover_account_mutation_at_start(accounts_root_);
   search_catalog_ = build_search_catalog();
   accounts_ = load_accounts(accounts_root_);
+  account_check_ = account_probe::shared_account_check();
+}
+
+SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root, account_probe::AccountCheck account_check)
+    : SettingsApp(std::move(accounts_root)) {
+  account_check_ = std::move(account_check);
 }
 
 std::unique_ptr<SettingsApp> SettingsApp::make_default() { return std::make_unique<SettingsApp>(std::nullopt); }

@@ -20,7 +20,6 @@
 #include "account_probe/account_check.h"
 #include "accounts/account.h"
 #include "actions/account_operations.h"
-#include "orvo_runtime/channel.h"
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/search.h"
 #include "orvo_ui/widget.h"
@@ -28,6 +27,7 @@
 #include "settings_app/accounts_request.h"
 #include "settings_app/operation_status.h"
 #include "settings_app/pane_operation.h"
+#include "settings_app/running_account_check.h"
 #include "settings_app/search_field.h"
 #include "settings_app/sections.h"
 #include "sidebar/sidebar_row.h"
@@ -87,9 +87,9 @@ class SettingsApp final : public orvo_ui::Widget {
   const OperationStatusCell& operation_status() const { return operation_status_; }
   const PaneOperationCell& pane_operation() const { return pane_operation_; }
   const account_probe::AccountCheck& account_check() const { return account_check_; }
+  bool account_check_running() const { return running_account_check_.has_value(); }
   const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
   bool operation_running() const { return operation_running_; }
-  bool account_check_running() const { return running_account_check_.has_value(); }
   const orvo_ui::AppShell* shell() const { return shell_ ? &*shell_ : nullptr; }
   orvo_ui::AppShell* shell_mut() { return shell_ ? &*shell_ : nullptr; }
   float scale() const { return scale_; }
@@ -148,12 +148,6 @@ class SettingsApp final : public orvo_ui::Widget {
   orvo_ui::StartAnswer start_account_check(const orvo_ui::RequestId& id, const std::string& account_id);
   orvo_ui::StartAnswer remove_stored_account(const std::string& account_id);
 
-  // The account check in flight: its request id and where its one result arrives.
-  struct RunningAccountCheck {
-    orvo_ui::RequestId id{};
-    orvo_runtime::Receiver<account_probe::AccountCheckOutcome> result;
-  };
-
   // Model-provider configuration (provider_operations.cpp).
   orvo_ui::InvokeAnswer invoke_provider_operation(orvo_ui::OperationClass cls, std::string_view payload);
 
@@ -169,6 +163,7 @@ class SettingsApp final : public orvo_ui::Widget {
   AccountsRequestCell accounts_request_;
   DeviceMeshOperationCell device_mesh_operation_;
   account_probe::AccountCheck account_check_;
+  std::optional<RunningAccountCheck> running_account_check_;
   OperationStatusCell operation_status_{OperationStatus::Idle{}};
   std::optional<std::string> pending_operation_key_;
   PaneOperationCell pane_operation_;
@@ -177,7 +172,6 @@ class SettingsApp final : public orvo_ui::Widget {
   bool structure_dirty_ = false;
   bool operation_running_ = false;
   orvo_ui::RequestId running_operation_id_{};
-  std::optional<RunningAccountCheck> running_account_check_;
   orvo_ui::Rect rect_;
   float scale_ = 1.0f;
 };
