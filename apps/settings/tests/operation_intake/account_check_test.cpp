@@ -43,6 +43,8 @@ struct CheckCase {
   orvo_ui::OperationCompletion completion;
 };
 
+void PrintTo(const CheckCase& c, std::ostream* out) { *out << c.name; }
+
 class AccountCheckOutcomes : public AccountIntake, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(AccountCheckOutcomes, CompleteTheRequestOnce) {

@@ -16,6 +16,9 @@ struct RouteCase {
   SettingsSection section;  // selected afterwards
 };
 
+// Test names show the kind and payload rather than the bytes of the case.
+void PrintTo(const RouteCase& c, std::ostream* out) { *out << c.kind << " " << c.payload; }
+
 constexpr std::string_view kAccountKind = "settings.account-operation";
 const std::string kAccountMismatch = "operation kind does not match account operation";
 
@@ -99,6 +102,8 @@ struct FormCase {
   std::string_view payload;
   AccountsRequest request;
 };
+
+void PrintTo(const FormCase& c, std::ostream* out) { *out << c.payload; }
 
 class AccountForms : public RootIntake, public ::testing::WithParamInterface<FormCase> {};
 

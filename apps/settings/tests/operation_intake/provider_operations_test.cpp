@@ -56,6 +56,8 @@ struct RefusalCase {
   std::string message;
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.payload; }
+
 class ProviderRefusals : public ProviderOperations, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(ProviderRefusals, SaveNothingAndSelectNothing) {
@@ -110,6 +112,8 @@ struct DetailsCase {
   std::vector<std::string> models;  // ids afterwards
   std::optional<std::string> model;
 };
+
+void PrintTo(const DetailsCase& c, std::ostream* out) { *out << c.name; }
 
 class ProviderDetails : public ProviderOperations, public ::testing::WithParamInterface<DetailsCase> {};
 
