@@ -15,10 +15,16 @@ namespace {
 constexpr std::string_view kCancelledMessage = "operation cancelled";
 constexpr std::string_view kNoOutsideRequests = "this application takes no action requests from outside";
 
-std::optional<orvo_actions::Resource> find_resource(Widget& root, const std::string& id) {
-  if (auto direct = root.resource(id)) return direct;
-  for (auto& top : root.resources()) {
+// The root answers for the application's resource tree; widgets below it may publish resources of
+// their own (a button pressed through the action system), so the walk goes on depth first through
+// the widget tree, asking each widget as the root was asked.
+std::optional<orvo_actions::Resource> find_resource(Widget& widget, const std::string& id) {
+  if (auto direct = widget.resource(id)) return direct;
+  for (auto& top : widget.resources()) {
     if (const auto* hit = top.find(id)) return *hit;
+  }
+  for (Widget* child : widget.children_mut()) {
+    if (auto found = find_resource(*child, id)) return found;
   }
   return std::nullopt;
 }

@@ -17,6 +17,9 @@ std::atomic<bool> g_quit_requested{false};
 // Pace of frames while something animates, and of polling while a widget's update asks for it.
 constexpr std::int64_t kAnimationFrameMillis = 16;
 constexpr std::int64_t kUpdatePollMillis = 250;
+// Some operations finish without waking the loop (their worker only fills a channel), so the
+// loop polls while any is in flight.
+constexpr std::int64_t kInFlightPollMillis = 50;
 
 // Every widget that takes keyboard focus, in tree order.
 void collect_focusable(Widget& widget, std::vector<Widget*>& out) {
@@ -55,7 +58,18 @@ FrameLoop::FrameLoop(Backend& backend, Widget& root, App& app, TextRenderer::Met
   host_.set_accepts_outside_requests(app_.accepts_external_actions);
 }
 
-FrameLoop::~FrameLoop() { wake::shut_down(); }
+FrameLoop::~FrameLoop() {
+  door_.reset();
+  wake::shut_down();
+}
+
+std::expected<void, std::string> FrameLoop::open_action_door(std::filesystem::path socket) {
+  if (!app_.accepts_external_actions) return {};
+  auto door = ActionDoor::open(std::move(socket), host_, app_.lists_actions);
+  if (!door) return std::unexpected(door.error());
+  door_ = std::move(*door);
+  return {};
+}
 
 void FrameLoop::request_quit() {
   g_quit_requested = true;
@@ -100,6 +114,7 @@ std::optional<Deadline> FrameLoop::next_deadline() const {
   };
   if (root_.needs_animation_frame()) sooner(kAnimationFrameMillis);
   if (update_wants_frame_) sooner(kUpdatePollMillis);
+  if (host_.in_flight_count() > 0) sooner(kInFlightPollMillis);
   return deadline;
 }
 
@@ -140,6 +155,7 @@ void FrameLoop::frame(const BackendEvents& events) {
   root_.mark_drawn();
 
   while (auto invocation = root_.take_control_invocation()) host_.dispatch(root_, *invocation);
+  if (door_) door_->serve(root_);
   host_.poll(root_);
 
   first_ = false;

@@ -1,13 +1,19 @@
 #pragma once
 // One window's frame loop. Each frame, in order: deliver input events, root sync, layout when the
 // structure is dirty or the size or scale changed, draw (with the window as clip), mark drawn,
-// dispatch queued control invocations, poll in-flight operations. Between frames it sleeps until
-// an event, a wake or the root's next deadline; an idle window uses no CPU.
+// dispatch queued control invocations, answer the outside door's tree requests, poll in-flight
+// operations. Between frames it sleeps until an event, a wake or the root's next deadline (while
+// operations are in flight, at most kInFlightPollMillis); an idle window uses no CPU.
 #include <cstdint>
+#include <expected>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "backend.h"
+#include "orvo_ui/action_door.h"
 #include "orvo_ui/action_host.h"
 #include "orvo_ui/app.h"
 #include "orvo_ui/launch.h"
@@ -42,6 +48,11 @@ class FrameLoop {
   void set_on_idle(std::function<void(std::uint64_t)> on_idle) { on_idle_ = std::move(on_idle); }
   void set_allow_close(std::function<bool()> allow_close) { allow_close_ = std::move(allow_close); }
 
+  // Opens the outside door at this socket path when the application accepts outside actions (and
+  // does nothing otherwise). The door closes, and its socket goes, with the loop.
+  std::expected<void, std::string> open_action_door(std::filesystem::path socket);
+  const ActionDoor* door() const { return door_.get(); }
+
   static void request_quit();
 
  private:
@@ -64,6 +75,8 @@ class FrameLoop {
   NodeId root_node_ = 0;
   Scene scene_;
   ActionHost host_;
+  // After the host: the door's threads hand requests to it until the door is gone.
+  std::unique_ptr<ActionDoor> door_;
   Widget* focused_ = nullptr;
   Size last_size_{};
   double last_scale_ = 0;

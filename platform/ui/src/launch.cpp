@@ -60,6 +60,20 @@ void write_outputs(const Options& options, FrameLoop& loop, OffscreenBackend* of
   }
 }
 
+// The outside door is a convenience: a run without one (no runtime directory, another instance
+// already serving) goes on with a warning.
+void open_action_door(FrameLoop& loop, std::string_view app_id, const App& app) {
+  if (!app.accepts_external_actions) return;
+  auto path = door::socket_path(app_id);
+  if (!path) {
+    orvo_log::warn("no outside action door", {{"error", path.error()}});
+    return;
+  }
+  if (auto opened = loop.open_action_door(*path); !opened) {
+    orvo_log::warn("no outside action door", {{"error", opened.error()}});
+  }
+}
+
 }  // namespace
 
 void request_quit() { FrameLoop::request_quit(); }
@@ -106,6 +120,7 @@ int run(const AppDescriptor& descriptor, const Options& options) {
     OffscreenBackend backend(size.width, size.height);
     FrameLoop loop(backend, *root, app, options.metrics);
     loop.set_on_idle(options.on_idle);
+    open_action_door(loop, descriptor.app_id, app);
     if (options.script) {
       loop.run_script(*options.script, backend);
     } else {
@@ -125,6 +140,7 @@ int run(const AppDescriptor& descriptor, const Options& options) {
   FrameLoop loop(**backend, *root, app, options.metrics);
   loop.set_on_idle(options.on_idle);
   loop.set_allow_close(descriptor.allow_close);
+  open_action_door(loop, descriptor.app_id, app);
   loop.run_until_quit();
   write_outputs(options, loop, nullptr);
   return 0;

@@ -68,4 +68,13 @@ ControlInvoke control_invoke_binding(const orvo_actions::ControlId& id, std::str
   return ControlInvoke{std::move(resource), std::move(*binding)};
 }
 
+orvo_ui::Button bind_control_invoke(orvo_ui::Button button, orvo_actions::OperationClass cls,
+                                    std::function<void()> handler) {
+  auto invoke = control_invoke_binding(orvo_actions::ControlId{button.widget_id().value_or("")}, button.label(), cls);
+  return std::move(button)
+      .on_action(std::move(invoke.binding))
+      .with_control_resource(std::move(invoke.resource))
+      .on_invoke(std::move(handler));
+}
+
 }  // namespace settings::actions

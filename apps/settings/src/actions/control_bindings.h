@@ -1,12 +1,14 @@
 #pragma once
 // Ties of pane controls to the actions their resources declare. A missing action gives no binding:
 // the pane then shows the control unbound.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "orvo_actions/binding.h"
 #include "orvo_actions/resource.h"
+#include "orvo_ui/widgets/button.h"
 
 namespace settings::actions {
 
@@ -41,5 +43,12 @@ struct ControlInvoke {
 };
 ControlInvoke control_invoke_binding(const orvo_actions::ControlId& id, std::string_view label,
                                      orvo_actions::OperationClass cls);
+
+// Makes a button with its own handler pressable by the action system: binds it to its invoke action
+// (built from the button's id and label), publishes that resource from the button and makes the
+// handler its invoke handler. A press then runs the handler once, through the invoke operation.
+// Binding a button again replaces the resource, the binding and the handler.
+[[nodiscard]] orvo_ui::Button bind_control_invoke(orvo_ui::Button button, orvo_actions::OperationClass cls,
+                                                  std::function<void()> handler);
 
 }  // namespace settings::actions

@@ -22,6 +22,19 @@ orvo_actions::ActionSpec with_settings_contract(orvo_actions::ActionSpec spec) {
 
 }  // namespace
 
+std::string_view section_kind(settings_app::SettingsSection section) {
+  switch (section) {
+    case settings_app::SettingsSection::DefaultApps: return "settings.default-apps";
+    case settings_app::SettingsSection::ExternalAccounts: return "settings.accounts";
+    case settings_app::SettingsSection::AgentModels: return "settings.agent-models";
+    default: return kSectionKind;
+  }
+}
+
+orvo_actions::Resource section_shell(settings_app::SettingsSection section) {
+  return section_shell(section, section_kind(section));
+}
+
 orvo_actions::Resource section_shell(settings_app::SettingsSection section, std::string_view kind) {
   return orvo_actions::Resource::make(section_resource_id(section), std::string(kind), std::string(section.title()));
 }

@@ -3,6 +3,7 @@
 #include "actions/section_address.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
+#include "orvo_doc/document.h"
 #include "preferences/preferences_file.h"
 
 namespace settings::actions {
@@ -67,6 +68,11 @@ orvo_actions::Resource build_settings_actions(SettingsSection section, const Sec
   orvo_actions::Resource light = section_resource(section);
   if (!light.actions.empty()) resource.actions.insert(resource.actions.begin(), std::move(light.actions.front()));
   return resource;
+}
+
+orvo_actions::Resource offline_section(SettingsSection section, const preferences::Preferences& preferences) {
+  const orvo_doc::Document document;
+  return build_settings_actions(section, SectionInputs{document, preferences, {}, offline_queries()});
 }
 
 std::optional<orvo_actions::Resource> find_resource(orvo_actions::Resource tree, std::string_view id) {

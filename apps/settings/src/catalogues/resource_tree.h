@@ -35,11 +35,16 @@ inline constexpr std::array<settings_app::SettingsSection::Value, settings_app::
 
 // The whole tree: a list holding the root only. The preferences are loaded from their file.
 std::vector<orvo_actions::Resource> settings_root_resource(const orvo_doc::Document& document,
-                                                           std::span<const accounts::Account> accounts,
+                                                           std::span<const ::accounts::Account> accounts,
                                                            const CatalogueQueries& queries = system_queries());
 
 // One section with all its actions and children, "open" first.
 orvo_actions::Resource build_settings_actions(settings_app::SettingsSection section, const SectionInputs& inputs);
+
+// A section as the bindings of pane controls see it: built against an empty settings document, the
+// given preferences and `offline_queries()`, so it asks the running system nothing.
+orvo_actions::Resource offline_section(settings_app::SettingsSection section,
+                                       const preferences::Preferences& preferences = {});
 
 // The first resource of the tree, in depth-first pre-order, whose id equals `id` byte for byte.
 std::optional<orvo_actions::Resource> find_resource(orvo_actions::Resource tree, std::string_view id);

@@ -25,7 +25,7 @@ class MeshModelQueries;
 // One interface per family of live queries. Each family's base class answers "nothing there"
 // (no devices, no users, no applications); its system implementation reads the running machine.
 struct CatalogueQueries {
-  const DeviceQueries& devices;   // Bluetooth devices, storage, battery, update status
+  const DeviceQueries& devices;   // Bluetooth devices, battery charge cap
   const MediaQueries& media;      // audio graph, display outputs
   const InputQueries& input;      // keyboard layouts, assistive programs
   const ListQueries& lists;       // users, applications, printers
@@ -40,7 +40,7 @@ const CatalogueQueries& system_queries();
 struct SectionInputs {
   const orvo_doc::Document& document;
   const preferences::Preferences& preferences;
-  std::span<const accounts::Account> accounts;
+  std::span<const ::accounts::Account> accounts;
   const CatalogueQueries& queries;
 };
 

@@ -9,6 +9,12 @@ namespace settings::actions {
 
 inline constexpr std::string_view kSectionKind = "settings.section";
 
-orvo_actions::Resource section_shell(settings_app::SettingsSection section, std::string_view kind = kSectionKind);
+// The kind of a section's resource: "settings.default-apps" for Apps & Files, "settings.accounts"
+// for External Accounts, "settings.agent-models" for Agent Models, "settings.section" for the rest.
+std::string_view section_kind(settings_app::SettingsSection section);
+
+// The section's resource with its own kind.
+orvo_actions::Resource section_shell(settings_app::SettingsSection section);
+orvo_actions::Resource section_shell(settings_app::SettingsSection section, std::string_view kind);
 
 }  // namespace settings::actions

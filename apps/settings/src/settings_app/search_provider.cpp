@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "actions/section_address.h"
+#include "settings_app/resource_paths.h"
 #include "settings_app/sections.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/lookups.h"
@@ -64,10 +65,7 @@ orvo_ui::SearchPage PersonalSettingsSearchProvider::query_page(std::string_view 
 
 std::optional<orvo_actions::Resource> PersonalSettingsSearchProvider::open_resource(
     const orvo_actions::ActionAddress& address) const {
-  if (address.action != actions::kOpenSectionAction) return std::nullopt;
-  auto section = sidebar::section_for_resource_id(SIDEBAR_ORDER, address.resource);
-  if (!section) return std::nullopt;
-  return actions::section_resource(*section);
+  return open_section_resource(address);
 }
 
 void collect_search_state(const orvo_ui::Widget& widget, std::optional<nlohmann::ordered_json>& field,

@@ -134,6 +134,11 @@ class SettingsApp final : public orvo_ui::Widget {
   std::optional<orvo_ui::OperationCompletion> poll_operation_results(const orvo_ui::RequestId& id,
                                                                      bool cancel) override;
 
+  // The resource tree against an empty settings document (the root keeps none) and the cached
+  // accounts (root_resources.cpp); `resource` rebuilds only the section that owns the id.
+  std::vector<orvo_actions::Resource> resources() override;
+  std::optional<orvo_actions::Resource> resource(std::string_view id) override;
+
  private:
   // The device-local operation runner (device_local_runner.cpp): admits an effect operation of a
   // local kind, and reports it finished once its pane or the root has answered.

@@ -3,9 +3,10 @@
 // them on the root with a fresh request id, keeps the ones answered InFlight, polls them every frame
 // until they complete, and cancels one on request.
 //
-// Resolving: the invocation's resource is looked up in the root's resources, the action by name in
-// that resource, and the arguments are checked against the action's spec and encoded by it; the
-// result is the operation's kind, payload and class. Setting actions (class 0) are not operations
+// Resolving: the invocation's resource is looked up in the root's resources, then in those of the
+// widgets below the root (depth first, in child order); the action is looked up by name in that
+// resource, and the arguments are checked against the action's spec and encoded by it; the result
+// is the operation's kind, payload and class. Setting actions (class 0) are not operations
 // of the widget tree: with a registry and a document they are decoded by their namespace and carried
 // out on the document, otherwise they are refused.
 //

@@ -6,6 +6,8 @@
 //   ORVO_UI_SCRIPT=FILE         input events for the offscreen backend, one per line; the run ends after the last
 //   ORVO_UI_PNG=FILE            a PNG of the last frame, written when the run ends
 //   ORVO_UI_STATE=FILE          the root's state_json, written when the run ends
+// An application that accepts outside actions also gets its door in $XDG_RUNTIME_DIR for the
+// length of the run (orvo_ui/action_door.h).
 #include <cstdint>
 #include <expected>
 #include <functional>

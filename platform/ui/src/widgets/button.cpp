@@ -1,5 +1,6 @@
 #include "orvo_ui/widgets/button.h"
 
+#include "orvo_actions/spec_builders.h"
 #include "widgets/control_support.h"
 #include "widgets/node_support.h"
 
@@ -18,6 +19,16 @@ Button Button::with_tooltip(std::string_view tooltip) && {
 
 Button Button::on_press(std::function<void()> handler) && {
   handler_ = std::move(handler);
+  return std::move(*this);
+}
+
+Button Button::with_control_resource(orvo_actions::Resource resource) && {
+  control_resource_ = std::move(resource);
+  return std::move(*this);
+}
+
+Button Button::on_invoke(std::function<void()> handler) && {
+  invoke_handler_ = std::move(handler);
   return std::move(*this);
 }
 
@@ -93,6 +104,32 @@ bool Button::perform_action(const AccessibilityAction& action) {
   if (!is_enabled() || !std::holds_alternative<a11y::Activate>(action)) return false;
   press();
   return true;
+}
+
+std::vector<orvo_actions::Resource> Button::resources() {
+  if (!control_resource_) return {};
+  return {*control_resource_};
+}
+
+std::unordered_set<std::string> Button::resource_operation_handlers() const {
+  if (!invoke_handler_) return {};
+  return {std::string(orvo_actions::kControlInvokeKind)};
+}
+
+// The invoke operation names its button by the payload, the id written as a JSON string by the same
+// writer that encoded the action, so the texts compare whole. Any other operation is not this
+// button's, and a disabled button refuses to be pressed from outside as it refuses a click.
+InvokeV2Answer Button::invoke_resource_operation_v2(OperationClass cls, std::string_view kind, std::string_view payload,
+                                                    orvo_doc::Document*) {
+  if (static_cast<std::uint8_t>(cls) == 0 || !invoke_handler_) return std::nullopt;
+  if (kind != orvo_actions::kControlInvokeKind || payload != orvo_actions::json_string(id_.value_or(""))) {
+    return std::nullopt;
+  }
+  if (!is_enabled()) {
+    return InvokeV2Answer{std::in_place, InvokeError{"the control " + id_.value_or("") + " is disabled"}};
+  }
+  invoke_handler_();
+  return InvokeV2Answer{std::in_place, OperationOutcome{}};
 }
 
 }  // namespace orvo_ui

@@ -1,10 +1,126 @@
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "actions/operation_spec.h"
+#include "actions/setting_handlers.h"
+#include "catalogues/action_builders.h"
+#include "catalogues/live_children.h"
+#include "catalogues/queries/installed_apps.h"
+#include "catalogues/queries/list_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
 
 namespace settings::actions {
+namespace {
 
-orvo_actions::Resource notifications_resource(const SectionInputs& /*inputs*/) {
-  return section_shell(settings_app::SettingsSection::Notifications);
+using preferences::NotificationPrefs;
+
+struct GlobalFlip {
+  std::string_view id;
+  std::string_view key;
+  std::string_view label;
+  bool NotificationPrefs::*fallback;
+};
+
+struct AppFlip {
+  std::string_view id;
+  std::string_view suffix;
+  std::string_view label;
+  // The global preference an application follows until it has its own value; none: off.
+  bool NotificationPrefs::*fallback;
+};
+
+constexpr std::string_view kAppResourcePrefix = "settings.notification-app:";
+constexpr std::string_view kAppResourceKind = "settings.notification-app";
+constexpr std::string_view kFocusDescription = "Choose a focus schedule value";
+
+const std::vector<std::string>& focus_times() {
+  static const std::vector<std::string> times{"18:00", "20:00", "22:00", "23:00", "00:00",
+                                              "06:00", "07:00", "08:00", "09:00"};
+  return times;
+}
+
+std::string app_key(std::string_view app_id, std::string_view suffix) {
+  std::string key = "notifications.app.";
+  key += app_id;
+  key += '.';
+  key += suffix;
+  return key;
+}
+
+void add_global_flips(orvo_actions::Resource& resource, const SectionInputs& inputs) {
+  const NotificationPrefs& prefs = inputs.preferences.notifications;
+  const std::array<GlobalFlip, 6> flips{{
+      {"dnd", "notifications.do_not_disturb", "Do Not Disturb", &NotificationPrefs::do_not_disturb},
+      {"banners", "notifications.show_banners", "notification banners", &NotificationPrefs::show_banners},
+      {"previews", "notifications.show_previews", "message previews", &NotificationPrefs::show_previews},
+      {"sounds", "notifications.play_sounds", "notification sounds", &NotificationPrefs::play_sounds},
+      {"lock_screen", "notifications.show_on_lock_screen", "lock-screen notifications",
+       &NotificationPrefs::show_on_lock_screen},
+      {"badges", "notifications.show_badges", "notification badges", &NotificationPrefs::show_badges},
+  }};
+  for (const auto& flip : flips) {
+    resource.actions.push_back(setting_flip_action(
+        std::string(flip.id), flip.key, current_bool(inputs.document, flip.key, prefs.*flip.fallback), flip.label));
+  }
+  resource.actions.push_back(setting_flip_action(
+      "focus-enabled", "notifications.focus.enabled",
+      current_bool(inputs.document, "notifications.focus.enabled", prefs.focus.enabled), "scheduled quiet hours"));
+}
+
+void add_focus_choices(orvo_actions::Resource& resource, const SectionInputs& inputs) {
+  resource.actions.push_back(setting_choice_spec(
+      "focus-start", "Set focus start time", "notifications.focus.start", std::string(kFocusDescription),
+      focus_times(), current_text(inputs.document, "notifications.focus.start", "22:00")));
+  resource.actions.push_back(setting_choice_spec(
+      "focus-end", "Set focus end time", "notifications.focus.end", std::string(kFocusDescription), focus_times(),
+      current_text(inputs.document, "notifications.focus.end", "07:00")));
+  resource.actions.push_back(setting_choice_spec(
+      "focus-days", "Set focus days", "notifications.focus.days", std::string(kFocusDescription),
+      {"Every day", "Weekdays", "Weekends"}, current_text(inputs.document, "notifications.focus.days", "Every day")));
+}
+
+orvo_actions::Resource app_resource(const panes::notifications::NotificationApp& app, const SectionInputs& inputs) {
+  const NotificationPrefs& prefs = inputs.preferences.notifications;
+  const std::array<AppFlip, 6> flips{{
+      {"banners", "banners", "notification banners", &NotificationPrefs::show_banners},
+      {"previews", "previews", "message previews", &NotificationPrefs::show_previews},
+      {"sounds", "sounds", "notification sounds", &NotificationPrefs::play_sounds},
+      {"badges", "badges", "notification badges", &NotificationPrefs::show_badges},
+      {"priority", "priority", "priority during focus", nullptr},
+      {"priority-contacts", "priority_contacts", "priority contacts during focus", nullptr},
+  }};
+  auto child = orvo_actions::Resource::make(std::string(kAppResourcePrefix) + app.id, std::string(kAppResourceKind),
+                                            app.name);
+  for (const auto& flip : flips) {
+    const std::string key = app_key(app.id, flip.suffix);
+    const bool fallback = flip.fallback != nullptr && prefs.*flip.fallback;
+    child.actions.push_back(
+        setting_flip_action(std::string(flip.id), key, current_bool(inputs.document, key, fallback), flip.label));
+  }
+  const std::string mute_key = app_key(app.id, "mute");
+  child.actions.push_back(setting_choice_spec("mute", "Mute notifications temporarily", mute_key,
+                                              "Not muted, For 1 hour, For 8 hours, For 24 hours",
+                                              {"Not muted", "For 1 hour", "For 8 hours", "For 24 hours"},
+                                              current_text(inputs.document, mute_key, "Not muted")));
+  return child;
+}
+
+}  // namespace
+
+orvo_actions::Resource notifications_resource(const SectionInputs& inputs) {
+  auto resource = section_shell(settings_app::SettingsSection::Notifications);
+  add_global_flips(resource, inputs);
+  add_focus_choices(resource, inputs);
+  const auto apps = panes::notifications::notification_apps(inputs.preferences.notifications.per_app,
+                                                            inputs.queries.lists.desktop_apps());
+  const std::size_t count = std::min(apps.size(), kMaxLiveChildren);
+  resource.children.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) resource.children.push_back(app_resource(apps[i], inputs));
+  return resource;
 }
 
 }  // namespace settings::actions

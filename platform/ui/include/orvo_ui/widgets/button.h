@@ -1,6 +1,11 @@
 #pragma once
 // A push button with a text label. A click (press and release inside) or Space/Enter while focused
 // presses it: its handler runs and its bound action, if any, is sent.
+//
+// A button can also be pressed through the action system: it then publishes a resource of its own
+// (`with_control_resource`) whose "invoke" action carries the operation "orvo.ui.control.invoke" with
+// the button's id as a JSON string, and its invoke handler (`on_invoke`) runs when that operation
+// reaches it. Bound to that same action, a press runs the invoke handler once, through the operation.
 #include <functional>
 #include <string>
 
@@ -14,6 +19,10 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
 
   [[nodiscard]] Button with_tooltip(std::string_view tooltip) &&;
   [[nodiscard]] Button on_press(std::function<void()> handler) &&;
+  // Replaces the resource the button publishes for itself.
+  [[nodiscard]] Button with_control_resource(orvo_actions::Resource resource) &&;
+  // Replaces what runs when the button's own invoke operation reaches it.
+  [[nodiscard]] Button on_invoke(std::function<void()> handler) &&;
 
   const std::string& label() const { return label_; }
 
@@ -35,6 +44,10 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
   void set_focus(bool focused) override;
   std::optional<AccessibilityNode> accessibility() const override;
   bool perform_action(const AccessibilityAction& action) override;
+  std::vector<orvo_actions::Resource> resources() override;
+  std::unordered_set<std::string> resource_operation_handlers() const override;
+  InvokeV2Answer invoke_resource_operation_v2(OperationClass cls, std::string_view kind, std::string_view payload,
+                                              orvo_doc::Document* document) override;
 
  private:
   void press();
@@ -42,6 +55,8 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
   std::string label_;
   std::optional<std::string> tooltip_;
   std::function<void()> handler_;
+  std::optional<orvo_actions::Resource> control_resource_;
+  std::function<void()> invoke_handler_;
   bool redraw_ = true;
 };
 

@@ -1,0 +1,31 @@
+#include "catalogues/accessibility_bindings.h"
+
+#include "actions/control_bindings.h"
+#include "catalogues/section_catalogues.h"
+#include "orvo_doc/document.h"
+
+namespace settings::actions {
+namespace {
+
+orvo_actions::Resource accessibility_section(const InputQueries& input) {
+  // Only the input family is read by this section; the others answer offline.
+  const CatalogueQueries& offline = offline_queries();
+  const CatalogueQueries queries{offline.devices, offline.media, input, offline.lists, offline.mesh};
+  const orvo_doc::Document document;
+  const preferences::Preferences defaults;
+  return accessibility_resource(SectionInputs{document, defaults, {}, queries});
+}
+
+}  // namespace
+
+std::optional<orvo_actions::ActionBinding<bool>> accessibility_toggle_binding(std::string_view action,
+                                                                              const InputQueries& queries) {
+  return toggle_binding(accessibility_section(queries), action);
+}
+
+std::optional<orvo_actions::ActionBinding<std::string>> accessibility_choice_binding(std::string_view action,
+                                                                                     const InputQueries& queries) {
+  return choice_binding(accessibility_section(queries), action);
+}
+
+}  // namespace settings::actions

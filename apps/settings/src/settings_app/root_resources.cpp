@@ -1,0 +1,21 @@
+// The root's answers about the application's resources.
+#include "catalogues/resource_tree.h"
+#include "orvo_doc/document.h"
+#include "preferences/preferences_file.h"
+#include "settings_app/resource_paths.h"
+#include "settings_app/settings_app.h"
+
+namespace settings::settings_app {
+
+std::vector<orvo_actions::Resource> SettingsApp::resources() {
+  const orvo_doc::Document document;
+  return actions::settings_root_resource(document, accounts_);
+}
+
+std::optional<orvo_actions::Resource> SettingsApp::resource(std::string_view id) {
+  const orvo_doc::Document document;
+  const preferences::Preferences preferences = preferences::load_preferences();
+  return resolve_resource(id, {document, preferences, accounts_, actions::system_queries()});
+}
+
+}  // namespace settings::settings_app

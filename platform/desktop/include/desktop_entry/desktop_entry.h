@@ -1,0 +1,56 @@
+#pragma once
+// Installed applications as their .desktop files describe them, found in the XDG data directories.
+//
+// Only what the settings lists need is read: the application's name, the MIME types and URL schemes
+// it opens (MimeType=), and whether it is hidden from menus (NoDisplay=) or removed (Hidden=).
+// Localised keys ("Name[de]") are ignored; the unlocalised value is the name.
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace desktop_entry {
+
+struct DesktopEntry {
+  // The desktop file id: the path below an "applications" directory with "/" turned into "-" and
+  // ".desktop" removed ("org.example.Editor").
+  std::string id;
+  std::string name;
+  // The MIME types of MimeType=, in file order, empty items dropped; URL schemes are written as
+  // "x-scheme-handler/<scheme>".
+  std::vector<std::string> mime_types;
+  bool no_display = false;
+  bool hidden = false;
+
+  bool operator==(const DesktopEntry&) const = default;
+};
+
+// A .desktop file larger than this is not read.
+inline constexpr std::size_t kMaxDesktopFileBytes = 256 * 1024;
+
+// Reads the [Desktop Entry] group of a .desktop file. None unless it declares Type=Application and
+// a non-empty Name. A key given twice keeps its first value.
+std::optional<DesktopEntry> parse(std::string_view text, std::string id);
+
+// The desktop file id of a path relative to an "applications" directory; none unless it ends in
+// ".desktop" and names something before that.
+std::optional<std::string> file_id(const std::filesystem::path& relative);
+
+// The "applications" directories in precedence order: the user's data directory ($XDG_DATA_HOME,
+// else ~/.local/share) first, then each of $XDG_DATA_DIRS (else /usr/local/share and /usr/share).
+// Relative entries are ignored, as the XDG rules require.
+std::vector<std::filesystem::path> application_dirs();
+
+// Every application entry of the directories, sorted by id. When two directories hold the same id
+// the earlier directory wins, so a user's copy (or a Hidden=true stub) overrides the system's.
+// Entries marked Hidden are left out; NoDisplay entries are kept with their flag. Unreadable
+// directories and files are skipped.
+std::vector<DesktopEntry> scan(const std::vector<std::filesystem::path>& dirs);
+
+// `scan(application_dirs())`, read again only when a directory or desktop file changed (an
+// application was installed, removed or updated) since the last call. Safe to call from any thread.
+std::vector<DesktopEntry> cached_scan();
+
+}  // namespace desktop_entry

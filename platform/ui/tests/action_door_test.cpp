@@ -1,0 +1,439 @@
+#include "orvo_ui/action_door.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <nlohmann/json.hpp>
+
+#include "door_protocol.h"
+#include "door_socket.h"
+#include "frame_loop.h"
+#include "offscreen_backend.h"
+#include "orvo_actions/spec_builders.h"
+#include "orvo_ui/action_door_client.h"
+#include "test_widget.h"
+
+namespace orvo_ui {
+namespace {
+
+using namespace std::chrono_literals;
+using Json = nlohmann::ordered_json;
+using orvo_actions::ActionParam;
+using orvo_actions::EncodedAction;
+
+orvo_actions::Resource sound_resource() {
+  auto echo = [](const orvo_actions::ActionArgs& args) {
+    return EncodedAction{"settings.audio-operation", args.to_json_text()};
+  };
+  return orvo_actions::Resource::make("settings.section:sound", "settings.section", "Sound")
+      .with_action(*orvo_actions::fixed_action_spec("Open Sound", orvo_actions::OperationClass::Navigation,
+                                                    orvo_actions::ControlId{"sound"}))
+      .with_action(orvo_actions::typed_operation_spec("muted", "Set output mute", "On or off on this device",
+                                                      orvo_actions::OperationClass::Effect, "settings.audio-operation",
+                                                      {ActionParam::boolean("value", "Enabled")}, echo))
+      .with_action(orvo_actions::typed_setting_spec("mono", "Set mono output", "On or off",
+                                                    {ActionParam::boolean("value", "On")}, echo));
+}
+
+// Navigation completes at once; an effect goes in flight and, after a few polls, succeeds when
+// its payload asks to mute and fails otherwise, or never finishes when `never_finish` is set.
+class DoorRoot : public testing::TestWidget {
+ public:
+  std::vector<orvo_actions::Resource> resources() override {
+    return {orvo_actions::Resource::make("settings.root", "settings.root", "Settings").with_child(sound_resource())};
+  }
+  StartAnswer start_resource_operation_with_document(const RequestId& id, OperationClass cls, std::string_view,
+                                                     std::string_view payload, orvo_doc::Document*) override {
+    ++started;
+    if (cls == OperationClass::Navigation) return start::Completed{};
+    running = id;
+    mute = payload.find("true") != std::string_view::npos;
+    polls = 0;
+    return start::InFlight{};
+  }
+  std::optional<OperationCompletion> poll_operation_results(const RequestId& id, bool cancel) override {
+    if (!running || id != *running) return std::nullopt;
+    if (cancel) {
+      cancelled = true;
+      running.reset();
+      return completion::Cancelled{"stopped"};
+    }
+    if (never_finish || ++polls < 3) return std::nullopt;
+    running.reset();
+    if (mute) return completion::Succeeded{"Output muted."};
+    return completion::Failed{"busy", "Could not unmute the output: device busy."};
+  }
+
+  std::atomic<int> started{0};
+  std::atomic<bool> cancelled{false};
+  bool never_finish = false;
+
+ private:
+  std::optional<RequestId> running;
+  bool mute = false;
+  int polls = 0;
+};
+
+std::filesystem::path make_short_temp_dir() {
+  // Socket paths are limited to 107 bytes: keep the directory short.
+  char pattern[] = "/tmp/door-XXXXXX";
+  const char* made = ::mkdtemp(pattern);
+  EXPECT_NE(made, nullptr);
+  return made ? made : "/tmp";
+}
+
+// A client that speaks the wire format by hand: several lines at once, or hanging up mid-way.
+class RawClient {
+ public:
+  explicit RawClient(const std::filesystem::path& socket) : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    auto address = door::socket_address(socket);
+    connected_ = address && ::connect(fd_.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0;
+  }
+  bool connected() const { return connected_; }
+  void send(const std::string& text) {
+    (void)door::write_all(fd_.get(), text, door::Clock::now() + 20s);
+  }
+  // The next line, or none at the end of the stream (or after 20 s).
+  std::optional<std::string> read_line() {
+    const auto deadline = door::Clock::now() + 20s;
+    while (true) {
+      if (auto newline = buffer_.find('\n'); newline != std::string::npos) {
+        std::string line = buffer_.substr(0, newline);
+        buffer_.erase(0, newline + 1);
+        return line;
+      }
+      pollfd pfd{fd_.get(), POLLIN, 0};
+      if (::poll(&pfd, 1, door::millis_until(deadline)) <= 0) return std::nullopt;
+      char chunk[4096];
+      ssize_t got = ::recv(fd_.get(), chunk, sizeof chunk, 0);
+      if (got <= 0) return std::nullopt;
+      buffer_.append(chunk, static_cast<std::size_t>(got));
+    }
+  }
+  void hang_up() { fd_.reset(); }
+
+ private:
+  door::UniqueFd fd_;
+  bool connected_ = false;
+  std::string buffer_;
+};
+
+struct DoorFixture : ::testing::Test {
+  std::filesystem::path dir = make_short_temp_dir();
+  std::filesystem::path socket = dir / "app.actions.sock";
+  OffscreenBackend backend{200, 100};
+  DoorRoot root;
+  App app = [] {
+    App accepting;
+    accepting.accepts_external_actions = true;
+    accepting.lists_actions = true;
+    return accepting;
+  }();
+  std::unique_ptr<FrameLoop> loop = std::make_unique<FrameLoop>(backend, root, app, TextRenderer::Metrics::Fixed);
+
+  void SetUp() override {
+    auto opened = loop->open_action_door(socket);
+    ASSERT_TRUE(opened) << opened.error();
+  }
+  void TearDown() override {
+    loop.reset();
+    std::filesystem::remove_all(dir);
+  }
+
+  void frame() { loop->frame(backend.take_events()); }
+
+  // Runs `work` on another thread while this one, the interface thread, runs frames.
+  template <class Work>
+  auto with_frames(Work work) {
+    auto result = std::async(std::launch::async, std::move(work));
+    while (result.wait_for(1ms) != std::future_status::ready) frame();
+    return result.get();
+  }
+  // Frames until the condition holds (at most 20 s).
+  template <class Condition>
+  bool frames_until(Condition condition) {
+    const auto deadline = door::Clock::now() + 20s;
+    while (!condition()) {
+      if (door::Clock::now() > deadline) return false;
+      frame();
+      std::this_thread::sleep_for(1ms);
+    }
+    return true;
+  }
+
+  Json ask(const std::string& request, std::chrono::milliseconds limit = 20s) {
+    auto line = with_frames([&] { return door::exchange(socket, request, limit); });
+    if (!line) return Json{{"client_error", line.error().message}};
+    return Json::parse(*line, nullptr, false);
+  }
+};
+
+Json invoke(std::string_view action, const Json& arguments, std::optional<long> timeout_ms = std::nullopt) {
+  Json request{{"request", "invoke"}, {"resource", "settings.section:sound"}, {"action", action},
+               {"arguments", arguments}};
+  if (timeout_ms) request["timeout_ms"] = *timeout_ms;
+  return request;
+}
+
+TEST_F(DoorFixture, TreeListsTheRootsResourcesAsJson) {
+  Json answer = ask(R"({"request":"tree"})");
+  ASSERT_EQ(answer["ok"], true) << answer.dump();
+  const Json& root_json = answer["resources"][0];
+  EXPECT_EQ(root_json["id"], "settings.root");
+  EXPECT_EQ(root_json["children"][0]["id"], "settings.section:sound");
+  EXPECT_EQ(root_json["children"][0]["actions"][1]["name"], "muted");
+}
+
+TEST_F(DoorFixture, InvocationsGoThroughTheHostAndReportHowTheyEnded) {
+  struct Case {
+    const char* what;
+    Json request;
+    Json expected;
+  };
+  const Case cases[] = {
+      {"navigation completes at once", invoke("invoke", Json::object()),
+       Json::parse(R"({"ok":true,"start":"completed","status":"completed","message":"Done.",
+                       "outcome":{"items":[],"value":null}})")},
+      {"in flight, then succeeded", invoke("muted", {{"value", true}}),
+       Json::parse(R"({"ok":true,"start":"in-flight","status":"succeeded","message":"Output muted."})")},
+      {"in flight, then failed", invoke("muted", {{"value", false}}),
+       Json::parse(R"({"ok":false,"start":"in-flight","status":"failed",
+                       "message":"Could not unmute the output: device busy.","code":"busy"})")},
+      {"the action's own argument check", invoke("muted", Json::object()),
+       Json::parse(R"({"ok":false,"start":"rejected","status":"rejected",
+                       "message":"missing required argument `value`"})")},
+      {"an unknown resource",
+       {{"request", "invoke"}, {"resource", "settings.section:radio"}, {"action", "muted"}},
+       Json::parse(R"({"ok":false,"start":"rejected","status":"rejected",
+                       "message":"no resource settings.section:radio"})")},
+      {"a setting action with nowhere to apply it", invoke("mono", {{"value", true}}),
+       Json::parse(R"({"ok":false,"start":"rejected","status":"rejected",
+                       "message":"setting actions cannot be carried out here"})")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ask(c.request.dump()), c.expected);
+  }
+}
+
+TEST_F(DoorFixture, RequestsOnOneConnectionAreAnsweredInOrderAndABadLineDoesNotEndIt) {
+  RawClient client(socket);
+  ASSERT_TRUE(client.connected());
+  client.send("{\"request\":\"tree\"}\r\n\n{not json\n" + invoke("muted", {{"value", true}}).dump() + "\n");
+  auto lines = with_frames([&] {
+    std::vector<std::optional<std::string>> out;
+    for (int i = 0; i < 3; ++i) out.push_back(client.read_line());
+    return out;
+  });
+  ASSERT_TRUE(lines[0] && lines[1] && lines[2]);
+  EXPECT_EQ(Json::parse(*lines[0])["resources"][0]["id"], "settings.root");
+  EXPECT_EQ(Json::parse(*lines[1])["ok"], false);
+  EXPECT_NE(Json::parse(*lines[1])["error"].get<std::string>().find("malformed request: parse error"),
+            std::string::npos)
+      << *lines[1];
+  EXPECT_EQ(Json::parse(*lines[2])["message"], "Output muted.");
+}
+
+TEST_F(DoorFixture, AnOversizedRequestIsRefusedAndItsConnectionClosedWhileTheDoorStaysOpen) {
+  // Exactly at the limit is still a request.
+  std::string largest = R"({"request":"tree")";
+  largest += std::string(door::kMaxRequestBytes - largest.size() - 1, ' ') + "}";
+  ASSERT_EQ(largest.size(), door::kMaxRequestBytes);
+  EXPECT_EQ(ask(largest)["ok"], true);
+
+  RawClient client(socket);
+  ASSERT_TRUE(client.connected());
+  client.send(std::string(door::kMaxRequestBytes + 1, 'x') + "\n" + R"({"request":"tree"})" + "\n");
+  auto answer = with_frames([&] { return client.read_line(); });
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(Json::parse(*answer), Json::parse(R"({"ok":false,"error":"request exceeds 65536 bytes"})"));
+  EXPECT_FALSE(client.read_line()) << "the connection ends after the refusal";
+
+  EXPECT_EQ(ask(R"({"request":"tree"})")["ok"], true);
+}
+
+TEST_F(DoorFixture, ATimeOutOrAClientThatHangsUpCancelsTheOperation) {
+  root.never_finish = true;
+  Json answer = ask(invoke("muted", {{"value", true}}, 100).dump());
+  EXPECT_EQ(answer["status"], "timed-out") << answer.dump();
+  EXPECT_EQ(answer["message"], "the operation did not finish within 100 ms and was cancelled");
+  EXPECT_TRUE(frames_until([&] { return root.cancelled.load(); }));
+
+  root.cancelled = false;
+  RawClient client(socket);
+  ASSERT_TRUE(client.connected());
+  client.send(invoke("muted", {{"value", true}}).dump() + "\n");
+  ASSERT_TRUE(frames_until([&] { return root.started == 2; }));
+  client.hang_up();
+  EXPECT_TRUE(frames_until([&] { return root.cancelled.load(); }));
+  EXPECT_EQ(loop->host().in_flight_count(), 0u);
+}
+
+TEST_F(DoorFixture, AClientStillWaitingWhenTheApplicationQuitsIsTold) {
+  root.never_finish = true;
+  RawClient client(socket);
+  ASSERT_TRUE(client.connected());
+  client.send(invoke("muted", {{"value", true}}).dump() + "\n");
+  ASSERT_TRUE(frames_until([&] { return root.started == 1; }));
+  loop.reset();
+  auto answer = client.read_line();
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(Json::parse(*answer), Json::parse(R"({"ok":false,"error":"the application is quitting"})"));
+  EXPECT_FALSE(std::filesystem::exists(socket)) << "the socket goes with the loop";
+}
+
+TEST_F(DoorFixture, TheSocketIsPrivateAndALiveOneIsNeverTaken) {
+  struct stat info {};
+  ASSERT_EQ(::stat(socket.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISSOCK(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  ActionHost other_host;
+  auto second = ActionDoor::open(socket, other_host, true);
+  ASSERT_FALSE(second);
+  EXPECT_EQ(second.error(), "another instance already serves actions at " + socket.native());
+  EXPECT_EQ(ask(R"({"request":"tree"})")["ok"], true) << "the first door still answers";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no temporary socket left behind";
+}
+
+TEST(ActionDoor, ReplacesTheSocketOfADeadRunButLeavesOtherFilesAlone) {
+  const auto dir = make_short_temp_dir();
+  const auto path = dir / "app.actions.sock";
+  {
+    // A socket whose listener has gone, as a crashed run leaves it.
+    door::UniqueFd dead(::socket(AF_UNIX, SOCK_STREAM, 0));
+    auto address = door::socket_address(path);
+    ASSERT_EQ(::bind(dead.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)), 0);
+  }
+  ActionHost host;
+  {
+    auto door = ActionDoor::open(path, host, true);
+    ASSERT_TRUE(door) << door.error();
+    RawClient client(path);
+    EXPECT_TRUE(client.connected());
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  std::ofstream(path) << "not a socket";
+  auto refused = ActionDoor::open(path, host, true);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error(), path.native() + " exists and is not a socket; it was left alone");
+  std::ifstream kept(path);
+  std::string text;
+  std::getline(kept, text);
+  EXPECT_EQ(text, "not a socket");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ActionDoor, OpensOnlyForApplicationsThatTakeOutsideActionsAndListsOnlyWhenAllowed) {
+  const auto dir = make_short_temp_dir();
+  OffscreenBackend backend{100, 100};
+  testing::TestWidget root;
+  App app;
+  {
+    FrameLoop loop(backend, root, app, TextRenderer::Metrics::Fixed);
+    EXPECT_TRUE(loop.open_action_door(dir / "a.sock"));
+    EXPECT_EQ(loop.door(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.sock"));
+  }
+  app.accepts_external_actions = true;
+  {
+    FrameLoop loop(backend, root, app, TextRenderer::Metrics::Fixed);
+    ASSERT_TRUE(loop.open_action_door(dir / "a.sock"));
+    auto answer = door::exchange(dir / "a.sock", R"({"request":"tree"})", 20s);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(Json::parse(*answer), Json::parse(R"({"ok":false,"error":"this application does not list its actions"})"));
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ActionDoor, OnlyTheSameUserIsLetIn) {
+  EXPECT_TRUE(door::check_peer(1000, 1000));
+  for (uid_t peer : {0u, 999u, 1001u}) {
+    auto refused = door::check_peer(peer, 1000);
+    ASSERT_FALSE(refused) << peer;
+    EXPECT_EQ(refused.error(), "refused: the requesting process belongs to another user");
+  }
+}
+
+TEST(ActionDoor, TheSocketLivesInTheRuntimeDirectoryUnderTheApplicationId) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string previous = saved ? saved : "";
+  struct Case {
+    const char* runtime;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"/run/user/1000", "/run/user/1000/so.orvo.settings.actions.sock"},
+      {nullptr, "XDG_RUNTIME_DIR is not set"},
+      {"", "XDG_RUNTIME_DIR is not set"},
+      {"run/user", "XDG_RUNTIME_DIR is not an absolute path: run/user"},
+  };
+  for (const auto& c : cases) {
+    if (c.runtime) {
+      ::setenv("XDG_RUNTIME_DIR", c.runtime, 1);
+    } else {
+      ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    auto path = door::socket_path("so.orvo.settings");
+    EXPECT_EQ(path ? path->native() : path.error(), c.expected);
+  }
+  ::setenv("XDG_RUNTIME_DIR", ("/" + std::string(120, 'd')).c_str(), 1);
+  auto too_long = door::socket_path("so.orvo.settings");
+  ASSERT_FALSE(too_long);
+  EXPECT_NE(too_long.error().find("socket path is too long"), std::string::npos);
+  if (saved) {
+    ::setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+}
+
+TEST(DoorProtocol, ReadsRequestsAndNamesWhatIsWrongWithABadOne) {
+  using door::InvokeRequest;
+  using door::Request;
+  const InvokeRequest defaults{{"r", "a"}, "{}", door::kDefaultTimeoutMillis};
+  const InvokeRequest full{{"r", "a"}, R"({"value":true})", 250};
+  struct Case {
+    std::string line;
+    std::expected<Request, std::string> expected;
+  };
+  const Case cases[] = {
+      {R"({"request":"tree","extra":1})", Request{door::TreeRequest{}}},
+      {R"({"request":"invoke","resource":"r","action":"a"})", Request{defaults}},
+      {R"({"timeout_ms":250,"arguments":{ "value" : true },"action":"a","resource":"r","request":"invoke"})",
+       Request{full}},
+      {"[1]", std::unexpected("malformed request: a request is a JSON object")},
+      {R"({"resource":"r"})", std::unexpected("malformed request: missing field `request`")},
+      {R"({"request":7})", std::unexpected("malformed request: field `request` must be a text")},
+      {R"({"request":"delete"})", std::unexpected(R"(unknown request "delete" (use "tree" or "invoke"))")},
+      {R"({"request":"invoke","action":"a"})", std::unexpected("malformed request: missing field `resource`")},
+      {R"({"request":"invoke","resource":"r","action":"a","arguments":[true]})",
+       std::unexpected("malformed request: field `arguments` must be a JSON object")},
+      {R"({"request":"invoke","resource":"r","action":"a","timeout_ms":0})",
+       std::unexpected("malformed request: field `timeout_ms` must be a whole number from 1 to 3600000")},
+      {R"({"request":"invoke","resource":"r","action":"a","timeout_ms":1.5})",
+       std::unexpected("malformed request: field `timeout_ms` must be a whole number from 1 to 3600000")},
+      {std::string(200, '[') + std::string(200, ']'),
+       std::unexpected("malformed request: nested more than 128 levels deep")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(door::parse_request(c.line), c.expected);
+  }
+  auto broken = door::parse_request(R"({"request":)");
+  ASSERT_FALSE(broken);
+  EXPECT_TRUE(broken.error().starts_with("malformed request: parse error at line 1, column 12")) << broken.error();
+}
+
+}  // namespace
+}  // namespace orvo_ui
