@@ -23,6 +23,11 @@ SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root)
   account_check_ = account_probe::shared_account_check();
 }
 
+SettingsApp::SettingsApp(std::optional<std::filesystem::path> accounts_root, account_probe::AccountCheck account_check)
+    : SettingsApp(std::move(accounts_root)) {
+  account_check_ = std::move(account_check);
+}
+
 std::unique_ptr<SettingsApp> SettingsApp::make_default() { return std::make_unique<SettingsApp>(std::nullopt); }
 
 void SettingsApp::reload_accounts() { accounts_ = load_accounts(accounts_root_); }

@@ -31,6 +31,7 @@
 #include "settings_app/device_local_outcome.h"
 #include "settings_app/operation_status.h"
 #include "settings_app/pane_operation.h"
+#include "settings_app/running_account_check.h"
 #include "settings_app/search_field.h"
 #include "settings_app/sections.h"
 #include "sidebar/sidebar_row.h"
@@ -61,6 +62,8 @@ class SettingsApp final : public orvo_ui::Widget {
   // Recovers an interrupted account mutation, creates the cells and the search catalog and loads the
   // account list from `accounts_root` (none: the account store's own location).
   explicit SettingsApp(std::optional<std::filesystem::path> accounts_root);
+  // The same with the account server check given (a stand-in in tests).
+  SettingsApp(std::optional<std::filesystem::path> accounts_root, account_probe::AccountCheck account_check);
   // What the descriptor's factory builds: no accounts directory of its own.
   static std::unique_ptr<SettingsApp> make_default();
 
@@ -106,6 +109,7 @@ class SettingsApp final : public orvo_ui::Widget {
   const OperationStatusCell& operation_status() const { return operation_status_; }
   const PaneOperationCell& pane_operation() const { return pane_operation_; }
   const account_probe::AccountCheck& account_check() const { return account_check_; }
+  bool account_check_running() const { return running_account_check_.has_value(); }
   const std::optional<std::string>& pending_operation_key() const { return pending_operation_key_; }
   bool operation_running() const { return operation_running_; }
   const orvo_ui::RequestId& running_operation_id() const { return running_operation_id_; }
@@ -169,6 +173,8 @@ class SettingsApp final : public orvo_ui::Widget {
                                                std::string_view payload);
   orvo_ui::InvokeAnswer invoke_account_operation(orvo_ui::OperationClass cls, std::string_view payload);
   std::optional<orvo_ui::OperationCompletion> poll_account_check(const orvo_ui::RequestId& id, bool cancel);
+  orvo_ui::StartAnswer start_account_check(const orvo_ui::RequestId& id, const std::string& account_id);
+  orvo_ui::StartAnswer remove_stored_account(const std::string& account_id);
 
   // Model-provider configuration (provider_operations.cpp).
   orvo_ui::InvokeAnswer invoke_provider_operation(orvo_ui::OperationClass cls, std::string_view payload);
@@ -196,6 +202,7 @@ class SettingsApp final : public orvo_ui::Widget {
   AccountsRequestCell accounts_request_;
   DeviceMeshOperationCell device_mesh_operation_;
   account_probe::AccountCheck account_check_;
+  std::optional<RunningAccountCheck> running_account_check_;
   OperationStatusCell operation_status_{OperationStatus::Idle{}};
   std::optional<std::string> pending_operation_key_;
   PaneOperationCell pane_operation_;

@@ -1,0 +1,107 @@
+#include "agent_provider_config/provider_config.h"
+
+#include <uuid/uuid.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "orvo_log/log.h"
+#include "orvo_runtime/atomic_file.h"
+#include "settings_store/settings_path.h"
+
+namespace agent_provider_config {
+namespace {
+
+constexpr mode_t kConfigFileMode = 0644;
+constexpr std::string_view kNoConfigDir = "no config dir";
+
+std::string fresh_id(ProviderProtocol protocol) {
+  uuid_t raw;
+  uuid_generate_random(raw);
+  char text[37];
+  uuid_unparse_lower(raw, text);
+  return std::string(protocol_id(protocol)) + "-" + text;
+}
+
+std::string_view public_endpoint(ProviderProtocol protocol) {
+  return protocol == ProviderProtocol::Anthropic ? "https://api.anthropic.com" : "https://api.openai.com/v1";
+}
+
+}  // namespace
+
+ModelDescriptor ModelDescriptor::named(std::string id) {
+  ModelDescriptor model;
+  model.display_name = id;
+  model.id = std::move(id);
+  return model;
+}
+
+ProviderProfile ProviderProfile::hosted(ProviderProtocol protocol) {
+  ProviderProfile profile;
+  profile.id = fresh_id(protocol);
+  profile.label = std::string(display_name(protocol));
+  profile.endpoint = std::string(public_endpoint(protocol));
+  profile.protocol = protocol;
+  profile.enabled = true;
+  profile.kind = ProviderKind::Hosted;
+  return profile;
+}
+
+bool ProviderProfile::has_model(std::string_view model_id) const {
+  return std::any_of(models.begin(), models.end(), [&](const ModelDescriptor& m) { return m.id == model_id; });
+}
+
+std::optional<std::filesystem::path> ProviderConfig::path() {
+  return settings_store::config_path(kProviderConfigFileName);
+}
+
+std::expected<ProviderConfig, std::string> ProviderConfig::try_load() {
+  const auto file = path();
+  if (!file) return std::unexpected(std::string(kNoConfigDir));
+  auto bytes = atomic_file::read_existing(*file);
+  if (!bytes) return std::unexpected("could not read provider settings: " + bytes.error());
+  if (!bytes->has_value()) return ProviderConfig{};
+  auto config = orvo_json::decode<ProviderConfig>(**bytes);
+  if (!config) return std::unexpected("could not read provider settings: " + config.error().text());
+  return std::move(*config);
+}
+
+ProviderConfig ProviderConfig::load() {
+  auto config = try_load();
+  if (config) return std::move(*config);
+  orvo_log::warn("provider settings unavailable", {{"error", config.error()}});
+  return {};
+}
+
+std::expected<void, std::string> ProviderConfig::save() const {
+  const auto file = path();
+  if (!file) return std::unexpected(std::string(kNoConfigDir));
+  return atomic_file::write_creating_parent_with_mode(*file, orvo_json::encode(*this), kConfigFileMode);
+}
+
+ProviderProfile* ProviderConfig::find(std::string_view id) {
+  for (auto& profile : profiles) {
+    if (profile.id == id) return &profile;
+  }
+  return nullptr;
+}
+
+const ProviderProfile* ProviderConfig::find(std::string_view id) const {
+  return const_cast<ProviderConfig*>(this)->find(id);
+}
+
+void ProviderConfig::upsert(ProviderProfile profile) {
+  if (ProviderProfile* stored = find(profile.id)) {
+    *stored = std::move(profile);
+    return;
+  }
+  profiles.push_back(std::move(profile));
+}
+
+bool ProviderConfig::remove(std::string_view id) {
+  const auto removed = std::erase_if(profiles, [&](const ProviderProfile& p) { return p.id == id; });
+  if (removed > 0 && default_provider == id) default_provider.reset();
+  return removed > 0;
+}
+
+}  // namespace agent_provider_config
