@@ -2,7 +2,9 @@
 
 #include "catalogues/agent_models_actions.h"
 #include "catalogues/section_catalogues.h"
+#include "../catalogues_input/temp_dir.h"
 #include "mesh_fixture.h"
+#include "orvo_runtime/system_paths.h"
 
 namespace settings::actions {
 namespace {
@@ -132,6 +134,23 @@ TEST(AgentModelsActions, ProviderButtonBindings) {
   EXPECT_EQ(remove->address().resource, "settings.agent-provider:p1");
   EXPECT_FALSE(agent_provider_unit_binding(resource, "p2", "remove").has_value());
   EXPECT_FALSE(agent_provider_unit_binding(resource, "p1", "set-details").has_value());  // takes arguments
+}
+
+TEST(AgentModelsActions, SystemQueriesReadTheProviderConfiguration) {
+  const settings::testing::TempDir config;
+  config.write("orvo/agent-providers.json",
+               R"({"profiles":[{"id":"a","label":"Work","protocol":"anthropic","enabled":false},)"
+               R"({"id":"b","label":" ","kind":"this-device"},)"
+               R"({"id":"c","protocol":"openai-compatible","kind":"private-network"}]})");
+  const system_paths::ScopedOverride paths(config.root(), config.root());
+  EXPECT_EQ(system_mesh_model_queries().provider_profiles(),
+            (std::vector<ProviderEntry>{{"a", "anthropic", false, ProviderPlacement::Hosted, "Work"},
+                                        {"b", "openai-compatible", true, ProviderPlacement::Local, "OpenAI-compatible"},
+                                        {"c", "openai-compatible", true, ProviderPlacement::PrivateNetwork,
+                                         "OpenAI-compatible"}}));
+
+  config.write("orvo/agent-providers.json", "{ not json");
+  EXPECT_TRUE(system_mesh_model_queries().provider_profiles().empty());
 }
 
 }  // namespace
