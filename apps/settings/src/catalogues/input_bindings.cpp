@@ -1,21 +1,68 @@
 #include "catalogues/input_bindings.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
 #include "actions/control_bindings.h"
 #include "catalogues/input_actions.h"
 #include "catalogues/section_catalogues.h"
 #include "orvo_doc/document.h"
 #include "preferences/preferences_file.h"
+#include "settings_store/settings_path.h"
 
 namespace settings::actions {
 namespace {
 
-orvo_actions::Resource input_section(const InputQueries& input) {
+// What the saved preferences file looked like when a section was built from it. The file is
+// replaced whole on every save, so a save always gives it a new inode, even within one tick of the
+// file system's clock.
+struct SavedFileStamp {
+  std::optional<std::filesystem::path> path;
+  bool exists = false;
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t modified_ns = 0;
+  bool operator==(const SavedFileStamp&) const = default;
+};
+
+SavedFileStamp saved_file_stamp() {
+  SavedFileStamp stamp;
+  stamp.path = settings_store::settings_path();
+  struct stat info {};
+  if (!stamp.path || ::stat(stamp.path->c_str(), &info) != 0) return stamp;
+  stamp.exists = true;
+  stamp.inode = info.st_ino;
+  stamp.size = info.st_size;
+  stamp.modified_ns = std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return stamp;
+}
+
+orvo_actions::Resource build_input_section(const InputQueries& input) {
   // Only the input family is read by this section; the others answer offline.
   const CatalogueQueries& offline = offline_queries();
   const CatalogueQueries queries{offline.devices, offline.media, input, offline.lists, offline.mesh};
   const orvo_doc::Document document;
   const preferences::Preferences saved = preferences::load_preferences();
   return input_resource(SectionInputs{document, saved, {}, queries});
+}
+
+// A page binds a dozen controls on every layout, each against the section built from the saved
+// preferences. Against the system's queries (whose layout catalogue is read once per process) the
+// section is built again only when the saved file changed, so the result is always what a fresh
+// build gives; other queries may answer differently from call to call and are never cached.
+orvo_actions::Resource input_section(const InputQueries& input) {
+  if (&input != &system_input_queries()) return build_input_section(input);
+  struct Cached {
+    SavedFileStamp stamp;
+    orvo_actions::Resource section;
+  };
+  thread_local std::optional<Cached> cache;
+  SavedFileStamp stamp = saved_file_stamp();
+  if (!cache || !(cache->stamp == stamp)) cache = Cached{std::move(stamp), build_input_section(input)};
+  return cache->section;
 }
 
 }  // namespace

@@ -95,5 +95,23 @@ TEST(SectionBindings, InputLevelsAndKeyboardSources) {
   EXPECT_FALSE(keyboard_source_binding("d", "remove", input).has_value());
 }
 
+// The preferences file is saved as the application saves it: a new file renamed over the old one.
+void save(const settings::testing::TempDir& config, std::string_view content) {
+  std::filesystem::rename(config.write("orvo/settings.json.new", content), config.root() / "orvo/settings.json");
+}
+
+TEST(SectionBindings, ASaveReachesTheNextBindingAtOnce) {
+  const settings::testing::TempDir config;
+  const system_paths::ScopedOverride paths(config.root(), config.root());
+  save(config, R"({"input":{"keyboard_layout":"us","keyboard_layouts":["us"]}})");
+  EXPECT_TRUE(input_choice_binding("add-source").has_value());
+  EXPECT_FALSE(keyboard_source_binding("de", "remove").has_value());
+  // Saved again at once, the same size: the next binding still sees the new file.
+  save(config, R"({"input":{"keyboard_layout":"us","keyboard_layouts":["de"]}})");
+  EXPECT_TRUE(keyboard_source_binding("de", "remove").has_value());
+  save(config, R"({"input":{"keyboard_layout":"us","keyboard_layouts":["us","de","fr","se"]}})");
+  EXPECT_FALSE(input_choice_binding("add-source").has_value());
+}
+
 }  // namespace
 }  // namespace settings::actions
