@@ -10,10 +10,15 @@ const nlohmann::ordered_json* lookup(const nlohmann::ordered_json& object, std::
   return it == object.end() ? nullptr : &*it;
 }
 
-// Deeper values are refused before parsing: writing or comparing one recurses once per level.
-constexpr std::size_t kMaxNesting = 128;
+std::shared_ptr<const nlohmann::ordered_json> empty_object() {
+  static const auto empty = std::make_shared<const nlohmann::ordered_json>(nlohmann::ordered_json::object());
+  return empty;
+}
 
-bool nested_too_deeply(std::string_view text) {
+}  // namespace
+
+// Writing or comparing a value recurses once per level, hence the scan before parsing.
+bool json_nested_deeper_than(std::string_view text, std::size_t limit) {
   std::size_t depth = 0;
   bool in_string = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -27,20 +32,13 @@ bool nested_too_deeply(std::string_view text) {
     } else if (c == '"') {
       in_string = true;
     } else if (c == '[' || c == '{') {
-      if (++depth > kMaxNesting) return true;
+      if (++depth > limit) return true;
     } else if ((c == ']' || c == '}') && depth > 0) {
       --depth;
     }
   }
   return false;
 }
-
-std::shared_ptr<const nlohmann::ordered_json> empty_object() {
-  static const auto empty = std::make_shared<const nlohmann::ordered_json>(nlohmann::ordered_json::object());
-  return empty;
-}
-
-}  // namespace
 
 ActionArgs::ActionArgs() : object_(empty_object()) {}
 
@@ -49,7 +47,7 @@ ActionArgs::ActionArgs(nlohmann::ordered_json object)
                                  : empty_object()) {}
 
 std::expected<ActionArgs, std::string> ActionArgs::parse(std::string_view json_text) {
-  if (nested_too_deeply(json_text)) return std::unexpected("arguments are nested more than 128 levels deep");
+  if (json_nested_deeper_than(json_text, kMaxArgumentNesting)) return std::unexpected("arguments are nested more than 128 levels deep");
   auto value = nlohmann::ordered_json::parse(json_text, nullptr, false);
   if (value.is_discarded()) return std::unexpected("arguments are not valid JSON");
   if (!value.is_object()) return std::unexpected("arguments must be a JSON object");

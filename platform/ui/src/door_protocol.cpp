@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "orvo_actions/action_args.h"
 #include "orvo_ui/action_door.h"
 
 namespace orvo_ui::door {
@@ -9,32 +10,11 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Arguments may nest 128 levels (the action library's limit); the request object adds one.
-constexpr std::size_t kMaxNesting = 129;
+// Arguments may nest as deep as the action library allows; the request object adds one level.
+constexpr std::size_t kMaxNesting = orvo_actions::kMaxArgumentNesting + 1;
 
 std::string compact(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-bool nested_too_deeply(std::string_view text) {
-  std::size_t depth = 0;
-  bool in_string = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (in_string) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        in_string = false;
-      }
-    } else if (c == '"') {
-      in_string = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > kMaxNesting) return true;
-    } else if ((c == ']' || c == '}') && depth > 0) {
-      --depth;
-    }
-  }
-  return false;
-}
 
 std::string malformed(std::string_view why) { return "malformed request: " + std::string(why); }
 
@@ -112,7 +92,7 @@ Json operation_answer(bool ok, std::string_view start, std::string_view status, 
 }  // namespace
 
 std::expected<Request, std::string> parse_request(std::string_view line) {
-  if (nested_too_deeply(line)) return std::unexpected(malformed("nested more than 128 levels deep"));
+  if (orvo_actions::json_nested_deeper_than(line, kMaxNesting)) return std::unexpected(malformed("nested more than 128 levels deep"));
   Json request;
   try {
     request = Json::parse(line);

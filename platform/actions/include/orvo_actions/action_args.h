@@ -1,5 +1,6 @@
 #pragma once
 // The argument object of one invocation (a JSON object) with typed reads.
+#include <cstddef>
 #include <expected>
 #include <memory>
 #include <optional>
@@ -39,5 +40,12 @@ class ActionArgs {
   // Shared and never changed after construction, so copies are cheap.
   std::shared_ptr<const nlohmann::ordered_json> object_;
 };
+
+// Whether the JSON text opens more than `limit` arrays or objects inside one another. A scan of the
+// text, without parsing it, so that deeper values can be refused before anything recurses on them.
+bool json_nested_deeper_than(std::string_view text, std::size_t limit);
+
+// How deep an argument object may nest.
+inline constexpr std::size_t kMaxArgumentNesting = 128;
 
 }  // namespace orvo_actions
