@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace orvo_actions {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace orvo_actions {
 namespace {

@@ -18,7 +18,7 @@
 #include "door_socket.h"
 #include "frame_loop.h"
 #include "offscreen_backend.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "orvo_ui/action_door_client.h"
 #include "test_widget.h"
 

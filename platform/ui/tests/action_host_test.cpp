@@ -4,7 +4,7 @@
 
 #include "frame_loop.h"
 #include "offscreen_backend.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "orvo_doc/document.h"
 #include "orvo_log/log.h"
 #include "test_widget.h"

@@ -1,6 +1,6 @@
 #include "actions/contracts.h"
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace orvo_doc {
 class Document;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

@@ -1,7 +1,7 @@
 #include "catalogues/account_bindings.h"
 
 #include "actions/control_bindings.h"
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 
 namespace settings::actions {
 

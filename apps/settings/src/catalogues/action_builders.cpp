@@ -8,7 +8,7 @@
 #include "actions/settings_action.h"
 #include "catalogues/section_shell.h"
 #include "orvo_actions/action_param.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "orvo_actions/action_spec.h"
 #include "orvo_actions/resource.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

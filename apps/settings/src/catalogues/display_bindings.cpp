@@ -2,7 +2,7 @@
 
 #include "actions/control_bindings.h"
 #include "catalogues/action_builders.h"
-#include "catalogues/display_output_specs.h"
+#include "catalogues/display_output_actions.h"
 
 namespace settings::actions {
 namespace {

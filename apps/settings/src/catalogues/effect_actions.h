@@ -9,9 +9,9 @@
 
 #include "actions/contracts.h"
 #include "actions/operation_encoding.h"
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "orvo_actions/resource.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "actions/audio_handlers.h"
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "orvo_actions/action_spec.h"
 #include "orvo_actions/resource.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "orvo_ui/action_host.h"
 #include "orvo_ui/widgets/card.h"
 #include "orvo_ui/widgets/column.h"

@@ -5,7 +5,7 @@
 
 #include "child_process.h"
 #include "entry.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "orvo_ui/action_door.h"
 #include "orvo_ui/action_host.h"
 #include "orvo_ui/widget.h"

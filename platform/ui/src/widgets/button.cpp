@@ -1,6 +1,6 @@
 #include "orvo_ui/widgets/button.h"
 
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "widgets/control_support.h"
 #include "widgets/node_support.h"
 

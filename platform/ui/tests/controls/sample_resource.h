@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "orvo_actions/resource.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace orvo_ui::testing {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "actions/setting_handlers.h"
 #include "catalogues/action_builders.h"
 #include "catalogues/queries/input_queries.h"

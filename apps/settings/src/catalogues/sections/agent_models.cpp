@@ -1,14 +1,14 @@
 // Agent Models: adding model providers, one child per hosted or private-network provider with its
 // management actions, the recommended local model and one child per installed local model.
 #include "actions/control_bindings.h"
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "catalogues/agent_models_actions.h"
 #include "catalogues/live_children.h"
 #include "catalogues/queries/mesh_model_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
 #include "orvo_actions/action_param.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "actions/connectivity_handlers.h"
 
 namespace settings::actions {

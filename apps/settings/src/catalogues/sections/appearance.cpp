@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "actions/setting_handlers.h"
 #include "catalogues/action_builders.h"
 #include "catalogues/appearance_labels.h"

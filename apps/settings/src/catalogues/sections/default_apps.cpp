@@ -10,7 +10,7 @@
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
 #include "orvo_actions/action_param.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 namespace {

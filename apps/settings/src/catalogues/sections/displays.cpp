@@ -8,11 +8,11 @@
 #include "catalogues/action_builders.h"
 #include "catalogues/choice_lists.h"
 #include "catalogues/device_local_params.h"
-#include "catalogues/display_output_specs.h"
+#include "catalogues/display_output_actions.h"
 #include "catalogues/queries/media_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 namespace {

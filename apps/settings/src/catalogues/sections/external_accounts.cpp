@@ -4,7 +4,7 @@
 #include <string>
 
 #include "accounts/account.h"
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "catalogues/account_bindings.h"
 #include "catalogues/live_children.h"
 #include "catalogues/section_catalogues.h"

@@ -10,7 +10,7 @@
 
 #include "actions/contracts.h"
 #include "actions/input_handlers.h"
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "actions/setting_handlers.h"
 #include "catalogues/live_children.h"
 #include "catalogues/action_builders.h"
@@ -19,7 +19,7 @@
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
 #include "orvo_actions/action_param.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "orvo_log/log.h"
 
 namespace settings::actions {

@@ -9,7 +9,7 @@
 #include "catalogues/section_shell.h"
 #include "catalogues/shortcut_titles.h"
 #include "orvo_actions/action_param.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 namespace {

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "catalogues/live_children.h"
 #include "catalogues/queries/list_queries.h"
 #include "catalogues/section_catalogues.h"

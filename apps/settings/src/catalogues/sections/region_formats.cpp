@@ -2,7 +2,7 @@
 #include <string_view>
 #include <vector>
 
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "actions/setting_handlers.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"

@@ -2,7 +2,7 @@
 #include <array>
 #include <span>
 
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 #include "catalogues/live_children.h"
 #include "catalogues/choice_lists.h"
 #include "catalogues/device_local_params.h"

@@ -8,7 +8,7 @@
 #include "catalogues/queries/list_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 namespace {

@@ -1,4 +1,4 @@
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 
 #include <utility>
 
 #include "actions/contracts.h"
 #include "actions/operation_encoding.h"
 #include "actions/setting_handlers.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 #include "orvo_log/log.h"
 
 namespace settings::actions {

@@ -1,4 +1,4 @@
-#include "catalogues/display_output_specs.h"
+#include "catalogues/display_output_actions.h"
 
 #include "actions/hardware_operations.h"
 #include "catalogues/device_local_params.h"

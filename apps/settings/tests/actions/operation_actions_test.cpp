@@ -1,10 +1,10 @@
-#include "actions/operation_spec.h"
+#include "actions/operation_actions.h"
 
 #include <gtest/gtest.h>
 
 #include "actions/contracts.h"
 #include "actions/operation_encoding.h"
-#include "orvo_actions/spec_builders.h"
+#include "orvo_actions/action_constructors.h"
 
 namespace settings::actions {
 namespace {
