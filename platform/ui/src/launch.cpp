@@ -53,7 +53,7 @@ void write_outputs(const Options& options, FrameLoop& loop, OffscreenBackend* of
     }
   }
   if (!options.state_path.empty()) {
-    std::string state = loop.root().state_json().value_or("null");
+    std::string state = loop.root().state_json(loop.document(), orvo_doc::kRoot).value_or("null");
     if (!write_text(options.state_path, state + "\n")) {
       orvo_log::error("could not write the state snapshot", {{"path", options.state_path}});
     }

@@ -215,9 +215,9 @@ TEST_F(DoorFixture, InvocationsGoThroughTheHostAndReportHowTheyEnded) {
        {{"request", "invoke"}, {"resource", "settings.section:radio"}, {"action", "muted"}},
        Json::parse(R"({"ok":false,"start":"rejected","status":"rejected",
                        "message":"no resource settings.section:radio"})")},
-      {"a setting action with nowhere to apply it", invoke("mono", {{"value", true}}),
+      {"a setting action of a namespace nobody decodes", invoke("mono", {{"value", true}}),
        Json::parse(R"({"ok":false,"start":"rejected","status":"rejected",
-                       "message":"setting actions cannot be carried out here"})")},
+                       "message":"no decoder is registered for the action namespace settings.audio-operation"})")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

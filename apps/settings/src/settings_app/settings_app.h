@@ -118,13 +118,11 @@ class SettingsApp final : public orvo_ui::Widget {
   float scale() const { return scale_; }
   bool structure_dirty() const { return structure_dirty_; }
 
-  // The live-state snapshot against a settings document and one of its objects (state_snapshot.cpp).
-  std::string state_json_for(const orvo_doc::Document* document, const orvo_doc::ObjId* root) const;
-
   // --- Widget ---
   std::string_view type_name() const override { return "settings::settings_app::SettingsApp"; }
   std::string_view name() const override { return "SettingsApp"; }
-  std::optional<std::string> state_json() override;
+  // The live-state snapshot against a settings document and one of its objects (state_snapshot.cpp).
+  std::optional<std::string> state_json(const orvo_doc::Document& document, orvo_doc::ObjId object) override;
 
   void sync(orvo_ui::SyncContext& context) override;
   orvo_ui::NodeId build_layout(orvo_ui::LayoutTree& tree, orvo_ui::LayoutContext& context,
