@@ -135,7 +135,8 @@ std::filesystem::path write_target(const std::filesystem::path& path) {
   return target;
 }
 
-// Both saves: find the path, create its directory, read what is there, merge and replace the file.
+// Every save: find the path, create its directory, read what is there, merge and replace the file.
+// A merge that answers no text leaves the file untouched.
 template <class Merge>
 std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
   const auto path = settings_store::settings_path();
@@ -152,13 +153,14 @@ std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
   if (!json_document::is_valid_utf8(text)) {
     return std::unexpected(fmt::format("could not read {}: the file is not UTF-8 text", target.string()));
   }
-  auto merged = merge(std::string_view(text));
+  std::expected<std::optional<std::string>, std::string> merged = merge(std::string_view(text));
   if (!merged) return std::unexpected(std::move(merged.error()));
+  if (!*merged) return *path;
 
   mode_t mode = new_file_mode();
   struct stat info {};
   if (existing->has_value() && ::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
-  auto written = atomic_file::write(target, *merged, mode);
+  auto written = atomic_file::write(target, **merged, mode);
   if (!written) return std::unexpected(std::move(written.error()));
   return *path;
 }
@@ -238,6 +240,29 @@ std::expected<std::string, std::string> merge_locale_json(const Locale& locale, 
   Json object = merge_base(existing);
   if (auto step = replace_section(object, "locale", locale); !step) return std::unexpected(std::move(step.error()));
   return json_document::pretty(object);
+}
+
+std::expected<std::filesystem::path, std::string> update_preferences_section(
+    std::string_view section, const std::function<std::expected<void, std::string>(Preferences&)>& change) {
+  return save_with([&](std::string_view existing) -> std::expected<std::optional<std::string>, std::string> {
+    const Preferences before = decode_preferences(existing);
+    Preferences after = before;
+    if (auto changed = change(after); !changed) return std::unexpected(std::move(changed.error()));
+    if (after == before) return std::nullopt;
+    Json object = merge_base(existing);
+    std::expected<void, std::string> step;
+    if (section == "appearance") {
+      step = merge_appearance(object, after.appearance);
+    } else if (section == "notifications") {
+      step = replace_section(object, section, after.notifications);
+    } else if (section == "accessibility") {
+      step = replace_section(object, section, after.accessibility);
+    } else {
+      return std::unexpected(fmt::format("no preferences section {}", section));
+    }
+    if (!step) return std::unexpected(std::move(step.error()));
+    return json_document::pretty(object);
+  });
 }
 
 std::expected<std::filesystem::path, std::string> save_locale_preferences(const Locale& locale) {

@@ -12,6 +12,7 @@
 // writer wins per section. All calls run on the caller's thread.
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,13 @@ std::expected<std::filesystem::path, std::string> save_preferences(const Prefere
 // The new text of the file: `existing` with the sections of `prefs` merged in, as pretty JSON.
 // Existing text that is not a JSON object is dropped. Fails only when a section cannot be written.
 std::expected<std::string, std::string> merge_preferences_json(const Preferences& prefs, std::string_view existing);
+
+// Reads the file, lets `change` edit the preferences it holds and, when they changed, writes back the
+// one section named ("appearance", "notifications" or "accessibility") with everything else kept.
+// Nothing is written when nothing changed, when `change` fails (its error is answered) or when the
+// file cannot be read.
+std::expected<std::filesystem::path, std::string> update_preferences_section(
+    std::string_view section, const std::function<std::expected<void, std::string>(Preferences&)>& change);
 
 Locale load_locale_preferences();
 Locale decode_locale(std::string_view text);
