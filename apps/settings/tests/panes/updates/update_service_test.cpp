@@ -272,6 +272,27 @@ TEST_F(UpdateService, RollbackImageAndProtectionReport) {
   EXPECT_TRUE(updates::make_rollback_protection(commands())(std::nullopt).journal.empty());
 }
 
+TEST_F(UpdateService, FirmwareRefreshStopsAtTheFirstError) {
+  stubs_.answer("fwupdmgr", "", 1, "Failed to refresh metadata: no network\n");
+  auto failed = backend().refresh_firmware();
+  ASSERT_FALSE(failed.has_value());
+  EXPECT_EQ(failed.error(), "Failed to refresh metadata: no network");
+  EXPECT_EQ(stubs_.log(), std::vector<std::string>{"fwupdmgr refresh"});  // no list was asked for
+
+  // One answer serves both listings: a device with an upgrade, and its history.
+  stubs_.clear_log();
+  stubs_.answer("fwupdmgr", R"({"Devices": [{"Name": "Dock", "DeviceId": "ab12", "Version": "1",
+                                             "UpdateState": 2, "Releases": [{"Version": "2"}]}]})");
+  auto inventory = backend().refresh_firmware();
+  ASSERT_TRUE(inventory.has_value()) << inventory.error();
+  ASSERT_EQ(inventory->upgrades.size(), 1u);
+  EXPECT_EQ(inventory->upgrades[0].new_version, "2");
+  ASSERT_EQ(inventory->history.size(), 1u);
+  EXPECT_EQ(inventory->history[0].state, "Succeeded");
+  EXPECT_EQ(stubs_.log(), (std::vector<std::string>{"fwupdmgr refresh", "fwupdmgr get-updates --json",
+                                                    "fwupdmgr get-history --json"}));
+}
+
 TEST(RollbackProtection, FourSummarySentences) {
   EXPECT_EQ(updates::protection_summary(true, "img:2"), "Protected · fallback available: img:2");
   EXPECT_EQ(updates::protection_summary(true, std::nullopt), "Boot confirmation active · no previous image retained yet");
