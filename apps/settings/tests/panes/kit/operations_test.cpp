@@ -137,5 +137,25 @@ TEST(TakenOperation, KeyIsTheRunnersForEveryVariant) {
   EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end()) << "each variant has a key of its own";
 }
 
+TEST(TakenOperation, TheDeviceMeshCellWorksTheSameWay) {
+  PaneHarness harness;
+  const settings_app::DeviceMeshOperationCell& cell = harness.app().device_mesh_operation();
+  const actions::DeviceMeshOperation operation = actions::DeviceMeshOperation::SetRole{};
+  const std::string payload = nlohmann::json::parse(actions::encode_payload(operation)).dump(1);
+  const auto runner_key = actions::parse_device_local_operation(actions::DeviceMeshOperation::kKind, payload);
+  ASSERT_TRUE(runner_key.has_value());
+
+  PaneOperations<actions::DeviceMeshOperation> operations;
+  operations.attach_operation_cell(cell);
+  operations.attach_status_cell(harness.status_cell());
+  (void)cell.publish(operation);
+  harness.mark_running(*runner_key);
+  ASSERT_NE(operations.take([](const actions::DeviceMeshOperation&) { return true; }), nullptr);
+  EXPECT_FALSE(cell.snapshot().has_value());
+  EXPECT_EQ(operations.in_hand()->key(), *runner_key);
+  operations.settle(false, PaneOutcome::failure("This device cannot take that role."));
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Failed{*runner_key, "This device cannot take that role."}));
+}
+
 }  // namespace
 }  // namespace settings::panes::testing
