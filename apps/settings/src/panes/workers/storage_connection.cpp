@@ -32,7 +32,7 @@ std::string transfer_error_text(int error) {
 
 std::expected<StorageConnection, std::string> StorageConnection::open(const StorageSocketOptions& options) {
   const std::filesystem::path path =
-      options.path.empty() ? system_paths::system_path(kStorageSocket) : options.path;
+      options.path.empty() ? system_paths::run() / "orvo/fs-storage.sock" : options.path;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   const std::string& text = path.native();

@@ -25,6 +25,7 @@ namespace settings::panes::workers {
 
 inline constexpr std::string_view kStorageThread = "settings-storage";
 inline constexpr std::chrono::milliseconds kStorageTimeout = std::chrono::seconds(60);
+// Where the service listens on a running system; the workers find it under `system_paths::run()`.
 inline constexpr std::string_view kStorageSocket = "/run/orvo/fs-storage.sock";
 inline constexpr std::string_view kStorageTimedOut = "The storage service did not answer in time.";
 
