@@ -7,15 +7,15 @@
 #include <functional>
 #include <memory>
 
-#include "device_local/temp_home.h"
+#include "harness/pane_home.h"
+#include "harness/stub_programs.h"
 #include "panes/updates/update_policy.h"
-#include "stub_programs.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using settings::device_local::testing::TempHome;
-using settings::panes::updates::testing::StubPrograms;
+using settings::panes::testing::PaneHome;
+using settings::panes::testing::StubPrograms;
 namespace updates = settings::panes::updates;
 using updates::AutomaticUpdateState;
 
@@ -47,7 +47,7 @@ class UpdateService : public ::testing::Test {
     return updates::UpdateServiceBackend(commands(limits));
   }
 
-  TempHome home_;
+  PaneHome home_;
   StubPrograms stubs_;
   std::shared_ptr<std::vector<Call>> calls_ = std::make_shared<std::vector<Call>>();
 };

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace settings::panes::updates::testing {
+namespace settings::panes::testing {
 
 class StubPrograms {
  public:
@@ -62,4 +62,4 @@ class StubPrograms {
   std::string saved_path_;
 };
 
-}  // namespace settings::panes::updates::testing
+}  // namespace settings::panes::testing
