@@ -214,6 +214,24 @@ constexpr RecordDescription<T, Field<T, Ms>...> record(std::string_view name, Fi
   return {name, {std::tuple<Field<T, Ms>...>{fields...}}};
 }
 
+// A one-member record written as its member alone (a text with a type of its own, say).
+template <class T, class M>
+struct TransparentDescription {
+  M T::*member;
+
+  void encode(Writer& w, const T& value) const { Codec<M>::encode(w, value.*member); }
+  T decode(Reader& r) const {
+    T out{};
+    out.*member = Codec<M>::decode(r);
+    return out;
+  }
+};
+
+template <class T, class M>
+constexpr TransparentDescription<T, M> transparent(M T::*member) {
+  return {member};
+}
+
 // A record whose object form refuses unknown keys.
 template <class T, class... Ms>
 constexpr RecordDescription<T, Field<T, Ms>...> strict_record(std::string_view name, Field<T, Ms>... fields) {
