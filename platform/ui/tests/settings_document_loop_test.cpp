@@ -77,6 +77,10 @@ std::optional<orvo_doc::Value> flip_of(const orvo_doc::Document& document) {
   return value ? *value : std::nullopt;
 }
 
+// A pane keeps its own host by value, and panes move.
+static_assert(std::is_nothrow_move_constructible_v<ActionHost>);
+static_assert(!std::is_copy_constructible_v<ActionHost>);
+
 TEST(SettingsDocumentLoop, ASettingControlChangesTheDocumentEverySyncIsHanded) {
   OffscreenBackend backend(200, 100);
   SettingRoot root;

@@ -69,6 +69,14 @@ struct ActionRequest {
   std::function<void(const RequestReport&)> reply;
 };
 
+// The lock of the host's queue. A pane keeps its host by value and panes move while they are built,
+// before any other thread knows them: a moved host gets a lock of its own.
+struct QueueMutex : std::mutex {
+  QueueMutex() = default;
+  QueueMutex(QueueMutex&&) noexcept : std::mutex() {}
+  QueueMutex& operator=(QueueMutex&&) noexcept { return *this; }
+};
+
 class ActionHost {
  public:
   using Resolver = std::function<std::expected<ResolvedOperation, std::string>(
@@ -163,7 +171,7 @@ class ActionHost {
   std::vector<Pending> in_flight_;
   std::vector<std::pair<RequestId, OperationCompletion>> completions_;
 
-  std::mutex queue_mutex_;
+  QueueMutex queue_mutex_;
   std::vector<ActionRequest> queued_requests_;
   std::vector<RequestId> queued_cancels_;
 };
