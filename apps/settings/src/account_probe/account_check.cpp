@@ -53,11 +53,6 @@ std::pair<char32_t, std::size_t> decode_front(std::string_view text) {
   return {point, length};
 }
 
-bool is_unicode_whitespace(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
 AccountCheckOutcome check_mail_account(const Json& config, const orvo_secret::SecretString& saved_password,
                                        const CheckEnvironment& environment) {
   const orvo_net::TrustedRoots roots = environment.trusted_roots();
@@ -102,16 +97,12 @@ AccountCheckOutcome check_dav_account(const std::string& type_id, const Json& co
   const std::optional<std::string> url_text = config_string(config, type_id == "webdav" ? "base_url" : "server_url");
   if (!url_text) return AccountCheckOutcome::failure("account has no server URL");
 
-  const auto parsed = boost::urls::parse_uri(*url_text);
-  if (!parsed || !parsed->has_authority() || parsed->encoded_host().empty()) {
-    return AccountCheckOutcome::failure("account has an invalid server URL");
-  }
-  const boost::urls::url_view url = *parsed;
-  if (url.scheme_id() != boost::urls::scheme::https) {
-    return AccountCheckOutcome::failure("refusing to send a credential without HTTPS");
-  }
-  if (!url.encoded_user().empty() || !url.encoded_password().empty()) {
-    return AccountCheckOutcome::failure("server URL must not contain credentials");
+  if (const auto fault = server_url_fault(*url_text)) {
+    switch (*fault) {
+      case ServerUrlFault::Invalid: return AccountCheckOutcome::failure("account has an invalid server URL");
+      case ServerUrlFault::NotHttps: return AccountCheckOutcome::failure("refusing to send a credential without HTTPS");
+      case ServerUrlFault::HasCredentials: return AccountCheckOutcome::failure("server URL must not contain credentials");
+    }
   }
 
   const std::optional<std::string> username = config_string(config, "username");
@@ -121,6 +112,29 @@ AccountCheckOutcome check_dav_account(const std::string& type_id, const Json& co
 }
 
 }  // namespace
+
+bool is_unicode_whitespace(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+bool contains_unicode_whitespace(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto [point, length] = decode_front(text.substr(i));
+    if (is_unicode_whitespace(point)) return true;
+    i += length;
+  }
+  return false;
+}
+
+std::optional<ServerUrlFault> server_url_fault(std::string_view url_text) {
+  const auto parsed = boost::urls::parse_uri(url_text);
+  if (!parsed || !parsed->has_authority() || parsed->encoded_host().empty()) return ServerUrlFault::Invalid;
+  const boost::urls::url_view url = *parsed;
+  if (url.scheme_id() != boost::urls::scheme::https) return ServerUrlFault::NotHttps;
+  if (!url.encoded_user().empty() || !url.encoded_password().empty()) return ServerUrlFault::HasCredentials;
+  return std::nullopt;
+}
 
 std::string_view trim_unicode_whitespace(std::string_view text) {
   while (!text.empty()) {
