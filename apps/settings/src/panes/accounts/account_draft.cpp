@@ -21,14 +21,6 @@ std::unexpected<std::string> refuse(std::string_view message) { return std::unex
 
 std::string trimmed(std::string_view text) { return std::string(trim_unicode_whitespace(text)); }
 
-std::string ascii_lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 std::string random_uuid() {
   uuid_t raw;
   uuid_generate_random(raw);
@@ -76,7 +68,7 @@ std::string account_id(AccountKind kind, const std::optional<std::string>& edite
                        const std::optional<std::string>& chosen_id, const Trimmed& values) {
   if (edited_id) return *edited_id;
   if (chosen_id) return *chosen_id;
-  if (kind == AccountKind::Email) return ascii_lower(values.identity);
+  if (kind == AccountKind::Email) return ascii_lowercase(values.identity);
   return std::string(settings::accounts::id_prefix(kind)) + "-" + random_uuid();
 }
 

@@ -18,16 +18,8 @@ constexpr std::array<MailProviderPreset, 4> kPresets{{
     {kGmxDomains, "imap.gmx.net", "mail.gmx.net"},
 }};
 
-std::string ascii_lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 const MailProviderPreset* preset_for(std::string_view domain) {
-  const std::string lower = ascii_lower(domain);
+  const std::string lower = ascii_lowercase(domain);
   for (const auto& preset : kPresets) {
     if (std::ranges::find(preset.domains, lower) != preset.domains.end()) return &preset;
   }
@@ -37,6 +29,14 @@ const MailProviderPreset* preset_for(std::string_view domain) {
 }  // namespace
 
 std::span<const MailProviderPreset> mail_provider_presets() { return kPresets; }
+
+std::string ascii_lowercase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
 
 bool apply_mail_provider_preset(settings::accounts::AccountConfig& config) {
   const auto at = config.email.find('@');

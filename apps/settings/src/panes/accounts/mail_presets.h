@@ -3,6 +3,7 @@
 // domains needs only its address and password.
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "accounts/account_records.h"
@@ -24,5 +25,9 @@ std::span<const MailProviderPreset> mail_provider_presets();
 // domain as typed. Answers whether a provider matched. Without "@" nothing changes; ports and TLS
 // flags are never changed here.
 bool apply_mail_provider_preset(settings::accounts::AccountConfig& config);
+
+// The text with ASCII letters in lower case and every other byte as it is: how mail domains are
+// compared and how a mail address becomes an account id.
+std::string ascii_lowercase(std::string_view text);
 
 }  // namespace settings::panes::accounts
