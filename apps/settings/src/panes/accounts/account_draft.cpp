@@ -45,7 +45,8 @@ Trimmed trim_values(const AccountFormValues& values) {
   return out;
 }
 
-std::optional<std::string_view> identity_fault(AccountKind kind, const Trimmed& values) {
+// The mail address of a mail account, the server URL of the other kinds.
+std::optional<std::string_view> address_fault(AccountKind kind, const Trimmed& values) {
   if (kind == AccountKind::Email) {
     if (values.identity.find('@') == std::string::npos ||
         settings::account_probe::contains_unicode_whitespace(values.identity)) {
@@ -154,7 +155,7 @@ std::expected<PreparedAccount, std::string> prepare_account_draft(const settings
   if (values.identity.empty()) {
     return refuse(kind == AccountKind::Email ? "enter an email address" : "enter a username");
   }
-  if (const auto fault = identity_fault(kind, values)) return refuse(*fault);
+  if (const auto fault = address_fault(kind, values)) return refuse(*fault);
   const bool editing = edited_id.has_value();
   if (!editing && values.password.empty()) return refuse("enter a password or app password");
 
