@@ -114,15 +114,10 @@ AccountCheckOutcome check_dav_account(const std::string& type_id, const Json& co
 
 }  // namespace
 
-bool is_unicode_whitespace(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
 bool contains_unicode_whitespace(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto [point, length] = decode_front(text.substr(i));
-    if (is_unicode_whitespace(point)) return true;
+    if (orvo_runtime::text::is_unicode_whitespace(point)) return true;
     i += length;
   }
   return false;

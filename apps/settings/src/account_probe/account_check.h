@@ -29,10 +29,7 @@ AccountCheck shared_account_check();
 
 // True when the text holds no C0 control, DEL or C1 control character.
 bool is_free_of_control_characters(std::string_view text);
-// Unicode white space: the code points with the White_Space property (tab to carriage return, space,
-// NEL, no-break space and the other spaces and separators).
-bool is_unicode_whitespace(char32_t c);
-// True when some code point of the UTF-8 text is Unicode white space.
+// True when some code point of the UTF-8 text has Unicode's White_Space property.
 bool contains_unicode_whitespace(std::string_view text);
 // The text without leading and trailing Unicode white space.
 std::string_view trim_unicode_whitespace(std::string_view text);
