@@ -149,12 +149,20 @@ std::optional<orvo_actions::ActionContext> dispatch_context(
   return given->enriched_by(*host_default);
 }
 
-void ActionHost::submit(ActionRequest request) {
+std::uint64_t ActionHost::submit(ActionRequest request) {
+  std::uint64_t ticket = 0;
   {
     std::lock_guard lock(queue_mutex_);
-    queued_requests_.push_back(std::move(request));
+    ticket = ++last_ticket_;
+    queued_requests_.emplace_back(ticket, std::move(request));
   }
   WakeHandle{}.wake();
+  return ticket;
+}
+
+bool ActionHost::withdraw(std::uint64_t ticket) {
+  std::lock_guard lock(queue_mutex_);
+  return std::erase_if(queued_requests_, [&](const auto& queued) { return queued.first == ticket; }) > 0;
 }
 
 void ActionHost::cancel(const RequestId& id) {
@@ -166,7 +174,7 @@ void ActionHost::cancel(const RequestId& id) {
 }
 
 void ActionHost::take_queued(Widget& root) {
-  std::vector<ActionRequest> requests;
+  std::vector<std::pair<std::uint64_t, ActionRequest>> requests;
   std::vector<RequestId> cancels;
   {
     std::lock_guard lock(queue_mutex_);
@@ -178,7 +186,8 @@ void ActionHost::take_queued(Widget& root) {
       if (pending.id == id) pending.cancel = true;
     }
   }
-  for (auto& request : requests) {
+  for (auto& queued : requests) {
+    ActionRequest& request = queued.second;
     RequestId id{};
     StartAnswer answer = accepts_outside_ ? this->request(root, request.address, request.args_json, &id)
                                           : StartAnswer{start::Rejected{std::string(kNoOutsideRequests)}};

@@ -9,6 +9,7 @@
 #include "frame_loop.h"
 #include "offscreen_backend.h"
 #include "orvo_log/log.h"
+#include "orvo_runtime/atomic_file.h"
 #include "orvo_ui/widget.h"
 #include "sdl_backend.h"
 
@@ -25,9 +26,7 @@ std::optional<std::filesystem::path> open(std::string_view app_id) {
     return std::nullopt;
   }
   std::filesystem::path dir = base / std::string(app_id);
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) return std::nullopt;
+  if (atomic_file::create_private_directories(dir)) return std::nullopt;
   return dir;
 }
 }  // namespace persist

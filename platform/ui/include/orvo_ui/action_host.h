@@ -16,8 +16,9 @@
 // loop's host does this for setting actions from controls and from outside; a pane that emits
 // setting actions holds a host of its own and dispatches through it (`dispatch_with_context`).
 //
-// Threading: everything runs on the interface thread except `submit` and `cancel`, which any thread
-// may call; what they queue is taken by the next `poll`.
+// Threading: everything runs on the interface thread except `submit`, `withdraw` and `cancel`, which
+// any thread may call; what they queue is taken by the next `poll`.
+#include <cstdint>
 #include <expected>
 #include <functional>
 #include <mutex>
@@ -135,8 +136,13 @@ class ActionHost {
   // `accepts_external_actions`. Until then a submitted request is answered Rejected.
   void set_accepts_outside_requests(bool accepts) { accepts_outside_ = accepts; }
 
-  // Queues a request from outside for the next poll. Thread-safe.
-  void submit(ActionRequest request);
+  // Queues a request from outside for the next poll and answers its ticket. Thread-safe.
+  std::uint64_t submit(ActionRequest request);
+
+  // Takes back a submitted request that no poll has taken yet: then it is never started and its
+  // reply is never called, and the answer is true. False once a poll has taken it: it is then
+  // started (or refused) and replied to as usual. Thread-safe.
+  bool withdraw(std::uint64_t ticket);
 
   // Starts the queued outside requests, applies queued cancels, then polls every in-flight
   // operation once; finished ones are recorded (and replied to) and forgotten.
@@ -172,7 +178,8 @@ class ActionHost {
   std::vector<std::pair<RequestId, OperationCompletion>> completions_;
 
   QueueMutex queue_mutex_;
-  std::vector<ActionRequest> queued_requests_;
+  std::uint64_t last_ticket_ = 0;
+  std::vector<std::pair<std::uint64_t, ActionRequest>> queued_requests_;
   std::vector<RequestId> queued_cancels_;
 };
 
