@@ -25,7 +25,7 @@ struct DesktopEntry {
   bool no_display = false;
   bool hidden = false;
   // The Exec= command line with the string escapes undone; split it with `exec_arguments`.
-  std::string exec;
+  std::string exec = {};
 
   bool operator==(const DesktopEntry&) const = default;
 };
