@@ -262,14 +262,26 @@ Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::Secr
   if (!point) return std::unexpected(point.error());
 
   const bool has_passphrase = passphrase && !passphrase->empty();
-  if (!has_passphrase) {
-    // A saved profile for the network knows its own secrets.
-    if (auto all = nm::profiles(*bus)) {
-      for (const auto& profile : *all) {
-        if (nm::is_hotspot_profile(profile.settings)) continue;
-        const auto saved = nm::setting<std::vector<std::uint8_t>>(profile.settings, "802-11-wireless", "ssid");
-        if (saved && *saved == nm::bytes_of(ssid)) return nm::activate(*bus, profile.path, point->device, point->path);
+  const bool sae_only = (point->key_management & kKeySae) && !(point->key_management & kKeyPsk);
+  const auto add_passphrase = [&](Settings& settings) {
+    settings["802-11-wireless-security"]["key-mgmt"] = sdbus::Variant(std::string(sae_only ? "sae" : "wpa-psk"));
+    settings["802-11-wireless-security"]["psk"] = nm::secret_variant(*passphrase);
+  };
+
+  // A saved profile of the network is used again: it knows its own secrets, and a new passphrase
+  // replaces its old one rather than making a second profile.
+  if (auto all = nm::profiles(*bus)) {
+    for (const auto& profile : *all) {
+      if (nm::is_hotspot_profile(profile.settings)) continue;
+      const auto saved = nm::setting<std::vector<std::uint8_t>>(profile.settings, "802-11-wireless", "ssid");
+      if (!saved || *saved != nm::bytes_of(ssid)) continue;
+      if (has_passphrase) {
+        auto settings = nm::read_settings_with_secrets(*bus, profile.path);
+        if (!settings) return std::unexpected(settings.error());
+        add_passphrase(*settings);
+        if (auto written = nm::write_settings(*bus, profile.path, *settings); !written) return written;
       }
+      return nm::activate(*bus, profile.path, point->device, point->path);
     }
   }
 
@@ -278,11 +290,7 @@ Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::Secr
   settings["connection"]["type"] = sdbus::Variant(std::string("802-11-wireless"));
   settings["802-11-wireless"]["ssid"] = sdbus::Variant(nm::bytes_of(ssid));
   settings["802-11-wireless"]["mode"] = sdbus::Variant(std::string("infrastructure"));
-  if (has_passphrase) {
-    const bool sae_only = (point->key_management & kKeySae) && !(point->key_management & kKeyPsk);
-    settings["802-11-wireless-security"]["key-mgmt"] = sdbus::Variant(std::string(sae_only ? "sae" : "wpa-psk"));
-    settings["802-11-wireless-security"]["psk"] = nm::secret_variant(*passphrase);
-  }
+  if (has_passphrase) add_passphrase(settings);
   return add_and_activate(*bus, settings, point->device, point->path);
 }
 

@@ -80,9 +80,19 @@ TEST(NetworkJoin, WithoutAPassphraseASavedProfileIsUsed) {
 
   ASSERT_TRUE(connect_wifi("HomeNet", std::nullopt).has_value());
   EXPECT_TRUE(nm.calls(kNmManager, "AddAndActivateConnection").empty());
+  EXPECT_TRUE(nm.calls(profile, "Update").empty());
   const auto activations = nm.calls(kNmManager, "ActivateConnection");
   ASSERT_EQ(activations.size(), 1u);
   EXPECT_EQ(activations[0].get<1>().at(0).get<sdbus::ObjectPath>(), profile);
+
+  // A new passphrase goes into the saved profile instead of a second one.
+  ASSERT_TRUE(connect_wifi("HomeNet", SecretString("new passphrase")).has_value());
+  EXPECT_TRUE(nm.calls(kNmManager, "AddAndActivateConnection").empty());
+  const auto updates = nm.calls(profile, "Update");
+  ASSERT_EQ(updates.size(), 1u);
+  const auto written = updates[0].get<1>().at(0).get<Settings>();
+  EXPECT_EQ(written.at("802-11-wireless-security").at("psk").get<std::string>(), "new passphrase");
+  EXPECT_EQ(nm.calls(kNmManager, "ActivateConnection").size(), 2u);
 }
 
 TEST(NetworkEnterprise, RefusedWithoutServerValidationBeforeAnyCall) {

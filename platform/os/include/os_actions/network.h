@@ -164,8 +164,8 @@ struct ConnectionDiagnostics {
 };
 std::expected<ConnectionDiagnostics, std::string> connection_diagnostics();
 
-// Joins a network in view: a saved profile of that name when no passphrase is given, else a new
-// profile with the passphrase (WPA3 networks get SAE).
+// Joins a network in view through its saved profile (given a passphrase, the profile's is replaced),
+// else through a new profile; WPA3-only networks get SAE.
 Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::SecretString>& passphrase);
 
 // A mobile broadband profile for any modem; the APN may hold letters, digits, "." and "-".
