@@ -13,6 +13,7 @@ struct SdlBackend::State {
   SDL_Window* window = nullptr;
   Uint32 wake_event = 0;
   std::vector<SDL_Event> held;  // an event taken while waiting, delivered with the next batch
+  bool shown = false;
 };
 
 std::expected<std::unique_ptr<SdlBackend>, std::string> SdlBackend::open(const std::string& title, std::uint32_t width,
@@ -27,7 +28,9 @@ std::expected<std::unique_ptr<SdlBackend>, std::string> SdlBackend::open(const s
     SDL_Quit();
     return std::unexpected("no display: set DISPLAY (or WAYLAND_DISPLAY), or ORVO_UI_BACKEND=offscreen");
   }
-  Uint32 flags = SDL_WINDOW_SHOWN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
+  // The window stays hidden until its first frame is drawn, so that it appears with its content
+  // rather than empty for as long as the first layout and drawing take.
+  Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
   SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         static_cast<int>(width), static_cast<int>(height), flags);
   if (!window) {
@@ -140,10 +143,20 @@ void SdlBackend::present(const Scene& scene, TextRenderer& text, Color backgroun
   render_into(scene, text, static_cast<std::uint8_t*>(surface->pixels), surface->w, surface->h, surface->pitch, scale(),
               background);
   SDL_UnlockSurface(surface);
+  // Mapping waits for the window system; the drawn pixels follow at once.
+  show();
   SDL_UpdateWindowSurface(state_->window);
 }
 
+void SdlBackend::show() {
+  if (state_->shown) return;
+  state_->shown = true;
+  SDL_ShowWindow(state_->window);
+}
+
 void SdlBackend::wait(std::optional<Deadline> deadline) {
+  // A loop that goes to sleep without having drawn still shows its window.
+  show();
   if (!state_->held.empty()) return;
   int timeout = -1;
   if (deadline) {

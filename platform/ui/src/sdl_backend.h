@@ -7,7 +7,8 @@
 
 namespace orvo_ui {
 
-// A real window through SDL2; frames are drawn with cairo straight into the window surface.
+// A real window through SDL2; frames are drawn with cairo straight into the window surface. The
+// window is mapped when its first frame is presented (or when the loop first waits without one).
 class SdlBackend final : public Backend {
  public:
   static std::expected<std::unique_ptr<SdlBackend>, std::string> open(const std::string& title, std::uint32_t width,
@@ -24,6 +25,7 @@ class SdlBackend final : public Backend {
 
  private:
   SdlBackend() = default;
+  void show();
   struct State;
   std::unique_ptr<State> state_;
 };
