@@ -165,6 +165,20 @@ TEST_F(SdlWindowTest, WindowIsShownWhenTheLoopWaitsWithoutAFrame) {
   EXPECT_EQ(observer.mapped_count(), 1);
 }
 
+// A display that cannot be reached is reported once the start finishes; drawing meanwhile is harmless.
+TEST_F(SdlWindowTest, UnreachableDisplayIsReported) {
+  setenv("DISPLAY", ":9999", 1);
+  auto backend = SdlBackend::open("nowhere", 320, 200, false);
+  ASSERT_TRUE(backend.has_value());
+  Scene scene;
+  TextRenderer text(TextRenderer::Metrics::Fixed);
+  (*backend)->present(scene, text, Color::rgb(0x202124));
+  EXPECT_TRUE((*backend)->take_events().events.empty());
+  auto error = (*backend)->start_error();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_FALSE(error->empty());
+}
+
 // A machine where fontconfig finds no font at all still gets its window, with the text drawn as
 // well as pango can.
 TEST_F(SdlWindowTest, WindowAppearsWhenNoFontCanBeLoaded) {
