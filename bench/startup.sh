@@ -38,7 +38,7 @@ export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-unix:path=/nonexiste
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.state" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-"$tools/map_watch" >"$work/maps" &
+"$tools/map_watch" >"$work/maps" 2>/dev/null &
 pids+=($!)
 until grep -q ready "$work/maps" 2>/dev/null; do sleep 0.01; done
 

@@ -2,6 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <cmath>
@@ -213,6 +214,7 @@ void TextRenderer::preload_fonts() {
   std::lock_guard lock(slot.mutex);
   if (slot.fonts.valid()) return;
   std::packaged_task<std::unique_ptr<Fonts>()> task([&slot] {
+    (void)pthread_setname_np(pthread_self(), "font-preload");
     FcInit();
     auto fonts = std::make_unique<Fonts>();
     fonts->warm(slot.wanted);
