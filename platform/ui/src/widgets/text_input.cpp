@@ -1,5 +1,6 @@
 #include "orvo_ui/widgets/text_input.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "widgets/control_support.h"
@@ -11,11 +12,39 @@ constexpr double kPaddingX = 10;
 constexpr double kPaddingY = 7;
 constexpr double kRadius = 6;
 constexpr std::string_view kBullet = "\u2022";
+// What the secret form keeps in its plain working copy for each character of the secret.
+constexpr char kSecretPlaceholder = '*';
+
+// One placeholder byte per code point of the secret.
+std::string placeholder_of(std::string_view secret) {
+  std::string placeholder;
+  for (std::size_t i = 0; i < secret.size(); i = control_support::next_boundary(secret, i)) {
+    placeholder += kSecretPlaceholder;
+  }
+  return placeholder;
+}
+
+// The byte offset in the secret of the code point at `index`.
+std::size_t secret_offset(std::string_view secret, std::size_t index) {
+  std::size_t offset = 0;
+  for (std::size_t i = 0; i < index && offset < secret.size(); ++i) {
+    offset = control_support::next_boundary(secret, offset);
+  }
+  return offset;
+}
 }  // namespace
 
 TextInput TextInput::from_state(PublishedCell<std::string> cell) {
   TextInput input(std::move(cell));
   input.seen_version_ = input.cell_.version();
+  return input;
+}
+
+TextInput TextInput::from_secret(std::shared_ptr<orvo_secret::SecretBuffer> buffer) {
+  TextInput input(PublishedCell<std::string>{});
+  input.kind_ = text_input_kind::kPassword;
+  input.secret_.seen_generation = buffer->generation();
+  input.secret_.buffer = std::move(buffer);
   return input;
 }
 
@@ -49,7 +78,11 @@ TextInput TextInput::with_binding(ControlActionBinding binding) && {
   return std::move(*this);
 }
 
-std::string TextInput::shown_text() const { return focused_ ? working_ : cell_.snapshot(); }
+std::string TextInput::shown_text() const {
+  if (focused_) return working_;
+  if (secret_.buffer) return secret_.buffer->with_text(placeholder_of);
+  return cell_.snapshot();
+}
 
 std::string TextInput::display_of(std::string_view text) const {
   if (!is_secret()) return std::string(text);
@@ -74,6 +107,7 @@ std::vector<ControlActionBinding> TextInput::control_action_bindings() const {
 
 void TextInput::begin_editing() {
   if (!focused_) return;
+  if (secret_.buffer) return begin_secret_editing();
   const std::uint64_t version = cell_.version();
   if (!caret_reset_ && version == seen_version_) return;
   working_ = cell_.snapshot();
@@ -90,6 +124,58 @@ void TextInput::replace_text(std::string text, std::size_t caret) {
   // A refused publication leaves the cell as it was; the field keeps showing what was typed and
   // picks the cell up again once it changes.
   if (auto version = cell_.publish(working_)) seen_version_ = *version;
+}
+
+void TextInput::begin_secret_editing() {
+  const std::uint64_t generation = secret_.buffer->generation();
+  if (!caret_reset_ && generation == secret_.seen_generation) return;
+  secret_.working = secret_.buffer->copy();
+  working_ = placeholder_of(secret_.working.view());
+  caret_ = working_.size();
+  secret_.seen_generation = generation;
+  caret_reset_ = false;
+  if (pending_click_x_) caret_ = caret_from_x(*pending_click_x_);
+  pending_click_x_.reset();
+}
+
+void TextInput::replace_secret(orvo_secret::SecretString text, std::size_t caret) {
+  secret_.working = std::move(text);
+  working_ = placeholder_of(secret_.working.view());
+  caret_ = std::min(caret, working_.size());
+  secret_.seen_generation = secret_.buffer->assign(secret_.working.view());
+}
+
+bool TextInput::edit_secret(const Event& event, EventContext& context) {
+  const std::string_view secret = secret_.working.view();
+  const std::size_t at = secret_offset(secret, caret_);
+  orvo_secret::SecretString text;
+  if (auto* input = std::get_if<event::TextInput>(&event)) {
+    if (input->text.empty()) return true;
+    text.append(secret.substr(0, at));
+    text.append(input->text);
+    text.append(secret.substr(at));
+    replace_secret(std::move(text), caret_ + placeholder_of(input->text).size());
+    context.request_redraw();
+    return true;
+  }
+  const auto* key = std::get_if<event::Key>(&event);
+  if (!key || !key->pressed) return false;
+  if (key->key == NamedKey::Backspace) {
+    if (caret_ == 0) return true;
+    const std::size_t start = secret_offset(secret, caret_ - 1);
+    text.append(secret.substr(0, start));
+    text.append(secret.substr(at));
+    replace_secret(std::move(text), caret_ - 1);
+  } else if (key->key == NamedKey::Delete) {
+    if (at >= secret.size()) return true;
+    text.append(secret.substr(0, at));
+    text.append(secret.substr(control_support::next_boundary(secret, at)));
+    replace_secret(std::move(text), caret_);
+  } else {
+    return false;
+  }
+  context.request_redraw();
+  return true;
 }
 
 void TextInput::sync(SyncContext&) { begin_editing(); }
@@ -195,6 +281,7 @@ void TextInput::handle_event(const Event& event, EventContext& context) {
   }
   if (!focused_ || disabled_) return;
   begin_editing();
+  if (secret_.buffer && edit_secret(event, context)) return;
   if (auto* input = std::get_if<event::TextInput>(&event)) {
     if (input->text.empty()) return;
     std::string text = working_;
@@ -249,6 +336,7 @@ void TextInput::set_focus(bool focused) {
     begin_editing();
   } else {
     working_.clear();
+    secret_.working.clear();
     caret_ = 0;
     pending_click_x_.reset();
   }
@@ -278,6 +366,14 @@ std::optional<AccessibilityNode> TextInput::accessibility() const {
 bool TextInput::perform_action(const AccessibilityAction& action) {
   if (disabled_) return false;
   if (auto* set = std::get_if<a11y::SetValue>(&action)) {
+    if (secret_.buffer) {
+      if (focused_) {
+        replace_secret(orvo_secret::SecretString(set->value), placeholder_of(set->value).size());
+      } else {
+        secret_.buffer->assign(set->value);
+      }
+      return true;
+    }
     const bool accepted = cell_.publish(set->value).has_value();
     if (accepted && focused_) {
       working_ = set->value;

@@ -5,13 +5,20 @@
 // and places the caret. Gaining focus starts editing from the cell's current text with the caret at
 // its end; losing focus drops the working copy (the cell keeps the text). The kind code says what
 // the field holds; kind 9 is a secret, shown as bullets and never read out by `text_review`.
+//
+// The secret form (`from_secret`) edits a shared SecretBuffer instead of a cell: the typed text is
+// kept only in wiping memory (the buffer and a SecretString working copy), and the field's plain
+// working copy holds one placeholder byte per character, so caret moves and drawing never see it.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "orvo_secret/secret_buffer.h"
+#include "orvo_secret/secret_string.h"
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/widget.h"
 
@@ -32,6 +39,8 @@ class TextInput final : public Widget {
   static constexpr float kMinWidth = 200;
 
   static TextInput from_state(PublishedCell<std::string> cell);
+  // A secret field (kind 9) that edits `buffer`.
+  static TextInput from_secret(std::shared_ptr<orvo_secret::SecretBuffer> buffer);
 
   [[nodiscard]] TextInput with_kind(std::uint8_t kind) &&;
   [[nodiscard]] TextInput with_id(std::string_view id) &&;
@@ -93,6 +102,12 @@ class TextInput final : public Widget {
   bool is_secret() const { return kind_ == text_input_kind::kPassword; }
   std::string display_of(std::string_view text) const;
   std::size_t caret_from_x(double x) const;
+  // The secret form's storage path: start editing from the buffer, and carry out the edits that
+  // change the text (typing, Backspace, Delete) on the secret working copy. The placeholder copy
+  // in `working_` follows every change.
+  void begin_secret_editing();
+  bool edit_secret(const Event& event, EventContext& context);
+  void replace_secret(orvo_secret::SecretString text, std::size_t caret);
 
   PublishedCell<std::string> cell_;
   std::string id_;
@@ -118,6 +133,12 @@ class TextInput final : public Widget {
   // The cell version the working copy was taken from or last published as.
   std::uint64_t seen_version_ = 0;
   std::optional<double> pending_click_x_;
+  struct {
+    std::shared_ptr<orvo_secret::SecretBuffer> buffer;
+    orvo_secret::SecretString working;
+    // The buffer generation the working copy was taken from or last written as.
+    std::uint64_t seen_generation = 0;
+  } secret_;
   // Byte offset and x position (from the text's left edge) of every caret stop, as last drawn.
   std::vector<std::pair<std::size_t, double>> stops_;
   Rect rect_;
