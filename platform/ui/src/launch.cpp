@@ -141,6 +141,10 @@ int run(const AppDescriptor& descriptor, const Options& options) {
   loop.set_allow_close(descriptor.allow_close);
   open_action_door(loop, descriptor.app_id, app);
   loop.run_until_quit();
+  if (auto failed = (*backend)->start_error()) {
+    std::fprintf(stderr, "%.*s: %s\n", int(descriptor.app_id.size()), descriptor.app_id.data(), failed->c_str());
+    return 1;
+  }
   write_outputs(options, loop, nullptr);
   return 0;
 }
