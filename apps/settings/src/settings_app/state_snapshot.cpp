@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "orvo_doc/document.h"
+#include "orvo_json/json.h"
 #include "settings_app/search_provider.h"
 #include "settings_app/settings_app.h"
 
@@ -81,7 +82,7 @@ std::string SettingsApp::state_json_for(const orvo_doc::Document* document, cons
       state[key] = nullptr;
     }
   }
-  return state.dump();
+  return orvo_json::value_text(state);
 }
 
 std::optional<std::string> SettingsApp::state_json() { return state_json_for(nullptr, nullptr); }
