@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 #include "offscreen_backend.h"
 #include "orvo_ui/wake.h"
@@ -21,10 +22,10 @@ constexpr std::int64_t kUpdatePollMillis = 250;
 // loop polls while any is in flight.
 constexpr std::int64_t kInFlightPollMillis = 50;
 
-// Every widget that takes keyboard focus, in tree order.
-void collect_focusable(Widget& widget, std::vector<Widget*>& out) {
-  if (widget.is_focusable()) out.push_back(&widget);
-  for (Widget* child : widget.children_mut()) collect_focusable(*child, out);
+// Every widget that takes keyboard focus and was laid out, in tree order.
+void collect_focusable(Widget& widget, const std::unordered_set<const Widget*>& laid_out, std::vector<Widget*>& out) {
+  if (widget.is_focusable() && laid_out.contains(&widget)) out.push_back(&widget);
+  for (Widget* child : widget.children_mut()) collect_focusable(*child, laid_out, out);
 }
 
 }  // namespace
@@ -38,8 +39,10 @@ bool FrameLoop::is_focus_traversal(const Event& event) {
 }
 
 void FrameLoop::move_focus(bool backwards) {
+  std::unordered_set<const Widget*> laid_out;
+  for (const auto& [node, widget] : nodes_) laid_out.insert(widget);
   std::vector<Widget*> order;
-  collect_focusable(root_, order);
+  collect_focusable(root_, laid_out, order);
   if (order.empty()) return;
   auto it = std::find(order.begin(), order.end(), focused_);
   if (it == order.end()) {
@@ -135,6 +138,7 @@ void FrameLoop::frame(const BackendEvents& events) {
       auto it = nodes_.find(*context.focus_request);
       if (it != nodes_.end()) set_focus(it->second);
     }
+    if (context.focus_request_id) pending_focus_id_ = std::move(context.focus_request_id);
   }
 
   SyncContext sync{nullptr};
@@ -148,6 +152,11 @@ void FrameLoop::frame(const BackendEvents& events) {
     last_size_ = size;
     last_scale_ = scale;
     layout();
+    redraw = true;
+  }
+  if (pending_focus_id_) {
+    if (Widget* widget = find_focusable(*pending_focus_id_, {})) set_focus(widget);
+    pending_focus_id_.reset();
     redraw = true;
   }
   if (redraw || root_.needs_redraw()) draw();
@@ -182,12 +191,33 @@ void FrameLoop::layout() {
   root_node_ = root_.build_layout(tree_, context, nodes_);
   tree_.compute(root_node_, last_size_, text_);
   root_.apply_layout(tree_, root_node_, 0, 0);
-  // A focused widget that is no longer in the tree has gone with its old subtree.
-  if (focused_) {
-    bool alive = false;
-    for (const auto& [node, widget] : nodes_) alive = alive || widget == focused_;
-    if (!alive) focused_ = nullptr;
+  keep_focus_after_layout();
+}
+
+void FrameLoop::keep_focus_after_layout() {
+  if (!focused_) return;
+  // A focused widget that is no longer in the tree has gone with its old subtree; one in the tree
+  // that does not know it has focus is a new widget that took the old one's place in memory.
+  bool alive = false;
+  for (const auto& [node, widget] : nodes_) alive = alive || widget == focused_;
+  if (alive && focused_->has_focus()) return;
+  focused_ = nullptr;
+  if (focused_id_.empty()) return;
+  if (Widget* successor = find_focusable(focused_id_, focused_type_)) set_focus(successor);
+}
+
+Widget* FrameLoop::find_focusable(std::string_view id, std::string_view type) const {
+  std::unordered_set<const Widget*> laid_out;
+  for (const auto& [node, widget] : nodes_) laid_out.insert(widget);
+  std::vector<Widget*> order;
+  collect_focusable(root_, laid_out, order);
+  Widget* found = nullptr;
+  for (Widget* widget : order) {
+    if (widget->widget_id() != id || (!type.empty() && widget->type_name() != type)) continue;
+    if (found) return nullptr;
+    found = widget;
   }
+  return found;
 }
 
 void FrameLoop::draw() {
@@ -203,6 +233,8 @@ void FrameLoop::set_focus(Widget* widget) {
   if (widget == focused_) return;
   if (focused_) focused_->set_focus(false);
   focused_ = widget;
+  focused_id_ = widget ? widget->widget_id().value_or("") : "";
+  focused_type_ = widget ? std::string(widget->type_name()) : "";
   if (focused_) {
     focused_->set_focus(true);
     // Scroll containers bring the newly focused widget into view.
