@@ -1,7 +1,6 @@
 #include "sidebar/sidebar_keys.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "orvo_ui/widgets/scrollable.h"
 
@@ -55,17 +54,26 @@ std::optional<std::string> row_focus_step(const orvo_ui::Widget& nav, const orvo
   if (at == rows.end()) return std::nullopt;
   const auto index = static_cast<std::ptrdiff_t>(at - rows.begin());
   const auto last = static_cast<std::ptrdiff_t>(rows.size()) - 1;
-  // A page is as many rows as fit in the sidebar's height.
-  const double row_height = std::max(1.0, (*at)->get_rect().height());
-  const auto page = std::max<std::ptrdiff_t>(1, static_cast<std::ptrdiff_t>(std::floor(nav.get_rect().height() / row_height)));
+  // A page: the farthest row that still fits in one sidebar height from the focused row's far edge.
+  const double view = nav.get_rect().height();
+  const orvo_ui::Rect from = (*at)->get_rect();
+  auto page_step = [&](bool down) {
+    std::ptrdiff_t target = down ? index + 1 : index - 1;
+    for (std::ptrdiff_t i = 0; i <= last; ++i) {
+      const orvo_ui::Rect r = rows[static_cast<std::size_t>(i)]->get_rect();
+      if (down && i > target && r.y1 - from.y0 <= view) target = i;
+      if (!down && i < target && from.y1 - r.y0 <= view) target = i;
+    }
+    return target;
+  };
   std::ptrdiff_t target = index;
   switch (key.key) {
     case NamedKey::Up: target = index - 1; break;
     case NamedKey::Down: target = index + 1; break;
     case NamedKey::Home: target = 0; break;
     case NamedKey::End: target = last; break;
-    case NamedKey::PageUp: target = index - page; break;
-    case NamedKey::PageDown: target = index + page; break;
+    case NamedKey::PageUp: target = page_step(false); break;
+    case NamedKey::PageDown: target = page_step(true); break;
     default: return std::nullopt;
   }
   target = std::clamp<std::ptrdiff_t>(target, 0, last);

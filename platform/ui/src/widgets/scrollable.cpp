@@ -126,6 +126,11 @@ bool Scrollable::reveal_descendant(const Widget* target) {
   } else if (r.y1 > rect_.y1) {
     wanted = offset_ + (r.y1 - rect_.y1);
   }
+  // Near an end of the content, go all the way: the first row of a list shows with its heading.
+  const double top_in_content = r.y0 - rect_.y0 + offset_;
+  const double bottom_in_content = r.y1 - rect_.y0 + offset_;
+  if (wanted <= offset_ && top_in_content <= kLineStep) wanted = 0;
+  if (wanted >= offset_ && content_height_ - bottom_in_content <= kLineStep) wanted = max_offset();
   scroll_to(wanted);
   return true;
 }
