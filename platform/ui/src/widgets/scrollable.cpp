@@ -67,7 +67,8 @@ void Scrollable::draw(Scene& scene, Affine transform, TextRenderer& text, const 
   scene.push_clip(rect_, transform);
   child_->draw_with_presence(scene, transform, text, theme, clipped);
   scene.pop_clip();
-  if (focused_) control_support::draw_focus_ring(scene, transform, rect_.inset(3, 3), theme, 6);
+  // A click focuses the view to let its keys scroll it; the ring shows only where it is a Tab stop.
+  if (focused_ && is_focusable()) control_support::draw_focus_ring(scene, transform, rect_.inset(3, 3), theme, 6);
   if (max_offset() <= 0) return;
   // A thin indicator of where the viewport is within the content.
   const double track = rect_.height() - 8;
