@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unordered_set>
+#include <utility>
 
 #include "offscreen_backend.h"
 #include "orvo_ui/wake.h"
@@ -36,6 +37,13 @@ bool FrameLoop::is_focus_traversal(const Event& event) {
   if (!key || key->key != NamedKey::Tab) return false;
   if (key->modifiers.ctrl || key->modifiers.alt || key->modifiers.super) return false;
   return true;
+}
+
+bool FrameLoop::is_close_key(const Event& event) {
+  const auto* key = std::get_if<event::Key>(&event);
+  if (!key || !key->pressed || key->key != NamedKey::None) return false;
+  if (!key->modifiers.ctrl || key->modifiers.alt || key->modifiers.super || key->modifiers.shift) return false;
+  return key->text == "q" || key->text == "w";
 }
 
 void FrameLoop::move_focus(bool backwards) {
@@ -83,9 +91,10 @@ void FrameLoop::run_until_quit() {
   while (true) {
     BackendEvents events = backend_.take_events();
     if (g_quit_requested) break;
-    if (events.quit && (!allow_close_ || allow_close_())) break;
+    if (events.quit && close_allowed()) break;
     frame(events);
     if (g_quit_requested) break;
+    if (std::exchange(close_requested_, false) && close_allowed()) break;
     if (on_idle_) on_idle_(frames_);
     if (g_quit_requested) break;
     backend_.wait(next_deadline());
@@ -97,6 +106,7 @@ void FrameLoop::run_script(const std::vector<launch::ScriptStep>& steps, Offscre
   frame(backend.take_events());
   for (const auto& step : steps) {
     if (g_quit_requested) return;
+    if (std::exchange(close_requested_, false) && close_allowed()) return;
     if (auto* deliver = std::get_if<launch::step::Deliver>(&step)) {
       backend.push(deliver->event);
       frame(backend.take_events());
@@ -125,6 +135,10 @@ void FrameLoop::frame(const BackendEvents& events) {
   wake::begin_frame();
   bool redraw = first_ || events.expose;
   for (const auto& e : events.events) {
+    if (is_close_key(e)) {
+      close_requested_ = true;
+      continue;
+    }
     if (is_focus_traversal(e)) {
       const auto& key = std::get<event::Key>(e);
       if (key.pressed) move_focus(key.modifiers.shift);

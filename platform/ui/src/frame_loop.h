@@ -61,6 +61,10 @@ class FrameLoop {
   void draw();
   void set_focus(Widget* widget);
   static bool is_focus_traversal(const Event& event);
+  // Ctrl+Q and Ctrl+W (pressed, no other modifier) close the window as its close button does.
+  static bool is_close_key(const Event& event);
+  // Whether a close asked for (button or keys) may end the loop.
+  bool close_allowed() const { return !allow_close_ || allow_close_(); }
   // Tab order: every focusable widget of the last layout in tree order, wrapping at both ends; a
   // part of the tree that is not laid out (the hidden side of a narrow window) has no stops.
   void move_focus(bool backwards);
@@ -92,6 +96,7 @@ class FrameLoop {
   double last_scale_ = 0;
   bool first_ = true;
   bool update_wants_frame_ = false;
+  bool close_requested_ = false;
   std::uint64_t frames_ = 0;
   std::function<void(std::uint64_t)> on_idle_;
   std::function<bool()> allow_close_;
