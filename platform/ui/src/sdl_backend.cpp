@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "orvo_ui/icon.h"
 #include "orvo_ui/render.h"
+#include "orvo_ui/scene.h"
+#include "orvo_ui/text.h"
+#include "orvo_ui/theme.h"
 
 namespace orvo_ui {
 
@@ -14,6 +18,26 @@ struct SdlBackend::State {
   Uint32 wake_event = 0;
   std::vector<SDL_Event> held;  // an event taken while waiting, delivered with the next batch
 };
+
+namespace {
+
+// The application icon (a gear on the accent colour) for the window manager's task switcher.
+void set_window_icon(SDL_Window* window) {
+  constexpr int kSide = 64;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kSide, kSide, 32, SDL_PIXELFORMAT_RGB888);
+  if (!surface) return;
+  const Theme theme = Theme::dark();
+  Scene scene;
+  Icon::Settings.draw(scene, {8, 8, kSide - 8.0, kSide - 8.0}, theme.accent_text, Affine::identity(), 2.25);
+  TextRenderer text(TextRenderer::Metrics::Fixed);
+  SDL_LockSurface(surface);
+  render_into(scene, text, static_cast<std::uint8_t*>(surface->pixels), kSide, kSide, surface->pitch, 1.0, theme.accent);
+  SDL_UnlockSurface(surface);
+  SDL_SetWindowIcon(window, surface);
+  SDL_FreeSurface(surface);
+}
+
+}  // namespace
 
 std::expected<std::unique_ptr<SdlBackend>, std::string> SdlBackend::open(const std::string& title, std::uint32_t width,
                                                                          std::uint32_t height, bool resizable) {
@@ -35,6 +59,7 @@ std::expected<std::unique_ptr<SdlBackend>, std::string> SdlBackend::open(const s
     SDL_Quit();
     return std::unexpected("could not open a window: " + error);
   }
+  set_window_icon(window);
   std::unique_ptr<SdlBackend> backend(new SdlBackend());
   backend->state_ = std::make_unique<State>();
   backend->state_->window = window;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real window under Xvfb: its WM_CLASS is the application id, Ctrl+Q closes it (exit 0) and the
-# size it was left at comes back at the next start. Usage: window_under_xvfb.sh path/to/orvo-settings
+# The real window under Xvfb: its WM_CLASS is the application id, it has the application icon, Ctrl+Q
+# and Ctrl+W close it (exit 0) and the size it was left at comes back at the next start. Usage: window_under_xvfb.sh path/to/orvo-settings
 set -euo pipefail
 app=$1
 for tool in Xvfb xdotool xprop; do command -v "$tool" >/dev/null || { echo "needs $tool (scripts/bootstrap installs it)"; exit 1; }; done
@@ -46,6 +46,7 @@ start
 class=$(xprop -id "$win" WM_CLASS)
 echo "$class"
 echo "$class" | grep -q '"so.orvo.settings", "so.orvo.settings"' || { echo "WM_CLASS is not the application id"; exit 1; }
+xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || { echo "the window has no icon"; exit 1; }
 [ "$(size_of)" = "1280x800" ] || { echo "first start is not 1280x800: $(size_of)"; exit 1; }
 xdotool windowsize --sync "$win" 900 700
 sleep 0.2
