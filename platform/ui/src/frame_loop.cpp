@@ -145,6 +145,9 @@ void FrameLoop::frame(const BackendEvents& events) {
       redraw = true;
       continue;
     }
+    if (const auto* moved = std::get_if<event::PointerMoved>(&e)) pointer_ = moved->position;
+    if (const auto* button = std::get_if<event::PointerButton>(&e)) pointer_ = button->position;
+    if (std::holds_alternative<event::PointerLeft>(e)) pointer_.reset();
     EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
     root_.handle_event(e, context);
     redraw = redraw || context.redraw_requested;
@@ -167,6 +170,11 @@ void FrameLoop::frame(const BackendEvents& events) {
     last_scale_ = scale;
     layout();
     redraw = true;
+    // Widgets built anew know nothing of the pointer: tell them where it is.
+    if (structure && pointer_) {
+      EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
+      root_.handle_event(event::PointerMoved{*pointer_}, context);
+    }
   }
   if (pending_focus_id_) {
     if (Widget* widget = find_focusable(*pending_focus_id_, {})) set_focus(widget);

@@ -97,6 +97,8 @@ class FrameLoop {
   bool first_ = true;
   bool update_wants_frame_ = false;
   bool close_requested_ = false;
+  // Where the pointer was last seen (physical pixels), to refresh hover after the tree is rebuilt.
+  std::optional<Point> pointer_;
   std::uint64_t frames_ = 0;
   std::function<void(std::uint64_t)> on_idle_;
   std::function<bool()> allow_close_;

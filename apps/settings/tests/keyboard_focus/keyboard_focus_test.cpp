@@ -177,5 +177,13 @@ TEST(SidebarHover, FollowsThePointerWhenTheSidebarScrollsUnderIt) {
   EXPECT_EQ(hovered, 1);
 }
 
+TEST(SidebarHover, ARebuiltSidebarShowsTheRowUnderThePointerHovered) {
+  RootInALoop ui;
+  ui.frame();
+  ui.run(ui.click_row(SettingsSection::Sound));
+  ASSERT_EQ(ui.root().section(), SettingsSection::Sound);
+  EXPECT_TRUE(ui.row(SettingsSection::Sound)->hovered()) << "the new row under the pointer";
+}
+
 }  // namespace
 }  // namespace settings::settings_app

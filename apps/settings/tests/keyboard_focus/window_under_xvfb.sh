@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real window under Xvfb: its WM_CLASS is the application id, it has the application icon, Ctrl+Q
-# and Ctrl+W close it (exit 0) and the size it was left at comes back at the next start. Usage: window_under_xvfb.sh path/to/orvo-settings
+# and Ctrl+W close it (exit 0) and the size it was left at comes back at the next start.
+# Usage: window_under_xvfb.sh path/to/orvo-settings
 set -euo pipefail
 app=$1
 for tool in Xvfb xdotool xprop; do command -v "$tool" >/dev/null || { echo "needs $tool (scripts/bootstrap installs it)"; exit 1; }; done
