@@ -2,10 +2,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <string>
 #include <string_view>
-
-#include "orvo_json/utf8.h"
 
 namespace orvo_json {
 namespace {
@@ -67,12 +64,6 @@ void Writer::float32(float value) {
 }
 
 void Writer::string(std::string_view value) {
-  // Invalid UTF-8 becomes U+FFFD: the text written is always JSON a strict reader takes back.
-  if (!utf8::is_valid(value)) {
-    const std::string valid = utf8::to_valid(value);
-    string(valid);
-    return;
-  }
   separate();
   out_ += '"';
   std::size_t run = 0;  // start of the stretch that needs no escape

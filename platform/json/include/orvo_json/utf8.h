@@ -1,7 +1,7 @@
 #pragma once
 // Well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) and the one rule for
-// text that is not: every invalid stretch becomes U+FFFD. The JSON writer and every text field keep
-// to it, so bytes from outside never stop a dump or reach the text shaper.
+// text that is not: every invalid stretch becomes U+FFFD. Every text field keeps to it, so bytes from
+// outside never reach the text shaper or a strict JSON dump.
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "control_harness.h"
-#include "orvo_json/json.h"
 #include "orvo_json/utf8.h"
 #include "orvo_ui/widgets/text_input.h"
 
@@ -85,11 +84,6 @@ TEST(TextInputLimits, TextPutInTheCellFromElsewhereIsShownValid) {
   ui.click(field);
   ui.type("!");
   EXPECT_EQ(cell.snapshot(), "x" + kFffd + "y!");
-}
-
-TEST(TextInputLimits, TheJsonWriterReplacesInvalidUtf8) {
-  EXPECT_EQ(orvo_json::encode(std::string("a\xC0\xAF" "b")), "\"a" + kFffd + kFffd + "b\"");
-  EXPECT_EQ(orvo_json::encode(std::string("caf\xC3\xA9")), "\"caf\xC3\xA9\"");
 }
 
 }  // namespace
