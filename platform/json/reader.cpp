@@ -88,6 +88,18 @@ std::string unknown_variant(std::string_view name, const std::string_view* names
   return text;
 }
 
+std::string unknown_field(std::string_view name, const std::string_view* names, std::size_t count) {
+  std::string text = "unknown field `" + std::string(name) + "`, ";
+  if (count == 0) return text + "there are no fields";
+  text += "expected ";
+  if (count > 2) text += "one of ";
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) text += count == 2 ? " or " : ", ";
+    text += "`" + std::string(names[i]) + "`";
+  }
+  return text;
+}
+
 void Reader::fail_at(std::size_t consumed, std::string reason) const {
   Error error{std::move(reason)};
   if (mode_ == Mode::Text) {

@@ -13,6 +13,7 @@ struct Overrides {
   std::filesystem::path root = "/";
   std::optional<std::filesystem::path> config_dir;
   std::optional<std::filesystem::path> runtime_dir;
+  std::optional<std::filesystem::path> data_dir;
 };
 
 std::mutex& overrides_mutex() {
@@ -55,6 +56,13 @@ std::optional<std::filesystem::path> user_config_dir() {
   return std::nullopt;
 }
 
+std::optional<std::filesystem::path> user_data_dir() {
+  if (auto dir = current().data_dir) return dir;
+  if (auto dir = absolute_env("XDG_DATA_HOME")) return dir;
+  if (auto home = absolute_env("HOME")) return *home / ".local/share";
+  return std::nullopt;
+}
+
 std::filesystem::path user_runtime_dir() {
   if (auto dir = current().runtime_dir) return *dir;
   if (auto dir = absolute_env("XDG_RUNTIME_DIR")) return *dir;
@@ -62,11 +70,12 @@ std::filesystem::path user_runtime_dir() {
 }
 
 ScopedOverride::ScopedOverride(std::filesystem::path root, std::optional<std::filesystem::path> config_dir,
-                               std::optional<std::filesystem::path> runtime_dir)
+                               std::optional<std::filesystem::path> runtime_dir,
+                               std::optional<std::filesystem::path> data_dir)
     : saved_(std::make_unique<Saved>()) {
   std::lock_guard lock(overrides_mutex());
   saved_->previous = overrides();
-  overrides() = Overrides{std::move(root), std::move(config_dir), std::move(runtime_dir)};
+  overrides() = Overrides{std::move(root), std::move(config_dir), std::move(runtime_dir), std::move(data_dir)};
 }
 
 ScopedOverride::~ScopedOverride() {

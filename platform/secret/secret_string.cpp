@@ -69,6 +69,11 @@ void SecretString::append(char c) { append(std::string_view(&c, 1)); }
 
 void SecretString::clear() { release(); }
 
+void SecretString::wipe() {
+  if (data_ != nullptr) sodium_memzero(data_, capacity_);
+  size_ = 0;
+}
+
 void SecretString::reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   const std::size_t grown = std::max({capacity, capacity_ * 2, std::size_t{32}});

@@ -28,6 +28,16 @@ constexpr auto describe_json(orvo_json::Tag<Mode>) {
                                  orvo_json::field("refresh_mhz", &Mode::refresh_mhz));
 }
 
+struct Pair {
+  std::uint8_t a = 0;
+  std::optional<std::uint8_t> b;
+  bool operator==(const Pair&) const = default;
+};
+
+constexpr auto describe_json(orvo_json::Tag<Pair>) {
+  return orvo_json::strict_record<Pair>("Pair", orvo_json::field("a", &Pair::a), orvo_json::field("b", &Pair::b));
+}
+
 enum class Action { Suspend, Lock, Ignore };
 
 constexpr auto describe_json(orvo_json::Tag<Action>) {
@@ -158,6 +168,16 @@ TEST(JsonRecord, RefusesWithExactMessages) {
       {R"({"width":1,})", "trailing comma"},
   };
   for (const auto& c : cases) EXPECT_EQ(error_of<sample::Mode>(c.input), c.reason) << c.input;
+}
+
+TEST(JsonRecord, StrictRecordRefusesUnknownKeysOnlyInTheObjectForm) {
+  EXPECT_EQ(orvo_json::decode<sample::Pair>(R"({"b":null,"a":1})").value(), (sample::Pair{1, std::nullopt}));
+  EXPECT_EQ(orvo_json::decode<sample::Pair>(R"([1,2])").value(), (sample::Pair{1, 2}));
+  EXPECT_EQ(error_of<sample::Pair>(R"({"a":1,"c":0})"), "unknown field `c`, expected `a` or `b`");
+  EXPECT_EQ(error_of<sample::Pair>(R"({"a":1,"a":2})"), "duplicate field `a`");
+  EXPECT_EQ(error_of<sample::Pair>(R"([1,2,3])"), "trailing characters");
+  EXPECT_EQ(orvo_json::decode<sample::Pair>(R"({"a":1,"c":0})").error().text(),
+            "unknown field `c`, expected `a` or `b` at line 1 column 11");
 }
 
 TEST(JsonRecord, ErrorTextCarriesLineAndColumn) {

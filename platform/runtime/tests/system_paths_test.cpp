@@ -33,4 +33,24 @@ TEST(SystemPaths, ConfigDirectoryFollowsXdgThenHome) {
   if (old_xdg) ::setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
 }
 
+TEST(SystemPaths, DataDirectoryFollowsXdgThenHome) {
+  const char* old_xdg = std::getenv("XDG_DATA_HOME");
+  const std::string saved_xdg = old_xdg ? old_xdg : "";
+  const char* old_home = std::getenv("HOME");
+  const std::string saved_home = old_home ? old_home : "";
+  ::setenv("HOME", "/home/ada", 1);
+  ::setenv("XDG_DATA_HOME", "/xdg/data", 1);
+  EXPECT_EQ(system_paths::user_data_dir(), std::filesystem::path("/xdg/data"));
+  ::setenv("XDG_DATA_HOME", "relative/data", 1);
+  EXPECT_EQ(system_paths::user_data_dir(), std::filesystem::path("/home/ada/.local/share"));
+  ::unsetenv("HOME");
+  EXPECT_EQ(system_paths::user_data_dir(), std::nullopt);
+  {
+    system_paths::ScopedOverride root("/tmp/r", std::nullopt, std::nullopt, std::filesystem::path("/tmp/r/data"));
+    EXPECT_EQ(system_paths::user_data_dir(), std::filesystem::path("/tmp/r/data"));
+  }
+  if (old_xdg) ::setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
+  if (old_home) ::setenv("HOME", saved_home.c_str(), 1); else ::unsetenv("HOME");
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "account_probe/imap_sign_in.h"
 #include "account_probe/webdav_check.h"
 #include "orvo_net/tls_client_config.h"
+#include "orvo_runtime/text.h"
 
 namespace settings::account_probe {
 namespace {
@@ -51,11 +52,6 @@ std::pair<char32_t, std::size_t> decode_front(std::string_view text) {
     point = (point << 6) | (byte(i) & 0x3F);
   }
   return {point, length};
-}
-
-bool is_unicode_whitespace(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 AccountCheckOutcome check_mail_account(const Json& config, const orvo_secret::SecretString& saved_password,
@@ -123,25 +119,13 @@ AccountCheckOutcome check_dav_account(const std::string& type_id, const Json& co
 }  // namespace
 
 std::string_view trim_unicode_whitespace(std::string_view text) {
-  while (!text.empty()) {
-    const auto [point, length] = decode_front(text);
-    if (!is_unicode_whitespace(point)) break;
-    text.remove_prefix(length);
-  }
-  while (!text.empty()) {
-    std::size_t start = text.size() - 1;
-    while (start > 0 && text.size() - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
-    const auto [point, length] = decode_front(text.substr(start));
-    if (start + length != text.size() || !is_unicode_whitespace(point)) break;
-    text.remove_suffix(length);
-  }
-  return text;
+  return orvo_runtime::text::trim_unicode_whitespace(text);
 }
 
 bool is_free_of_control_characters(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto [point, length] = decode_front(text.substr(i));
-    if (point <= 0x1F || point == 0x7F || (point >= 0x80 && point <= 0x9F)) return false;
+    if (orvo_runtime::text::is_control_character(point)) return false;
     i += length;
   }
   return true;

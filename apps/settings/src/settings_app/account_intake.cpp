@@ -1,13 +1,11 @@
 // Account operations addressed to the root: the form requests for the accounts pane, the removal
 // of an account and the account connection check.
-#include <system_error>
 #include <utility>
 
 #include "accounts/remove_account.h"
 #include "accounts/store_access.h"
 #include "actions/operation_payload.h"
-#include "orvo_log/log.h"
-#include "orvo_runtime/named_thread.h"
+#include "panes/workers/account_check_worker.h"
 #include "settings_app/settings_app.h"
 
 namespace settings::settings_app {
@@ -83,19 +81,10 @@ orvo_ui::StartAnswer SettingsApp::start_account_check(const orvo_ui::RequestId& 
   if (!credential) return orvo_ui::start::Rejected{"this account has no saved credential; sign in again first"};
 
   auto [sender, receiver] = orvo_runtime::make_channel<AccountCheckOutcome>(1);
-  try {
-    orvo_runtime::spawn_named("account-check", [account = *stored, credential = std::move(*credential),
-                                                check = account_check_, sender = std::move(sender)]() mutable {
-      // A check that throws ends without an answer; the poll reports the closed channel as a failure.
-      try {
-        sender.send((*check)(account, credential.secret));
-      } catch (...) {
-        orvo_log::warn("account connection check stopped", {{"account", account.id}});
-      }
-    }).detach();
-  } catch (const std::system_error& error) {
-    return orvo_ui::start::Rejected{std::string("could not start the connection check: ") + error.what()};
-  }
+  // A check that throws ends without an answer; the poll reports the closed channel as a failure.
+  auto started = panes::workers::start_account_check_worker(std::move(sender), account_check_, *stored,
+                                                            std::move(credential->secret));
+  if (!started) return orvo_ui::start::Rejected{"could not start the connection check: " + started.error()};
   running_account_check_.emplace(RunningAccountCheck{id, std::move(receiver)});
   return orvo_ui::start::InFlight{};
 }

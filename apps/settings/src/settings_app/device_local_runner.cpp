@@ -27,6 +27,7 @@ constexpr std::string_view kNotAnnounced = "the operation could not be announced
 constexpr std::string_view kNotRecorded = "the outcome of the operation could not be recorded: ";
 constexpr std::string_view kFailedCode = "device_local_operation_failed";
 constexpr std::string_view kCancelled = "operation cancelled";
+constexpr std::string_view kPageCannot = "This page cannot carry out this operation.";
 
 Rejected rejected(std::string message) { return Rejected{std::move(message)}; }
 
@@ -168,7 +169,18 @@ DeviceLocalOutcome SettingsApp::hand_over(std::string_view kind, std::string_vie
     return rejected(std::string(kNotAnnounced));
   }
   pending_operation_key_ = std::move(*key);
+  handed_awaiting_page_sync_ = std::holds_alternative<PaneOperation>(operation);
   return DeviceLocalOutcome::InFlight{};
+}
+
+void SettingsApp::fail_operation_left_in_cell() {
+  if (!handed_awaiting_page_sync_ || !shell_) return;
+  handed_awaiting_page_sync_ = false;
+  if (!pane_operation_.snapshot()) return;
+  (void)pane_operation_.publish(std::nullopt);
+  if (pending_operation_key_ && operation_status_.snapshot().is_running(*pending_operation_key_)) {
+    (void)operation_status_.publish(OperationStatus::Failed{*pending_operation_key_, std::string(kPageCannot)});
+  }
 }
 
 void SettingsApp::retract_handed_operation() {

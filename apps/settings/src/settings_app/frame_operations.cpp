@@ -59,6 +59,7 @@ void SettingsApp::sync(SyncContext& context) {
     if (shell_) shell_->set_nav(std::move(nav));
   }
   if (shell_) shell_->sync(context);
+  fail_operation_left_in_cell();
 }
 
 NodeId SettingsApp::build_layout(LayoutTree& tree, LayoutContext& context, NodeMap& nodes) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "orvo_runtime/text.h"
+
 namespace settings::settings_app {
 
 namespace {
@@ -145,49 +147,6 @@ bool contains(std::string_view haystack, std::string_view needle) {
   return haystack.find(needle) != std::string_view::npos;
 }
 
-// The code point that starts at `text[at]` and its length in bytes; none for invalid UTF-8.
-std::optional<std::pair<char32_t, std::size_t>> decode_at(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xe ? 3 : (lead >> 3) == 0x1e ? 4 : 0;
-  if (length == 0 || at + length > text.size()) return std::nullopt;
-  char32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1f : length == 3 ? lead & 0x0f : lead & 0x07;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xc0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (byte(at + i) & 0x3f);
-  }
-  return std::pair{cp, length};
-}
-
-bool is_white_space(char32_t cp) {
-  return (cp >= 0x09 && cp <= 0x0d) || cp == 0x20 || cp == 0x85 || cp == 0xa0 || cp == 0x1680 ||
-         (cp >= 0x2000 && cp <= 0x200a) || cp == 0x2028 || cp == 0x2029 || cp == 0x202f || cp == 0x205f || cp == 0x3000;
-}
-
-// Length in bytes of the white space run at the start of the text.
-std::size_t leading_space(std::string_view text) {
-  std::size_t at = 0;
-  while (at < text.size()) {
-    auto decoded = decode_at(text, at);
-    if (!decoded || !is_white_space(decoded->first)) break;
-    at += decoded->second;
-  }
-  return at;
-}
-
-// Length in bytes of the text without its trailing white space run.
-std::size_t without_trailing_space(std::string_view text) {
-  std::size_t end = 0;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    auto decoded = decode_at(text, at);
-    const std::size_t length = decoded ? decoded->second : 1;
-    at += length;
-    if (!decoded || !is_white_space(decoded->first)) end = at;
-  }
-  return end;
-}
-
 }  // namespace
 
 std::string_view title(SidebarGroup group) {
@@ -220,8 +179,7 @@ bool SettingsSection::matches(std::string_view query) const {
 }
 
 std::string_view trim_unicode_whitespace(std::string_view text) {
-  text.remove_prefix(leading_space(text));
-  return text.substr(0, without_trailing_space(text));
+  return orvo_runtime::text::trim_unicode_whitespace(text);
 }
 
 }  // namespace settings::settings_app

@@ -192,6 +192,9 @@ class SettingsApp final : public orvo_ui::Widget {
   DeviceLocalOutcome hand_over(std::string_view kind, std::string_view payload, HandedOperation operation);
   // Takes a handed-over operation back out of its cell when no pane has taken it yet.
   void retract_handed_operation();
+  // After the first pass of the page an operation was handed to: an operation still waiting in the
+  // PaneOperation cell is one that page cannot carry out; it ends Failed at once.
+  void fail_operation_left_in_cell();
   device_local::DeviceProbe& device_probe();
   const device_local::KeyboardLayoutCatalogue& keyboard_layouts();
 
@@ -208,6 +211,8 @@ class SettingsApp final : public orvo_ui::Widget {
   OperationStatusCell operation_status_{OperationStatus::Idle{}};
   std::optional<std::string> pending_operation_key_;
   PaneOperationCell pane_operation_;
+  // Set by a hand-over through the PaneOperation cell until the page's first pass has run.
+  bool handed_awaiting_page_sync_ = false;
   std::optional<orvo_ui::AppShell> shell_;
   SettingsSection section_ = SettingsSection::Network;
   bool structure_dirty_ = false;

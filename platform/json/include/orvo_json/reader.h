@@ -96,6 +96,8 @@ class Reader {
 
 // Texts shared by the codecs.
 std::string unknown_variant(std::string_view name, const std::string_view* names, std::size_t count);
+// "unknown field `x`, expected one of `a`, `b`" ("expected `a`", "there are no fields").
+std::string unknown_field(std::string_view name, const std::string_view* names, std::size_t count);
 std::string describe_number(const Number& n);
 
 }  // namespace orvo_json

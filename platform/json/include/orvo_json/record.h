@@ -12,6 +12,9 @@
 // in declaration order) or from an array of the fields in declaration order ("invalid length N,
 // expected struct OutputMode with 3 elements" when it ends early; an extra element is refused).
 //
+// `strict_record` (and `strict_struct_variant`, variant.h) refuses a key that names no field:
+// "unknown field `x`, expected one of `a`, `b`".
+//
 // Presence of a field when its key or element is absent:
 //   field(...)            required; a std::optional member is the exception: an absent key reads as
 //                         none (in the array form every element must still be there)
@@ -28,6 +31,9 @@
 namespace orvo_json {
 
 enum class Presence { Required, Optional, Defaulted };
+
+// What an object key that names no field does: it is read and dropped, or it fails the record.
+enum class UnknownKeys { Ignore, Refuse };
 
 template <class T, class M>
 struct Field {
@@ -82,6 +88,7 @@ template <class T, class... Fs>
 struct FieldList {
   static constexpr std::size_t kCount = sizeof...(Fs);
   std::tuple<Fs...> fields;
+  UnknownKeys unknown = UnknownKeys::Ignore;
 
   template <class F>
   constexpr void each(F&& f) const {
@@ -113,8 +120,9 @@ struct FieldList {
     }
   }
 
-  // Reads the members of an object whose '{' is next. Keys that name no field are read and dropped;
-  // so is `ignored` (the tag of an internally tagged enumeration).
+  // Reads the members of an object whose '{' is next. Keys that name no field are read and dropped
+  // (or refused, for a strict record); `ignored` (the tag of an internally tagged enumeration) is
+  // always dropped.
   void decode_object(Reader& r, T& out, std::string_view ignored = {}) const {
     r.begin_object();
     std::array<bool, kCount> seen{};
@@ -133,7 +141,10 @@ struct FieldList {
           out.*(f.member) = Codec<M>::decode(r);
         });
       }
-      if (!matched) r.skip_value();
+      if (!matched) {
+        if (unknown == UnknownKeys::Refuse && (ignored.empty() || key != ignored)) refuse_key(r, key);
+        r.skip_value();
+      }
     }
     each([&](auto index, const auto& f) {
       if (seen[index]) return;
@@ -147,6 +158,12 @@ struct FieldList {
         case Presence::Defaulted: return;
       }
     });
+  }
+
+  [[noreturn]] void refuse_key(Reader& r, std::string_view key) const {
+    std::array<std::string_view, kCount> names{};
+    each([&](auto index, const auto& f) { names[index] = f.name; });
+    r.fail(unknown_field(key, names.data(), kCount));
   }
 
   // Reads the fields as array elements; `read` counts elements consumed before (an internally tagged
@@ -195,6 +212,30 @@ struct RecordDescription {
 template <class T, class... Ms>
 constexpr RecordDescription<T, Field<T, Ms>...> record(std::string_view name, Field<T, Ms>... fields) {
   return {name, {std::tuple<Field<T, Ms>...>{fields...}}};
+}
+
+// A one-member record written as its member alone (a text with a type of its own, say).
+template <class T, class M>
+struct TransparentDescription {
+  M T::*member;
+
+  void encode(Writer& w, const T& value) const { Codec<M>::encode(w, value.*member); }
+  T decode(Reader& r) const {
+    T out{};
+    out.*member = Codec<M>::decode(r);
+    return out;
+  }
+};
+
+template <class T, class M>
+constexpr TransparentDescription<T, M> transparent(M T::*member) {
+  return {member};
+}
+
+// A record whose object form refuses unknown keys.
+template <class T, class... Ms>
+constexpr RecordDescription<T, Field<T, Ms>...> strict_record(std::string_view name, Field<T, Ms>... fields) {
+  return {name, {std::tuple<Field<T, Ms>...>{fields...}, UnknownKeys::Refuse}};
 }
 
 }  // namespace orvo_json

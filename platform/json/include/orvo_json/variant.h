@@ -66,6 +66,13 @@ constexpr StructVariant<Alt, Field<Alt, Ms>...> struct_variant(std::string_view 
   return {name, {std::tuple<Field<Alt, Ms>...>{fields...}}};
 }
 
+// A struct variant whose object form refuses keys that name no field.
+template <class Alt, class... Ms>
+constexpr StructVariant<Alt, Field<Alt, Ms>...> strict_struct_variant(std::string_view name,
+                                                                     Field<Alt, Ms>... fields) {
+  return {name, {std::tuple<Field<Alt, Ms>...>{fields...}, UnknownKeys::Refuse}};
+}
+
 template <class Alt>
 constexpr NewtypeVariant<Alt> newtype_variant(std::string_view name) {
   return {name};

@@ -1,6 +1,7 @@
 #pragma once
-// The system clock settings, through the system's time service over D-Bus, and the list of time
-// zones, from tzdata.
+// The system clock settings, through the system's time service over D-Bus, the list of time zones,
+// from tzdata, and the local date and time of day as short texts.
+#include <ctime>
 #include <expected>
 #include <optional>
 #include <string>
@@ -31,5 +32,14 @@ TimeSyncStatus get_time_sync_status();
 
 // The zone names of tzdata's zone1970.tab (plus "UTC" when installed), sorted and without repeats.
 std::expected<std::vector<std::string>, std::string> list_timezones();
+
+// The local date now, "2026-12-10".
+std::expected<std::string, std::string> now_date();
+// The local time of day now: "14:05" in the 24-hour form, else "2:05 PM".
+std::expected<std::string, std::string> now_clock(bool h24);
+
+// The same texts for a given moment, in the local time zone ($TZ when set).
+std::expected<std::string, std::string> format_date(std::time_t moment);
+std::expected<std::string, std::string> format_clock(std::time_t moment, bool h24);
 
 }  // namespace os_actions::time

@@ -22,15 +22,20 @@ inline std::filesystem::path usr_share() { return system_path("/usr/share"); }
 // $HOME/.config; none when neither is usable.
 std::optional<std::filesystem::path> user_config_dir();
 
+// The user's data directory: $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share;
+// none when neither is usable.
+std::optional<std::filesystem::path> user_data_dir();
+
 // The user's runtime directory: $XDG_RUNTIME_DIR when absolute, else /run/user/<uid> under the root.
 std::filesystem::path user_runtime_dir();
 
 // While alive, system paths resolve under `root` and, when given, the user's configuration and
-// runtime directories are the given ones. For tests; overrides nest.
+// runtime and data directories are the given ones. For tests; overrides nest.
 class ScopedOverride {
  public:
   explicit ScopedOverride(std::filesystem::path root, std::optional<std::filesystem::path> config_dir = std::nullopt,
-                          std::optional<std::filesystem::path> runtime_dir = std::nullopt);
+                          std::optional<std::filesystem::path> runtime_dir = std::nullopt,
+                          std::optional<std::filesystem::path> data_dir = std::nullopt);
   ~ScopedOverride();
   ScopedOverride(const ScopedOverride&) = delete;
   ScopedOverride& operator=(const ScopedOverride&) = delete;

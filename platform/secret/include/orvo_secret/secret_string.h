@@ -6,6 +6,7 @@
 // converts to std::string on its own, and never appears in logs or formatted output. Read it
 // through `view()` for the short moment a call needs the bytes.
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 namespace orvo_secret {
@@ -30,6 +31,8 @@ class SecretString {
   void append(char c);
   // Wipes the text and releases the buffer.
   void clear();
+  // Wipes the text but keeps the (now all-zero) buffer for the next text.
+  void wipe();
 
   std::string_view view() const { return {data_, size_}; }
   const char* data() const { return size_ == 0 ? "" : data_; }
@@ -39,6 +42,9 @@ class SecretString {
   bool empty() const { return size_ == 0; }
 
   friend bool operator==(const SecretString& a, const SecretString& b);
+
+  // The whole allocation, text and spare room alike, for tests that check the wiping.
+  std::span<const char> storage_for_testing() const { return {data_, capacity_}; }
 
  private:
   void reserve(std::size_t capacity);

@@ -30,11 +30,40 @@ std::size_t boundary_offset(std::string_view text, std::size_t k) {
   for (; k > 0 && offset < text.size(); --k) offset = control_support::next_boundary(text, offset);
   return offset;
 }
+
+// What the secret form keeps in its plain working copy for each character of the secret.
+constexpr char kSecretPlaceholder = '*';
+
+// One placeholder byte per code point of the secret.
+std::string placeholder_of(std::string_view secret) {
+  std::string placeholder;
+  for (std::size_t i = 0; i < secret.size(); i = control_support::next_boundary(secret, i)) {
+    placeholder += kSecretPlaceholder;
+  }
+  return placeholder;
+}
+
+// The byte offset in the secret of the code point at `index`.
+std::size_t secret_offset(std::string_view secret, std::size_t index) {
+  std::size_t offset = 0;
+  for (std::size_t i = 0; i < index && offset < secret.size(); ++i) {
+    offset = control_support::next_boundary(secret, offset);
+  }
+  return offset;
+}
 }  // namespace
 
 TextInput TextInput::from_state(PublishedCell<std::string> cell) {
   TextInput input(std::move(cell));
   input.seen_version_ = input.cell_.version();
+  return input;
+}
+
+TextInput TextInput::from_secret(std::shared_ptr<orvo_secret::SecretBuffer> buffer) {
+  TextInput input(PublishedCell<std::string>{});
+  input.kind_ = text_input_kind::kPassword;
+  input.secret_.seen_generation = buffer->generation();
+  input.secret_.buffer = std::move(buffer);
   return input;
 }
 
@@ -74,6 +103,7 @@ TextInput TextInput::with_binding(ControlActionBinding binding) && {
 
 std::string TextInput::shown_text() const {
   if (focused_) return working_;
+  if (secret_.buffer) return secret_.buffer->with_text(placeholder_of);
   // The cell may be filled from elsewhere; what the field shows keeps to its own rules.
   std::string text = cell_.snapshot();
   return text_editing::clean(text, std::string::npos);
@@ -102,6 +132,7 @@ std::vector<ControlActionBinding> TextInput::control_action_bindings() const {
 
 void TextInput::begin_editing() {
   if (!focused_) return;
+  if (secret_.buffer) return begin_secret_editing();
   const std::uint64_t version = cell_.version();
   if (!caret_reset_ && version == seen_version_) return;
   const std::string text = cell_.snapshot();
@@ -119,6 +150,64 @@ void TextInput::replace_text(std::string text, std::size_t caret) {
   // A refused publication leaves the cell as it was; the field keeps showing what was typed and
   // picks the cell up again once it changes.
   if (auto version = cell_.publish(working_)) seen_version_ = *version;
+}
+
+void TextInput::begin_secret_editing() {
+  const std::uint64_t generation = secret_.buffer->generation();
+  if (!caret_reset_ && generation == secret_.seen_generation) return;
+  secret_.working = secret_.buffer->copy();
+  working_ = placeholder_of(secret_.working.view());
+  caret_ = anchor_ = working_.size();
+  secret_.seen_generation = generation;
+  caret_reset_ = false;
+  if (pending_click_x_) caret_ = anchor_ = caret_from_x(*pending_click_x_);
+  pending_click_x_.reset();
+}
+
+void TextInput::replace_secret(orvo_secret::SecretString text, std::size_t caret) {
+  secret_.working = std::move(text);
+  working_ = placeholder_of(secret_.working.view());
+  caret_ = anchor_ = std::min(caret, working_.size());
+  secret_.seen_generation = secret_.buffer->assign(secret_.working.view());
+}
+
+bool TextInput::edit_secret(const Event& event, EventContext& context) {
+  // The editing rules run on the placeholder copy (one byte per character of the secret); an edit
+  // is then carried out on the secret at the same characters.
+  const std::string_view secret = secret_.working.view();
+  const text_editing::Rules rules{max_bytes_, true};
+  const text_editing::Selection selection{anchor_, caret_};
+  const std::size_t start = secret_offset(secret, selection.start());
+  const std::size_t end = secret_offset(secret, selection.end());
+  orvo_secret::SecretString text;
+  if (auto* input = std::get_if<event::TextInput>(&event)) {
+    const std::size_t kept = secret.size() - (end - start);
+    std::string insert = text_editing::clean(input->text, max_bytes_ > kept ? max_bytes_ - kept : 0);
+    if (insert.empty()) return true;
+    text.append(secret.substr(0, start));
+    text.append(insert);
+    text.append(secret.substr(end));
+    const std::size_t caret = selection.start() + placeholder_of(insert).size();
+    std::fill(insert.begin(), insert.end(), '\0');
+    replace_secret(std::move(text), caret);
+    context.request_redraw();
+    return true;
+  }
+  const auto* key = std::get_if<event::Key>(&event);
+  if (!key) return false;
+  text_editing::KeyOutcome outcome = text_editing::press(working_, selection, *key, rules);
+  if (auto* moved = std::get_if<text_editing::Selection>(&outcome)) {
+    anchor_ = moved->anchor;
+    caret_ = moved->caret;
+  } else if (auto* edit = std::get_if<text_editing::Edit>(&outcome)) {
+    text.append(secret.substr(0, secret_offset(secret, edit->start)));
+    text.append(secret.substr(secret_offset(secret, edit->end)));
+    replace_secret(std::move(text), edit->after.caret);
+  } else {
+    return true;
+  }
+  context.request_redraw();
+  return true;
 }
 
 void TextInput::sync(SyncContext&) { begin_editing(); }
@@ -241,6 +330,7 @@ void TextInput::handle_event(const Event& event, EventContext& context) {
   }
   if (!focused_ || disabled_) return;
   begin_editing();
+  if (secret_.buffer && edit_secret(event, context)) return;
   const text_editing::Rules rules{max_bytes_, is_secret()};
   const text_editing::Selection selection{anchor_, caret_};
   text_editing::KeyOutcome outcome;
@@ -280,6 +370,7 @@ void TextInput::set_focus(bool focused) {
     begin_editing();
   } else {
     working_.clear();
+    secret_.working.clear();
     caret_ = anchor_ = 0;
     scroll_x_ = 0;
     pending_click_x_.reset();
@@ -307,6 +398,14 @@ std::optional<AccessibilityNode> TextInput::accessibility() const {
 bool TextInput::perform_action(const AccessibilityAction& action) {
   if (disabled_) return false;
   if (auto* set = std::get_if<a11y::SetValue>(&action)) {
+    if (secret_.buffer) {
+      if (focused_) {
+        replace_secret(orvo_secret::SecretString(set->value), placeholder_of(set->value).size());
+      } else {
+        secret_.buffer->assign(set->value);
+      }
+      return true;
+    }
     // A value the field could not hold (past its cap) is refused whole rather than cut.
     std::string value = text_editing::clean(set->value, std::string::npos);
     if (value.size() > max_bytes_) return false;

@@ -2,6 +2,7 @@
 
 #include "agent_provider_config/provider_config.h"
 #include "agent_provider_config/provider_protocol.h"
+#include "panes/device_mesh/mesh_files.h"
 
 namespace settings::actions {
 
@@ -25,10 +26,20 @@ std::string display_label(const ProviderProfile& profile) {
   return std::string(agent_provider_config::display_name(profile.protocol));
 }
 
-// No device-mesh relay and no model manager run on this system yet, so the workspace list and the
-// model snapshot answer nothing; the provider profiles come from the provider configuration.
+// The workspaces come from the mesh state file and the relay configuration (the default one when
+// it cannot be loaded), the provider profiles from the provider configuration. No model manager
+// runs on this system yet, so the model snapshot answers nothing.
 class SystemMeshModelQueries final : public MeshModelQueries {
  public:
+  std::vector<MeshWorkspace> workspaces() const override {
+    const auto relay = panes::device_mesh::load_relay_status();
+    std::vector<MeshWorkspace> out;
+    for (auto& workspace : panes::device_mesh::workspace_labels(relay.config)) {
+      out.push_back({workspace.id, std::move(workspace.label)});
+    }
+    return out;
+  }
+
   std::vector<ProviderEntry> provider_profiles() const override {
     std::vector<ProviderEntry> entries;
     for (const auto& profile : agent_provider_config::ProviderConfig::load().profiles) {

@@ -11,13 +11,21 @@
 // word; typing replaces the selection. The text scrolls so the caret stays in view. Text entering
 // the field keeps to widgets/text_editing.h: valid UTF-8 only, no control characters, and never
 // more than the field's byte cap.
+//
+// The secret form (`from_secret`) edits a shared SecretBuffer instead of a cell: the typed text is
+// kept only in wiping memory (the buffer and a SecretString working copy), and the field's plain
+// working copy holds one placeholder byte per character, so caret moves and drawing never see it.
+// The same editing rules apply; in a secret, words are not told apart.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "orvo_secret/secret_buffer.h"
+#include "orvo_secret/secret_string.h"
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/widget.h"
 
@@ -40,6 +48,8 @@ class TextInput final : public Widget {
   static constexpr std::size_t kDefaultMaxBytes = 1024;
 
   static TextInput from_state(PublishedCell<std::string> cell);
+  // A secret field (kind 9) that edits `buffer`.
+  static TextInput from_secret(std::shared_ptr<orvo_secret::SecretBuffer> buffer);
 
   [[nodiscard]] TextInput with_kind(std::uint8_t kind) &&;
   [[nodiscard]] TextInput with_id(std::string_view id) &&;
@@ -112,6 +122,11 @@ class TextInput final : public Widget {
   double x_of(std::string_view value, std::size_t offset) const;
   // Shapes what is shown once per change of its text or size.
   void refresh_positions(TextRenderer& text, const std::string& display, float size);
+  // The secret form's storage path: start editing from the buffer, and carry out the edits on the
+  // secret working copy. The placeholder copy in `working_` follows every change.
+  void begin_secret_editing();
+  bool edit_secret(const Event& event, EventContext& context);
+  void replace_secret(orvo_secret::SecretString text, std::size_t caret);
 
   PublishedCell<std::string> cell_;
   std::string id_;
@@ -140,6 +155,12 @@ class TextInput final : public Widget {
   // The cell version the working copy was taken from or last published as.
   std::uint64_t seen_version_ = 0;
   std::optional<double> pending_click_x_;
+  struct {
+    std::shared_ptr<orvo_secret::SecretBuffer> buffer;
+    orvo_secret::SecretString working;
+    // The buffer generation the working copy was taken from or last written as.
+    std::uint64_t seen_generation = 0;
+  } secret_;
   // What was last drawn (the display form: bullets for a secret) at what size, and the x position
   // of each of its code-point boundaries; boundary k of the display is boundary k of the text.
   std::string positions_display_;

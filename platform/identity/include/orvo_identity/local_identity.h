@@ -1,0 +1,64 @@
+#pragma once
+// The user's signing identities kept on this machine. The user identity directory is
+// $ORVO_USER_IDENTITY_DIR when set and not empty, else "orvo/identities" under the user's data
+// directory. Each identity is a folder of its own there (0700) holding
+//   "identity.json"  {"id": text, "user_public_key": [32 integers], "active": bool}  (0600)
+//   "seed.bin"       the 32-byte Ed25519 seed of the user key                       (0600)
+// This is not the device identity root, which holds this device's own key and certificate.
+#include <expected>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "orvo_identity/keys.h"
+#include "orvo_runtime/io_error.h"
+
+namespace runtime_identity::unix {
+
+using orvo_runtime::IoError;
+using orvo_user_identity::PublicKey;
+
+struct LocalIdentity {
+  std::string id;
+  PublicKey user_public_key;
+  bool active = false;
+  bool operator==(const LocalIdentity&) const = default;
+};
+
+inline constexpr std::string_view kIdentityDirVariable = "ORVO_USER_IDENTITY_DIR";
+
+// The user identity directory; not-found when neither the variable nor a data directory is known.
+std::expected<std::filesystem::path, IoError> identity_dir_from_env();
+
+// The identities of `identity_dir`, in folder-name order. A missing directory holds none; a folder
+// without "identity.json" is not an identity; a damaged record is an invalid-data error naming it.
+std::expected<std::vector<LocalIdentity>, IoError> list_identities(const std::filesystem::path& identity_dir);
+
+// The first active identity of the listing; not-found "no active identity" when none is.
+std::expected<LocalIdentity, IoError> resolve_active_identity(const std::filesystem::path& identity_dir);
+
+// A user identity that can sign; its seed is wiped when it is dropped.
+class SigningIdentity {
+ public:
+  SigningIdentity(LocalIdentity identity, orvo_user_identity::Seed seed)
+      : identity_(std::move(identity)), seed_(std::move(seed)) {}
+  const LocalIdentity& identity() const { return identity_; }
+  orvo_user_identity::Signature sign(std::span<const std::uint8_t> message) const {
+    return orvo_user_identity::ed25519::sign(seed_, message);
+  }
+
+ private:
+  LocalIdentity identity_;
+  orvo_user_identity::Seed seed_;
+};
+
+// Loads the identity kept in the folder `path`; invalid-data when its seed does not give its
+// public key.
+std::expected<SigningIdentity, IoError> load_from_path(const std::filesystem::path& path);
+
+// Writes an identity folder named after `id` under `identity_dir` (the record and the seed, 0600 in
+// a 0700 folder). The enrolment programs create identities; this is their format in one place.
+std::expected<void, IoError> store_identity(const std::filesystem::path& identity_dir, const std::string& id,
+                                            const orvo_user_identity::Seed& seed, bool active);
+
+}  // namespace runtime_identity::unix

@@ -1,0 +1,32 @@
+#include "os_actions/dispatcher.h"
+
+namespace os_actions {
+namespace {
+
+DispatchResult unavailable(std::string_view what) {
+  return std::unexpected(std::string(what) + " is not available on this system.");
+}
+
+}  // namespace
+
+DispatchResult Dispatcher::set_brightness(float) const { return unavailable("Brightness control"); }
+DispatchResult Dispatcher::set_volume(float) const { return unavailable("Volume control"); }
+DispatchResult Dispatcher::set_wifi(bool) const { return unavailable("Wi-Fi control"); }
+DispatchResult Dispatcher::set_bluetooth(bool) const { return unavailable("Bluetooth control"); }
+DispatchResult Dispatcher::connect_bluetooth(std::string_view) const { return unavailable("Connecting Bluetooth devices"); }
+DispatchResult Dispatcher::disconnect_bluetooth(std::string_view) const {
+  return unavailable("Disconnecting Bluetooth devices");
+}
+DispatchResult Dispatcher::set_wired(bool) const { return unavailable("Wired network control"); }
+DispatchResult Dispatcher::set_airplane_mode(bool) const { return unavailable("Airplane mode"); }
+DispatchResult Dispatcher::set_hotspot(bool) const { return unavailable("The Wi-Fi hotspot"); }
+DispatchResult Dispatcher::set_mobile_broadband(bool) const { return unavailable("Mobile broadband"); }
+DispatchResult Dispatcher::set_vpn_connection(std::string_view, bool) const { return unavailable("VPN control"); }
+DispatchResult Dispatcher::connect_wifi(std::string_view, const std::optional<orvo_secret::SecretString>&) const {
+  return unavailable("Joining Wi-Fi networks");
+}
+DispatchResult Dispatcher::set_power_profile(std::string_view) const { return unavailable("Power profile control"); }
+DispatchResult Dispatcher::toggle_mute() const { return unavailable("Mute control"); }
+DispatchResult Dispatcher::set_mute(bool) const { return unavailable("Mute control"); }
+
+}  // namespace os_actions
