@@ -4,6 +4,7 @@
 
 #include "control_harness.h"
 #include "orvo_json/utf8.h"
+#include "orvo_secret/secret_buffer.h"
 #include "orvo_ui/launch.h"
 #include "orvo_ui/widgets/text_input.h"
 
@@ -70,6 +71,25 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"secret_ctrl_left_goes_to_the_start", "pass word", "key ctrl+left", "pass word", 0, 0,
                  text_input_kind::kPassword}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A secret bound to a SecretBuffer edits by the same rules; its words are not told apart.
+TEST(TextEditing, ASecretBufferFieldKeepsTheSameRules) {
+  auto buffer = orvo_secret::SecretBuffer::make();
+  auto owned = std::make_unique<TextInput>(TextInput::from_secret(buffer).with_max_bytes(8));
+  TextInput& field = *owned;
+  testing::ControlHarness ui(std::move(owned));
+  ui.click(field);
+  ui.type("p\xC3\xA4ss w");
+  ui.type("\xC0xyz");  // U+FFFD takes three of the two bytes left: nothing fits
+  EXPECT_EQ(buffer->copy().view(), "p\xC3\xA4ss w");
+  ui.key(NamedKey::Left, Modifiers{true, false, false, false});
+  ui.key(NamedKey::Left, Modifiers{true, false, false, false});
+  ui.type("\xC3\xA9");
+  EXPECT_EQ(buffer->copy().view(), "p\xC3\xA4ss\xC3\xA9");
+  ui.key(NamedKey::Backspace, Modifiers{false, true, false, false});
+  EXPECT_EQ(buffer->copy().view(), "");
+  EXPECT_EQ(field.caret(), 0u);
+}
 
 TEST(TextEditingView, TheCaretStaysInViewWhileTypingPastTheFieldsWidth) {
   PublishedCell<std::string> cell;
