@@ -47,7 +47,13 @@ start
 class=$(xprop -id "$win" WM_CLASS)
 echo "$class"
 echo "$class" | grep -q '"so.orvo.settings", "so.orvo.settings"' || { echo "WM_CLASS is not the application id"; exit 1; }
-xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || { echo "the window has no icon"; exit 1; }
+# The icon is set from the thread that opens the window; give the server a moment to show it.
+has_icon=0
+for _ in $(seq 40); do
+  if xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; then has_icon=1; break; fi
+  sleep 0.05
+done
+[ "$has_icon" -eq 1 ] || { echo "the window has no icon"; exit 1; }
 [ "$(size_of)" = "1280x800" ] || { echo "first start is not 1280x800: $(size_of)"; exit 1; }
 xdotool windowsize --sync "$win" 900 700
 sleep 0.2
