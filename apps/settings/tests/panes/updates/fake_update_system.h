@@ -3,6 +3,9 @@
 // service answered from a table (with the update check held at a gate until the test opens it),
 // firmware listings and installations the test scripts, and worker starts that can be refused or
 // swallowed. Every command line is logged.
+#include <pthread.h>
+
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -57,6 +60,12 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
     return changed_.wait_for(lock, limit, [&] { return waiting_at_gate_; });
   }
 
+  // The name of the thread the update check ran on.
+  std::string check_thread() const {
+    std::lock_guard lock(mutex_);
+    return check_thread_;
+  }
+
   std::vector<std::string> log() const {
     std::lock_guard lock(mutex_);
     return log_;
@@ -71,6 +80,7 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
   }
 
   Workers workers = Workers::Run;
+  bool timer_obeys = true;
   int workers_started = 0;
   Listing<os_actions::firmware::FirmwareUpgrade> upgrades = std::vector<os_actions::firmware::FirmwareUpgrade>{};
   Listing<os_actions::firmware::FirmwareHistoryEntry> history = std::vector<os_actions::firmware::FirmwareHistoryEntry>{};
@@ -116,6 +126,9 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
     std::unique_lock lock(mutex_);
     log_.push_back(line);
     if (line == kUpdateLine) {
+      char name[16] = {};
+      ::pthread_getname_np(::pthread_self(), name, sizeof name);
+      check_thread_ = name;
       waiting_at_gate_ = true;
       changed_.notify_all();
       changed_.wait(lock, [&] { return gate_open_; });
@@ -123,6 +136,11 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
     }
     const auto found = answers_.find(line);
     const Answer answer = found == answers_.end() ? Answer{} : found->second;
+    // The timer follows a change that succeeded, unless the test says the system ignores it.
+    const bool enable = line == "systemctl enable --now bootc-fetch-apply-updates.timer";
+    if (timer_obeys && answer.status == 0 && (enable || line == "systemctl disable --now bootc-fetch-apply-updates.timer")) {
+      answers_["systemctl is-enabled bootc-fetch-apply-updates.timer"] = {0, enable ? "enabled\n" : "disabled\n", ""};
+    }
     bounded_command::Output output;
     output.status.code = answer.status;
     output.standard_output = answer.out;
@@ -134,6 +152,7 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
   std::condition_variable changed_;
   std::map<std::string, Answer, std::less<>> answers_;
   std::vector<std::string> log_;
+  std::string check_thread_;
   bool gate_open_ = true;
   bool waiting_at_gate_ = false;
 };
