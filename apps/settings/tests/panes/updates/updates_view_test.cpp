@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "catalogues/power_update_bindings.h"
 #include "catalogues/section_bindings.h"
@@ -37,6 +38,7 @@ class UpdatesView : public ::testing::Test {
     loop = std::make_unique<PaneInALoop>(*pane, 1280, 800);
   }
   std::vector<std::string> texts() { return texts_of(*pane); }
+
   std::string button_label(std::string_view id) {
     auto* button = dynamic_cast<orvo_ui::Button*>(find_widget(*pane, id));
     return button ? button->label() : "(no button " + std::string(id) + ")";
