@@ -12,6 +12,7 @@
 #include "panes/updates/update_policy.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
+#include "settings_app/pane_factory.h"
 #include "settings_app/settings_app.h"
 
 namespace settings::panes::updates {
@@ -97,6 +98,10 @@ std::optional<orvo_ui::Deadline> UpdatesPane::next_wake_deadline() const {
   // The rollback button's handler runs after the frame's pass: the next pass takes its request.
   if (*review_requested_) return orvo_ui::Deadline::now();
   return PaneGlue::next_wake_deadline();
+}
+
+std::optional<orvo_ui::PaneDescriptor> UpdatesPane::pane_descriptor() {
+  return settings_app::section_descriptor(settings_app::SettingsSection::Updates);
 }
 
 // --- the pass ---

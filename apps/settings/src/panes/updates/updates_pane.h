@@ -113,6 +113,7 @@ class UpdatesPane final : public PaneGlue {
   std::string_view type_name() const override { return "settings::panes::updates::UpdatesPane"; }
   bool needs_redraw() const override;
   std::optional<orvo_ui::Deadline> next_wake_deadline() const override;
+  std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
 
   const UpdatesState& state() const { return state_; }
 
