@@ -1,4 +1,5 @@
-// The preferences file: any text must load as preferences and merge into a new file, never crash.
+// The preferences file: any text must load as preferences and merge (into itself when it is an
+// object, else into a new file), never crash.
 // What a merge writes must load back as the record that was merged.
 #include <cmath>
 #include <cstddef>
@@ -36,8 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Preferences prefs = decode_preferences(text);
   const Locale locale = decode_locale(text);
 
-  const auto merged = merge_preferences_json(prefs, text);
-  if (!merged) std::abort();  // every decoded record can be written
+  // Text that is not a JSON object is refused (and reads as the defaults); the record still writes
+  // into a new file. Every decoded record can be written.
+  auto merged = merge_preferences_json(prefs, text);
+  if (!merged) {
+    if (!(prefs == decode_preferences("")) || !(locale == decode_locale(""))) std::abort();
+    merged = merge_preferences_json(prefs, "");
+    if (!merged) std::abort();
+  }
   if (all_finite(prefs) && !(decode_preferences(*merged) == prefs)) std::abort();
   if (!(decode_locale(*merged) == locale)) std::abort();
 

@@ -1,6 +1,10 @@
 #include "orvo_dbus/connection.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include <fmt/format.h>
 
@@ -93,6 +97,71 @@ std::expected<ManagedObjects, Error> Connection::managed_objects(const Target& t
   auto reply = call<ManagedObjects>(target, kObjectManagerInterface, "GetManagedObjects", timeout);
   if (!reply) return std::unexpected(reply.error());
   return std::get<0>(std::move(*reply));
+}
+
+struct SignalWatch::State {
+  Reader reader;
+  bool received = false;
+};
+
+SignalWatch::SignalWatch(sdbus::IConnection* connection, std::shared_ptr<State> state, sdbus::Slot slot)
+    : connection_(connection), state_(std::move(state)), slot_(std::move(slot)) {}
+SignalWatch::SignalWatch(SignalWatch&&) noexcept = default;
+SignalWatch& SignalWatch::operator=(SignalWatch&&) noexcept = default;
+SignalWatch::~SignalWatch() = default;
+
+std::expected<void, Error> SignalWatch::wait(std::chrono::milliseconds timeout) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + timeout;
+  try {
+    while (true) {
+      // Messages that arrived while a method call waited for its reply are queued already.
+      while (!state_->received && connection_->processPendingRequest()) {
+      }
+      if (state_->received) return {};
+      const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (remaining.count() <= 0) {
+        return std::unexpected(Error{"org.freedesktop.DBus.Error.Timeout", "the service did not answer in time"});
+      }
+      const auto poll_data = connection_->getEventLoopPollData();
+      pollfd fd{poll_data.fd, poll_data.events, 0};
+      ::poll(&fd, 1, static_cast<int>(std::min<std::int64_t>(remaining.count(), 100)));
+    }
+  } catch (const sdbus::Error& e) {
+    return std::unexpected(Error{e.getName(), e.getMessage()});
+  }
+}
+
+std::expected<SignalWatch, Error> Connection::watch_signal(std::string_view path, std::string_view interface,
+                                                           std::string_view member, SignalWatch::Reader reader) {
+  const std::string rule =
+      fmt::format("type='signal',path='{}',interface='{}',member='{}'", path, interface, member);
+  auto state = std::make_shared<SignalWatch::State>();
+  state->reader = std::move(reader);
+  try {
+    // The match is in place on the bus when addMatch returns.
+    auto slot = connection_->addMatch(rule, [weak = std::weak_ptr<SignalWatch::State>(state)](sdbus::Message& message) {
+      auto target = weak.lock();
+      if (!target || target->received) return;
+      target->received = true;
+      try {
+        if (target->reader) target->reader(message);
+      } catch (const std::exception&) {
+        // The reader's own values stay as they were; the caller sees what it could read.
+      }
+    });
+    return SignalWatch(connection_.get(), std::move(state), std::move(slot));
+  } catch (const sdbus::Error& e) {
+    return std::unexpected(from_sdbus(e));
+  }
+}
+
+std::expected<std::string, Error> Connection::unique_name() {
+  try {
+    return connection_->getUniqueName();
+  } catch (const sdbus::Error& e) {
+    return std::unexpected(from_sdbus(e));
+  }
 }
 
 }  // namespace orvo_dbus

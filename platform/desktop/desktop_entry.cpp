@@ -77,6 +77,7 @@ struct Fields {
   std::optional<std::string> mime_types;
   std::optional<std::string> no_display;
   std::optional<std::string> hidden;
+  std::optional<std::string> exec;
 
   std::optional<std::string>* slot(std::string_view key) {
     if (key == "Type") return &type;
@@ -84,6 +85,7 @@ struct Fields {
     if (key == "MimeType") return &mime_types;
     if (key == "NoDisplay") return &no_display;
     if (key == "Hidden") return &hidden;
+    if (key == "Exec") return &exec;
     return nullptr;
   }
 };
@@ -189,7 +191,72 @@ std::optional<DesktopEntry> parse(std::string_view text, std::string id) {
   if (fields.mime_types) entry.mime_types = split_list(*fields.mime_types);
   entry.no_display = is_true(fields.no_display);
   entry.hidden = is_true(fields.hidden);
+  if (fields.exec) entry.exec = unescape(*fields.exec);
   return entry;
+}
+
+std::optional<std::vector<std::string>> exec_arguments(std::string_view exec) {
+  std::vector<std::string> arguments;
+  std::string current;
+  bool in_argument = false;
+  bool quoted = false;
+  // A field code standing alone as an argument removes the argument; inside one it removes itself.
+  bool only_field_codes = true;
+  auto finish = [&] {
+    if (in_argument && !(only_field_codes && current.empty())) arguments.push_back(current);
+    current.clear();
+    in_argument = false;
+    only_field_codes = true;
+  };
+  for (std::size_t i = 0; i < exec.size(); ++i) {
+    const char c = exec[i];
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else if (c == '\\' && i + 1 < exec.size() && std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
+        current += exec[++i];
+      } else {
+        current += c;
+      }
+      continue;
+    }
+    if (c == ' ' || c == '\t') {
+      finish();
+      continue;
+    }
+    in_argument = true;
+    if (c == '"') {
+      quoted = true;
+      only_field_codes = false;
+    } else if (c == '%' && i + 1 < exec.size()) {
+      const char code = exec[++i];
+      if (code == '%') {
+        current += '%';
+        only_field_codes = false;
+      }
+    } else {
+      current += c;
+      only_field_codes = false;
+    }
+  }
+  if (quoted) return std::nullopt;
+  finish();
+  if (arguments.empty() || arguments.front().empty()) return std::nullopt;
+  return arguments;
+}
+
+std::optional<DesktopEntry> find(std::string_view id, const std::vector<fs::path>& dirs) {
+  for (const auto& dir : dirs) {
+    const fs::path path = dir / (std::string(id) + std::string(kSuffix));
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) continue;
+    auto text = read_capped(path);
+    if (!text) return std::nullopt;
+    auto entry = parse(*text, std::string(id));
+    if (!entry || entry->hidden) return std::nullopt;
+    return entry;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> file_id(const fs::path& relative) {

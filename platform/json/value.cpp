@@ -1,7 +1,10 @@
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "orvo_json/json.h"
 #include "orvo_json/json_value.h"
+#include "orvo_json/unknown_members.h"
 
 namespace orvo_json {
 
@@ -12,6 +15,26 @@ nlohmann::ordered_json parse_value(std::string_view compact_text) {
 std::string value_text(const nlohmann::ordered_json& value) {
   // Invalid UTF-8 in a string becomes U+FFFD rather than an exception.
   return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+void append_unknown_members(std::string& object_text, std::string_view existing,
+                            const std::vector<std::string_view>& known) {
+  if (object_text.size() < 2 || object_text.back() != '}') return;
+  auto stored = decode<nlohmann::ordered_json>(existing);
+  if (!stored || !stored->is_object()) return;
+  std::string tail;
+  for (const auto& [key, member] : stored->items()) {
+    if (std::find(known.begin(), known.end(), key) != known.end()) continue;
+    tail += ',';
+    tail += value_text(nlohmann::ordered_json(key));
+    tail += ':';
+    tail += value_text(member);
+  }
+  if (tail.empty()) return;
+  object_text.pop_back();
+  if (object_text.back() == '{') tail.erase(0, 1);
+  object_text += tail;
+  object_text += '}';
 }
 
 void Codec<nlohmann::ordered_json>::encode(Writer& w, const nlohmann::ordered_json& value) {

@@ -7,33 +7,66 @@
 
 #include "orvo_net/http.h"
 #include "orvo_net/tls_client_config.h"
+#include "orvo_runtime/shared_library.h"
 
 namespace orvo_net::http {
 namespace {
 
-bool curl_started() {
-  static const bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  return started;
+// libcurl, and the TLS, Kerberos, LDAP and SSH libraries it pulls in, are loaded with the first
+// client rather than when the program starts: most runs never make an HTTP request.
+struct Curl {
+  decltype(&curl_global_init) global_init = nullptr;
+  decltype(&curl_easy_init) easy_init = nullptr;
+  decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+  decltype(&curl_easy_setopt) easy_setopt = nullptr;
+  decltype(&curl_easy_perform) easy_perform = nullptr;
+  decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+  decltype(&curl_easy_strerror) easy_strerror = nullptr;
+  decltype(&curl_slist_append) slist_append = nullptr;
+  decltype(&curl_slist_free_all) slist_free_all = nullptr;
+};
+
+// The loaded and started libcurl, or why it is not there.
+const std::expected<Curl, Error>& curl() {
+  static const std::expected<Curl, Error> loaded = []() -> std::expected<Curl, Error> {
+    auto library = orvo_runtime::SharedLibrary::open("libcurl.so.4");
+    if (!library) return std::unexpected(Error{library.error()});
+    Curl api;
+    const bool bound = library->bind(api.global_init, "curl_global_init") &&
+                       library->bind(api.easy_init, "curl_easy_init") &&
+                       library->bind(api.easy_cleanup, "curl_easy_cleanup") &&
+                       library->bind(api.easy_setopt, "curl_easy_setopt") &&
+                       library->bind(api.easy_perform, "curl_easy_perform") &&
+                       library->bind(api.easy_getinfo, "curl_easy_getinfo") &&
+                       library->bind(api.easy_strerror, "curl_easy_strerror") &&
+                       library->bind(api.slist_append, "curl_slist_append") &&
+                       library->bind(api.slist_free_all, "curl_slist_free_all");
+    if (!bound) return std::unexpected(Error{"libcurl.so.4 lacks a function this program uses"});
+    if (api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return std::unexpected(Error{"could not start libcurl"});
+    return api;
+  }();
+  return loaded;
 }
 
 struct EasyDeleter {
-  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+  const Curl* api;
+  void operator()(CURL* easy) const { api->easy_cleanup(easy); }
 };
 
 // A header list whose strings are wiped before they are freed (it may carry a credential).
 class WipingHeaderList {
  public:
-  WipingHeaderList() = default;
+  explicit WipingHeaderList(const Curl& api) : api_(api) {}
   WipingHeaderList(const WipingHeaderList&) = delete;
   WipingHeaderList& operator=(const WipingHeaderList&) = delete;
   ~WipingHeaderList() {
     for (curl_slist* node = list_; node != nullptr; node = node->next) {
       sodium_memzero(node->data, std::strlen(node->data));
     }
-    curl_slist_free_all(list_);
+    api_.slist_free_all(list_);
   }
   bool append(const char* line) {
-    curl_slist* grown = curl_slist_append(list_, line);
+    curl_slist* grown = api_.slist_append(list_, line);
     if (grown == nullptr) return false;
     list_ = grown;
     return true;
@@ -41,6 +74,7 @@ class WipingHeaderList {
   curl_slist* get() const { return list_; }
 
  private:
+  const Curl& api_;
   curl_slist* list_ = nullptr;
 };
 
@@ -99,13 +133,13 @@ void append_base64(orvo_secret::SecretString& out, std::string_view in) {
   out.append('=');
 }
 
-Error curl_error(CURLcode code, const char* detail) {
+Error curl_error(const Curl& api, CURLcode code, const char* detail) {
   if (detail != nullptr && *detail != '\0') {
     std::string text(detail);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     return Error{text};
   }
-  return Error{curl_easy_strerror(code)};
+  return Error{api.easy_strerror(code)};
 }
 
 }  // namespace
@@ -135,13 +169,15 @@ RequestBuilder& RequestBuilder::body(std::string body) {
 }
 
 std::expected<Response, Error> RequestBuilder::send() const {
-  if (!curl_started()) return std::unexpected(Error{"could not start libcurl"});
-  std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+  const auto& loaded = curl();
+  if (!loaded) return std::unexpected(loaded.error());
+  const Curl& api = *loaded;
+  std::unique_ptr<CURL, EasyDeleter> easy(api.easy_init(), EasyDeleter{&api});
   if (!easy) return std::unexpected(Error{"could not create a libcurl handle"});
   CURL* h = easy.get();
   const ClientSettings& settings = *client_;
 
-  WipingHeaderList headers;
+  WipingHeaderList headers(api);
   bool listed = !authorization_ || headers.append(authorization_->c_str());
   std::string line;
   for (const auto& [name, value] : headers_) {
@@ -153,45 +189,45 @@ std::expected<Response, Error> RequestBuilder::send() const {
   char error_text[CURL_ERROR_SIZE] = {};
   curl_blob roots{const_cast<char*>(settings.roots.pem().data()), settings.roots.pem().size(), CURL_BLOB_NOCOPY};
   ResponseHead head{.follow_redirects = settings.follow_redirects};
-  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_text);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_URL, url_.c_str());
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, settings.follow_redirects ? 1L : 0L);
-  curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  api.easy_setopt(h, CURLOPT_ERRORBUFFER, error_text);
+  api.easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  api.easy_setopt(h, CURLOPT_URL, url_.c_str());
+  api.easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  api.easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  api.easy_setopt(h, CURLOPT_FOLLOWLOCATION, settings.follow_redirects ? 1L : 0L);
+  api.easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
   // HTTP/1.1 only: over HTTP/2, libcurl 7.88 can drop a response that arrives together with the
   // server's GOAWAY (a server refusing a credential often answers and closes at once).
-  curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  api.easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   // Only the client's roots are trusted, never the bundle libcurl was built with.
-  curl_easy_setopt(h, CURLOPT_CAINFO, nullptr);
-  curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
-  curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &roots);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-  if (settings.timeout) curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(settings.timeout->count()));
+  api.easy_setopt(h, CURLOPT_CAINFO, nullptr);
+  api.easy_setopt(h, CURLOPT_CAPATH, nullptr);
+  api.easy_setopt(h, CURLOPT_CAINFO_BLOB, &roots);
+  api.easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  api.easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (settings.timeout) api.easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(settings.timeout->count()));
   if (settings.connect_timeout) {
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.connect_timeout->count()));
+    api.easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.connect_timeout->count()));
   }
-  if (settings.user_agent) curl_easy_setopt(h, CURLOPT_USERAGENT, settings.user_agent->c_str());
-  curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method_.c_str());
+  if (settings.user_agent) api.easy_setopt(h, CURLOPT_USERAGENT, settings.user_agent->c_str());
+  api.easy_setopt(h, CURLOPT_CUSTOMREQUEST, method_.c_str());
   if (!body_.empty()) {
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body_.data());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_.size()));
+    api.easy_setopt(h, CURLOPT_POSTFIELDS, body_.data());
+    api.easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_.size()));
   } else if (method_ == "HEAD") {
-    curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+    api.easy_setopt(h, CURLOPT_NOBODY, 1L);
   }
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, read_head_line);
-  curl_easy_setopt(h, CURLOPT_HEADERDATA, &head);
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, refuse_body);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &head);
+  api.easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+  api.easy_setopt(h, CURLOPT_HEADERFUNCTION, read_head_line);
+  api.easy_setopt(h, CURLOPT_HEADERDATA, &head);
+  api.easy_setopt(h, CURLOPT_WRITEFUNCTION, refuse_body);
+  api.easy_setopt(h, CURLOPT_WRITEDATA, &head);
 
-  const CURLcode code = curl_easy_perform(h);
+  const CURLcode code = api.easy_perform(h);
   if (head.complete) return Response{head.status};
-  if (code != CURLE_OK) return std::unexpected(curl_error(code, error_text));
+  if (code != CURLE_OK) return std::unexpected(curl_error(api, code, error_text));
   long status = 0;
-  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  api.easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
   return Response{static_cast<int>(status)};
 }
 
@@ -220,7 +256,7 @@ ClientBuilder& ClientBuilder::follow_redirects(bool follow) {
 }
 
 std::expected<Client, Error> ClientBuilder::build() const {
-  if (!curl_started()) return std::unexpected(Error{"could not start libcurl"});
+  if (const auto& loaded = curl(); !loaded) return std::unexpected(loaded.error());
   // The same check the TLS connections make: a root set that yields no certificate is refused.
   auto tls = client_config_with_roots(settings_.roots);
   if (!tls) return std::unexpected(Error{tls.error().text});

@@ -1,5 +1,7 @@
 #include "os_actions/dispatcher.h"
 
+#include "os_actions/network.h"
+
 namespace os_actions {
 namespace {
 
@@ -28,5 +30,18 @@ DispatchResult Dispatcher::connect_wifi(std::string_view, const std::optional<or
 DispatchResult Dispatcher::set_power_profile(std::string_view) const { return unavailable("Power profile control"); }
 DispatchResult Dispatcher::toggle_mute() const { return unavailable("Mute control"); }
 DispatchResult Dispatcher::set_mute(bool) const { return unavailable("Mute control"); }
+
+DispatchResult RealDispatcher::set_wifi(bool enabled) const { return network::set_wifi(enabled); }
+DispatchResult RealDispatcher::set_wired(bool enabled) const { return network::set_wired(enabled); }
+DispatchResult RealDispatcher::set_airplane_mode(bool enabled) const { return network::set_airplane_mode(enabled); }
+DispatchResult RealDispatcher::set_hotspot(bool enabled) const { return network::set_hotspot(enabled); }
+DispatchResult RealDispatcher::set_mobile_broadband(bool enabled) const { return network::set_mobile_broadband(enabled); }
+DispatchResult RealDispatcher::set_vpn_connection(std::string_view name, bool enabled) const {
+  return network::set_vpn_connection(name, enabled);
+}
+DispatchResult RealDispatcher::connect_wifi(std::string_view ssid,
+                                            const std::optional<orvo_secret::SecretString>& passphrase) const {
+  return network::connect_wifi(ssid, passphrase);
+}
 
 }  // namespace os_actions

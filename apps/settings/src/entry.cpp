@@ -1,6 +1,7 @@
 #include "entry.h"
 
 #include "actions/register.h"
+#include "actions/setting_keeper.h"
 #include "settings_app/settings_app.h"
 
 namespace settings {
@@ -9,6 +10,7 @@ std::unique_ptr<orvo_ui::Widget> build_root_widget() { return settings_app::Sett
 
 void register_actions(orvo_ui::App& app) {
   actions::register_settings_action(app.action_registry_mut());
+  app.setting_keeper = actions::keep_setting_action;
   app.accepts_external_actions = true;
   app.lists_actions = true;
 }

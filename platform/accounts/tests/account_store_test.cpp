@@ -124,7 +124,7 @@ TEST(SyncStatusRecord, AbsentOptionalsAreWrittenAsNull) {
 
   auto minimal = orvo_json::decode<AccountSyncStatus>(R"({"health":"offline"})");
   ASSERT_TRUE(minimal.has_value());
-  EXPECT_EQ(*minimal, AccountSyncStatus{AccountSyncHealth::Offline});
+  EXPECT_EQ(*minimal, (AccountSyncStatus{AccountSyncHealth::Offline, std::nullopt, std::nullopt, std::nullopt}));
   auto no_health = orvo_json::decode<AccountSyncStatus>(R"({"message":"x"})");
   ASSERT_FALSE(no_health.has_value());
   EXPECT_EQ(no_health.error().reason, "missing field `health`");

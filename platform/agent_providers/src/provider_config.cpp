@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "orvo_json/unknown_members.h"
 #include "orvo_log/log.h"
 #include "orvo_runtime/atomic_file.h"
 #include "settings_store/settings_path.h"
@@ -12,7 +13,7 @@
 namespace agent_provider_config {
 namespace {
 
-constexpr mode_t kConfigFileMode = 0644;
+constexpr mode_t kConfigFileMode = 0600;
 constexpr std::string_view kNoConfigDir = "no config dir";
 
 std::string fresh_id(ProviderProtocol protocol) {
@@ -76,7 +77,12 @@ ProviderConfig ProviderConfig::load() {
 std::expected<void, std::string> ProviderConfig::save() const {
   const auto file = path();
   if (!file) return std::unexpected(std::string(kNoConfigDir));
-  return atomic_file::write_creating_parent_with_mode(*file, orvo_json::encode(*this), kConfigFileMode);
+  // Keys a newer version may have written are kept. (A change loads the file strictly first, so
+  // one that cannot be read has stopped it already.)
+  auto stored = atomic_file::read_existing(*file);
+  const std::string_view existing = stored && stored->has_value() ? std::string_view(**stored) : std::string_view();
+  const std::string text = orvo_json::encode_keeping_unknown(*this, existing);
+  return atomic_file::write_creating_parent_with_mode(*file, text, kConfigFileMode);
 }
 
 ProviderProfile* ProviderConfig::find(std::string_view id) {

@@ -69,7 +69,7 @@ TEST_F(ProviderFiles, SavedConfigurationLoadsBackEqual) {
   ASSERT_TRUE(config.save().has_value());
   EXPECT_EQ(ProviderConfig::try_load(), config);
   EXPECT_EQ(std::filesystem::status(config_file()).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms(0644));
+            std::filesystem::perms(0600));
 }
 
 TEST_F(ProviderFiles, OnlyAMissingFileIsEmpty) {

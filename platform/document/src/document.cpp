@@ -109,20 +109,21 @@ std::expected<void, Error> check_scalar(const ScalarValue& value) {
   return {};
 }
 
+// The open transaction hashes its operations as they come, a few kilobytes at a time, so that a
+// large transaction keeps no copy of everything it wrote. (Outside the state, whose optional member
+// must see it complete.)
+struct Transaction {
+  static constexpr std::size_t kFlushAt = 4096;
+  std::uint64_t start_op = 0;
+  std::size_t ops = 0;
+  std::uint64_t encoded_size = 0;
+  std::string encoded;  // operations not yet fed to the digest
+  Sha256 digest;
+};
+
 }  // namespace
 
 struct Document::State {
-  // The open transaction hashes its operations as they come, a few kilobytes at a time, so that a
-  // large transaction keeps no copy of everything it wrote.
-  struct Transaction {
-    static constexpr std::size_t kFlushAt = 4096;
-    std::uint64_t start_op = 0;
-    std::size_t ops = 0;
-    std::uint64_t encoded_size = 0;
-    std::string encoded;  // operations not yet fed to the digest
-    Sha256 digest;
-  };
-
   explicit State(const ActorId& a) : actor(a) { objects.emplace(kRoot.counter, make_object(ObjType::Map)); }
 
   ActorId actor;

@@ -50,15 +50,20 @@ namespace {
 using door::Clock;
 using door::UniqueFd;
 
-// How long a connection may stay silent before it is closed, how long an answer may take to
-// write, and how long a tree request waits for the interface thread.
+// How long a connection may stay idle between requests, how long a request may take to arrive from
+// its first byte (a slow sender must not hold one of the few connections), how long an answer may
+// take to write, how long a tree request waits for the interface thread, and how long an invocation
+// whose time ran out waits to learn how it ended (less than the grace a client gives beyond its time).
 constexpr auto kIdleLimit = std::chrono::seconds(30);
+constexpr auto kRequestLimit = std::chrono::seconds(5);
 constexpr auto kWriteLimit = std::chrono::seconds(10);
 constexpr auto kTreeLimit = std::chrono::seconds(30);
+constexpr auto kSettleLimit = std::chrono::seconds(3);
 constexpr std::size_t kMaxConnections = 16;
 constexpr std::size_t kReadChunk = 4096;
 
 constexpr std::string_view kQuitting = "the application is quitting";
+constexpr std::string_view kSlowRequest = "the request did not arrive within 5 s of its first byte";
 
 void name_thread(const char* name) {
   // The kernel keeps 15 bytes; a failure to name costs nothing but the name.
@@ -328,19 +333,26 @@ void ActionDoor::State::admit(UniqueFd client) {
 void ActionDoor::State::serve_connection(int fd) {
   std::string buffer;
   bool at_end = false;
+  // Idle until the first byte of a request, then that request's own time limit.
+  auto deadline = Clock::now() + kIdleLimit;
   while (!stopping) {
     std::size_t newline = buffer.find('\n');
     if (newline == std::string::npos && !at_end) {
       if (buffer.size() > door::kMaxRequestBytes) break;
       pollfd fds[2] = {{fd, POLLIN, 0}, {stop_fd.get(), POLLIN, 0}};
-      int ready = ::poll(fds, 2, door::millis_until(Clock::now() + kIdleLimit));
+      int ready = ::poll(fds, 2, door::millis_until(deadline));
       if (ready < 0 && errno == EINTR) continue;
-      if (ready <= 0 || (fds[1].revents & POLLIN)) return;
+      if (ready < 0 || (fds[1].revents & POLLIN)) return;
+      if (ready == 0) {
+        if (!buffer.empty()) answer(fd, door::error_answer(kSlowRequest));
+        return;
+      }
       char chunk[kReadChunk];
       ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
       if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (got < 0) return;
       if (got == 0) at_end = true;
+      if (buffer.empty() && got > 0) deadline = Clock::now() + kRequestLimit;
       buffer.append(chunk, static_cast<std::size_t>(got));
       continue;
     }
@@ -349,11 +361,10 @@ void ActionDoor::State::serve_connection(int fd) {
     if (newline != std::string::npos) buffer.erase(0, newline + 1);
     if (line.size() > door::kMaxRequestBytes) break;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos) {
-      if (at_end && buffer.empty()) return;
-      continue;
-    }
-    if (!handle_line(fd, line)) return;
+    if (line.find_first_not_of(" \t") != std::string::npos && !handle_line(fd, line)) return;
+    if (at_end && buffer.empty()) return;
+    // The next request's time starts now: bytes sent ahead of it waited for this one.
+    deadline = Clock::now() + (buffer.empty() ? kIdleLimit : kRequestLimit);
   }
   if (stopping) return;
   // Too long a line: the rest of it cannot be told from a next request, so the connection ends.
@@ -424,38 +435,62 @@ bool ActionDoor::State::handle_invoke(int fd, const door::InvokeRequest& request
     const auto* started = std::get_if<RequestStarted>(&report);
     if (started && std::holds_alternative<start::InFlight>(started->answer)) action_host->cancel(started->id);
   };
-  host.submit({request.address, request.args_json, reply});
+  const std::uint64_t ticket = host.submit({request.address, request.args_json, reply});
 
-  const auto deadline = Clock::now() + std::chrono::milliseconds(request.timeout_ms);
+  auto deadline = Clock::now() + std::chrono::milliseconds(request.timeout_ms);
   std::optional<RequestId> running;
+  bool timed_out = false;
+  // A request not yet taken is withdrawn and never starts; one taken is cancelled once it runs.
+  // Answers whether it was withdrawn.
   auto give_up = [&] {
+    if (!running && host.withdraw(ticket)) {
+      (void)mailbox->abandon();
+      return true;
+    }
     if (auto unread = mailbox->abandon()) running = unread;
     if (running) host.cancel(*running);
+    return false;
   };
   while (true) {
     for (auto& message : mailbox->take()) {
       const auto& report = std::get<RequestReport>(message);
       if (const auto* started = std::get_if<RequestStarted>(&report)) {
+        // A start that ended at once is answered as it ended, also when it came after the time.
         if (!std::holds_alternative<start::InFlight>(started->answer)) {
           return answer(fd, door::start_answer(started->answer));
         }
         running = started->id;
-      } else {
-        return answer(fd, door::completion_answer(std::get<RequestFinished>(report).completion));
+        if (timed_out) host.cancel(*running);
+        continue;
       }
+      const auto& completion = std::get<RequestFinished>(report).completion;
+      if (timed_out && std::holds_alternative<completion::Cancelled>(completion)) {
+        return answer(fd, door::timed_out_answer(request.timeout_ms, door::TimedOut::Cancelled));
+      }
+      return answer(fd, door::completion_answer(completion));
     }
     switch (wait(fd, *mailbox, deadline)) {
       case Wake::Mail:
         continue;
-      case Wake::TimedOut: {
-        give_up();
-        return answer(fd, door::timed_out_answer(request.timeout_ms, running.has_value()));
-      }
+      case Wake::TimedOut:
+        if (timed_out) {
+          (void)give_up();
+          return answer(fd, door::timed_out_answer(request.timeout_ms, door::TimedOut::Unsettled));
+        }
+        timed_out = true;
+        if (!running && host.withdraw(ticket)) {
+          (void)mailbox->abandon();
+          return answer(fd, door::timed_out_answer(request.timeout_ms, door::TimedOut::Withdrawn));
+        }
+        // Taken already: wait for how it really ends, which a cancel makes prompt.
+        if (running) host.cancel(*running);
+        deadline = Clock::now() + kSettleLimit;
+        continue;
       case Wake::ClientGone:
-        give_up();
+        (void)give_up();
         return false;
       case Wake::Stopping:
-        give_up();
+        (void)give_up();
         answer_anyway(fd, door::error_answer(kQuitting));
         return false;
     }

@@ -51,7 +51,7 @@ std::expected<ResolvedOperation, std::string> resolve_from_tree(Widget& root,
   if (!spec) return std::unexpected("resource " + invocation.resource_id + " has no action " + invocation.action);
   auto encoded = spec->build_json(std::string_view(invocation.args_json));
   if (!encoded) return std::unexpected(encoded.error().message);
-  return ResolvedOperation{static_cast<OperationClass>(spec->operation_class), std::move(encoded->kind),
+  return ResolvedOperation{spec->operation_class, std::move(encoded->kind),
                            std::move(encoded->payload)};
 }
 
@@ -85,10 +85,15 @@ StartAnswer ActionHost::request(Widget& root, const orvo_actions::ActionAddress&
 StartAnswer ActionHost::start(Widget& root, const ResolvedOperation& operation, RequestId* id_out) {
   RequestId id = new_request_id();
   if (id_out) *id_out = id;
-  if (static_cast<std::uint8_t>(operation.cls) == 0) return run_setting(operation);
   StartAnswer answer =
-      root.start_resource_operation_with_document(id, operation.cls, operation.kind, operation.payload, document_);
+      operation.cls == OperationClass::Setting
+          ? run_setting(operation)
+          : root.start_resource_operation_with_document(id, operation.cls, operation.kind, operation.payload,
+                                                        document_);
   if (std::holds_alternative<start::InFlight>(answer)) in_flight_.push_back({id, false, {}});
+  if (std::holds_alternative<start::InFlight>(answer) || std::holds_alternative<start::Completed>(answer)) {
+    acted_ = true;
+  }
   return answer;
 }
 
@@ -97,19 +102,67 @@ StartAnswer ActionHost::run_setting(const ResolvedOperation& operation) {
   orvo_actions::EncodedAction encoded{operation.kind, operation.payload};
   auto action = registry_->decode(encoded);
   if (!action) return start::Rejected{action.error().display()};
-  const auto& actor = document_->actor_id().to_bytes();
-  auto done = orvo_actions::dispatch_by(*document_, **action, std::move(encoded), {},
-                                        std::vector<std::uint8_t>(actor.begin(), actor.end()));
+  if (keeper_) {
+    if (auto kept = keeper_(**action); !kept) return start::Rejected{kept.error()};
+  }
+  auto done = dispatch_typed(*document_, **action, std::move(encoded), std::nullopt);
   if (!done) return start::Rejected{done.error().display()};
   return start::Completed{};
 }
 
-void ActionHost::submit(ActionRequest request) {
+std::expected<void, orvo_actions::ActionError> ActionHost::dispatch_typed(
+    orvo_doc::Document& document, const orvo_actions::TypedAction& action, orvo_actions::EncodedAction encoded,
+    std::optional<orvo_actions::ActionContext> context) {
+  const std::optional<orvo_actions::Heads> recorded = orvo_actions::typed_action_before(document);
+  orvo_actions::Heads before = recorded ? *recorded : document.get_heads();
+  const auto& actor_bytes = document.actor_id().to_bytes();
+  std::vector<std::uint8_t> actor(actor_bytes.begin(), actor_bytes.end());
+
+  context = dispatch_context(default_context, std::move(context));
+  const orvo_actions::LocalTransport transport{};
+  auto receipt = context ? orvo_actions::dispatch_by_with_context(document, action, encoded, transport,
+                                                                  std::move(actor), std::move(*context))
+                         : orvo_actions::dispatch_by(document, action, encoded, transport, std::move(actor));
+  if (!receipt) return std::unexpected(std::move(receipt.error()));
+
+  if (recorded) orvo_actions::report_typed_action(document, *recorded, document.get_heads());
+  if (!first_heads) first_heads = std::move(before);
+  last_action = std::move(encoded);
+  return {};
+}
+
+void ActionHost::dispatch_with_context(orvo_doc::Document& document, const orvo_actions::TypedAction& action,
+                                       orvo_actions::EncodedAction encoded,
+                                       std::optional<orvo_actions::ActionContext> context) {
+  const std::string action_namespace = encoded.kind;
+  auto dispatched = dispatch_typed(document, action, std::move(encoded), std::move(context));
+  if (!dispatched) {
+    orvo_log::warn("action dispatch failed",
+                   {{"error", dispatched.error().display()}, {"namespace", action_namespace}});
+  }
+}
+
+std::optional<orvo_actions::ActionContext> dispatch_context(
+    const std::optional<orvo_actions::ActionContext>& host_default, std::optional<orvo_actions::ActionContext> given) {
+  if (!host_default) return given;
+  if (!given) return host_default;
+  return given->enriched_by(*host_default);
+}
+
+std::uint64_t ActionHost::submit(ActionRequest request) {
+  std::uint64_t ticket = 0;
   {
     std::lock_guard lock(queue_mutex_);
-    queued_requests_.push_back(std::move(request));
+    ticket = ++last_ticket_;
+    queued_requests_.emplace_back(ticket, std::move(request));
   }
   WakeHandle{}.wake();
+  return ticket;
+}
+
+bool ActionHost::withdraw(std::uint64_t ticket) {
+  std::lock_guard lock(queue_mutex_);
+  return std::erase_if(queued_requests_, [&](const auto& queued) { return queued.first == ticket; }) > 0;
 }
 
 void ActionHost::cancel(const RequestId& id) {
@@ -121,7 +174,7 @@ void ActionHost::cancel(const RequestId& id) {
 }
 
 void ActionHost::take_queued(Widget& root) {
-  std::vector<ActionRequest> requests;
+  std::vector<std::pair<std::uint64_t, ActionRequest>> requests;
   std::vector<RequestId> cancels;
   {
     std::lock_guard lock(queue_mutex_);
@@ -133,7 +186,8 @@ void ActionHost::take_queued(Widget& root) {
       if (pending.id == id) pending.cancel = true;
     }
   }
-  for (auto& request : requests) {
+  for (auto& queued : requests) {
+    ActionRequest& request = queued.second;
     RequestId id{};
     StartAnswer answer = accepts_outside_ ? this->request(root, request.address, request.args_json, &id)
                                           : StartAnswer{start::Rejected{std::string(kNoOutsideRequests)}};
@@ -153,6 +207,7 @@ void ActionHost::poll(Widget& root) {
       ++it;
       continue;
     }
+    acted_ = true;
     if (it->reply) it->reply(RequestFinished{it->id, *done});
     completions_.emplace_back(it->id, std::move(*done));
     // Nobody may be taking them: only the latest are kept.

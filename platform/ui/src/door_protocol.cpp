@@ -92,6 +92,8 @@ Json operation_answer(bool ok, std::string_view start, std::string_view status, 
 }  // namespace
 
 std::expected<Request, std::string> parse_request(std::string_view line) {
+  // The parser would take a NUL byte for the end of the text and read only what comes before it.
+  if (line.find('\0') != std::string_view::npos) return std::unexpected(malformed("a request holds no NUL byte"));
   if (orvo_actions::json_nested_deeper_than(line, kMaxNesting)) return std::unexpected(malformed("nested more than 128 levels deep"));
   Json request;
   try {
@@ -148,10 +150,21 @@ std::string completion_answer(const OperationCompletion& completion) {
       operation_answer(false, "in-flight", "cancelled", std::get<completion::Cancelled>(completion).message));
 }
 
-std::string timed_out_answer(long timeout_ms, bool started) {
-  return compact(operation_answer(false, started ? "in-flight" : "queued", "timed-out",
-                                  "the operation did not finish within " + std::to_string(timeout_ms) +
-                                      " ms and was cancelled"));
+std::string timed_out_answer(long timeout_ms, TimedOut how) {
+  const std::string within = " within " + std::to_string(timeout_ms) + " ms";
+  switch (how) {
+    case TimedOut::Withdrawn:
+      return compact(operation_answer(false, "queued", "timed-out",
+                                      "the operation did not start" + within + " and was withdrawn; nothing changed"));
+    case TimedOut::Cancelled:
+      return compact(
+          operation_answer(false, "in-flight", "timed-out", "the operation did not finish" + within + " and was cancelled"));
+    case TimedOut::Unsettled:
+      break;
+  }
+  return compact(operation_answer(false, "in-flight", "timed-out",
+                                  "the operation did not finish" + within +
+                                      "; it was asked to stop, but whether it did is not known yet"));
 }
 
 }  // namespace orvo_ui::door

@@ -1,5 +1,6 @@
 #pragma once
 // The door's wire format (see orvo_ui/action_door.h): reading a request line, writing answer lines.
+#include <cstdint>
 #include <expected>
 #include <string>
 #include <string_view>
@@ -21,7 +22,8 @@ struct InvokeRequest {
 };
 using Request = std::variant<TreeRequest, InvokeRequest>;
 
-// One request line (without its newline). The error is the whole sentence to answer.
+// One request line (without its newline). The error is the whole sentence to answer. A line that
+// holds a NUL byte is malformed.
 std::expected<Request, std::string> parse_request(std::string_view line);
 
 // Answer lines, each one compact JSON object without the newline.
@@ -31,7 +33,9 @@ std::string tree_answer(std::string_view resources_json);
 std::string start_answer(const StartAnswer& answer);
 // The answer of an in-flight operation that finished.
 std::string completion_answer(const OperationCompletion& completion);
-// `started`: whether the operation had been started when the time ran out.
-std::string timed_out_answer(long timeout_ms, bool started);
+// How an invocation whose time ran out ended: taken back before it started, cancelled while it
+// ran, or still not settled when the door stopped waiting for it.
+enum class TimedOut : std::uint8_t { Withdrawn, Cancelled, Unsettled };
+std::string timed_out_answer(long timeout_ms, TimedOut how);
 
 }  // namespace orvo_ui::door

@@ -20,6 +20,8 @@ constexpr std::int64_t kUpdatePollMillis = 250;
 // Some operations finish without waking the loop (their worker only fills a channel), so the
 // loop polls while any is in flight.
 constexpr std::int64_t kInFlightPollMillis = 50;
+// Pace of syncs while a widget asks for them with nothing else to do (a worker it watches).
+constexpr std::int64_t kIdleSyncMillis = 100;
 
 // Every widget that takes keyboard focus, in tree order.
 void collect_focusable(Widget& widget, std::vector<Widget*>& out) {
@@ -56,6 +58,7 @@ FrameLoop::FrameLoop(Backend& backend, Widget& root, App& app, TextRenderer::Met
   g_quit_requested = false;
   wake::install(&backend_);
   host_.set_accepts_outside_requests(app_.accepts_external_actions);
+  host_.set_setting_target(&app_.action_registry(), &document_, app_.setting_keeper);
 }
 
 FrameLoop::~FrameLoop() {
@@ -104,9 +107,11 @@ void FrameLoop::run_script(const std::vector<launch::ScriptStep>& steps, Offscre
       for (std::uint32_t i = 0; i < std::get<launch::step::Frames>(step).count; ++i) frame(backend.take_events());
     }
   }
+  if (host_acted_ && !g_quit_requested) frame(backend.take_events());
 }
 
 std::optional<Deadline> FrameLoop::next_deadline() const {
+  if (host_acted_) return Deadline::now();
   std::optional<Deadline> deadline = root_.next_wake_deadline();
   auto sooner = [&](std::int64_t millis) {
     Deadline d = Deadline::after_millis(millis);
@@ -115,6 +120,7 @@ std::optional<Deadline> FrameLoop::next_deadline() const {
   if (root_.needs_animation_frame()) sooner(kAnimationFrameMillis);
   if (update_wants_frame_) sooner(kUpdatePollMillis);
   if (host_.in_flight_count() > 0) sooner(kInFlightPollMillis);
+  if (root_.needs_idle_sync()) sooner(kIdleSyncMillis);
   return deadline;
 }
 
@@ -137,7 +143,7 @@ void FrameLoop::frame(const BackendEvents& events) {
     }
   }
 
-  SyncContext sync{nullptr};
+  SyncContext sync{&document_};
   root_.sync(sync);
   update_wants_frame_ = root_.update();
 
@@ -157,6 +163,7 @@ void FrameLoop::frame(const BackendEvents& events) {
   while (auto invocation = root_.take_control_invocation()) host_.dispatch(root_, *invocation);
   if (door_) door_->serve(root_);
   host_.poll(root_);
+  host_acted_ = host_.take_acted();
 
   first_ = false;
   ++frames_;

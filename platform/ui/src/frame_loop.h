@@ -3,7 +3,12 @@
 // structure is dirty or the size or scale changed, draw (with the window as clip), mark drawn,
 // dispatch queued control invocations, answer the outside door's tree requests, poll in-flight
 // operations. Between frames it sleeps until an event, a wake or the root's next deadline (while
-// operations are in flight, at most kInFlightPollMillis); an idle window uses no CPU.
+// operations are in flight, at most kInFlightPollMillis; while a widget asks for idle syncs, at most
+// kIdleSyncMillis); an idle window uses no CPU. After the action host has started, carried out or
+// completed anything, one more frame runs at once, so that what it changed is drawn.
+//
+// The loop owns the application's settings document for the whole run: every sync gets it, the
+// root's operations are started with it, and the action host carries setting actions out on it.
 #include <cstdint>
 #include <expected>
 #include <filesystem>
@@ -15,6 +20,7 @@
 #include "backend.h"
 #include "orvo_ui/action_door.h"
 #include "orvo_ui/action_host.h"
+#include "orvo_doc/document.h"
 #include "orvo_ui/app.h"
 #include "orvo_ui/launch.h"
 #include "orvo_ui/layout.h"
@@ -41,6 +47,7 @@ class FrameLoop {
 
   Widget& root() { return root_; }
   ActionHost& host() { return host_; }
+  orvo_doc::Document& document() { return document_; }
   const Scene& scene() const { return scene_; }
   Widget* focused() const { return focused_; }
   std::uint64_t frames() const { return frames_; }
@@ -74,6 +81,8 @@ class FrameLoop {
   NodeMap nodes_;
   NodeId root_node_ = 0;
   Scene scene_;
+  // Before the host, which carries setting actions out on it.
+  orvo_doc::Document document_;
   ActionHost host_;
   // After the host: the door's threads hand requests to it until the door is gone.
   std::unique_ptr<ActionDoor> door_;
@@ -82,6 +91,7 @@ class FrameLoop {
   double last_scale_ = 0;
   bool first_ = true;
   bool update_wants_frame_ = false;
+  bool host_acted_ = false;
   std::uint64_t frames_ = 0;
   std::function<void(std::uint64_t)> on_idle_;
   std::function<bool()> allow_close_;

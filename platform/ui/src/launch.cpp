@@ -9,6 +9,7 @@
 #include "frame_loop.h"
 #include "offscreen_backend.h"
 #include "orvo_log/log.h"
+#include "orvo_runtime/atomic_file.h"
 #include "orvo_ui/widget.h"
 #include "sdl_backend.h"
 
@@ -25,9 +26,7 @@ std::optional<std::filesystem::path> open(std::string_view app_id) {
     return std::nullopt;
   }
   std::filesystem::path dir = base / std::string(app_id);
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) return std::nullopt;
+  if (atomic_file::create_private_directories(dir)) return std::nullopt;
   return dir;
 }
 }  // namespace persist
@@ -53,7 +52,7 @@ void write_outputs(const Options& options, FrameLoop& loop, OffscreenBackend* of
     }
   }
   if (!options.state_path.empty()) {
-    std::string state = loop.root().state_json().value_or("null");
+    std::string state = loop.root().state_json(loop.document(), orvo_doc::kRoot).value_or("null");
     if (!write_text(options.state_path, state + "\n")) {
       orvo_log::error("could not write the state snapshot", {{"path", options.state_path}});
     }
@@ -142,6 +141,10 @@ int run(const AppDescriptor& descriptor, const Options& options) {
   loop.set_allow_close(descriptor.allow_close);
   open_action_door(loop, descriptor.app_id, app);
   loop.run_until_quit();
+  if (auto failed = (*backend)->start_error()) {
+    std::fprintf(stderr, "%.*s: %s\n", int(descriptor.app_id.size()), descriptor.app_id.data(), failed->c_str());
+    return 1;
+  }
   write_outputs(options, loop, nullptr);
   return 0;
 }

@@ -2,9 +2,18 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-#include <cctype>
+#include <pthread.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "orvo_ui/launch.h"
 #include "orvo_ui/render.h"
 
 namespace orvo_ui {
@@ -13,42 +22,110 @@ struct SdlBackend::State {
   SDL_Window* window = nullptr;
   Uint32 wake_event = 0;
   std::vector<SDL_Event> held;  // an event taken while waiting, delivered with the next batch
+  bool shown = false;
+
+  // The window system starts on a helper thread while the loop prepares the first frame; the loop's
+  // thread joins it (`ensure_started`) before its first use of SDL, and uses SDL alone from then on.
+  Size requested;
+  std::thread starting;
+  std::atomic<bool> start_finished{false};
+  std::optional<std::string> start_error;
+  std::optional<std::string> pending_title;
+  std::mutex wake_mutex;
+  bool accepts_wakes = false;  // under wake_mutex: SDL's event queue exists
+  bool wake_pending = false;   // under wake_mutex: a signal() came before it did
 };
+
+namespace {
+
+void name_thread(const char* name) { (void)pthread_setname_np(pthread_self(), name); }
+
+}  // namespace
 
 std::expected<std::unique_ptr<SdlBackend>, std::string> SdlBackend::open(const std::string& title, std::uint32_t width,
                                                                          std::uint32_t height, bool resizable) {
+  std::unique_ptr<SdlBackend> backend(new SdlBackend());
+  backend->state_ = std::make_unique<State>();
+  State& state = *backend->state_;
+  state.requested = {static_cast<float>(width), static_cast<float>(height)};
+  state.starting = std::thread([&state, title, width, height, resizable] {
+    name_thread("window-start");
+    state.start_error = start_window(state, title, width, height, resizable);
+    SDL_TLSCleanup();  // SDL's per-thread data (its error text) goes with this thread
+    state.start_finished = true;
+  });
+  return backend;
+}
+
+// Runs on the helper thread: SDL and a hidden window. Answers the error, if any.
+std::optional<std::string> SdlBackend::start_window(State& state, const std::string& title, std::uint32_t width,
+                                                    std::uint32_t height, bool resizable) {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    return std::unexpected(std::string("could not open a window: ") + SDL_GetError());
+    return std::string("could not open a window: ") + SDL_GetError();
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver && (std::string_view(driver) == "offscreen" || std::string_view(driver) == "dummy")) {
     SDL_Quit();
-    return std::unexpected("no display: set DISPLAY (or WAYLAND_DISPLAY), or ORVO_UI_BACKEND=offscreen");
+    return "no display: set DISPLAY (or WAYLAND_DISPLAY), or ORVO_UI_BACKEND=offscreen";
   }
-  Uint32 flags = SDL_WINDOW_SHOWN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
+  // The window stays hidden until its first frame is drawn, so that it appears with its content
+  // rather than empty for as long as the first layout and drawing take.
+  Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
   SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         static_cast<int>(width), static_cast<int>(height), flags);
   if (!window) {
     std::string error = SDL_GetError();
     SDL_Quit();
-    return std::unexpected("could not open a window: " + error);
+    return "could not open a window: " + error;
   }
-  std::unique_ptr<SdlBackend> backend(new SdlBackend());
-  backend->state_ = std::make_unique<State>();
-  backend->state_->window = window;
-  backend->state_->wake_event = SDL_RegisterEvents(1);
+  state.window = window;
+  state.wake_event = SDL_RegisterEvents(1);
   SDL_StartTextInput();
-  return backend;
+  // The window's pixel buffer (shared with the X server) is made and touched here, beside the
+  // first frame's preparation, rather than when that frame is drawn into it.
+  if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
+    std::memset(surface->pixels, 0, static_cast<std::size_t>(surface->pitch) * surface->h);
+  }
+  return std::nullopt;
+}
+
+bool SdlBackend::ensure_started() {
+  State& state = *state_;
+  if (state.starting.joinable()) {
+    state.starting.join();
+    if (state.start_error) {
+      // Without a window there is nothing to run: the loop ends and the launcher reports the error.
+      launch::request_quit();
+      return false;
+    }
+    if (state.pending_title) SDL_SetWindowTitle(state.window, state.pending_title->c_str());
+    bool wake = false;
+    {
+      std::lock_guard lock(state.wake_mutex);
+      state.accepts_wakes = true;
+      wake = std::exchange(state.wake_pending, false);
+    }
+    if (wake) signal();
+  }
+  return !state.start_error;
+}
+
+std::optional<std::string> SdlBackend::start_error() {
+  ensure_started();
+  return state_->start_error;
 }
 
 SdlBackend::~SdlBackend() {
+  if (state_ && state_->starting.joinable()) state_->starting.join();
+  if (state_ && state_->start_error) return;
   if (state_ && state_->window) SDL_DestroyWindow(state_->window);
   SDL_Quit();
 }
 
 Size SdlBackend::size() const {
+  if (state_->starting.joinable() || !state_->window) return state_->requested;
   int w = 0;
   int h = 0;
   SDL_GetWindowSize(state_->window, &w, &h);
@@ -94,6 +171,9 @@ std::optional<Event> key_event(const SDL_KeyboardEvent& k) {
 
 BackendEvents SdlBackend::take_events() {
   BackendEvents out;
+  // Before the window exists nothing can have happened to it.
+  if (state_->starting.joinable() && !state_->start_finished) return out;
+  if (!ensure_started()) return out;
   auto handle = [&](const SDL_Event& e) {
     switch (e.type) {
       case SDL_QUIT: out.quit = true; break;
@@ -134,16 +214,43 @@ BackendEvents SdlBackend::take_events() {
 }
 
 void SdlBackend::present(const Scene& scene, TextRenderer& text, Color background) {
+  // The first frame is drawn while the window system may still be starting; it then goes into the
+  // window as soon as the window exists.
+  std::unique_ptr<Frame> early;
+  if (state_->starting.joinable() && !state_->start_finished) {
+    const Size size = state_->requested;
+    early = std::make_unique<Frame>(static_cast<int>(size.width), static_cast<int>(size.height));
+    render_into(scene, text, early->pixels(), early->width(), early->height(), early->stride(), scale(), background);
+  }
+  if (!ensure_started()) return;
   SDL_Surface* surface = SDL_GetWindowSurface(state_->window);
   if (!surface) return;
   SDL_LockSurface(surface);
-  render_into(scene, text, static_cast<std::uint8_t*>(surface->pixels), surface->w, surface->h, surface->pitch, scale(),
-              background);
+  auto* pixels = static_cast<std::uint8_t*>(surface->pixels);
+  if (early && early->width() == surface->w && early->height() == surface->h) {
+    for (int row = 0; row < surface->h; ++row) {
+      std::memcpy(pixels + static_cast<std::ptrdiff_t>(row) * surface->pitch, early->pixels() + row * early->stride(),
+                  static_cast<std::size_t>(early->stride()));
+    }
+  } else {
+    render_into(scene, text, pixels, surface->w, surface->h, surface->pitch, scale(), background);
+  }
   SDL_UnlockSurface(surface);
+  // Mapping waits for the window system; the drawn pixels follow at once.
+  show();
   SDL_UpdateWindowSurface(state_->window);
 }
 
+void SdlBackend::show() {
+  if (state_->shown || !ensure_started()) return;
+  state_->shown = true;
+  SDL_ShowWindow(state_->window);
+}
+
 void SdlBackend::wait(std::optional<Deadline> deadline) {
+  // A loop that goes to sleep without having drawn still shows its window.
+  if (!ensure_started()) return;
+  show();
   if (!state_->held.empty()) return;
   int timeout = -1;
   if (deadline) {
@@ -159,11 +266,24 @@ void SdlBackend::wait(std::optional<Deadline> deadline) {
 }
 
 void SdlBackend::signal() {
+  {
+    std::lock_guard lock(state_->wake_mutex);
+    if (!state_->accepts_wakes) {
+      state_->wake_pending = true;
+      return;
+    }
+  }
   SDL_Event e{};
   e.type = state_->wake_event;
   SDL_PushEvent(&e);
 }
 
-void SdlBackend::set_title(const std::string& title) { SDL_SetWindowTitle(state_->window, title.c_str()); }
+void SdlBackend::set_title(const std::string& title) {
+  if (state_->starting.joinable()) {
+    state_->pending_title = title;
+    return;
+  }
+  if (state_->window) SDL_SetWindowTitle(state_->window, title.c_str());
+}
 
 }  // namespace orvo_ui

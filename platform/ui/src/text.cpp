@@ -2,11 +2,14 @@
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+#include <pthread.h>
 
-#include <thread>
-
+#include <atomic>
 #include <cmath>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 #include "orvo_ui/scene.h"
@@ -153,16 +156,85 @@ struct TextRenderer::Fonts {
     g_object_unref(context);
     g_object_unref(map);
   }
+
+  // Loads the font files, then shapes and then rasterises the printable ASCII characters at the
+  // sizes the first page uses, so that its first layout and drawing find them ready. Shaping comes
+  // first because layout needs every size before anything is drawn. Stops between steps once
+  // `enough` is set.
+  void warm(const std::atomic<bool>& enough) {
+    constexpr std::string_view kSample =
+        " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+    struct Face {
+      float size;
+      bool bold;
+    };
+    constexpr Face kFaces[] = {{14, false}, {12, false}, {13, false}, {15, true}, {24, false}};
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1600, 40);
+    cairo_t* cr = cairo_create(surface);
+    PangoLayout* samples[std::size(kFaces)];
+    for (std::size_t i = 0; i < std::size(kFaces); ++i) {
+      samples[i] = pango_layout_new(context);
+      configure(samples[i], kSample, false, kFaces[i].size, 0, kFaces[i].bold);
+    }
+    for (PangoLayout* sample : samples) {
+      if (enough) break;
+      pango_layout_get_pixel_size(sample, nullptr, nullptr);
+    }
+    for (PangoLayout* sample : samples) {
+      if (enough) break;
+      cairo_move_to(cr, 0, 0);
+      pango_cairo_show_layout(cr, sample);
+    }
+    for (PangoLayout* sample : samples) g_object_unref(sample);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
 };
 
+namespace {
+
+// Fonts made and warmed on the preload thread, for the first renderer with real fonts to take.
+struct Preloaded {
+  std::mutex mutex;
+  std::future<std::unique_ptr<TextRenderer::Fonts>> fonts;
+  std::atomic<bool> wanted{false};  // a renderer waits for the fonts: warming stops early
+};
+
+Preloaded& preloaded() {
+  static Preloaded* slot = new Preloaded();  // never destroyed: the helper thread may outlive main
+  return *slot;
+}
+
+}  // namespace
+
 void TextRenderer::preload_fonts() {
-  // Reading the font configuration takes tens of milliseconds; doing it beside the window's set-up
-  // shortens the start. FcInit is safe to race with pango's own initialisation.
-  std::thread([] { FcInit(); }).detach();
+  // Reading the font configuration, opening the font files and rasterising the first glyphs take
+  // tens of milliseconds; doing it beside the window's set-up shortens the start.
+  Preloaded& slot = preloaded();
+  std::lock_guard lock(slot.mutex);
+  if (slot.fonts.valid()) return;
+  std::packaged_task<std::unique_ptr<Fonts>()> task([&slot] {
+    (void)pthread_setname_np(pthread_self(), "font-preload");
+    FcInit();
+    auto fonts = std::make_unique<Fonts>();
+    fonts->warm(slot.wanted);
+    return fonts;
+  });
+  slot.fonts = task.get_future();
+  std::thread(std::move(task)).detach();
 }
 
 TextRenderer::TextRenderer(Metrics metrics, float text_scale) : metrics_(metrics), text_scale_(text_scale) {
-  if (metrics_ == Metrics::Fonts) fonts_ = std::make_unique<Fonts>();
+  if (metrics_ != Metrics::Fonts) return;
+  {
+    Preloaded& slot = preloaded();
+    std::lock_guard lock(slot.mutex);
+    if (slot.fonts.valid()) {
+      slot.wanted = true;
+      fonts_ = slot.fonts.get();
+    }
+  }
+  if (!fonts_) fonts_ = std::make_unique<Fonts>();
 }
 
 TextRenderer::~TextRenderer() = default;

@@ -270,7 +270,7 @@ bool Widget::perform_key_action(std::string_view identifier, const Accessibility
 
 InvokeAnswer Widget::invoke_resource_operation(OperationClass cls, std::string_view kind, std::string_view payload,
                                                orvo_doc::Document* document) {
-  if (static_cast<std::uint8_t>(cls) == 0) return Handled{false};
+  if (cls == OperationClass::Setting) return Handled{false};
   for (Widget* c : children_mut()) {
     InvokeAnswer answer = c->invoke_resource_operation(cls, kind, payload, document);
     if (std::holds_alternative<InvokeError>(answer) || std::get<Handled>(answer).handled) return answer;

@@ -203,6 +203,8 @@ class RecordingHandler : public orvo_actions::NamespaceHandler {
 
 TEST_F(LoopFixture, SettingActionsRunOnTheDocumentThroughTheirNamespace) {
   const orvo_actions::ActionAddress mono{"settings.section:sound", "mono"};
+  orvo_actions::ActionRegistry empty;
+  loop.host().set_setting_target(&empty, nullptr);
   EXPECT_EQ(loop.host().request(root, mono, R"({"value":true})"),
             StartAnswer{start::Rejected{"setting actions cannot be carried out here"}});
 

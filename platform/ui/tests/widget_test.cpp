@@ -188,7 +188,7 @@ TEST(WidgetResources, OperationKindsAreMergedOnce) {
 }
 
 TEST(WidgetResources, InvokeChain) {
-  const auto no_class = static_cast<OperationClass>(0);
+  const auto no_class = OperationClass::Setting;
   TestWidget parent;
   auto& a = parent.add(make());
   a.invoke_answer = Handled{true};

@@ -98,16 +98,12 @@ AccountCheckOutcome check_dav_account(const std::string& type_id, const Json& co
   const std::optional<std::string> url_text = config_string(config, type_id == "webdav" ? "base_url" : "server_url");
   if (!url_text) return AccountCheckOutcome::failure("account has no server URL");
 
-  const auto parsed = boost::urls::parse_uri(*url_text);
-  if (!parsed || !parsed->has_authority() || parsed->encoded_host().empty()) {
-    return AccountCheckOutcome::failure("account has an invalid server URL");
-  }
-  const boost::urls::url_view url = *parsed;
-  if (url.scheme_id() != boost::urls::scheme::https) {
-    return AccountCheckOutcome::failure("refusing to send a credential without HTTPS");
-  }
-  if (!url.encoded_user().empty() || !url.encoded_password().empty()) {
-    return AccountCheckOutcome::failure("server URL must not contain credentials");
+  if (const auto fault = server_url_fault(*url_text)) {
+    switch (*fault) {
+      case ServerUrlFault::Invalid: return AccountCheckOutcome::failure("account has an invalid server URL");
+      case ServerUrlFault::NotHttps: return AccountCheckOutcome::failure("refusing to send a credential without HTTPS");
+      case ServerUrlFault::HasCredentials: return AccountCheckOutcome::failure("server URL must not contain credentials");
+    }
   }
 
   const std::optional<std::string> username = config_string(config, "username");
@@ -117,6 +113,24 @@ AccountCheckOutcome check_dav_account(const std::string& type_id, const Json& co
 }
 
 }  // namespace
+
+bool contains_unicode_whitespace(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto [point, length] = decode_front(text.substr(i));
+    if (orvo_runtime::text::is_unicode_whitespace(point)) return true;
+    i += length;
+  }
+  return false;
+}
+
+std::optional<ServerUrlFault> server_url_fault(std::string_view url_text) {
+  const auto parsed = boost::urls::parse_uri(url_text);
+  if (!parsed || !parsed->has_authority() || parsed->encoded_host().empty()) return ServerUrlFault::Invalid;
+  const boost::urls::url_view url = *parsed;
+  if (url.scheme_id() != boost::urls::scheme::https) return ServerUrlFault::NotHttps;
+  if (!url.encoded_user().empty() || !url.encoded_password().empty()) return ServerUrlFault::HasCredentials;
+  return std::nullopt;
+}
 
 std::string_view trim_unicode_whitespace(std::string_view text) {
   return orvo_runtime::text::trim_unicode_whitespace(text);

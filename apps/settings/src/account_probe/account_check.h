@@ -8,6 +8,7 @@
 // it creates; calls are independent and may run concurrently on several threads.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "account_probe/account_check_outcome.h"
@@ -28,7 +29,15 @@ AccountCheck shared_account_check();
 
 // True when the text holds no C0 control, DEL or C1 control character.
 bool is_free_of_control_characters(std::string_view text);
+// True when some code point of the UTF-8 text has Unicode's White_Space property.
+bool contains_unicode_whitespace(std::string_view text);
 // The text without leading and trailing Unicode white space.
 std::string_view trim_unicode_whitespace(std::string_view text);
+
+// The rule a server URL of a CalDAV, WebDAV or Nextcloud account breaks, in the order they are
+// judged: an absolute URL with a host, then the "https" scheme, then no user name or password in it.
+enum class ServerUrlFault { Invalid, NotHttps, HasCredentials };
+// None when the URL may carry a credential. The account form and the server check both judge by it.
+std::optional<ServerUrlFault> server_url_fault(std::string_view url);
 
 }  // namespace settings::account_probe

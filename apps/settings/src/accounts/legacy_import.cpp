@@ -38,11 +38,10 @@ bool marker_exists(const std::filesystem::path& marker) {
 }
 
 void mark_import_done(const std::filesystem::path& marker) {
-  std::error_code ec;
-  std::filesystem::create_directories(marker.parent_path(), ec);
+  const std::error_code ec = atomic_file::create_private_directories(marker.parent_path());
   std::string error = ec ? ec.message() : std::string();
   if (!ec) {
-    auto written = atomic_file::write(marker, "imported\n", 0644);
+    auto written = atomic_file::write(marker, "imported\n", 0600);
     if (!written) error = written.error();
   }
   if (!error.empty()) {

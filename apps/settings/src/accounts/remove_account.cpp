@@ -20,6 +20,12 @@ std::expected<void, std::string> remove_account(const RootOverride& root_overrid
   if (auto begun = begin_account_mutation(root_override, *store, *statuses); !begun) return begun;
 
   auto vault = open_secret_vault(root_override);
+  // A vault that cannot be read cannot say whether it holds the account's credential: removing the
+  // account would leave the credential behind with nothing pointing at it.
+  if (const auto& unreadable = vault.read_error()) {
+    (void)clear_account_mutation(root_override);
+    return std::unexpected("could not remove saved credential: the credential vault could not be read: " + *unreadable);
+  }
   const std::optional<::accounts::vault::Credential> previous_credential = vault.get(id);
   const bool credential_removed = vault.remove(id);
   if (credential_removed) {

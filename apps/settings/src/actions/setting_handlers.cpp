@@ -6,6 +6,7 @@
 #include "actions/operation_encoding.h"
 #include "lib/settings_document.h"
 #include "orvo_doc/document.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::actions {
 namespace {
@@ -41,6 +42,18 @@ bool current_bool(const orvo_doc::Document& document, std::string_view key, bool
 std::string current_text(const orvo_doc::Document& document, std::string_view key, std::string_view fallback) {
   auto value = lib::read_text(document, orvo_doc::kRoot, key);
   return value ? std::move(*value) : std::string(fallback);
+}
+
+bool current_setting_flag(const orvo_doc::Document& document, const preferences::Preferences& prefs,
+                          std::string_view key) {
+  if (auto value = lib::read_bool(document, orvo_doc::kRoot, key)) return *value;
+  return preferences::stored_flag(prefs, key).value_or(false);
+}
+
+std::string current_setting_label(const orvo_doc::Document& document, const preferences::Preferences& prefs,
+                                  std::string_view key) {
+  if (auto value = lib::read_text(document, orvo_doc::kRoot, key)) return std::move(*value);
+  return preferences::stored_label(prefs, key).value_or(std::string());
 }
 
 }  // namespace settings::actions

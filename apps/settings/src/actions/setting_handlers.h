@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "orvo_actions/action_constructors.h"
+#include "preferences/records.h"
 
 namespace orvo_doc {
 class Document;
@@ -28,5 +29,12 @@ bool current_bool(const orvo_doc::Document& document, std::string_view key, bool
 
 // The text under the key at the root (a string or a text object); the fallback otherwise.
 std::string current_text(const orvo_doc::Document& document, std::string_view key, std::string_view fallback);
+
+// The current value of a setting that has a stored field (preferences/setting_fields.h): the
+// document's, else the stored one read through the same table the write-through uses.
+bool current_setting_flag(const orvo_doc::Document& document, const preferences::Preferences& prefs,
+                          std::string_view key);
+std::string current_setting_label(const orvo_doc::Document& document, const preferences::Preferences& prefs,
+                                  std::string_view key);
 
 }  // namespace settings::actions

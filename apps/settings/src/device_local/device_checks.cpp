@@ -16,6 +16,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// GCC deduces the aggregate's arguments itself; clang before 17 needs the guide.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 CheckResult refuse(std::string_view message) { return std::unexpected(std::string(message)); }
 

@@ -19,6 +19,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// GCC deduces the aggregate's arguments itself; clang before 17 needs the guide.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 Applied failed(std::string_view message) { return std::unexpected(std::string(message)); }
 

@@ -67,6 +67,8 @@ void write_pretty(std::string& out, const Json& value, int depth) {
 }  // namespace
 
 std::optional<Json> parse(std::string_view text) {
+  // The parser takes a NUL byte for the end of the text; JSON text never holds one.
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
   bool too_deep = false;
   // The callback sees the depth of the container being opened (0 for the top level).
   const Json::parser_callback_t watch_depth = [&too_deep](int depth, Json::parse_event_t event, Json&) {

@@ -12,7 +12,7 @@ namespace settings::preferences::json_document {
 // Nesting deeper than this does not parse, as in the strict JSON layer.
 inline constexpr int kMaxNesting = 128;
 
-// The parsed text, or none when it is not one JSON value (or is nested too deeply).
+// The parsed text, or none when it is not one JSON value (or is nested too deeply, or holds a NUL).
 std::optional<nlohmann::ordered_json> parse(std::string_view text);
 
 // Two spaces of indentation per level, one member or element per line, ": " after keys, {} and []

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <fstream>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -12,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "orvo_json/json.h"
+#include "orvo_json/json_value.h"
 #include "orvo_runtime/atomic_file.h"
 #include "preferences/json_document.h"
 #include "settings_store/settings_path.h"
@@ -22,6 +22,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kNoConfigDir = "no config dir";
+// Owner-only, as every file under the configuration directory; a stricter existing mode stays.
+constexpr mode_t kFileMode = 0600;
 
 // The top-level object of the text, or none when the text is not a JSON object.
 std::optional<Json> top_object(std::string_view text) {
@@ -80,11 +82,23 @@ std::expected<Json, std::string> section_value(const T& record, std::string_view
   return value;
 }
 
-// The existing object, or an empty one when the text is not a JSON object, with "version" set.
-Json merge_base(std::string_view existing) {
-  Json object = top_object(existing).value_or(Json::object());
-  object["version"] = 1;
-  return object;
+// Why the text is not a JSON object, in the strict reader's words where it has some.
+std::string not_an_object(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return "the file holds a NUL byte";
+  if (auto value = orvo_json::decode<Json>(text); !value) return value.error().text();
+  if (json_document::parse(text)) return "the file holds JSON that is not an object";
+  return "the file is not JSON";
+}
+
+// The existing object with "version" set; no text (a missing or blank file) starts an empty one.
+// Text that is not a JSON object is refused: it may be another program's, and rewriting it would
+// lose it.
+std::expected<Json, std::string> merge_base(std::string_view existing) {
+  if (existing.find_first_not_of(" \t\r\n") == std::string_view::npos) return Json{{"version", 1}};
+  auto object = top_object(existing);
+  if (!object) return std::unexpected(not_an_object(existing));
+  (*object)["version"] = 1;
+  return std::move(*object);
 }
 
 template <class T>
@@ -105,60 +119,31 @@ std::expected<void, std::string> merge_appearance(Json& object, const Appearance
   return {};
 }
 
-// The mode a new file gets from the process's file-creation mask, as open(2) with 0666 would.
-// The mask is read from this process's own status (process state, not a system file a test would
-// redirect) rather than set and restored, which would race with other threads creating files.
-mode_t new_file_mode() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("Umask:", 0) != 0) continue;
-    try {
-      return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
-    } catch (...) {
-      break;
-    }
-  }
-  return 0644;
-}
-
-// A symbolic link (a user's managed dotfile, say) is written through, not replaced by a file.
-std::filesystem::path write_target(const std::filesystem::path& path) {
-  std::filesystem::path target = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    std::error_code ec;
-    if (!std::filesystem::is_symlink(target, ec)) break;
-    auto next = std::filesystem::read_symlink(target, ec);
-    if (ec) break;
-    target = next.is_absolute() ? next : target.parent_path() / next;
-  }
-  return target;
-}
-
-// Both saves: find the path, create its directory, read what is there, merge and replace the file.
+// Every save: find the path, create its directory, read what is there, merge and replace the file.
+// A merge that answers no text leaves the file untouched.
 template <class Merge>
 std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
   const auto path = settings_store::settings_path();
   if (!path) return std::unexpected(std::string(kNoConfigDir));
   if (path->has_parent_path()) {
-    std::error_code ec;
-    std::filesystem::create_directories(path->parent_path(), ec);
-    if (ec) return std::unexpected(fmt::format("could not create {}: {}", path->parent_path().string(), ec.message()));
+    if (const auto ec = atomic_file::create_private_directories(path->parent_path())) {
+      return std::unexpected(fmt::format("could not create {}: {}", path->parent_path().string(), ec.message()));
+    }
   }
-  const auto target = write_target(*path);
+  const auto target = atomic_file::write_target(*path);
   auto existing = atomic_file::read_existing(target);
   if (!existing) return std::unexpected(std::move(existing.error()));
   const std::string text = existing->value_or(std::string());
   if (!json_document::is_valid_utf8(text)) {
     return std::unexpected(fmt::format("could not read {}: the file is not UTF-8 text", target.string()));
   }
-  auto merged = merge(std::string_view(text));
+  if (auto base = merge_base(text); !base) {
+    return std::unexpected(fmt::format("could not read {}: {}", target.string(), base.error()));
+  }
+  std::expected<std::optional<std::string>, std::string> merged = merge(std::string_view(text));
   if (!merged) return std::unexpected(std::move(merged.error()));
-
-  mode_t mode = new_file_mode();
-  struct stat info {};
-  if (existing->has_value() && ::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
-  auto written = atomic_file::write(target, *merged, mode);
+  if (!*merged) return *path;
+  auto written = atomic_file::write(target, **merged, kFileMode);
   if (!written) return std::unexpected(std::move(written.error()));
   return *path;
 }
@@ -198,7 +183,9 @@ Preferences load_preferences() {
 }
 
 std::expected<std::string, std::string> merge_preferences_json(const Preferences& prefs, std::string_view existing) {
-  Json object = merge_base(existing);
+  auto base = merge_base(existing);
+  if (!base) return std::unexpected(std::move(base.error()));
+  Json& object = *base;
   // In the order a new file lists them; each step replaces its key in place or appends it.
   const std::expected<void, std::string> steps[] = {
       replace_section(object, "audio", prefs.audio),
@@ -235,9 +222,36 @@ Locale load_locale_preferences() {
 }
 
 std::expected<std::string, std::string> merge_locale_json(const Locale& locale, std::string_view existing) {
-  Json object = merge_base(existing);
+  auto base = merge_base(existing);
+  if (!base) return std::unexpected(std::move(base.error()));
+  Json& object = *base;
   if (auto step = replace_section(object, "locale", locale); !step) return std::unexpected(std::move(step.error()));
   return json_document::pretty(object);
+}
+
+std::expected<std::filesystem::path, std::string> update_preferences_section(
+    std::string_view section, const std::function<std::expected<void, std::string>(Preferences&)>& change) {
+  return save_with([&](std::string_view existing) -> std::expected<std::optional<std::string>, std::string> {
+    const Preferences before = decode_preferences(existing);
+    Preferences after = before;
+    if (auto changed = change(after); !changed) return std::unexpected(std::move(changed.error()));
+    if (after == before) return std::nullopt;
+    auto base = merge_base(existing);
+    if (!base) return std::unexpected(std::move(base.error()));
+    Json& object = *base;
+    std::expected<void, std::string> step;
+    if (section == "appearance") {
+      step = merge_appearance(object, after.appearance);
+    } else if (section == "notifications") {
+      step = replace_section(object, section, after.notifications);
+    } else if (section == "accessibility") {
+      step = replace_section(object, section, after.accessibility);
+    } else {
+      return std::unexpected(fmt::format("no preferences section {}", section));
+    }
+    if (!step) return std::unexpected(std::move(step.error()));
+    return json_document::pretty(object);
+  });
 }
 
 std::expected<std::filesystem::path, std::string> save_locale_preferences(const Locale& locale) {

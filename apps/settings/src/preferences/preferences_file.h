@@ -12,6 +12,7 @@
 // writer wins per section. All calls run on the caller's thread.
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,12 +30,22 @@ Preferences load_preferences();
 Preferences decode_preferences(std::string_view text);
 
 // Merges `prefs` into the file and returns its path; errors are lower-case sentences ("no config
-// dir", "could not read …: Is a directory"). On error the file is as it was.
+// dir", "could not read …: Is a directory"). A file that exists but is not a JSON object is never
+// overwritten ("could not read …: " and why). On error the file is as it was. The file is written
+// owner-only; a symbolic link is written through.
 std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs);
 
 // The new text of the file: `existing` with the sections of `prefs` merged in, as pretty JSON.
-// Existing text that is not a JSON object is dropped. Fails only when a section cannot be written.
+// Blank existing text starts a new file; other text that is not a JSON object is refused (the
+// reason, without the path), as is a section that cannot be written.
 std::expected<std::string, std::string> merge_preferences_json(const Preferences& prefs, std::string_view existing);
+
+// Reads the file, lets `change` edit the preferences it holds and, when they changed, writes back the
+// one section named ("appearance", "notifications" or "accessibility") with everything else kept.
+// Nothing is written when nothing changed, when `change` fails (its error is answered) or when the
+// file cannot be read.
+std::expected<std::filesystem::path, std::string> update_preferences_section(
+    std::string_view section, const std::function<std::expected<void, std::string>(Preferences&)>& change);
 
 Locale load_locale_preferences();
 Locale decode_locale(std::string_view text);

@@ -14,6 +14,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// GCC deduces the aggregate's arguments itself; clang before 17 needs the guide.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 }  // namespace
 
 std::optional<AccountKind> account_kind_from_text(std::string_view text) {

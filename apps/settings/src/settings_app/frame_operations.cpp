@@ -45,6 +45,7 @@ AppShell SettingsApp::make_shell() const {
 }
 
 void SettingsApp::sync(SyncContext& context) {
+  if (context.document) settings_document_ = context.document;
   if (std::optional<SettingsSection> requested = selection_.snapshot()) {
     (void)selection_.publish(std::nullopt);
     select_section(*requested);

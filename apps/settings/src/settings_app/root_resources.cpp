@@ -8,14 +8,15 @@
 namespace settings::settings_app {
 
 std::vector<orvo_actions::Resource> SettingsApp::resources() {
-  const orvo_doc::Document document;
-  return actions::settings_root_resource(document, accounts_);
+  const orvo_doc::Document empty;
+  return actions::settings_root_resource(settings_document_ ? *settings_document_ : empty, accounts_);
 }
 
 std::optional<orvo_actions::Resource> SettingsApp::resource(std::string_view id) {
-  const orvo_doc::Document document;
+  const orvo_doc::Document empty;
   const preferences::Preferences preferences = preferences::load_preferences();
-  return resolve_resource(id, {document, preferences, accounts_, actions::system_queries()});
+  return resolve_resource(id, {settings_document_ ? *settings_document_ : empty, preferences, accounts_,
+                               actions::system_queries()});
 }
 
 }  // namespace settings::settings_app

@@ -118,13 +118,11 @@ class SettingsApp final : public orvo_ui::Widget {
   float scale() const { return scale_; }
   bool structure_dirty() const { return structure_dirty_; }
 
-  // The live-state snapshot against a settings document and one of its objects (state_snapshot.cpp).
-  std::string state_json_for(const orvo_doc::Document* document, const orvo_doc::ObjId* root) const;
-
   // --- Widget ---
   std::string_view type_name() const override { return "settings::settings_app::SettingsApp"; }
   std::string_view name() const override { return "SettingsApp"; }
-  std::optional<std::string> state_json() override;
+  // The live-state snapshot against a settings document and one of its objects (state_snapshot.cpp).
+  std::optional<std::string> state_json(const orvo_doc::Document& document, orvo_doc::ObjId object) override;
 
   void sync(orvo_ui::SyncContext& context) override;
   orvo_ui::NodeId build_layout(orvo_ui::LayoutTree& tree, orvo_ui::LayoutContext& context,
@@ -157,8 +155,9 @@ class SettingsApp final : public orvo_ui::Widget {
   std::optional<orvo_ui::OperationCompletion> poll_operation_results(const orvo_ui::RequestId& id,
                                                                      bool cancel) override;
 
-  // The resource tree against an empty settings document (the root keeps none) and the cached
-  // accounts (root_resources.cpp); `resource` rebuilds only the section that owns the id.
+  // The resource tree against the application's settings document (the one the last sync was
+  // handed; an empty one before the first) and the cached accounts (root_resources.cpp); `resource`
+  // rebuilds only the section that owns the id.
   std::vector<orvo_actions::Resource> resources() override;
   std::optional<orvo_actions::Resource> resource(std::string_view id) override;
 
@@ -220,6 +219,8 @@ class SettingsApp final : public orvo_ui::Widget {
   device_local::KeyboardLayoutCatalogue keyboard_layouts_;
   orvo_ui::Rect rect_;
   float scale_ = 1.0f;
+  // The frame loop's settings document, which outlives every frame of the run; not owned.
+  const orvo_doc::Document* settings_document_ = nullptr;
 };
 
 }  // namespace settings::settings_app

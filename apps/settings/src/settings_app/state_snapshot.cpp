@@ -38,7 +38,7 @@ ordered_json entry_or_null(const std::optional<ordered_json>& field, const char*
 
 }  // namespace
 
-std::string SettingsApp::state_json_for(const orvo_doc::Document* document, const orvo_doc::ObjId* root) const {
+std::optional<std::string> SettingsApp::state_json(const orvo_doc::Document& document, orvo_doc::ObjId object) {
   std::optional<ordered_json> field;
   std::vector<std::string> ids;
   collect_search_state(*this, field, ids);
@@ -63,28 +63,18 @@ std::string SettingsApp::state_json_for(const orvo_doc::Document* document, cons
   state["rendered_category_ids"] = ids;
   state["narrow"] = narrow;
   state["sidebar_open"] = sidebar_open;
-  if (document && root) {
-    // The heads come from a disposable clone: asking for heads commits the open transaction, and
-    // the given document keeps its own open.
-    std::vector<std::string> heads;
-    for (const auto& hash : document->clone().get_heads()) heads.push_back(hash.to_hex());
-    std::sort(heads.begin(), heads.end());
-    state["document_root"] = orvo_doc::to_debug_string(*root);
-    state["document_actor"] = document->actor_id().to_hex_string();
-    state["document_witness_kind"] = kWitnessKind;
-    state["effective_document_heads"] = heads;
-    state["original_pending_ops"] = document->pending_ops();
-  } else {
-    // Without a document the document entries are null rather than describing a made-up one.
-    for (const char* key : {"document_root", "document_actor", "document_witness_kind", "effective_document_heads",
-                            "original_pending_ops"}) {
-      state[key] = nullptr;
-    }
-  }
+  // The heads come from a disposable clone: asking for heads commits the open transaction, and the
+  // given document keeps its own open.
+  std::vector<std::string> heads;
+  for (const auto& hash : document.clone().get_heads()) heads.push_back(hash.to_hex());
+  std::sort(heads.begin(), heads.end());
+  state["document_root"] = orvo_doc::to_debug_string(object);
+  state["document_actor"] = document.actor_id().to_hex_string();
+  state["document_witness_kind"] = kWitnessKind;
+  state["effective_document_heads"] = heads;
+  state["original_pending_ops"] = document.pending_ops();
   return state.dump();
 }
-
-std::optional<std::string> SettingsApp::state_json() { return state_json_for(nullptr, nullptr); }
 
 std::vector<std::shared_ptr<orvo_ui::SearchProvider>> SettingsApp::search_providers() {
   return {std::make_shared<PersonalSettingsSearchProvider>(search_catalog_)};

@@ -1,8 +1,12 @@
 #include "accounts/remove_account.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 #include "accounts_fixture.h"
 
@@ -24,6 +28,29 @@ void block(const std::filesystem::path& path) {
   std::filesystem::remove(path);
   std::filesystem::create_directories(path / "blocker");
 }
+
+// While alive, writing a file past `bytes` fails (EFBIG) for this process, root included, and leaves
+// the file being replaced as it was: the atomic write gives up before its rename.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, previous_handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  sighandler_t previous_handler_ = SIG_DFL;
+};
 
 class RemoveAccount : public AccountsRoot {
  protected:
@@ -108,6 +135,48 @@ TEST_F(RemoveAccount, FailedStatusSaveIsRolledBackInProcess) {
   EXPECT_FALSE(std::filesystem::exists(journal()));
   EXPECT_EQ(*load_account_store_strict(over_), store_);
   EXPECT_EQ(open_secret_vault(over_).get("m1"), credential("mail secret"));
+}
+
+TEST_F(RemoveAccount, FailedVaultSaveLeavesEveryFileAsItWas) {
+  const auto before = std::array{file_bytes(metadata()).value(), file_bytes(statuses()).value(),
+                                 file_bytes(vault_file()).value()};
+  std::optional<FileSizeLimit> limit;
+  on_step = [&](std::string_view step) {
+    if (step == "journal-written") limit.emplace(1);
+  };
+  auto removed = remove_account(over_, AccountKind::Email, "m1");
+  limit.reset();
+  ASSERT_FALSE(removed.has_value());
+  EXPECT_TRUE(removed.error().starts_with("could not remove saved credential: could not write ")) << removed.error();
+  EXPECT_EQ((std::array{file_bytes(metadata()).value(), file_bytes(statuses()).value(),
+                        file_bytes(vault_file()).value()}),
+            before);
+  EXPECT_FALSE(std::filesystem::exists(journal()));
+  expect_unchanged();
+}
+
+TEST_F(RemoveAccount, FailedMetadataSavePutsTheCredentialBack) {
+  // Metadata larger than the limit, the vault smaller: only the metadata save fails.
+  constexpr rlim_t kLimit = 4096;
+  store_.accounts.back().display_name = std::string(2 * kLimit, 'w');
+  ASSERT_TRUE(save_account_store(over_, store_).has_value());
+  ASSERT_LT(file_bytes(vault_file()).value().size(), kLimit);
+  const auto metadata_before = file_bytes(metadata()).value();
+  const auto statuses_before = file_bytes(statuses()).value();
+
+  std::optional<FileSizeLimit> limit;
+  on_step = [&](std::string_view step) {
+    if (step == "vault-saved") limit.emplace(kLimit);
+  };
+  auto removed = remove_account(over_, AccountKind::Email, "m1");
+  limit.reset();
+  ASSERT_FALSE(removed.has_value());
+  EXPECT_TRUE(removed.error().starts_with("could not remove account metadata: could not write ")) << removed.error();
+  EXPECT_EQ(removed.error().find("rollback also failed"), std::string::npos) << removed.error();
+  EXPECT_FALSE(std::filesystem::exists(journal()));
+  EXPECT_EQ(file_bytes(metadata()).value(), metadata_before);
+  EXPECT_EQ(file_bytes(statuses()).value(), statuses_before);
+  expect_unchanged();
 }
 
 // When the in-process undo fails too, the message names every failure (store first) and the

@@ -164,7 +164,7 @@ TEST_F(ButtonPane, AnOperationForAnotherOrADisabledButtonRunsNothing) {
   EXPECT_EQ(pane.start_resource_operation_with_document(id, orvo_ui::OperationClass::Effect, "orvo.ui.control.invoke",
                                                         R"("provider.other")", nullptr),
             orvo_ui::StartAnswer{orvo_ui::start::NotHandled{}});
-  EXPECT_EQ(pane.start_resource_operation_with_document(id, static_cast<orvo_ui::OperationClass>(0),
+  EXPECT_EQ(pane.start_resource_operation_with_document(id, orvo_ui::OperationClass::Setting,
                                                         "orvo.ui.control.invoke", payload, nullptr),
             orvo_ui::StartAnswer{orvo_ui::start::NotHandled{}});
   EXPECT_EQ(saved, 0);

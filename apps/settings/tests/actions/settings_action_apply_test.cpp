@@ -68,7 +68,7 @@ TEST(SettingsActionRegistry, DecodesPayloadsStrictlyAndRunsThem) {
   EXPECT_FALSE((*typed)->is_query());
 
   const std::string deep = std::string(200, '[') + std::string(200, ']');
-  for (const std::string payload : {std::string(R"({"SetSetting":{"key":"a"}})"), std::string("not json"), deep,
+  for (const std::string& payload : {std::string(R"({"SetSetting":{"key":"a"}})"), std::string("not json"), deep,
                                     std::string(R"({"SetSetting":{"key":"a","key":"b","value":{"Bool":true}}})")}) {
     auto refused = registry.decode({"settings.action", payload});
     ASSERT_FALSE(refused) << payload;

@@ -15,7 +15,7 @@ SettingsAction set(std::string key, SettingValue value) {
 
 TEST(SettingsDispatch, TheFirstDispatchSetsTheFirstHeadsALaterOneOnlyTheLastAction) {
   orvo_doc::Document doc;
-  ActionHost host;
+  orvo_ui::ActionHost host;
   const auto initial = doc.get_heads();
   ASSERT_TRUE(dispatch_typed_action(host, doc, "settings.action", set("appearance.theme", std::string("Dark")),
                                     std::nullopt));
@@ -32,15 +32,15 @@ TEST(SettingsDispatch, TheFirstDispatchSetsTheFirstHeadsALaterOneOnlyTheLastActi
 
 TEST(SettingsDispatch, ARefusalWarnsOnceAndWritesNothing) {
   orvo_doc::Document doc;
-  ActionHost host;
-  host.dispatch_with_context(doc, "settings.action", set("appearance.theme", std::string("Dark")), std::nullopt);
+  orvo_ui::ActionHost host;
+  dispatch_with_context(host, doc, "settings.action", set("appearance.theme", std::string("Dark")), std::nullopt);
   const auto heads = doc.get_heads();
   const auto first = host.first_heads;
   const auto last = host.last_action;
 
   orvo_log::CaptureScope capture;
-  host.dispatch_with_context(doc, "settings.action", set("network.wifi", true),
-                             context_for_typed_action(kSettingsAppId, kSettingsAppName, set("network.wifi", true)));
+  dispatch_with_context(host, doc, "settings.action", set("network.wifi", true),
+                        context_for_typed_action(kSettingsAppId, kSettingsAppName, set("network.wifi", true)));
   EXPECT_EQ(capture.count("action dispatch failed"), 1u);
   EXPECT_EQ(doc.get_heads(), heads);
   EXPECT_EQ(host.first_heads, first);
@@ -73,10 +73,10 @@ TEST(SettingsDispatch, TheHostsDefaultContextFillsTheGivenOne) {
   host.source = orvo_actions::ActionSource{"settings.preference:region", "settings.preference-pane", "Region"};
   const auto given = context_for_typed_action(kSettingsAppId, kSettingsAppName, set("region.currency", true));
 
-  EXPECT_EQ(dispatch_context(std::nullopt, std::nullopt), std::nullopt);
-  EXPECT_EQ(dispatch_context(std::nullopt, given), given);
-  EXPECT_EQ(dispatch_context(host, std::nullopt), host);
-  const auto both = dispatch_context(host, given);
+  EXPECT_EQ(orvo_ui::dispatch_context(std::nullopt, std::nullopt), std::nullopt);
+  EXPECT_EQ(orvo_ui::dispatch_context(std::nullopt, given), given);
+  EXPECT_EQ(orvo_ui::dispatch_context(host, std::nullopt), host);
+  const auto both = orvo_ui::dispatch_context(host, given);
   ASSERT_TRUE(both);
   EXPECT_EQ(both->title, given.title);
   EXPECT_EQ(both->application, given.application);

@@ -71,7 +71,8 @@ TEST(AppearanceCatalogue, DocumentValuesWinOverThePreferences) {
   EXPECT_EQ(action(fresh, "high_contrast").title, "Turn off high contrast");
   EXPECT_EQ(action(fresh, "reduce_motion").title, "Turn on reduced motion");
   EXPECT_EQ(invoke(action(fresh, "text_size")).payload, set_text("appearance.text_size", "Larger"));
-  EXPECT_EQ(invoke(action(fresh, "ui_scale")).payload, set_text("appearance.ui_scale", "100%"));  // never the pref
+  // The saved scale shows as its label, as the write-through stores it.
+  EXPECT_EQ(invoke(action(fresh, "ui_scale")).payload, set_text("appearance.ui_scale", "150%"));
 
   catalogue.put("appearance.theme", "Light");
   catalogue.put("appearance.high_contrast", false);

@@ -16,7 +16,7 @@ namespace settings::settings_app::testing {
 
 inline constexpr auto kEffect = orvo_ui::OperationClass::Effect;
 inline constexpr auto kNavigation = orvo_ui::OperationClass::Navigation;
-inline constexpr auto kNoClass = static_cast<orvo_ui::OperationClass>(0);
+inline constexpr auto kNoClass = orvo_ui::OperationClass::Setting;
 
 inline orvo_ui::RequestId request(std::uint8_t n) { return orvo_ui::RequestId{n}; }
 

@@ -143,14 +143,31 @@ TEST(MergePreferences, WritesTheGoldenText) {
   Preferences prefs = normalised_defaults();
   const GoldenRow rows[] = {
       {"", "new_file.json"},
-      {"this is not json", "new_file.json"},
-      {R"(["a list"])", "new_file.json"},
+      {" \n", "new_file.json"},
       {fixture("foreign_keys.json"), "foreign_keys_merged.json"},
   };
   for (const auto& row : rows) {
     const auto merged = merge_preferences_json(prefs, row.existing);
     ASSERT_TRUE(merged.has_value()) << merged.error();
     expect_golden(row.golden, *merged);
+  }
+}
+
+// Text that is not a JSON object may be another program's: it is refused, never replaced.
+TEST(MergePreferences, RefusesTextThatIsNotAJsonObject) {
+  const auto nested = "{\"x\":" + std::string(200, '[') + std::string(200, ']') + "}";
+  const std::pair<std::string, const char*> rows[] = {
+      {"this is not json", "expected ident at line 1 column 2"},
+      {R"({"version":1,"foreign":{"keep":tr)", "EOF while parsing a value at line 1 column 33"},
+      {R"([{"foreign":1}])", "the file holds JSON that is not an object"},
+      {nested, "recursion limit exceeded at line 1 column 133"},
+      {std::string("{}\0junk", 7), "the file holds a NUL byte"},
+  };
+  for (const auto& [existing, reason] : rows) {
+    const auto merged = merge_preferences_json(normalised_defaults(), existing);
+    ASSERT_FALSE(merged.has_value()) << existing;
+    EXPECT_EQ(merged.error(), reason) << existing;
+    EXPECT_FALSE(merge_locale_json(Locale{}, existing).has_value()) << existing;
   }
 }
 
@@ -170,7 +187,7 @@ TEST(MergePreferences, ChangedValuesAndTheLocaleMerge) {
   const auto with_locale = merge_locale_json(Locale{.date_format = DateFormat::EU}, *merged);
   ASSERT_TRUE(with_locale.has_value()) << with_locale.error();
   expect_golden("changed_values_with_locale.json", *with_locale);
-  const auto new_locale_file = merge_locale_json(Locale{}, "[]");
+  const auto new_locale_file = merge_locale_json(Locale{}, "");
   expect_golden("new_locale_file.json", new_locale_file.value());
 }
 

@@ -84,15 +84,17 @@ TEST_F(PreferencesFileOnDisk, SavesMergeIntoTheFileAndLoadReadsThemBack) {
   EXPECT_EQ(entries(), 1U);
 }
 
-TEST_F(PreferencesFileOnDisk, SaveCreatesTheDirectoryAndKeepsTheFileMode) {
-  ASSERT_TRUE(save_preferences(Preferences{}).has_value());
+TEST_F(PreferencesFileOnDisk, SaveCreatesTheDirectoryOwnerOnlyAndKeepsAStricterFileMode) {
   const mode_t mask = ::umask(0);
+  const auto saved = save_preferences(Preferences{});
   ::umask(mask);
-  EXPECT_EQ(fs::status(file()).permissions(), static_cast<fs::perms>(0666 & ~mask));
-
-  fs::permissions(file(), static_cast<fs::perms>(0600));
-  ASSERT_TRUE(save_preferences(Preferences{}).has_value());
+  ASSERT_TRUE(saved.has_value()) << saved.error();
+  EXPECT_EQ(fs::status(dir()).permissions(), static_cast<fs::perms>(0700));
   EXPECT_EQ(fs::status(file()).permissions(), static_cast<fs::perms>(0600));
+
+  fs::permissions(file(), static_cast<fs::perms>(0400));
+  ASSERT_TRUE(save_preferences(Preferences{}).has_value());
+  EXPECT_EQ(fs::status(file()).permissions(), static_cast<fs::perms>(0400));
 }
 
 TEST_F(PreferencesFileOnDisk, SaveWritesThroughASymbolicLink) {

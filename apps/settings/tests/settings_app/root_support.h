@@ -42,7 +42,7 @@ class RootInALoop {
     }
   }
 
-  nlohmann::json state() { return nlohmann::json::parse(root_->state_json().value()); }
+  nlohmann::json state() { return nlohmann::json::parse(root_->state_json(loop_.document(), orvo_doc::kRoot).value()); }
 
   // The sidebar row of a section, when the sidebar shows it.
   const sidebar::SidebarRow* row(SettingsSection section) const {

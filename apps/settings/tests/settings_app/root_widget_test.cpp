@@ -137,7 +137,8 @@ TEST(SettingsAppState, SelectionAndQueryBeforeTheFirstLayoutShapeTheFirstShell) 
   EXPECT_FALSE(root.take_structure_dirty());
   EXPECT_EQ(root.shell(), nullptr);
 
-  auto state = nlohmann::json::parse(*root.state_json());
+  const orvo_doc::Document empty;
+  auto state = nlohmann::json::parse(*root.state_json(empty, orvo_doc::kRoot));
   EXPECT_EQ(state["ready"], false);
   EXPECT_EQ(state["root_rect"], nlohmann::json::parse("[0.0,0.0,0.0,0.0]"));
   EXPECT_EQ(state["narrow"], false);
@@ -273,7 +274,7 @@ TEST(RootInTheLoop, ANarrowWindowHidesTheNavigationAfterASelection) {
 TEST(RootStateSnapshot, HasTheTwentyKeysInOrder) {
   RootInALoop run;
   run.frame();
-  auto text = *run.root().state_json();
+  auto text = *run.root().state_json(run.loop().document(), orvo_doc::kRoot);
   auto state = nlohmann::ordered_json::parse(text);
   std::vector<std::string> keys;
   for (auto it = state.begin(); it != state.end(); ++it) keys.push_back(it.key());
@@ -293,8 +294,7 @@ TEST(RootStateSnapshot, ReadsTheDocumentThroughAClone) {
   for (const char* key : {"b", "c", "d"}) {
     ASSERT_TRUE(doc.put(orvo_doc::kRoot, key, orvo_doc::ScalarValue::boolean(true)).has_value());
   }
-  const auto root_id = orvo_doc::kRoot;
-  auto state = nlohmann::json::parse(root.state_json_for(&doc, &root_id));
+  auto state = nlohmann::json::parse(*root.state_json(doc, orvo_doc::kRoot));
   EXPECT_EQ(state["original_pending_ops"], 3);
   EXPECT_EQ(doc.pending_ops(), 3u);
   EXPECT_EQ(state["document_root"], "Root");

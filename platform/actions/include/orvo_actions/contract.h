@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace orvo_actions {
+#include "orvo_actions/operation_class.h"
 
-// Who an action's operation is for: 0 settings, 1 device-local effects, 2 views opened for the user.
-enum class OperationClass : std::uint8_t { Setting = 0, Effect = 1, Navigation = 2 };
+namespace orvo_actions {
 
 // An optional qualifier of a contract; its second form carries one byte.
 struct ContractQualifier {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <expected>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +44,34 @@ using ManagedObjects = std::map<sdbus::ObjectPath, InterfaceProperties>;
 struct Target {
   std::string service;
   std::string path;
+};
+
+class Connection;
+
+// One signal a service is expected to send, watched from before the call that makes it send the
+// signal (so an answer that comes quickly is not missed). Belongs to the Connection that made it and
+// must not outlive it.
+class SignalWatch {
+ public:
+  // Reads the arguments of the signal (`message >> a >> b`); called once, for the first match.
+  using Reader = std::function<void(sdbus::Message&)>;
+
+  SignalWatch(SignalWatch&&) noexcept;
+  SignalWatch& operator=(SignalWatch&&) noexcept;
+  ~SignalWatch();
+
+  // Waits up to `timeout` for the first matching signal, whose arguments the reader has read when
+  // this returns. Past the time limit: "the service did not answer in time".
+  std::expected<void, Error> wait(std::chrono::milliseconds timeout);
+
+ private:
+  friend class Connection;
+  struct State;
+  SignalWatch(sdbus::IConnection* connection, std::shared_ptr<State> state, sdbus::Slot slot);
+
+  sdbus::IConnection* connection_ = nullptr;
+  std::shared_ptr<State> state_;
+  sdbus::Slot slot_;
 };
 
 class Connection {
@@ -81,6 +110,12 @@ class Connection {
   std::expected<void, Error> set_property(const Target& target, std::string_view interface, std::string_view name,
                                           const sdbus::Variant& value,
                                           std::chrono::milliseconds timeout = kDefaultTimeout);
+  // Watches for signal `member` of `interface` sent from object `path` (any sender).
+  std::expected<SignalWatch, Error> watch_signal(std::string_view path, std::string_view interface,
+                                                 std::string_view member, SignalWatch::Reader reader);
+  // The unique name of this connection on the bus (":1.42").
+  std::expected<std::string, Error> unique_name();
+
   // org.freedesktop.DBus.ObjectManager.GetManagedObjects on `target`.
   std::expected<ManagedObjects, Error> managed_objects(const Target& target,
                                                        std::chrono::milliseconds timeout = kDefaultTimeout);

@@ -2,7 +2,8 @@
 // Installed applications as their .desktop files describe them, found in the XDG data directories.
 //
 // Only what the settings lists need is read: the application's name, the MIME types and URL schemes
-// it opens (MimeType=), and whether it is hidden from menus (NoDisplay=) or removed (Hidden=).
+// it opens (MimeType=), whether it is hidden from menus (NoDisplay=) or removed (Hidden=), and the
+// command that starts it (Exec=).
 // Localised keys ("Name[de]") are ignored; the unlocalised value is the name.
 #include <cstddef>
 #include <filesystem>
@@ -23,6 +24,8 @@ struct DesktopEntry {
   std::vector<std::string> mime_types;
   bool no_display = false;
   bool hidden = false;
+  // The Exec= command line with the string escapes undone; split it with `exec_arguments`.
+  std::string exec = {};
 
   bool operator==(const DesktopEntry&) const = default;
 };
@@ -33,6 +36,15 @@ inline constexpr std::size_t kMaxDesktopFileBytes = 256 * 1024;
 // Reads the [Desktop Entry] group of a .desktop file. None unless it declares Type=Application and
 // a non-empty Name. A key given twice keeps its first value.
 std::optional<DesktopEntry> parse(std::string_view text, std::string id);
+
+// The program and arguments of an Exec= command line: arguments are separated by spaces, a
+// double-quoted argument keeps its spaces (\" \` \$ \\ are escapes inside it), field codes (%f, %U,
+// …) are dropped and "%%" is "%". None when the quoting is broken or no program is left.
+std::optional<std::vector<std::string>> exec_arguments(std::string_view exec);
+
+// The entry of desktop file id `id` in the first of `dirs` that holds "<id>.desktop"; none when
+// there is none, or when that entry is Hidden.
+std::optional<DesktopEntry> find(std::string_view id, const std::vector<std::filesystem::path>& dirs);
 
 // The desktop file id of a path relative to an "applications" directory; none unless it ends in
 // ".desktop" and names something before that.

@@ -40,7 +40,17 @@ class Dispatcher {
 };
 
 // The system's own handle: the slots of the family backends this build carries out, the rest as
-// provided.
-class RealDispatcher final : public Dispatcher {};
+// provided. The network slots go to `os_actions::network`.
+class RealDispatcher final : public Dispatcher {
+ public:
+  DispatchResult set_wifi(bool enabled) const override;
+  DispatchResult set_wired(bool enabled) const override;
+  DispatchResult set_airplane_mode(bool enabled) const override;
+  DispatchResult set_hotspot(bool enabled) const override;
+  DispatchResult set_mobile_broadband(bool enabled) const override;
+  DispatchResult set_vpn_connection(std::string_view name, bool enabled) const override;
+  DispatchResult connect_wifi(std::string_view ssid,
+                              const std::optional<orvo_secret::SecretString>& passphrase) const override;
+};
 
 }  // namespace os_actions

@@ -3,6 +3,11 @@
 // its exact mode (fchmod, so the umask cannot widen or narrow it), is flushed to disk, renamed over
 // the target, and the directory is flushed so the rename itself survives a crash. A reader sees the
 // old file or the new one, never a mix.
+//
+// A target that is a symbolic link (a dotfile kept in a repository, say) is written through: the
+// file it leads to is replaced and the link stays. A file that exists keeps a mode stricter than the
+// one asked for. Temporary files are named ".<name>.tmp-<pid>-<random>"; a write first removes those
+// of its own target whose writer is no longer running, so a killed writer leaves nothing for good.
 #include <sys/types.h>
 
 #include <expected>
@@ -10,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace atomic_file {
 
@@ -20,9 +26,16 @@ namespace atomic_file {
 // on failure, and must not roll back a change that did happen).
 std::expected<void, std::string> write(const std::filesystem::path& path, std::string_view bytes, mode_t mode);
 
-// The same, first creating the missing parent directories (with the default permissions).
+// The same, first creating the missing parent directories owner-only (see `create_private_directories`).
 std::expected<void, std::string> write_creating_parent_with_mode(const std::filesystem::path& path,
                                                                  std::string_view bytes, mode_t mode);
+
+// Creates `directory` and its missing ancestors with mode 0700 whatever the umask. Directories that
+// already exist are left as they are. Answers the error of the first that could not be made.
+std::error_code create_private_directories(const std::filesystem::path& directory);
+
+// The file a write of `path` replaces: `path` itself, or where its chain of symbolic links leads.
+std::filesystem::path write_target(const std::filesystem::path& path);
 
 // Removes `path` and flushes its directory. A file that does not exist counts as removed.
 std::expected<void, std::string> remove(const std::filesystem::path& path);

@@ -13,15 +13,18 @@
 //   {"request":"invoke","resource":ID,"action":NAME,"arguments":{...},"timeout_ms":N}
 //     -> {"ok":B,"start":S,"status":T,"message":TEXT[,"code":C][,"outcome":{"items","value"}]}
 //        S is how the operation started: "rejected", "not-handled", "completed" or "in-flight"
-//        ("queued" when the time ran out before the interface thread took it);
-//        T is how it ended: S for the first three, else "succeeded", "failed", "cancelled" or
-//        "timed-out". ok is true for "completed" and "succeeded" only. "arguments" defaults to {},
-//        "timeout_ms" (1..3600000) to 30000; when it passes, the operation is cancelled.
+//        ("queued" when the time ran out before the interface thread took it: it is then withdrawn
+//        and never starts); T is how it ended: S for the first three, else "succeeded", "failed",
+//        "cancelled" or "timed-out". ok is true for "completed" and "succeeded" only. "arguments"
+//        defaults to {}, "timeout_ms" (1..3600000) to 30000; when it passes, an operation in flight
+//        is cancelled, and one that ends all the same is answered as it really ended.
 //   Anything else -> {"ok":false,"error":TEXT} (a malformed line, an unknown request, a refused peer,
 //   an oversized request, the application quitting).
 // A request line may hold at most kMaxRequestBytes bytes; a longer one is answered with an error and
-// the connection is closed. Peers of another user are refused at once. A client that disconnects
-// while its operation runs cancels it.
+// the connection is closed, as is one that has not arrived whole 5 s after its first byte, and a
+// connection idle for 30 s between requests. A line holding a NUL byte is malformed. Peers of another
+// user are refused at once. A client that disconnects withdraws its request, or cancels its operation
+// once it runs.
 //
 // Threading: the door's own threads never touch widgets. Invocations go through the loop's
 // ActionHost, the same host as the controls, so the same checks apply; a tree request is queued

@@ -2,6 +2,7 @@
 // The application object and the descriptor an application hands to the launcher.
 #include <array>
 #include <cstdint>
+#include <expected>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "orvo_actions/executor.h"
 #include "orvo_actions/registry.h"
 
 namespace orvo_ui {
@@ -26,6 +28,10 @@ class App {
   // outside and lists the application's actions.
   bool accepts_external_actions = false;
   bool lists_actions = false;
+
+  // Keeps what a setting action from a control or from outside sets beyond the settings document
+  // (the application's own files); see ActionHost::SettingKeeper. None: the document only.
+  std::function<std::expected<void, std::string>(const orvo_actions::TypedAction&)> setting_keeper;
 
  private:
   orvo_actions::ActionRegistry registry_;

@@ -8,10 +8,14 @@
 #include <variant>
 #include <vector>
 
+#include "orvo_actions/operation_class.h"
+
 namespace orvo_ui {
 
-// The class byte the toolkit passes with every resource operation. Value 0 is accepted by nothing.
-enum class OperationClass : std::uint8_t { Effect = 1, Navigation = 2 };
+// The class byte passed with every resource operation is the action library's: the widget tree
+// accepts Effect and Navigation; Setting operations never reach it (the action host carries them
+// out on the settings document).
+using orvo_actions::OperationClass;
 
 // 16 bytes that identify one started operation; an operation answered InFlight completes later under it.
 using RequestId = std::array<std::uint8_t, 16>;

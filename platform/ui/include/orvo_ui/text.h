@@ -26,7 +26,8 @@ class TextRenderer {
   TextRenderer(const TextRenderer&) = delete;
   TextRenderer& operator=(const TextRenderer&) = delete;
 
-  // Starts loading the font configuration on a helper thread, so the first measurement waits less.
+  // Starts loading the fonts on a helper thread; the next renderer with real fonts takes them
+  // (waiting for the helper if it has not finished), so its first measuring and drawing wait less.
   static void preload_fonts();
 
   Metrics metrics() const { return metrics_; }
@@ -48,8 +49,9 @@ class TextRenderer {
   // Draws a recorded text run onto a cairo context (an opaque cairo_t*); used by the renderer.
   void paint(void* cairo, std::string_view text, bool wrap, float size, float max_width, bool bold);
 
+  struct Fonts;  // pango's font map, context and caches; defined in text.cpp
+
  private:
-  struct Fonts;
   Metrics metrics_;
   float text_scale_;
   std::unique_ptr<Fonts> fonts_;

@@ -33,6 +33,7 @@
 
 #include "orvo_actions/address.h"
 #include "orvo_actions/resource.h"
+#include "orvo_doc/obj_id.h"
 #include "orvo_ui/accessibility.h"
 #include "orvo_ui/event.h"
 #include "orvo_ui/geometry.h"
@@ -143,7 +144,10 @@ class Widget {
   virtual std::string_view type_name() const = 0;
   virtual std::string_view name() const = 0;
   virtual std::optional<std::string> widget_id() const { return std::nullopt; }
-  virtual std::optional<std::string> state_json() { return std::nullopt; }
+  // A JSON snapshot of the widget's live state against a settings document and one of its objects.
+  virtual std::optional<std::string> state_json(const orvo_doc::Document& /*document*/, orvo_doc::ObjId /*object*/) {
+    return std::nullopt;
+  }
 
   // --- notifications passed to every child ---
   virtual void broadcast_pair_a(std::uintptr_t first, std::uintptr_t second);

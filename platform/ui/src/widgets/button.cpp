@@ -121,7 +121,7 @@ std::unordered_set<std::string> Button::resource_operation_handlers() const {
 // button's, and a disabled button refuses to be pressed from outside as it refuses a click.
 InvokeV2Answer Button::invoke_resource_operation_v2(OperationClass cls, std::string_view kind, std::string_view payload,
                                                     orvo_doc::Document*) {
-  if (static_cast<std::uint8_t>(cls) == 0 || !invoke_handler_) return std::nullopt;
+  if (cls == OperationClass::Setting || !invoke_handler_) return std::nullopt;
   if (kind != orvo_actions::kControlInvokeKind || payload != orvo_actions::json_string(id_.value_or(""))) {
     return std::nullopt;
   }

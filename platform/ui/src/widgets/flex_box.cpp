@@ -58,6 +58,13 @@ void FlexBox::handle_event(const Event& event, EventContext& context) {
 
 bool FlexBox::take_structure_dirty() { return node_support::take_children_structure_dirty(children_); }
 
+bool FlexBox::needs_idle_sync() const {
+  for (const auto& child : children_) {
+    if (child->needs_idle_sync()) return true;
+  }
+  return false;
+}
+
 void FlexBox::collect_damage(std::vector<Rect>& damage) const {
   if (children_.empty()) {
     damage.push_back(rect_);

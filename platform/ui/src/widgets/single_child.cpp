@@ -20,6 +20,8 @@ void SingleChild::handle_event(const Event& event, EventContext& context) {
 
 bool SingleChild::take_structure_dirty() { return child_ && child_->take_structure_dirty(); }
 
+bool SingleChild::needs_idle_sync() const { return child_ && child_->needs_idle_sync(); }
+
 std::vector<const Widget*> SingleChild::children() const {
   if (!child_) return {};
   return {child_.get()};

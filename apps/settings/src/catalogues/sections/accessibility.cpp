@@ -3,8 +3,6 @@
 // shows and stores, so that whatever a client picks is a value the pane understands. The on-screen
 // keyboard and the screen-reader actions exist only when those programs are installed.
 #include <array>
-#include <cmath>
-#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,10 +19,6 @@ namespace settings::actions {
 namespace {
 
 using orvo_actions::Resource;
-using preferences::AccessibilityPrefs;
-using preferences::ColorFilter;
-using preferences::ScreenReaderVoice;
-using preferences::SwitchKeyPair;
 
 struct ToggleEntry {
   std::string_view id;
@@ -53,77 +47,6 @@ struct ChoiceEntry {
   std::span<const std::string_view> labels;
 };
 
-// The text scales and cursor sizes the labels stand for; a saved value shows as the nearest one.
-struct Threshold {
-  std::string_view label;
-  double value;
-};
-constexpr std::array<Threshold, 4> kTextSizes{{{"Small", 0.85}, {"Default", 1.0}, {"Large", 1.15}, {"Larger", 1.3}}};
-constexpr std::array<Threshold, 4> kCursorSizes{{{"Default", 24}, {"Large", 36}, {"Larger", 48}, {"Largest", 64}}};
-
-// The entry nearest to `value`; on equal distance the earlier one.
-template <std::size_t N>
-std::string_view nearest_label(const std::array<Threshold, N>& entries, double value) {
-  const Threshold* best = &entries.front();
-  for (const auto& entry : entries) {
-    if (std::abs(entry.value - value) < std::abs(best->value - value)) best = &entry;
-  }
-  return best->label;
-}
-
-std::string_view colour_filter_label(ColorFilter filter) {
-  switch (filter) {
-    case ColorFilter::None: return "Off";
-    case ColorFilter::Grayscale: return "Grayscale";
-    case ColorFilter::Inverted: return "Inverted";
-    case ColorFilter::GrayscaleInverted: break;
-  }
-  return "Grayscale + inverted";
-}
-
-std::string_view magnifier_label(std::uint8_t zoom) {
-  if (zoom == 3) return "3×";
-  if (zoom == 2) return "2×";
-  return "Off";
-}
-
-std::string_view switch_keys_label(SwitchKeyPair pair) {
-  switch (pair) {
-    case SwitchKeyPair::F6F7: return "F6 / F7";
-    case SwitchKeyPair::F9F10: return "F9 / F10";
-    case SwitchKeyPair::Digits12: break;
-  }
-  return "1 / 2";
-}
-
-std::string_view switch_scan_label(std::uint16_t interval_ms) {
-  switch (interval_ms) {
-    case 1000: return "1 second";
-    case 2000: return "2 seconds";
-    case 3000: return "3 seconds";
-    default: return "Manual";
-  }
-}
-
-std::string_view speech_rate_label(std::uint16_t rate) {
-  if (rate < 76) return "Slow";
-  if (rate < 116) return "Default";
-  if (rate < 161) return "Fast";
-  return "Very fast";
-}
-
-std::string_view voice_label(ScreenReaderVoice voice) {
-  switch (voice) {
-    case ScreenReaderVoice::System: return "System voice";
-    case ScreenReaderVoice::EnglishUs: return "English (US)";
-    case ScreenReaderVoice::EnglishGb: return "English (UK)";
-    case ScreenReaderVoice::German: return "German";
-    case ScreenReaderVoice::French: return "French";
-    case ScreenReaderVoice::Spanish: break;
-  }
-  return "Spanish";
-}
-
 void add_toggle(Resource& section, const ToggleEntry& entry) {
   section.actions.push_back(setting_toggle_action(std::string(entry.id), std::string(entry.title),
                                                   std::string(entry.key)));
@@ -131,8 +54,7 @@ void add_toggle(Resource& section, const ToggleEntry& entry) {
 
 // A choice among `labels`, summarised as their list; its current value is the text the document
 // holds under the key, else the label of the saved preference.
-void add_choice(Resource& section, const orvo_doc::Document& document, const ChoiceEntry& entry,
-                std::string_view fallback) {
+void add_choice(Resource& section, const SectionInputs& inputs, const ChoiceEntry& entry) {
   std::vector<std::string> choices(entry.labels.begin(), entry.labels.end());
   std::string summary;
   for (const auto label : entry.labels) {
@@ -141,7 +63,8 @@ void add_choice(Resource& section, const orvo_doc::Document& document, const Cho
   }
   section.actions.push_back(setting_choice_spec(std::string(entry.id), std::string(entry.title),
                                                 std::string(entry.key), std::move(summary), std::move(choices),
-                                                current_text(document, entry.key, fallback)));
+                                                current_setting_label(inputs.document, inputs.preferences,
+                                                                      entry.key)));
 }
 
 constexpr std::array<std::string_view, 4> kTextSizeLabels{"Small", "Default", "Large", "Larger"};
@@ -167,7 +90,6 @@ constexpr ChoiceEntry kSpeechVoice{"speech-voice", "Set screen-reader voice", "a
 }  // namespace
 
 Resource accessibility_resource(const SectionInputs& inputs) {
-  const AccessibilityPrefs& prefs = inputs.preferences.accessibility;
   const InputQueries& programs = inputs.queries.input;
   Resource section = section_shell(settings_app::SettingsSection::Accessibility);
 
@@ -175,18 +97,13 @@ Resource accessibility_resource(const SectionInputs& inputs) {
   if (programs.on_screen_keyboard_installed()) add_toggle(section, kOnScreenKeyboard);
   if (programs.screen_reader_available()) add_toggle(section, kScreenReader);
 
-  const auto& document = inputs.document;
-  add_choice(section, document, kTextSize, nearest_label(kTextSizes, inputs.preferences.appearance.text_scale));
-  add_choice(section, document, kCursorSize, nearest_label(kCursorSizes, prefs.cursor_size));
-  add_choice(section, document, kColourFilter, colour_filter_label(prefs.color_filter));
-  add_choice(section, document, kMagnifier, magnifier_label(prefs.magnifier_zoom));
-  add_choice(section, document, kSwitchKeys, switch_keys_label(prefs.switch_key_pair));
-  add_choice(section, document, kSwitchScan, switch_scan_label(prefs.switch_scan_ms));
-
+  for (const auto* entry : {&kTextSize, &kCursorSize, &kColourFilter, &kMagnifier, &kSwitchKeys, &kSwitchScan}) {
+    add_choice(section, inputs, *entry);
+  }
   // The speech choices ask for the engine on their own, as the toggle did above.
   if (programs.screen_reader_available()) {
-    add_choice(section, document, kSpeechRate, speech_rate_label(prefs.screen_reader_rate));
-    add_choice(section, document, kSpeechVoice, voice_label(prefs.screen_reader_voice));
+    add_choice(section, inputs, kSpeechRate);
+    add_choice(section, inputs, kSpeechVoice);
   }
   return section;
 }

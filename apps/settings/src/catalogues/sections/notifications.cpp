@@ -22,7 +22,6 @@ struct GlobalFlip {
   std::string_view id;
   std::string_view key;
   std::string_view label;
-  bool NotificationPrefs::*fallback;
 };
 
 struct AppFlip {
@@ -52,35 +51,33 @@ std::string app_key(std::string_view app_id, std::string_view suffix) {
 }
 
 void add_global_flips(orvo_actions::Resource& resource, const SectionInputs& inputs) {
-  const NotificationPrefs& prefs = inputs.preferences.notifications;
-  const std::array<GlobalFlip, 6> flips{{
-      {"dnd", "notifications.do_not_disturb", "Do Not Disturb", &NotificationPrefs::do_not_disturb},
-      {"banners", "notifications.show_banners", "notification banners", &NotificationPrefs::show_banners},
-      {"previews", "notifications.show_previews", "message previews", &NotificationPrefs::show_previews},
-      {"sounds", "notifications.play_sounds", "notification sounds", &NotificationPrefs::play_sounds},
-      {"lock_screen", "notifications.show_on_lock_screen", "lock-screen notifications",
-       &NotificationPrefs::show_on_lock_screen},
-      {"badges", "notifications.show_badges", "notification badges", &NotificationPrefs::show_badges},
+  const std::array<GlobalFlip, 7> flips{{
+      {"dnd", "notifications.do_not_disturb", "Do Not Disturb"},
+      {"banners", "notifications.show_banners", "notification banners"},
+      {"previews", "notifications.show_previews", "message previews"},
+      {"sounds", "notifications.play_sounds", "notification sounds"},
+      {"lock_screen", "notifications.show_on_lock_screen", "lock-screen notifications"},
+      {"badges", "notifications.show_badges", "notification badges"},
+      {"focus-enabled", "notifications.focus.enabled", "scheduled quiet hours"},
   }};
   for (const auto& flip : flips) {
     resource.actions.push_back(setting_flip_action(
-        std::string(flip.id), flip.key, current_bool(inputs.document, flip.key, prefs.*flip.fallback), flip.label));
+        std::string(flip.id), flip.key, current_setting_flag(inputs.document, inputs.preferences, flip.key),
+        flip.label));
   }
-  resource.actions.push_back(setting_flip_action(
-      "focus-enabled", "notifications.focus.enabled",
-      current_bool(inputs.document, "notifications.focus.enabled", prefs.focus.enabled), "scheduled quiet hours"));
 }
 
 void add_focus_choices(orvo_actions::Resource& resource, const SectionInputs& inputs) {
   resource.actions.push_back(setting_choice_spec(
       "focus-start", "Set focus start time", "notifications.focus.start", std::string(kFocusDescription),
-      focus_times(), current_text(inputs.document, "notifications.focus.start", "22:00")));
+      focus_times(), current_setting_label(inputs.document, inputs.preferences, "notifications.focus.start")));
   resource.actions.push_back(setting_choice_spec(
       "focus-end", "Set focus end time", "notifications.focus.end", std::string(kFocusDescription), focus_times(),
-      current_text(inputs.document, "notifications.focus.end", "07:00")));
+      current_setting_label(inputs.document, inputs.preferences, "notifications.focus.end")));
   resource.actions.push_back(setting_choice_spec(
       "focus-days", "Set focus days", "notifications.focus.days", std::string(kFocusDescription),
-      {"Every day", "Weekdays", "Weekends"}, current_text(inputs.document, "notifications.focus.days", "Every day")));
+      {"Every day", "Weekdays", "Weekends"},
+      current_setting_label(inputs.document, inputs.preferences, "notifications.focus.days")));
 }
 
 orvo_actions::Resource app_resource(const panes::notifications::NotificationApp& app, const SectionInputs& inputs) {

@@ -16,14 +16,6 @@
 
 namespace settings::panes::device_mesh {
 
-constexpr auto describe_json(orvo_json::Tag<PairCandidate>) {
-  return orvo_json::record<PairCandidate>("PairCandidate",
-                                          orvo_json::field("device_node_id", &PairCandidate::device_node_id),
-                                          orvo_json::field("relay_service_node_id", &PairCandidate::relay_service_node_id),
-                                          orvo_json::field("label", &PairCandidate::label),
-                                          orvo_json::field("verification_code", &PairCandidate::verification_code));
-}
-
 namespace {
 
 using Json = nlohmann::ordered_json;

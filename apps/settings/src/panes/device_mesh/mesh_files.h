@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "orvo_json/json.h"
 #include "orvo_relay/config.h"
 #include "orvo_relay/protocol.h"
 #include "settings_store/roaming_provenance.h"
@@ -82,6 +83,14 @@ struct PairCandidate {
   std::string verification_code;
   bool operator==(const PairCandidate&) const = default;
 };
+
+constexpr auto describe_json(orvo_json::Tag<PairCandidate>) {
+  return orvo_json::record<PairCandidate>("PairCandidate",
+                                          orvo_json::field("device_node_id", &PairCandidate::device_node_id),
+                                          orvo_json::field("relay_service_node_id", &PairCandidate::relay_service_node_id),
+                                          orvo_json::field("label", &PairCandidate::label),
+                                          orvo_json::field("verification_code", &PairCandidate::verification_code));
+}
 
 std::expected<PairCandidate, std::string> decode_pair_candidate(std::string_view text);
 

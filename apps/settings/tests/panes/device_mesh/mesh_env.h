@@ -1,13 +1,13 @@
 #pragma once
-// Environment for the device mesh tests: a temporary system root with its own configuration and
-// data directories, and the identity variables saved, set and restored.
+// The device mesh tests' home: the pane tests' temporary home (root/config the configuration
+// directory, root/data the data directory) with the identity variables pointing into it, saved and
+// restored.
 #include <stdlib.h>
 
 #include <optional>
 #include <string>
 
-#include "../../catalogues_input/temp_dir.h"
-#include "orvo_runtime/system_paths.h"
+#include "harness/pane_home.h"
 
 namespace settings::panes::device_mesh::testing {
 
@@ -34,25 +34,23 @@ class ScopedEnv {
   std::optional<std::string> saved_;
 };
 
-// root/ is the system root, root/config the configuration directory, root/data the data directory;
-// the identity root is root/device-root unless a test says otherwise.
+// The device identity root is root/device-root and the user identity directory root/identities.
 class MeshEnv {
  public:
   MeshEnv()
-      : paths_(dir_.root(), dir_.root() / "config", std::nullopt, dir_.root() / "data"),
-        identity_root_("ORVO_IDENTITY_ROOT", (dir_.root() / "device-root").string()),
-        identity_dir_("ORVO_USER_IDENTITY_DIR", (dir_.root() / "identities").string()) {}
+      : identity_root_("ORVO_IDENTITY_ROOT", (home_.root() / "device-root").string()),
+        identity_dir_("ORVO_USER_IDENTITY_DIR", (home_.root() / "identities").string()) {}
 
-  const std::filesystem::path& root() const { return dir_.root(); }
-  std::filesystem::path device_root() const { return dir_.root() / "device-root"; }
-  std::filesystem::path identity_dir() const { return dir_.root() / "identities"; }
+  const std::filesystem::path& root() const { return home_.root(); }
+  std::filesystem::path device_root() const { return home_.root() / "device-root"; }
+  std::filesystem::path identity_dir() const { return home_.root() / "identities"; }
   std::filesystem::path write(std::string_view relative, std::string_view content) const {
-    return dir_.write(relative, content);
+    home_.write(relative, content);
+    return home_.root() / relative;
   }
 
  private:
-  settings::testing::TempDir dir_;
-  system_paths::ScopedOverride paths_;
+  panes::testing::PaneHome home_;
   ScopedEnv identity_root_;
   ScopedEnv identity_dir_;
 };

@@ -34,6 +34,8 @@ class FlexBox : public Widget {
             const PresenceContext& presence) override;
   void handle_event(const Event& event, EventContext& context) override;
   bool take_structure_dirty() override;
+  // True when some child asks for idle syncs.
+  bool needs_idle_sync() const override;
   void collect_damage(std::vector<Rect>& damage) const override;
   std::vector<const Widget*> children() const override;
   std::vector<Widget*> children_mut() override;

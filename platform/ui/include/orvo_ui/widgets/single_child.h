@@ -16,6 +16,8 @@ class SingleChild : public Widget {
   bool update() override;
   void handle_event(const Event& event, EventContext& context) override;
   bool take_structure_dirty() override;
+  // Asked on behalf of the child, so that a widget deep in a page can ask the loop for idle syncs.
+  bool needs_idle_sync() const override;
   std::vector<const Widget*> children() const override;
   std::vector<Widget*> children_mut() override;
   Rect get_rect() const override { return rect_; }

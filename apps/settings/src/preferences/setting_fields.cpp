@@ -1,0 +1,255 @@
+#include "preferences/setting_fields.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <span>
+
+#include <fmt/format.h>
+
+#include "preferences/preferences_file.h"
+
+namespace settings::preferences {
+namespace {
+
+using Result = std::expected<void, std::string>;
+
+// A label and the stored value it stands for.
+template <class T>
+struct Choice {
+  std::string_view label;
+  T value;
+};
+
+std::expected<bool, std::string> as_flag(std::string_view key, const SettingFieldValue& value) {
+  if (const bool* flag = std::get_if<bool>(&value)) return *flag;
+  return std::unexpected(fmt::format("{} is on or off, not a text", key));
+}
+
+std::expected<std::string, std::string> as_text(std::string_view key, const SettingFieldValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  return std::unexpected(fmt::format("{} is a text, not on or off", key));
+}
+
+// The stored value of `label` among `choices`; an error naming the key when it is none of them.
+template <class T, std::size_t N>
+std::expected<T, std::string> chosen(std::string_view key, const std::array<Choice<T>, N>& choices,
+                                     const SettingFieldValue& value) {
+  auto label = as_text(key, value);
+  if (!label) return std::unexpected(std::move(label.error()));
+  for (const auto& choice : choices) {
+    if (choice.label == *label) return choice.value;
+  }
+  return std::unexpected(fmt::format("{} cannot be {}", key, *label));
+}
+
+// The label of a stored value that one of the choices holds exactly; `otherwise` for any other.
+template <class T, std::size_t N>
+std::string label_by_code(const std::array<Choice<T>, N>& choices, T stored, std::string_view otherwise) {
+  for (const auto& choice : choices) {
+    if (choice.value == stored) return std::string(choice.label);
+  }
+  return std::string(otherwise);
+}
+
+// The label of the choice nearest to a stored number; on equal distance the earlier one.
+template <class T, std::size_t N>
+std::string nearest_label(const std::array<Choice<T>, N>& choices, double stored) {
+  const Choice<T>* best = &choices.front();
+  for (const auto& choice : choices) {
+    if (std::abs(static_cast<double>(choice.value) - stored) < std::abs(static_cast<double>(best->value) - stored)) {
+      best = &choice;
+    }
+  }
+  return std::string(best->label);
+}
+
+constexpr std::array<Choice<double>, 4> kTextSizes{{{"Small", 0.85}, {"Default", 1.0}, {"Large", 1.15}, {"Larger", 1.3}}};
+constexpr std::array<Choice<double>, 5> kUiScales{
+    {{"90%", 0.9}, {"100%", 1.0}, {"110%", 1.1}, {"125%", 1.25}, {"150%", 1.5}}};
+constexpr std::array<Choice<std::uint32_t>, 4> kCursorSizes{
+    {{"Default", 24}, {"Large", 36}, {"Larger", 48}, {"Largest", 64}}};
+constexpr std::array<Choice<ColorFilter>, 4> kColourFilters{{{"Off", ColorFilter::None},
+                                                             {"Grayscale", ColorFilter::Grayscale},
+                                                             {"Inverted", ColorFilter::Inverted},
+                                                             {"Grayscale + inverted", ColorFilter::GrayscaleInverted}}};
+constexpr std::array<Choice<std::uint8_t>, 3> kMagnifiers{{{"Off", 1}, {"2×", 2}, {"3×", 3}}};
+constexpr std::array<Choice<SwitchKeyPair>, 3> kSwitchKeys{
+    {{"F6 / F7", SwitchKeyPair::F6F7}, {"F9 / F10", SwitchKeyPair::F9F10}, {"1 / 2", SwitchKeyPair::Digits12}}};
+constexpr std::array<Choice<std::uint16_t>, 4> kSwitchScans{
+    {{"Manual", 0}, {"1 second", 1000}, {"2 seconds", 2000}, {"3 seconds", 3000}}};
+constexpr std::array<Choice<std::uint16_t>, 4> kSpeechRates{
+    {{"Slow", 65}, {"Default", 100}, {"Fast", 140}, {"Very fast", 185}}};
+constexpr std::array<Choice<ScreenReaderVoice>, 6> kVoices{{{"System voice", ScreenReaderVoice::System},
+                                                           {"English (US)", ScreenReaderVoice::EnglishUs},
+                                                           {"English (UK)", ScreenReaderVoice::EnglishGb},
+                                                           {"German", ScreenReaderVoice::German},
+                                                           {"French", ScreenReaderVoice::French},
+                                                           {"Spanish", ScreenReaderVoice::Spanish}}};
+// Bit 0 Monday to bit 6 Sunday; 0 means every day.
+constexpr std::array<Choice<std::uint8_t>, 3> kFocusDays{{{"Every day", 0}, {"Weekdays", 31}, {"Weekends", 96}}};
+
+std::string speech_rate_label(std::uint16_t rate) {
+  if (rate <= 75) return "Slow";
+  if (rate <= 115) return "Default";
+  if (rate <= 160) return "Fast";
+  return "Very fast";
+}
+
+// "HH:MM" of a minute of the day.
+std::string time_label(std::uint16_t minute) { return fmt::format("{:02}:{:02}", minute / 60 % 24, minute % 60); }
+
+std::expected<std::uint16_t, std::string> focus_minute(std::string_view key, const SettingFieldValue& value) {
+  auto label = as_text(key, value);
+  if (!label) return std::unexpected(std::move(label.error()));
+  unsigned hours = 0;
+  unsigned minutes = 0;
+  char tail = 0;
+  if (label->size() != 5 || std::sscanf(label->c_str(), "%2u:%2u%c", &hours, &minutes, &tail) != 2 || hours > 23 ||
+      minutes > 59) {
+    return std::unexpected(fmt::format("{} cannot be {}", key, *label));
+  }
+  return static_cast<std::uint16_t>(hours * 60 + minutes);
+}
+
+// Rows are written with these two helpers and plain lambdas, one line of meaning each.
+#define FLAG_ROW(KEY, SECTION, FIELD)                                                              \
+  SettingField {                                                                                   \
+    KEY, SettingStore::PreferencesFile, SECTION, [](const Preferences& p) -> SettingFieldValue {   \
+      return p.FIELD;                                                                              \
+    },                                                                                             \
+        [](Preferences& p, const SettingFieldValue& v) -> Result {                                 \
+          auto flag = as_flag(KEY, v);                                                             \
+          if (!flag) return std::unexpected(std::move(flag.error()));                              \
+          p.FIELD = *flag;                                                                         \
+          return {};                                                                               \
+        }                                                                                          \
+  }
+
+#define CHOICE_ROW(KEY, SECTION, FIELD, CHOICES, LABEL_OF_STORED)                                  \
+  SettingField {                                                                                   \
+    KEY, SettingStore::PreferencesFile, SECTION, [](const Preferences& p) -> SettingFieldValue {   \
+      return LABEL_OF_STORED(p.FIELD);                                                             \
+    },                                                                                             \
+        [](Preferences& p, const SettingFieldValue& v) -> Result {                                 \
+          auto stored = chosen(KEY, CHOICES, v);                                                   \
+          if (!stored) return std::unexpected(std::move(stored.error()));                          \
+          p.FIELD = *stored;                                                                       \
+          return {};                                                                               \
+        }                                                                                          \
+  }
+
+const std::array<SettingField, 34> kFields{{
+    // Appearance.
+    {"appearance.theme", SettingStore::PreferencesFile, "appearance",
+     [](const Preferences& p) -> SettingFieldValue { return p.appearance.theme; },
+     [](Preferences& p, const SettingFieldValue& v) -> Result {
+       auto theme = as_text("appearance.theme", v);
+       if (!theme) return std::unexpected(std::move(theme.error()));
+       p.appearance.theme = *theme;
+       return {};
+     }},
+    FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
+    FLAG_ROW("appearance.reduce_motion", "appearance", appearance.reduce_motion),
+    CHOICE_ROW("appearance.text_size", "appearance", appearance.text_scale, kTextSizes,
+               [](double s) { return nearest_label(kTextSizes, s); }),
+    CHOICE_ROW("appearance.ui_scale", "appearance", appearance.ui_scale, kUiScales,
+               [](double s) { return nearest_label(kUiScales, s); }),
+    // Notifications.
+    FLAG_ROW("notifications.do_not_disturb", "notifications", notifications.do_not_disturb),
+    FLAG_ROW("notifications.show_banners", "notifications", notifications.show_banners),
+    FLAG_ROW("notifications.show_previews", "notifications", notifications.show_previews),
+    FLAG_ROW("notifications.play_sounds", "notifications", notifications.play_sounds),
+    FLAG_ROW("notifications.show_on_lock_screen", "notifications", notifications.show_on_lock_screen),
+    FLAG_ROW("notifications.show_badges", "notifications", notifications.show_badges),
+    FLAG_ROW("notifications.focus.enabled", "notifications", notifications.focus.enabled),
+    {"notifications.focus.start", SettingStore::PreferencesFile, "notifications",
+     [](const Preferences& p) -> SettingFieldValue { return time_label(p.notifications.focus.start_minute); },
+     [](Preferences& p, const SettingFieldValue& v) -> Result {
+       auto minute = focus_minute("notifications.focus.start", v);
+       if (!minute) return std::unexpected(std::move(minute.error()));
+       p.notifications.focus.start_minute = *minute;
+       return {};
+     }},
+    {"notifications.focus.end", SettingStore::PreferencesFile, "notifications",
+     [](const Preferences& p) -> SettingFieldValue { return time_label(p.notifications.focus.end_minute); },
+     [](Preferences& p, const SettingFieldValue& v) -> Result {
+       auto minute = focus_minute("notifications.focus.end", v);
+       if (!minute) return std::unexpected(std::move(minute.error()));
+       p.notifications.focus.end_minute = *minute;
+       return {};
+     }},
+    CHOICE_ROW("notifications.focus.days", "notifications", notifications.focus.weekdays, kFocusDays,
+               [](std::uint8_t d) { return label_by_code(kFocusDays, d, "Every day"); }),
+    // Accessibility; its vision settings are the appearance section's.
+    FLAG_ROW("a11y.high_contrast", "appearance", appearance.high_contrast),
+    FLAG_ROW("a11y.reduce_motion", "appearance", appearance.reduce_motion),
+    CHOICE_ROW("a11y.text_size", "appearance", appearance.text_scale, kTextSizes,
+               [](double s) { return nearest_label(kTextSizes, s); }),
+    FLAG_ROW("a11y.large_cursor", "accessibility", accessibility.large_cursor),
+    FLAG_ROW("a11y.sticky_keys", "accessibility", accessibility.sticky_keys),
+    FLAG_ROW("a11y.slow_keys", "accessibility", accessibility.slow_keys),
+    FLAG_ROW("a11y.on_screen_keyboard", "accessibility", accessibility.on_screen_keyboard),
+    FLAG_ROW("a11y.visual_alerts", "accessibility", accessibility.visual_alerts),
+    FLAG_ROW("a11y.screen_reader", "accessibility", accessibility.screen_reader),
+    FLAG_ROW("a11y.cursor_crosshair", "accessibility", accessibility.cursor_crosshair),
+    FLAG_ROW("a11y.thick_text_caret", "accessibility", accessibility.thick_text_caret),
+    FLAG_ROW("a11y.switch_control", "accessibility", accessibility.switch_control),
+    CHOICE_ROW("a11y.cursor_size", "accessibility", accessibility.cursor_size, kCursorSizes,
+               [](std::uint32_t s) { return nearest_label(kCursorSizes, s); }),
+    CHOICE_ROW("a11y.color_filter", "accessibility", accessibility.color_filter, kColourFilters,
+               [](ColorFilter f) { return label_by_code(kColourFilters, f, "Off"); }),
+    CHOICE_ROW("a11y.magnifier", "accessibility", accessibility.magnifier_zoom, kMagnifiers,
+               [](std::uint8_t z) { return label_by_code(kMagnifiers, z, "Off"); }),
+    CHOICE_ROW("a11y.switch_keys", "accessibility", accessibility.switch_key_pair, kSwitchKeys,
+               [](SwitchKeyPair k) { return label_by_code(kSwitchKeys, k, "F6 / F7"); }),
+    CHOICE_ROW("a11y.switch_scan", "accessibility", accessibility.switch_scan_ms, kSwitchScans,
+               [](std::uint16_t ms) { return label_by_code(kSwitchScans, ms, "Manual"); }),
+    CHOICE_ROW("a11y.reader_rate", "accessibility", accessibility.screen_reader_rate, kSpeechRates,
+               speech_rate_label),
+    CHOICE_ROW("a11y.reader_voice", "accessibility", accessibility.screen_reader_voice, kVoices,
+               [](ScreenReaderVoice v) { return label_by_code(kVoices, v, "System voice"); }),
+}};
+
+#undef FLAG_ROW
+#undef CHOICE_ROW
+
+}  // namespace
+
+const SettingField* find_setting_field(std::string_view key) {
+  for (const auto& field : kFields) {
+    if (field.key == key) return &field;
+  }
+  return nullptr;
+}
+
+std::span<const SettingField> setting_fields() { return kFields; }
+
+std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key) {
+  const SettingField* field = find_setting_field(key);
+  if (!field) return std::nullopt;
+  const SettingFieldValue value = field->read(prefs);
+  if (const bool* flag = std::get_if<bool>(&value)) return *flag;
+  return std::nullopt;
+}
+
+std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key) {
+  const SettingField* field = find_setting_field(key);
+  if (!field) return std::nullopt;
+  SettingFieldValue value = field->read(prefs);
+  if (auto* text = std::get_if<std::string>(&value)) return std::move(*text);
+  return std::nullopt;
+}
+
+std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value) {
+  const SettingField* field = find_setting_field(key);
+  if (!field) return {};
+  // A value the row cannot hold is refused before the file is read.
+  Preferences scratch;
+  if (auto fits = field->write(scratch, value); !fits) return std::unexpected(std::move(fits.error()));
+  auto saved = update_preferences_section(field->section, [&](Preferences& prefs) { return field->write(prefs, value); });
+  if (!saved) return std::unexpected("Could not save the preferences: " + saved.error());
+  return {};
+}
+
+}  // namespace settings::preferences

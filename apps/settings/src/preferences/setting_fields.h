@@ -1,0 +1,53 @@
+#pragma once
+// One table from a setting key of the settings document to the field that keeps it: its store, its
+// section and how the document's value (a flag, or the label a control shows) becomes the stored
+// value and back. Three users read it, so they cannot disagree: the write-through that keeps a
+// setting action's value when no pane does, the catalogues' current values, and the panes.
+//
+// Every row of today keeps its value in the preferences file (preferences_file.h). A row may refuse
+// a value it cannot store (a label that names no choice); the caller then changes nothing. Keys
+// without a row (shortcut bindings, default applications, per-application notification rules,
+// region formats, text assistance) live in the document only until their stores arrive.
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "preferences/records.h"
+
+namespace settings::preferences {
+
+// A setting as the document holds it: a flag or a text (a label for a choice).
+using SettingFieldValue = std::variant<bool, std::string>;
+
+enum class SettingStore { PreferencesFile };
+
+struct SettingField {
+  std::string_view key;
+  SettingStore store = SettingStore::PreferencesFile;
+  // The section of the store that holds the field ("appearance", "notifications", …).
+  std::string_view section;
+  // The value the stored preferences give the key.
+  SettingFieldValue (*read)(const Preferences& prefs);
+  // Puts `value` into the preferences; an error (a whole sentence) when the field cannot hold it.
+  std::expected<void, std::string> (*write)(Preferences& prefs, const SettingFieldValue& value);
+};
+
+// The row of `key`, or none when the key has no store of its own.
+const SettingField* find_setting_field(std::string_view key);
+
+// Every row, in table order.
+std::span<const SettingField> setting_fields();
+
+// The stored value of `key` as a flag or as a label; none when the key has no row or the row holds
+// the other kind.
+std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key);
+std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key);
+
+// Writes `value` of `key` through to its store when the key has a row and the stored value differs;
+// nothing is written otherwise. An error leaves the store as it was.
+std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value);
+
+}  // namespace settings::preferences

@@ -1,0 +1,196 @@
+// The table from setting key to preference field: every setting the catalogues publish reads back
+// through the catalogue as it was written, rows refuse what they cannot hold, and the write-through
+// changes only its own field of the preferences file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "../catalogues_lists/catalogue_fixture.h"
+#include "actions/register.h"
+#include "actions/setting_keeper.h"
+#include "preferences/preferences_file.h"
+#include "preferences/setting_fields.h"
+
+namespace settings::preferences {
+namespace {
+
+using actions::testing::Catalogue;
+using Json = nlohmann::json;
+
+// The setting a published action sets when invoked without arguments: its key and value.
+std::pair<std::string, Json> invoked_setting(const orvo_actions::ActionSpec& spec) {
+  const Json payload = Json::parse(actions::testing::invoke(spec).payload);
+  const Json& set = payload.at("SetSetting");
+  return {set.at("key").get<std::string>(), set.at("value")};
+}
+
+const std::vector<std::string>* choices_of(const orvo_actions::ActionSpec& spec) {
+  for (const auto& param : spec.params) {
+    if (param.name == "choice" && !param.allowed_values.empty()) return &param.allowed_values;
+  }
+  return nullptr;
+}
+
+using Builder = orvo_actions::Resource (*)(const actions::SectionInputs&);
+
+TEST(SettingFields, EveryPublishedSettingReadsBackThroughTheCatalogueAsWritten) {
+  const Builder builders[] = {actions::appearance_resource, actions::notifications_resource,
+                              actions::accessibility_resource};
+  std::size_t checked = 0;
+  for (Builder build : builders) {
+    const orvo_actions::Resource section = Catalogue{}.build(build);
+    for (const auto& spec : section.actions) {
+      if (spec.params.size() == 1 && spec.params[0].name == "value") continue;  // a toggle: no current value
+      const auto [key, value] = invoked_setting(spec);
+      const SettingField* field = find_setting_field(key);
+      ASSERT_NE(field, nullptr) << key << " is published with a current value but has no row";
+      SCOPED_TRACE(key);
+      if (const auto* choices = choices_of(spec)) {
+        for (const auto& label : *choices) {
+          Catalogue catalogue;
+          ASSERT_TRUE(field->write(catalogue.preferences, label)) << label;
+          EXPECT_EQ(invoked_setting(*catalogue.build(build).find_action(spec.name)).second, (Json{{"Text", label}}));
+          EXPECT_EQ(stored_label(catalogue.preferences, key), label);
+        }
+      } else {
+        ASSERT_TRUE(value.contains("Bool")) << value;
+        for (bool flag : {true, false}) {
+          Catalogue catalogue;
+          ASSERT_TRUE(field->write(catalogue.preferences, flag));
+          // A flip sets the other value.
+          EXPECT_EQ(invoked_setting(*catalogue.build(build).find_action(spec.name)).second, (Json{{"Bool", !flag}}));
+        }
+      }
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 21u) << "five appearance, ten notifications and six accessibility settings";
+  for (const auto& field : setting_fields()) {
+    SCOPED_TRACE(field.key);
+    const SettingFieldValue stored = field.read(Preferences{});
+    Preferences prefs;
+    ASSERT_TRUE(field.write(prefs, stored)) << "the default reads back";
+    EXPECT_EQ(field.read(prefs), stored);
+  }
+}
+
+TEST(SettingFields, RowsRefuseWhatTheyCannotHold) {
+  const std::pair<const char*, SettingFieldValue> cases[] = {
+      {"appearance.high_contrast", std::string("true")},
+      {"appearance.theme", true},
+      {"appearance.text_size", std::string("Huge")},
+      {"a11y.magnifier", std::string("4×")},
+      {"notifications.focus.start", std::string("25:00")},
+      {"notifications.focus.end", std::string("7:00")},
+      {"notifications.focus.days", std::string("Mondays")},
+  };
+  for (const auto& [key, value] : cases) {
+    SCOPED_TRACE(key);
+    Preferences prefs;
+    auto written = find_setting_field(key)->write(prefs, value);
+    ASSERT_FALSE(written);
+    EXPECT_NE(written.error().find(key), std::string::npos) << written.error();
+    EXPECT_EQ(prefs, Preferences{});
+  }
+  EXPECT_EQ(find_setting_field("shortcuts.search"), nullptr) << "kept in the document only, for now";
+}
+
+struct ConfigHome : ::testing::Test {
+  std::filesystem::path dir = [] {
+    char pattern[] = "/tmp/fields-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    return std::filesystem::path(made ? made : "/tmp");
+  }();
+  std::filesystem::path file = dir / "orvo" / "settings.json";
+  std::string saved_config = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+
+  void SetUp() override {
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    std::filesystem::create_directories(file.parent_path());
+  }
+  void TearDown() override {
+    if (saved_config.empty()) {
+      ::unsetenv("XDG_CONFIG_HOME");
+    } else {
+      ::setenv("XDG_CONFIG_HOME", saved_config.c_str(), 1);
+    }
+    std::filesystem::remove_all(dir);
+  }
+  void write(const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+  std::string read() const {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  ino_t inode() const {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+  }
+};
+
+constexpr const char* kFileWithOthers = R"({
+  "version": 1,
+  "display": {"auto_brightness": true, "night_light": false, "unknown_display_key": 7},
+  "appearance": {"theme": "Dark", "high_contrast": false, "reduce_motion": false, "text_scale": 1.0,
+                 "accent": "other program"},
+  "other_program": {"kept": [1, 2]}
+})";
+
+TEST_F(ConfigHome, TheWriteThroughChangesItsFieldAndKeepsEverythingElse) {
+  write(kFileWithOthers);
+  ASSERT_TRUE(write_setting_through("appearance.theme", std::string("Nord")));
+  ASSERT_TRUE(write_setting_through("a11y.sticky_keys", true));
+  const Json saved = Json::parse(read());
+  EXPECT_EQ(saved["appearance"]["theme"], "Nord");
+  EXPECT_EQ(saved["appearance"]["accent"], "other program");
+  EXPECT_EQ(saved["accessibility"]["sticky_keys"], true);
+  EXPECT_EQ(saved["display"], Json::parse(R"({"auto_brightness": true, "night_light": false,
+                                              "unknown_display_key": 7})"));
+  EXPECT_EQ(saved["other_program"], Json::parse(R"({"kept": [1, 2]})"));
+  EXPECT_EQ(load_preferences().appearance.theme, "Nord");
+
+  const std::string before = read();
+  const ino_t written = inode();
+  ASSERT_TRUE(write_setting_through("appearance.theme", std::string("Nord")));
+  ASSERT_TRUE(write_setting_through("shortcuts.search", std::string("Super+K")));
+  EXPECT_EQ(inode(), written) << "an unchanged value and a key without a row write nothing";
+  EXPECT_EQ(read(), before);
+}
+
+TEST_F(ConfigHome, ARefusalOrAnUnreadableFileLeavesTheFileAsItWas) {
+  write(kFileWithOthers);
+  auto refused = write_setting_through("appearance.text_size", std::string("Huge"));
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(read(), kFileWithOthers);
+
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  auto unreadable = write_setting_through("appearance.theme", std::string("Nord"));
+  ASSERT_FALSE(unreadable);
+  EXPECT_TRUE(unreadable.error().starts_with("Could not save the preferences: ")) << unreadable.error();
+}
+
+TEST_F(ConfigHome, TheKeeperAppliesTheKeyFilterBeforeAnyStore) {
+  write(kFileWithOthers);
+  const auto keep = [](std::string key, actions::SettingValue value) {
+    return actions::keep_setting_action(
+        actions::SettingsTypedAction(actions::SettingsAction::SetSetting{std::move(key), std::move(value)}));
+  };
+  auto refused = keep("appearance.theme", std::string(1025, 'x'));
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error(), "settings target is stale, unknown, or has an invalid value: appearance.theme");
+  EXPECT_FALSE(keep("appearance.high_contrast", std::int64_t{1}));
+  EXPECT_EQ(read(), kFileWithOthers);
+
+  ASSERT_TRUE(keep("notifications.do_not_disturb", true));
+  EXPECT_EQ(Json::parse(read())["notifications"]["do_not_disturb"], true);
+}
+
+}  // namespace
+}  // namespace settings::preferences

@@ -1,0 +1,31 @@
+#pragma once
+// Opening a desktop tool, optionally on one of its profiles. Each tool is one line of `tools()`:
+// its desktop entry id and its name. The tool's entry is found in the applications directories and
+// its Exec= command is started detached, in a session of its own, without a shell; the profile
+// name is appended as one argument. The call does not wait for the tool.
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace os_actions::tool_intent {
+
+enum class Tool { VpnStudio };
+
+struct ToolIntent {
+  Tool tool = Tool::VpnStudio;
+  std::optional<std::string> profile;
+};
+
+struct ToolEntry {
+  Tool tool;
+  std::string_view desktop_id;
+  std::string_view name;  // in sentences: "VPN Studio is not installed"
+};
+
+std::span<const ToolEntry> tools();
+
+std::expected<void, std::string> open_tool(const ToolIntent& intent);
+
+}  // namespace os_actions::tool_intent
