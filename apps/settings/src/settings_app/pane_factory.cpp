@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
 #include "sidebar/sidebar_view.h"
@@ -52,7 +53,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::AgentModels, generic_pane},
     {SettingsSection::RegionFormats, generic_pane},
     {SettingsSection::Permissions, generic_pane},
-    {SettingsSection::Updates, generic_pane},
+    {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},
     {SettingsSection::About, generic_pane},
 }};
 
