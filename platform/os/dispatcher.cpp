@@ -1,5 +1,6 @@
 #include "os_actions/dispatcher.h"
 
+#include "os_actions/audio.h"
 #include "os_actions/network.h"
 
 namespace os_actions {
@@ -43,5 +44,8 @@ DispatchResult RealDispatcher::connect_wifi(std::string_view ssid,
                                             const std::optional<orvo_secret::SecretString>& passphrase) const {
   return network::connect_wifi(ssid, passphrase);
 }
+DispatchResult RealDispatcher::set_volume(float percent) const { return audio::set_volume(percent); }
+DispatchResult RealDispatcher::toggle_mute() const { return audio::toggle_mute(); }
+DispatchResult RealDispatcher::set_mute(bool muted) const { return audio::set_mute(muted); }
 
 }  // namespace os_actions

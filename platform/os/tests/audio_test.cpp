@@ -10,6 +10,7 @@
 
 namespace {
 
+using os_actions_testing::PathPrefix;
 using os_actions_testing::TempTree;
 
 std::string fixture(const char* name) {
@@ -18,19 +19,6 @@ std::string fixture(const char* name) {
   text << in.rdbuf();
   return text.str();
 }
-
-// Puts `dir` first on PATH while alive.
-class PathPrefix {
- public:
-  explicit PathPrefix(const std::filesystem::path& dir, bool only = false) : saved_(std::getenv("PATH")) {
-    const std::string value = only ? dir.string() : dir.string() + ":" + saved_;
-    ::setenv("PATH", value.c_str(), 1);
-  }
-  ~PathPrefix() { ::setenv("PATH", saved_.c_str(), 1); }
-
- private:
-  std::string saved_;
-};
 
 TEST(AudioGraph, ReadsNodesStreamsDevicesAndDefaultsFromACapturedDump) {
   auto graph = media::audio::parse_pw_dump(fixture("pw-dump.json"));
@@ -111,8 +99,7 @@ TEST(AudioEnumerate, RunsPwDumpFromPath) {
   TempTree tree;
   tree.script("bin/pw-dump", std::string("exec cat '") + ORVO_OS_FIXTURES + "/pw-dump.json'");
   PathPrefix path(tree.root() / "bin");
-  media::audio::RealEnumerator enumerator;
-  auto graph = enumerator.enumerate();
+  auto graph = media::audio::read_graph();
   ASSERT_TRUE(graph.has_value()) << graph.error();
   EXPECT_EQ(graph->sinks.size(), 2u);
   EXPECT_EQ(graph->playback_streams.size(), 1u);
@@ -133,7 +120,7 @@ TEST(AudioEnumerate, FailuresBecomeSentences) {
     if (c.script != nullptr) tree.script("bin/pw-dump", c.script);
     // Only the stub directory on PATH: the machine's own tools stay out of reach.
     PathPrefix path(tree.root() / "bin", /*only=*/true);
-    auto graph = media::audio::enumerate();
+    auto graph = media::audio::read_graph();
     ASSERT_FALSE(graph.has_value());
     EXPECT_EQ(graph.error(), c.error);
   }

@@ -40,7 +40,7 @@ TEST(BareMachine, EveryBackendFailsQuicklyWithASentence) {
       {"ntp", [&] { return error_of(os_actions::time::set_ntp(true)); }},
       {"timezone", [&] { return error_of(os_actions::time::set_timezone("UTC")); }},
       {"zones", [&] { return error_of(os_actions::time::list_timezones()); }},
-      {"audio", [&] { return error_of(media::audio::enumerate()); }},
+      {"audio", [&] { return error_of(media::audio::read_graph()); }},
       {"queues", [&] { return error_of(os_actions::printing::queues()); }},
       {"jobs", [&] { return error_of(os_actions::printing::jobs()); }},
       {"display", [&] { return error_of(settings_store::DisplayHardwareSnapshot::load()); }},

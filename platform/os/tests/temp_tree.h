@@ -40,4 +40,19 @@ class TempTree {
   std::filesystem::path root_;
 };
 
+// Puts `dir` first on PATH (or alone on it, so the machine's own tools stay out of reach) while alive.
+class PathPrefix {
+ public:
+  explicit PathPrefix(const std::filesystem::path& dir, bool only = false) : saved_(std::getenv("PATH")) {
+    const std::string value = only ? dir.string() : dir.string() + ":" + saved_;
+    ::setenv("PATH", value.c_str(), 1);
+  }
+  ~PathPrefix() { ::setenv("PATH", saved_.c_str(), 1); }
+  PathPrefix(const PathPrefix&) = delete;
+  PathPrefix& operator=(const PathPrefix&) = delete;
+
+ private:
+  std::string saved_;
+};
+
 }  // namespace os_actions_testing

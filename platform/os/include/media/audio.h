@@ -2,8 +2,12 @@
 // The audio graph of the sound server: output and input devices (sink and source nodes), the
 // streams of applications, and the hardware devices with their profiles. Read from the sound
 // server's JSON dump (`pw-dump`) through the bounded command runner.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <expected>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,7 +73,43 @@ struct AudioGraph {
 // that is not a JSON array is an error.
 std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view json);
 
-// Runs `pw-dump` and reads its graph.
+// Runs `pw-dump` once and reads its graph, waiting for it (at most 5 seconds).
+std::expected<AudioGraph, std::string> read_graph();
+
+// A graph kept current by a background reader on its own thread, so that callers on the
+// interface thread never wait for the sound server: the reader runs `pw-dump` again one period
+// after each read ends. The first snapshot waits for the first read (at most `first_read_limit`);
+// every later one answers at once. A failed read leaves an empty graph and logs one warning, and
+// no further warning until a read has succeeded again.
+class GraphCache {
+ public:
+  struct Options {
+    std::chrono::milliseconds period{1000};
+    std::chrono::milliseconds first_read_limit{5000};
+  };
+
+  explicit GraphCache(Options options);
+  // Stops the reader; a running `pw-dump` is killed.
+  ~GraphCache();
+  GraphCache(const GraphCache&) = delete;
+  GraphCache& operator=(const GraphCache&) = delete;
+
+  AudioGraph snapshot();
+
+ private:
+  void read_loop(std::stop_token stop);
+
+  Options options_;
+  std::mutex mutex_;
+  std::condition_variable_any changed_;
+  AudioGraph graph_;
+  bool first_read_done_ = false;
+  bool failing_ = false;
+  std::jthread reader_;
+};
+
+// The process-wide cached graph (see `GraphCache`); never an error: a graph that cannot be read
+// is empty.
 std::expected<AudioGraph, std::string> enumerate();
 
 // Produces a fresh graph; panes hold one so tests can give them a fixed graph.

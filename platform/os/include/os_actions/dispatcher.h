@@ -40,7 +40,8 @@ class Dispatcher {
 };
 
 // The system's own handle: the slots of the family backends this build carries out, the rest as
-// provided. The network slots go to `os_actions::network`.
+// provided. The network slots go to `os_actions::network`, the volume and mute slots to
+// `os_actions::audio`.
 class RealDispatcher final : public Dispatcher {
  public:
   DispatchResult set_wifi(bool enabled) const override;
@@ -51,6 +52,9 @@ class RealDispatcher final : public Dispatcher {
   DispatchResult set_vpn_connection(std::string_view name, bool enabled) const override;
   DispatchResult connect_wifi(std::string_view ssid,
                               const std::optional<orvo_secret::SecretString>& passphrase) const override;
+  DispatchResult set_volume(float percent) const override;
+  DispatchResult toggle_mute() const override;
+  DispatchResult set_mute(bool muted) const override;
 };
 
 }  // namespace os_actions
