@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -236,8 +237,10 @@ ExitStatus exit_status_of(int wait_status) {
 }
 
 // Feeds and drains the child until it ends, the time limit passes, or `stop` is requested.
+// Standard output goes to `on_output` as it arrives when one is given.
 std::expected<Output, Error> drive(Child& child, std::string_view input, std::size_t output_limit,
-                                   std::chrono::milliseconds time_limit, std::stop_token stop = {}) {
+                                   std::chrono::milliseconds time_limit, std::stop_token stop = {},
+                                   const std::function<void(std::string_view)>& on_output = {}) {
   const auto deadline = Clock::now() + time_limit;
   Output output;
   std::size_t written = 0;
@@ -248,6 +251,7 @@ std::expected<Output, Error> drive(Child& child, std::string_view input, std::si
       // The child has ended: take what is still buffered, without waiting for any process it left
       // behind that holds the pipes open.
       if (child.out.valid()) read_available(child.out, output.standard_output, output.standard_output_truncated, output_limit);
+      if (on_output && !output.standard_output.empty()) on_output(std::exchange(output.standard_output, {}));
       if (child.err.valid()) read_available(child.err, output.standard_error, output.standard_error_truncated, output_limit);
       output.status = exit_status_of(child.wait_status);
       return output;
@@ -283,8 +287,10 @@ std::expected<Output, Error> drive(Child& child, std::string_view input, std::si
       if (!child.pidfd.valid()) try_reap(child);
       continue;
     }
-    if (out_index >= 0 && fds[out_index].revents != 0)
+    if (out_index >= 0 && fds[out_index].revents != 0) {
       read_available(child.out, output.standard_output, output.standard_output_truncated, output_limit);
+      if (on_output && !output.standard_output.empty()) on_output(std::exchange(output.standard_output, {}));
+    }
     if (err_index >= 0 && fds[err_index].revents != 0)
       read_available(child.err, output.standard_error, output.standard_error_truncated, output_limit);
     if (in_index >= 0 && fds[in_index].revents != 0) write_available(child.input, input, written);
@@ -346,6 +352,7 @@ struct AsyncCommand::State {
   std::chrono::milliseconds time_limit{};
   std::mutex mutex;
   std::optional<std::expected<Output, Error>> result;
+  std::function<void(std::string_view)> on_output;
   std::jthread worker;
 };
 
@@ -379,6 +386,23 @@ std::expected<AsyncCommand, Error> spawn_prepared(const PreparedCommand& command
   state->worker = std::jthread([raw](std::stop_token stop) {
     auto result = drive(raw->child, raw->input, raw->output_limit, raw->time_limit, stop);
     explicit_bzero(raw->input.data(), raw->input.size());
+    std::lock_guard lock(raw->mutex);
+    raw->result = std::move(result);
+  });
+  return AsyncCommand(std::move(state));
+}
+
+std::expected<AsyncCommand, Error> spawn_streaming(const PreparedCommand& command, std::chrono::milliseconds time_limit,
+                                                   std::function<void(std::string_view)> on_output) {
+  auto child = start(command.program, command.arguments, /*with_input=*/false);
+  if (!child) return std::unexpected(child.error());
+  auto state = std::make_unique<AsyncCommand::State>();
+  state->child = std::move(*child);
+  state->time_limit = time_limit;
+  state->on_output = std::move(on_output);
+  AsyncCommand::State* raw = state.get();
+  state->worker = std::jthread([raw](std::stop_token stop) {
+    auto result = drive(raw->child, {}, raw->output_limit, raw->time_limit, stop, raw->on_output);
     std::lock_guard lock(raw->mutex);
     raw->result = std::move(result);
   });

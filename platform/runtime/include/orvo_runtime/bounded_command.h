@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <expected>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -89,6 +90,8 @@ class AsyncCommand {
  private:
   friend std::expected<AsyncCommand, Error> spawn_prepared(const PreparedCommand&, std::optional<std::string>,
                                                            std::size_t, std::chrono::milliseconds);
+  friend std::expected<AsyncCommand, Error> spawn_streaming(const PreparedCommand&, std::chrono::milliseconds,
+                                                            std::function<void(std::string_view)>);
   explicit AsyncCommand(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
@@ -97,6 +100,12 @@ class AsyncCommand {
 // copy wiped afterwards. A missing program is reported here, not by `try_wait`.
 std::expected<AsyncCommand, Error> spawn_prepared(const PreparedCommand& command, std::optional<std::string> input,
                                                   std::size_t output_limit, std::chrono::milliseconds time_limit);
+
+// Like `spawn_prepared` with standard input closed, for a command that produces a stream: its
+// standard output is handed to `on_output` piece by piece as it arrives (on the command's own
+// thread) instead of being kept, so the final `Output` has none. Standard error is kept as usual.
+std::expected<AsyncCommand, Error> spawn_streaming(const PreparedCommand& command, std::chrono::milliseconds time_limit,
+                                                   std::function<void(std::string_view)> on_output);
 
 // Where `program` would be started from: itself when it holds a '/', else the first executable
 // match on PATH. Empty when there is none.
