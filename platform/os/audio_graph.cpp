@@ -134,7 +134,8 @@ std::string AudioGraph::topology_signature() const {
   for (const auto& s : playback_streams) signature += fmt::format("p{}>{};", s.id, s.target_node.value_or(0));
   for (const auto& s : recording_streams) signature += fmt::format("r{}<{};", s.id, s.target_node.value_or(0));
   for (const auto& d : devices) {
-    signature += fmt::format("d{}@{}:", d.id, d.active_profile ? fmt::format("{}", *d.active_profile) : "-");
+    signature += fmt::format("d{}@{}/{}:", d.id, d.active_profile ? fmt::format("{}", *d.active_profile) : "-",
+                             d.codec.value_or(""));
     for (const auto& p : d.profiles) signature += fmt::format("{}{},", p.index, p.available ? "+" : "-");
     signature += ';';
   }
@@ -147,6 +148,10 @@ std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view text_in) {
 
   AudioGraph graph;
   std::vector<Link> links;
+  // Stream id to the target the user chose for it: a node's serial or its name.
+  std::map<std::uint32_t, std::string> chosen_targets;
+  // Device id to the codec its nodes play with.
+  std::map<std::uint32_t, std::string> codecs;
   std::optional<std::string> default_sink_name;
   std::optional<std::string> default_source_name;
 
@@ -163,6 +168,13 @@ std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view text_in) {
         const auto key = text(entry, "key");
         if (key == "default.audio.sink") default_sink_name = default_name(entry);
         if (key == "default.audio.source") default_source_name = default_name(entry);
+        if (key == "target.object") {
+          const auto subject = number(entry, "subject");
+          const json* value = member(entry, "value");
+          if (!subject || value == nullptr) continue;
+          if (value->is_string()) chosen_targets[*subject] = value->get<std::string>();
+          if (value->is_number_unsigned()) chosen_targets[*subject] = std::to_string(value->get<std::uint64_t>());
+        }
       }
       continue;
     }
@@ -210,6 +222,9 @@ std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view text_in) {
       node.description = text(*props, "node.description").value_or(text(*props, "node.nick").value_or(node.name));
       node.channels = number(*props, "audio.channels").value_or(0);
       node.routing_id = number(*props, "object.serial").value_or(*id);
+      const auto device = number(*props, "device.id");
+      const auto codec = text(*props, "api.bluez5.codec");
+      if (device && codec && !codec->empty()) codecs[*device] = *codec;
       (media_class == "Audio/Sink" ? graph.sinks : graph.sources).push_back(std::move(node));
       continue;
     }
@@ -237,6 +252,23 @@ std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view text_in) {
     for (const auto& link : links) {
       if (link.to == stream.id) stream.target_node = link.from;
     }
+  }
+  // A target the user chose names where the stream belongs even while the server has not (yet)
+  // linked it there; a choice naming no node of the stream's direction is ignored.
+  auto apply_choice = [&](std::vector<AudioStream>& streams, const std::vector<AudioNode>& nodes) {
+    for (auto& stream : streams) {
+      const auto chosen = chosen_targets.find(stream.id);
+      if (chosen == chosen_targets.end()) continue;
+      const auto node = std::find_if(nodes.begin(), nodes.end(), [&](const AudioNode& n) {
+        return n.name == chosen->second || std::to_string(n.routing_id) == chosen->second;
+      });
+      if (node != nodes.end()) stream.target_node = node->id;
+    }
+  };
+  apply_choice(graph.playback_streams, graph.sinks);
+  apply_choice(graph.recording_streams, graph.sources);
+  for (auto& device : graph.devices) {
+    if (auto codec = codecs.find(device.id); codec != codecs.end()) device.codec = codec->second;
   }
   for (auto& node : graph.sinks) node.is_default = default_sink_name && node.name == *default_sink_name;
   for (auto& node : graph.sources) node.is_default = default_source_name && node.name == *default_source_name;

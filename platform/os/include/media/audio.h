@@ -28,6 +28,8 @@ struct AudioNode {
 struct AudioStream {
   std::string application;
   std::optional<std::string> media;  // what the stream plays or records, when the application says
+  // The node id the stream plays to or records from: the target chosen for it in the "default"
+  // metadata when there is one, else where its links go.
   std::optional<std::uint32_t> target_node;
   std::optional<float> volume;  // 0..1 on the user's scale
   std::uint32_t id = 0;
@@ -50,6 +52,7 @@ struct AudioDevice {
   std::string name;
   std::optional<std::uint32_t> active_profile;
   std::vector<DeviceProfile> profiles;
+  std::optional<std::string> codec;  // what a Bluetooth device's nodes play with, when they say
 };
 
 struct AudioGraph {
@@ -64,7 +67,7 @@ struct AudioGraph {
   const AudioDevice* device_by_id(std::uint32_t id) const;
   const AudioNode* default_sink() const;
   const AudioNode* default_source() const;
-  // Equal for two graphs with the same nodes, streams, devices and available profiles; a change of
+  // Equal for two graphs with the same nodes, streams, devices, available profiles and codecs; a change of
   // volume or mute does not change it.
   std::string topology_signature() const;
 };
