@@ -91,6 +91,10 @@ void GraphCache::read_loop(std::stop_token stop) {
 }
 
 std::expected<AudioGraph, std::string> enumerate() {
+  // Logging is set up before the reader starts, so that at exit it outlives the reader, which may
+  // still be finishing a read while the program's statics are torn down.
+  static const bool logging_ready = (orvo_log::debug("audio graph reader starting"), true);
+  (void)logging_ready;
   static GraphCache cache(GraphCache::Options{});
   return cache.snapshot();
 }
