@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -193,6 +194,38 @@ TEST(BoundedCommandAsync, DroppingARunningCommandKillsIt) {
   const auto pids = read_pids(pid_file);
   ASSERT_EQ(pids.size(), 1u);
   EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pids[0])));
+}
+
+TEST(BoundedCommandStreaming, OutputArrivesWhileTheCommandRunsAndIsNotKept) {
+  std::mutex mutex;
+  std::string heard;
+  auto command = bounded_command::spawn_streaming({"sh", sh("echo first; sleep 0.3; echo second; echo oops >&2")}, 5s,
+                                                  [&](std::string_view piece) {
+                                                    std::lock_guard lock(mutex);
+                                                    heard += piece;
+                                                  });
+  ASSERT_TRUE(command.has_value()) << command.error().display();
+  auto heard_now = [&] {
+    std::lock_guard lock(mutex);
+    return heard;
+  };
+  for (int i = 0; i < 200 && heard_now().empty(); ++i) std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(heard_now(), "first\n");
+  auto poll = command->try_wait();
+  ASSERT_TRUE(poll.has_value());
+  EXPECT_TRUE(std::holds_alternative<bounded_command::AsyncCommand::Running>(*poll));
+  for (int i = 0; i < 500; ++i) {
+    poll = command->try_wait();
+    ASSERT_TRUE(poll.has_value());
+    if (auto* output = std::get_if<bounded_command::Output>(&*poll)) {
+      EXPECT_EQ(heard_now(), "first\nsecond\n");
+      EXPECT_EQ(output->standard_output, "");
+      EXPECT_EQ(output->standard_error, "oops\n");
+      return;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  FAIL() << "the command never finished";
 }
 
 }  // namespace
