@@ -7,69 +7,10 @@
 #include <cmath>
 
 #include "orvo_runtime/bounded_command.h"
+#include "orvo_runtime/text.h"
 
 namespace media::audio {
 namespace {
-
-constexpr std::size_t kErrorCharacters = 512;
-
-// Appends the code point `cp` as UTF-8.
-void append_utf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-// The code points of `raw`; a byte that starts no valid sequence becomes U+FFFD.
-std::vector<char32_t> decode_lossy(std::string_view raw) {
-  std::vector<char32_t> out;
-  std::size_t i = 0;
-  while (i < raw.size()) {
-    const auto lead = static_cast<unsigned char>(raw[i]);
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    char32_t cp = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-    bool valid = length != 0 && i + length <= raw.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(raw[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    valid = valid && cp >= kMinimum[length] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-    if (!valid) {
-      out.push_back(U'\uFFFD');
-      ++i;
-      continue;
-    }
-    out.push_back(cp);
-    i += length;
-  }
-  return out;
-}
-
-bool is_dropped_control(char32_t cp) {
-  if (cp == U'\t' || cp == U'\n') return false;
-  return cp <= 0x1F || (cp >= 0x7F && cp <= 0x9F);
-}
-
-std::string_view trim(std::string_view text) {
-  constexpr std::string_view kSpace = " \t\n\r\f\v";
-  const auto start = text.find_first_not_of(kSpace);
-  if (start == std::string_view::npos) return {};
-  return text.substr(start, text.find_last_not_of(kSpace) - start + 1);
-}
 
 // The box-drawing characters `wpctl status` draws its tree with, each three bytes of UTF-8.
 constexpr std::string_view kTreeCharacters[] = {"\u2500", "\u2502", "\u250C", "\u2510", "\u2514",
@@ -100,15 +41,15 @@ std::optional<DeviceChoice> parse_entry(std::string_view rest) {
   DeviceChoice choice;
   if (rest.starts_with('*')) {
     choice.is_default = true;
-    rest = trim(rest.substr(1));
+    rest = orvo_runtime::text::trim_unicode_whitespace(rest.substr(1));
   }
   const auto dot = rest.find('.');
   if (dot == std::string_view::npos) return std::nullopt;
-  const auto id_text = trim(rest.substr(0, dot));
+  const auto id_text = orvo_runtime::text::trim_unicode_whitespace(rest.substr(0, dot));
   const auto [end, error] = std::from_chars(id_text.data(), id_text.data() + id_text.size(), choice.id);
   if (id_text.empty() || error != std::errc() || end != id_text.data() + id_text.size()) return std::nullopt;
-  auto name = trim(rest.substr(dot + 1));
-  name = trim(name.substr(0, name.find('[')));
+  auto name = orvo_runtime::text::trim_unicode_whitespace(rest.substr(dot + 1));
+  name = orvo_runtime::text::trim_unicode_whitespace(name.substr(0, name.find('[')));
   if (name.empty()) return std::nullopt;
   choice.name = std::string(name);
   return choice;
@@ -121,23 +62,12 @@ ControlResult run_audio_tool(std::string_view tool, std::vector<std::string> arg
 
 }  // namespace
 
-std::string clean_error_output(std::string_view raw) {
-  std::string kept;
-  std::size_t count = 0;
-  for (char32_t cp : decode_lossy(raw)) {
-    if (is_dropped_control(cp)) continue;
-    if (count++ == kErrorCharacters) break;
-    append_utf8(kept, cp);
-  }
-  return std::string(trim(kept));
-}
-
 ControlResult run_control(std::string_view program, std::span<const std::string> arguments,
                           std::chrono::milliseconds time_limit) {
   auto output = bounded_command::run(program, arguments, std::nullopt, bounded_command::kDefaultOutputLimit, time_limit);
   if (!output) return std::unexpected(fmt::format("{} control failed: {}", program, output.error().display()));
   if (output->status.success()) return {};
-  auto reason = clean_error_output(output->standard_error);
+  auto reason = orvo_runtime::text::clean_error_output(output->standard_error);
   if (!reason.empty()) return std::unexpected(std::move(reason));
   // A silent failure still says what failed.
   if (output->status.code) return std::unexpected(fmt::format("{} exited with status {}", program, *output->status.code));

@@ -1,10 +1,10 @@
-#include <pthread.h>
-
 #include <chrono>
 
 #include "media/audio.h"
 #include "orvo_log/log.h"
 #include "orvo_runtime/bounded_command.h"
+#include "orvo_runtime/named_thread.h"
+#include "orvo_runtime/text.h"
 
 namespace media::audio {
 namespace {
@@ -20,8 +20,7 @@ constexpr auto kPollInterval = 10ms;
 std::expected<AudioGraph, std::string> graph_from(const std::expected<bounded_command::Output, bounded_command::Error>& output) {
   if (!output) return std::unexpected("Could not read the audio graph: " + output.error().display());
   if (!output->status.success()) {
-    std::string reason = output->standard_error.substr(0, 512);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+    std::string reason = orvo_runtime::text::clean_error_output(output->standard_error);
     return std::unexpected("Could not read the audio graph: " +
                            (reason.empty() ? std::string("the sound server did not answer") : reason));
   }
@@ -53,7 +52,7 @@ std::expected<AudioGraph, std::string> read_graph() {
 }
 
 GraphCache::GraphCache(Options options)
-    : options_(options), reader_([this](std::stop_token stop) { read_loop(stop); }) {}
+    : options_(options), reader_(orvo_runtime::spawn_named("audio-graph", [this](std::stop_token stop) { read_loop(stop); })) {}
 
 GraphCache::~GraphCache() {
   reader_.request_stop();
@@ -67,8 +66,6 @@ AudioGraph GraphCache::snapshot() {
 }
 
 void GraphCache::read_loop(std::stop_token stop) {
-  // Linux keeps 15 bytes of a thread name; a naming failure does not stop the reader.
-  (void)::pthread_setname_np(::pthread_self(), "audio-graph");
   while (!stop.stop_requested()) {
     auto result = read_graph_until(stop);
     if (!result) return;

@@ -6,6 +6,7 @@
 
 #include "media/audio_control.h"
 #include "orvo_runtime/bounded_command.h"
+#include "orvo_runtime/text.h"
 #include "os_actions/audio.h"
 #include "os_actions/dispatcher.h"
 
@@ -43,7 +44,7 @@ std::expected<VolumeState, std::string> get_volume_state() {
                                      media::audio::kControlTimeLimit);
   if (!output) return std::unexpected("Could not read the output volume: " + output.error().display());
   if (!output->status.success()) {
-    auto reason = media::audio::clean_error_output(output->standard_error);
+    auto reason = orvo_runtime::text::clean_error_output(output->standard_error);
     return std::unexpected("Could not read the output volume: " +
                            (reason.empty() ? std::string("the sound server did not answer") : reason));
   }

@@ -17,15 +17,11 @@ inline constexpr std::chrono::milliseconds kControlTimeLimit{5000};
 
 // Runs `program` with `arguments` (no standard input, 1 MiB of output, `time_limit`). Exit status
 // zero is success; a command that could not run gives "{program} control failed: {reason}"; a
-// failing command gives its cleaned standard error (see `clean_error_output`).
+// failing command gives its standard error cleaned by `orvo_runtime::text::clean_error_output`.
 ControlResult run_control(std::string_view program, std::span<const std::string> arguments,
                           std::chrono::milliseconds time_limit = kControlTimeLimit);
 ControlResult run_wpctl(std::span<const std::string> arguments,
                         std::chrono::milliseconds time_limit = kControlTimeLimit);
-
-// A tool's error output as a sentence: decoded as UTF-8 with invalid bytes replaced, control
-// characters other than tab and line feed dropped, cut to 512 characters, then trimmed.
-std::string clean_error_output(std::string_view raw);
 
 // A 0..1 fraction with exactly two decimals, as the tools take it; `percent` is clamped to 0..100
 // and a value that is not a number counts as 0.
