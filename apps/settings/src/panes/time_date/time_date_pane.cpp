@@ -6,9 +6,11 @@
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/widgets/dropdown.h"
 #include "orvo_ui/widgets/toggle.h"
+#include "orvo_ui/wake.h"
 #include "panes/control_binding.h"
 #include "panes/time_date/time_zone_map.h"
 #include "preferences/preferences_file.h"
+#include "panes/workers/worker_start.h"
 #include "settings_app/pane_factory.h"
 #include "widget_support/layout_helpers.h"
 
@@ -106,9 +108,42 @@ std::string source_text(const TimeDateFacts& facts) {
   return facts.status.server.value_or("Not reported by the active NTP provider");
 }
 
-TimeDatePane::TimeDatePane(TimeDateFacts facts)
+TimeDatePane::TimeDatePane(TimeDateFacts facts) : TimeDatePane(std::optional<TimeDateFacts>(std::move(facts))) {}
+
+TimeDatePane::TimeDatePane(std::optional<TimeDateFacts> facts)
     : PaneGlue("TimeDatePane", DirtyRule::AlwaysAskView), facts_(std::move(facts)) {
   use_frame_document();
+}
+
+std::unique_ptr<TimeDatePane> TimeDatePane::reading(std::function<TimeDateFacts()> read) {
+  std::unique_ptr<TimeDatePane> pane(new TimeDatePane());
+  auto [sender, receiver] = orvo_runtime::make_channel<TimeDateFacts>(1);
+  auto started = workers::start_worker(
+      std::string(kFactsThread), [read, sender = std::move(sender)]() mutable {
+        sender.send(read());
+        orvo_ui::WakeHandle{}.wake();
+      });
+  if (!started) {
+    orvo_log::warn("could not start the time facts reader", {{"error", started.error()}});
+    pane->facts_ = read();
+    return pane;
+  }
+  pane->arriving_.emplace(std::move(receiver));
+  return pane;
+}
+
+void TimeDatePane::sync_pane(orvo_doc::Document*, orvo_ui::SyncContext&) {
+  if (!arriving_) return;
+  auto received = arriving_->try_recv();
+  if (auto* facts = std::get_if<TimeDateFacts>(&received)) {
+    facts_ = std::move(*facts);
+  } else if (std::get<orvo_runtime::TryRecvError>(received) == orvo_runtime::TryRecvError::Empty) {
+    return;
+  }
+  // Arrived, or the reader ended without an answer: the facts are as they will stay.
+  arriving_.reset();
+  if (!facts_) facts_.emplace();
+  mark_structure_dirty();
 }
 
 std::optional<orvo_ui::PaneDescriptor> TimeDatePane::pane_descriptor() {
@@ -117,15 +152,19 @@ std::optional<orvo_ui::PaneDescriptor> TimeDatePane::pane_descriptor() {
 
 std::unique_ptr<orvo_ui::Widget> TimeDatePane::build_view() {
   std::vector<ws::WidgetBox> cards;
-  cards.push_back(clock_card(facts_));
-  cards.push_back(display_card(facts_));
-  cards.push_back(map_card(facts_));
-  cards.push_back(source_card(facts_));
+  if (!facts_) {
+    cards.push_back(ws::titled_card("Clock", ws::caption_text(kReadingFacts)));
+    return ws::page_stack(std::move(cards));
+  }
+  cards.push_back(clock_card(*facts_));
+  cards.push_back(display_card(*facts_));
+  cards.push_back(map_card(*facts_));
+  cards.push_back(source_card(*facts_));
   return ws::page_stack(std::move(cards));
 }
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs&) {
-  return std::make_unique<TimeDatePane>(read_time_date_facts());
+  return TimeDatePane::reading(read_time_date_facts);
 }
 
 }  // namespace settings::panes::time_date

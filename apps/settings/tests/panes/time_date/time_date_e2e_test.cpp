@@ -38,8 +38,9 @@ TEST(TimeDateEndToEnd, ArrowKeyAndEnterOnTheMapChangeTheZone) {
   ::chmod(runtime.c_str(), 0700);
   std::filesystem::create_directories(home.dir / "config");
   std::filesystem::create_directories(home.dir / "state");
-  // Tab moves past the search field and the three controls of the Clock card to the map.
-  std::ofstream(home.dir / "script") << "click 130 26\ntext time zone\nframes 2\nclick 100 99\nframes 2\n"
+  // The facts are read on a worker and the script does not wait for wakes: the frames give the
+  // worker time. Then Tab moves past the search field and the Clock card's three controls to the map.
+  std::ofstream(home.dir / "script") << "click 130 26\ntext time zone\nframes 2\nclick 100 99\nframes 1000\n"
                                         "key tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\n"
                                         "key right\nkey enter\nframes 40\n";
   const auto env = environment_with({{"ORVO_UI_BACKEND", "offscreen"},

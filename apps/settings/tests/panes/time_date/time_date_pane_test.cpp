@@ -4,6 +4,9 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "catalogues/section_bindings.h"
 #include "harness/pane_harness.h"
@@ -168,6 +171,27 @@ TEST(TimeDatePane, TwelveHourClockAndNoCoordinates) {
     ::unsetenv("TZ");
   }
   ::tzset();
+}
+
+TEST(TimeDatePane, ReadsItsFactsOnAWorkerAndShowsThemWhenTheyArrive) {
+  std::promise<void> release;
+  auto released = release.get_future().share();
+  auto pane = TimeDatePane::reading([released] {
+    released.wait();
+    return paris_facts();
+  });
+  PaneInALoop ui(*pane, 1280, 800);
+  EXPECT_TRUE(shows(testing::texts_of(*pane), kReadingFacts));
+  EXPECT_EQ(testing::find_widget(*pane, "time.timezone-map"), nullptr);
+  release.set_value();
+  for (int i = 0; i < 500 && !pane->facts(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ui.frame();
+  }
+  ASSERT_TRUE(pane->facts().has_value());
+  ui.frame();
+  EXPECT_FALSE(shows(testing::texts_of(*pane), kReadingFacts));
+  EXPECT_NE(testing::find_widget(*pane, "time.timezone-map"), nullptr);
 }
 
 TEST(TimeDatePane, TheSectionPublishesItsThreeBindings) {
