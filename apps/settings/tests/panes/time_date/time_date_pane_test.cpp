@@ -126,6 +126,24 @@ TEST(TimeDateFacts, NoServiceOnTheBusGivesTheUnreportedTexts) {
   EXPECT_EQ(synchronization_text(facts), "Not reported by the time service");
 }
 
+TEST(TimeDateFacts, NoBusAtAllGivesTheFallbacks) {
+  PaneHome home;
+  const char* saved = ::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+  const std::string saved_address = saved ? saved : "";
+  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (home.root() / "no-bus").native()).c_str(), 1);
+  const auto facts = read_time_date_facts();
+  if (saved) {
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved_address.c_str(), 1);
+  } else {
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+  }
+  EXPECT_TRUE(facts.automatic);
+  EXPECT_EQ(facts.current_zone, "Europe/Amsterdam");
+  EXPECT_EQ(facts.zones, (std::vector<std::string>{"Europe/Amsterdam"}));
+  EXPECT_EQ(synchronization_text(facts), "Not reported by the time service");
+  EXPECT_EQ(source_text(facts), "Not reported by the active NTP provider");
+}
+
 TEST(TimeDatePane, ShowsTheClockAndTheMapCard) {
   auto facts = paris_facts();
   facts.status.synchronised = Reported::On;
