@@ -39,9 +39,10 @@ TEST(TimeDateEndToEnd, ArrowKeyAndEnterOnTheMapChangeTheZone) {
   std::filesystem::create_directories(home.dir / "config");
   std::filesystem::create_directories(home.dir / "state");
   // The facts are read on a worker and the script does not wait for wakes: the frames give the
-  // worker time. Then Tab moves past the search field and the Clock card's three controls to the map.
+  // worker time. Then Tab moves through the window's controls before the page (the search field and
+  // the others of the window's tab order) and the Clock card's three controls to the map.
   std::ofstream(home.dir / "script") << "click 130 26\ntext time zone\nframes 2\nclick 100 99\nframes 1000\n"
-                                        "key tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\n"
+                                        "key tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\nkey tab\n"
                                         "key right\nkey enter\nframes 40\n";
   const auto env = environment_with({{"ORVO_UI_BACKEND", "offscreen"},
                                      {"ORVO_UI_SCRIPT", (home.dir / "script").native()},
