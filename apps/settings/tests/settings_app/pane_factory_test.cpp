@@ -62,10 +62,14 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     EXPECT_EQ(texts[0], "SETTINGS");
     EXPECT_EQ(texts[1], section.title());
     EXPECT_EQ(texts[2], section.description());
-    EXPECT_EQ(texts.back(), std::string(section.title()) + " is not available yet.");
-
     auto descriptor = const_cast<Widget*>(parts.column->child(1))->pane_descriptor();
     ASSERT_TRUE(descriptor);
+    // A section with a pane of its own answers that pane's descriptor; the others the stand-in's.
+    if (section == SettingsSection::TimeDate) {
+      EXPECT_EQ(descriptor->id, "time-date");
+      continue;
+    }
+    EXPECT_EQ(texts.back(), std::string(section.title()) + " is not available yet.");
     EXPECT_EQ(*descriptor, section_descriptor(section));
     EXPECT_EQ(descriptor->id, section.id());
   }

@@ -81,19 +81,35 @@ std::unique_ptr<orvo_ui::Widget> source_card(const TimeDateFacts& facts) {
 
 }  // namespace
 
-TimeDateFacts read_time_date_facts() {
-  TimeDateFacts facts;
-  facts.status = os_actions::time::get_time_sync_status();
-  if (facts.status.automatic == Reported::Unreported) {
-    if (auto ntp = os_actions::time::get_ntp()) facts.status.automatic = *ntp ? Reported::On : Reported::Off;
+LocalTimeFacts read_local_time_facts() {
+  LocalTimeFacts local;
+  local.h24 = preferences::load_locale_preferences().time_format == preferences::TimeFormat::H24;
+  local.service_zones = os_actions::time::list_timezones().value_or(std::vector<std::string>{});
+  local.file_zone = zone_from_system_files();
+  local.zone_table = read_zone_table_text();
+  return local;
+}
+
+os_actions::time::TimeSyncStatus read_time_service_status() {
+  auto status = os_actions::time::get_time_sync_status();
+  if (status.automatic == Reported::Unreported) {
+    if (auto ntp = os_actions::time::get_ntp()) status.automatic = *ntp ? Reported::On : Reported::Off;
   }
+  return status;
+}
+
+TimeDateFacts assemble_facts(os_actions::time::TimeSyncStatus status, const LocalTimeFacts& local) {
+  TimeDateFacts facts;
+  facts.status = std::move(status);
   facts.automatic = facts.status.automatic != Reported::Off;
-  facts.h24 = preferences::load_locale_preferences().time_format == preferences::TimeFormat::H24;
-  facts.current_zone = current_zone(facts.status.zone);
-  facts.zones = zone_list(os_actions::time::list_timezones().value_or(std::vector<std::string>{}), facts.current_zone);
-  facts.map_entries = read_zone_table(facts.zones);
+  facts.h24 = local.h24;
+  facts.current_zone = current_zone(facts.status.zone, local.file_zone);
+  facts.zones = zone_list(local.service_zones, facts.current_zone);
+  if (local.zone_table) facts.map_entries = parse_zone_table(*local.zone_table, facts.zones);
   return facts;
 }
+
+TimeDateFacts read_time_date_facts() { return assemble_facts(read_time_service_status(), read_local_time_facts()); }
 
 std::string synchronization_text(const TimeDateFacts& facts) {
   switch (facts.status.synchronised) {
@@ -115,19 +131,20 @@ TimeDatePane::TimeDatePane(std::optional<TimeDateFacts> facts)
   use_frame_document();
 }
 
-std::unique_ptr<TimeDatePane> TimeDatePane::reading(std::function<TimeDateFacts()> read) {
+std::unique_ptr<TimeDatePane> TimeDatePane::reading(LocalTimeFacts local,
+                                                    std::function<os_actions::time::TimeSyncStatus()> read_status) {
   std::unique_ptr<TimeDatePane> pane(new TimeDatePane());
-  auto [sender, receiver] = orvo_runtime::make_channel<TimeDateFacts>(1);
-  auto started = workers::start_worker(
-      std::string(kFactsThread), [read, sender = std::move(sender)]() mutable {
-        sender.send(read());
-        orvo_ui::WakeHandle{}.wake();
-      });
+  auto [sender, receiver] = orvo_runtime::make_channel<os_actions::time::TimeSyncStatus>(1);
+  auto started = workers::start_worker(std::string(kFactsThread), [read_status, sender = std::move(sender)]() mutable {
+    sender.send(read_status());
+    orvo_ui::WakeHandle{}.wake();
+  });
   if (!started) {
-    orvo_log::warn("could not start the time facts reader", {{"error", started.error()}});
-    pane->facts_ = read();
+    orvo_log::warn("could not start the time service reader", {{"error", started.error()}});
+    pane->facts_ = assemble_facts(read_status(), local);
     return pane;
   }
+  pane->local_ = std::move(local);
   pane->arriving_.emplace(std::move(receiver));
   return pane;
 }
@@ -135,14 +152,15 @@ std::unique_ptr<TimeDatePane> TimeDatePane::reading(std::function<TimeDateFacts(
 void TimeDatePane::sync_pane(orvo_doc::Document*, orvo_ui::SyncContext&) {
   if (!arriving_) return;
   auto received = arriving_->try_recv();
-  if (auto* facts = std::get_if<TimeDateFacts>(&received)) {
-    facts_ = std::move(*facts);
+  if (auto* status = std::get_if<os_actions::time::TimeSyncStatus>(&received)) {
+    facts_ = assemble_facts(std::move(*status), local_);
   } else if (std::get<orvo_runtime::TryRecvError>(received) == orvo_runtime::TryRecvError::Empty) {
     return;
+  } else {
+    // The reader ended without an answer: the service counts as not answering.
+    facts_ = assemble_facts({}, local_);
   }
-  // Arrived, or the reader ended without an answer: the facts are as they will stay.
   arriving_.reset();
-  if (!facts_) facts_.emplace();
   mark_structure_dirty();
 }
 
@@ -164,7 +182,7 @@ std::unique_ptr<orvo_ui::Widget> TimeDatePane::build_view() {
 }
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs&) {
-  return TimeDatePane::reading(read_time_date_facts);
+  return TimeDatePane::reading(read_local_time_facts(), read_time_service_status);
 }
 
 }  // namespace settings::panes::time_date

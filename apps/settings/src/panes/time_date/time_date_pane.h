@@ -2,9 +2,9 @@
 // The Time & date pane: the clock and date, automatic time, the 24-hour clock and the time zone,
 // from a list or from the time-zone map. The pane changes nothing itself: its controls invoke the
 // section's "automatic-time", "24-hour" and "timezone" actions, which the shell carries out and
-// after which it builds the pane anew. The facts are read once, when the pane is made: on the
-// worker "settings-time-facts", since the time service may be slow to answer, and shown as soon as
-// they arrive.
+// after which it builds the pane anew. The facts are read once, when the pane is made: the
+// system's files at once, the time service on the worker "settings-time-facts" (it may be slow to
+// answer), and the page is shown as soon as its answer arrives.
 //
 // Interface thread only.
 #include <functional>
@@ -37,6 +37,22 @@ struct TimeDateFacts {
   std::vector<TimeZoneEntry> map_entries;
 };
 
+// What the pane reads from files: the saved clock format, the service's zone list (from tzdata),
+// the zone the system's files name and the text of the zone table.
+struct LocalTimeFacts {
+  bool h24 = true;
+  std::vector<std::string> service_zones;
+  std::optional<std::string> file_zone;
+  std::optional<std::string> zone_table;
+};
+LocalTimeFacts read_local_time_facts();
+
+// The time service's status; an unreported automatic-time state is asked for once more (`get_ntp`).
+os_actions::time::TimeSyncStatus read_time_service_status();
+
+// The pane's facts from the two.
+TimeDateFacts assemble_facts(os_actions::time::TimeSyncStatus status, const LocalTimeFacts& local);
+// Both read here and now.
 TimeDateFacts read_time_date_facts();
 
 // The texts of the "Automatic time source" card.
@@ -50,9 +66,10 @@ class TimeDatePane final : public PaneGlue {
  public:
   // A pane showing the given facts.
   explicit TimeDatePane(TimeDateFacts facts);
-  // A pane that shows the facts `read` gives once it has run on the facts worker (or, when no
-  // thread can be started, at once on this one).
-  static std::unique_ptr<TimeDatePane> reading(std::function<TimeDateFacts()> read);
+  // A pane that shows its facts once `read_status` has run on the facts worker (or, when no
+  // thread can be started, at once on this one). The worker touches nothing but the time service.
+  static std::unique_ptr<TimeDatePane> reading(LocalTimeFacts local,
+                                               std::function<os_actions::time::TimeSyncStatus()> read_status);
   TimeDatePane(TimeDatePane&&) = default;
 
   std::string_view type_name() const override { return "settings::panes::time_date::TimeDatePane"; }
@@ -69,7 +86,8 @@ class TimeDatePane final : public PaneGlue {
   explicit TimeDatePane(std::optional<TimeDateFacts> facts);
 
   std::optional<TimeDateFacts> facts_;
-  std::optional<orvo_runtime::Receiver<TimeDateFacts>> arriving_;
+  LocalTimeFacts local_;
+  std::optional<orvo_runtime::Receiver<os_actions::time::TimeSyncStatus>> arriving_;
 };
 
 // The pane table's line for the Time & date section.

@@ -99,11 +99,21 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 }  // namespace
 
+std::optional<std::string> zone_from_system_files() {
+  if (auto zone = zone_from_timezone_file(); zone && !zone->empty()) return zone;
+  if (auto zone = zone_from_localtime_link(); zone && !zone->empty()) return zone;
+  return std::nullopt;
+}
+
+std::string current_zone(const std::optional<std::string>& service_zone, const std::optional<std::string>& file_zone) {
+  if (service_zone && !service_zone->empty()) return *service_zone;
+  if (file_zone && !file_zone->empty()) return *file_zone;
+  return std::string(kFallbackZone);
+}
+
 std::string current_zone(const std::optional<std::string>& service_zone) {
   if (service_zone && !service_zone->empty()) return *service_zone;
-  if (auto zone = zone_from_timezone_file(); zone && !zone->empty()) return *zone;
-  if (auto zone = zone_from_localtime_link(); zone && !zone->empty()) return *zone;
-  return std::string(kFallbackZone);
+  return current_zone(std::nullopt, zone_from_system_files());
 }
 
 std::vector<std::string> zone_list(std::vector<std::string> service_zones, std::string_view current) {
@@ -157,12 +167,17 @@ std::vector<TimeZoneEntry> parse_zone_table(std::string_view table, const std::v
   return entries;
 }
 
-std::vector<TimeZoneEntry> read_zone_table(const std::vector<std::string>& zones) {
+std::optional<std::string> read_zone_table_text() {
   const auto directory = system_paths::usr_share() / "zoneinfo";
   for (const char* file : {"zone1970.tab", "zone.tab"}) {
-    if (auto table = read_utf8(directory / file)) return parse_zone_table(*table, zones);
+    if (auto table = read_utf8(directory / file)) return table;
   }
-  return {};
+  return std::nullopt;
+}
+
+std::vector<TimeZoneEntry> read_zone_table(const std::vector<std::string>& zones) {
+  const auto table = read_zone_table_text();
+  return table ? parse_zone_table(*table, zones) : std::vector<TimeZoneEntry>{};
 }
 
 }  // namespace settings::panes::time_date

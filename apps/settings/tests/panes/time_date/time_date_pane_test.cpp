@@ -194,9 +194,14 @@ TEST(TimeDatePane, TwelveHourClockAndNoCoordinates) {
 TEST(TimeDatePane, ReadsItsFactsOnAWorkerAndShowsThemWhenTheyArrive) {
   std::promise<void> release;
   auto released = release.get_future().share();
-  auto pane = TimeDatePane::reading([released] {
+  LocalTimeFacts local;
+  local.service_zones = {"Asia/Tokyo", "Europe/Paris"};
+  local.zone_table = "FR\t+4852+00220\tEurope/Paris\nJP\t+353916+1394441\tAsia/Tokyo\n";
+  auto pane = TimeDatePane::reading(local, [released] {
     released.wait();
-    return paris_facts();
+    os_actions::time::TimeSyncStatus status;
+    status.zone = "Europe/Paris";
+    return status;
   });
   PaneInALoop ui(*pane, 1280, 800);
   EXPECT_TRUE(shows(testing::texts_of(*pane), kReadingFacts));
@@ -207,6 +212,8 @@ TEST(TimeDatePane, ReadsItsFactsOnAWorkerAndShowsThemWhenTheyArrive) {
     ui.frame();
   }
   ASSERT_TRUE(pane->facts().has_value());
+  EXPECT_EQ(pane->facts()->current_zone, "Europe/Paris");
+  EXPECT_EQ(pane->facts()->map_entries.size(), 2u);
   ui.frame();
   EXPECT_FALSE(shows(testing::texts_of(*pane), kReadingFacts));
   EXPECT_NE(testing::find_widget(*pane, "time.timezone-map"), nullptr);
