@@ -112,6 +112,19 @@ TEST(TimeDateFacts, ReadFromTheTimeServiceTheSavedLocaleAndTzdata) {
   EXPECT_EQ(source_text(facts), "Not reported by the active NTP provider");
 }
 
+TEST(TimeDateFacts, AutomaticTimeSwitchedOffAtTheService) {
+  PaneHome home;
+  ORVO_STAND_IN_BUS(bus);
+  ORVO_STAND_IN_MOCK(bus, "org.freedesktop.timedate1", "--template", "timedated", "--parameters",
+                     R"({"NTP": false, "Timezone": "Europe/Paris"})");
+  const auto facts = read_time_date_facts();
+  EXPECT_FALSE(facts.automatic);
+  EXPECT_EQ(facts.current_zone, "Europe/Paris");
+  EXPECT_EQ(facts.zones, (std::vector<std::string>{"Europe/Paris"}));  // no tzdata under this root
+  EXPECT_TRUE(facts.map_entries.empty());
+  EXPECT_EQ(synchronization_text(facts), "Automatic time is disabled");
+}
+
 TEST(TimeDateFacts, NoServiceOnTheBusGivesTheUnreportedTexts) {
   PaneHome home;
   ORVO_STAND_IN_BUS(bus);
