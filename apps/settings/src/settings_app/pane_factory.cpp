@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
@@ -40,7 +41,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Displays, generic_pane},
     {SettingsSection::MouseKeyboard, generic_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},
-    {SettingsSection::TimeDate, generic_pane},
+    {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, generic_pane},
     {SettingsSection::Printers, generic_pane},
     {SettingsSection::Power, generic_pane},
