@@ -20,12 +20,6 @@ ProviderPlacement placement_of(ProviderKind kind) {
   return ProviderPlacement::Hosted;
 }
 
-// The profile's own name, or the protocol's when it has none.
-std::string display_label(const ProviderProfile& profile) {
-  if (profile.label.find_first_not_of(" \t\r\n") != std::string::npos) return profile.label;
-  return std::string(agent_provider_config::display_name(profile.protocol));
-}
-
 // The workspaces come from the mesh state file and the relay configuration (the default one when
 // it cannot be loaded), the provider profiles from the provider configuration. No model manager
 // runs on this system yet, so the model snapshot answers nothing.
@@ -44,7 +38,7 @@ class SystemMeshModelQueries final : public MeshModelQueries {
     std::vector<ProviderEntry> entries;
     for (const auto& profile : agent_provider_config::ProviderConfig::load().profiles) {
       entries.push_back({profile.id, std::string(agent_provider_config::protocol_id(profile.protocol)),
-                         profile.enabled, placement_of(profile.kind), display_label(profile)});
+                         profile.enabled, placement_of(profile.kind), profile.display_label()});
     }
     return entries;
   }
