@@ -53,6 +53,8 @@ class NetworkPane final : public PaneGlue {
 
   std::string_view type_name() const override { return "settings::panes::network::NetworkPane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
+  // A pane not mounted by the shell works on the frame's document.
+  void sync(orvo_ui::SyncContext& context) override;
 
   // Joins: does nothing while a join of the SSID is in flight; else records it, says
   // "Connecting to {}…" and starts the join worker.
@@ -89,6 +91,8 @@ class NetworkPane final : public PaneGlue {
   const std::optional<std::string>& selected_advanced_profile() const { return selected_advanced_profile_; }
   const std::optional<std::string>& selected_ipv4_profile() const { return selected_ipv4_profile_; }
   bool ca_chooser_open() const { return ca_chooser_.has_value(); }
+  // A sender on the pane's reply channel, as the workers get one.
+  ReplySender reply_sender() const { return *reply_sender_; }
 
   // The secret buffers: the fixed fields, the hotspot passphrase and the open row's password.
   const std::shared_ptr<orvo_secret::SecretBuffer>& secret_input(std::string_view field) const;

@@ -88,6 +88,11 @@ constexpr std::string_view kRadioUnreported = "its state is not reported";
 
 }  // namespace
 
+void NetworkPane::sync(orvo_ui::SyncContext& context) {
+  if (!attached_ && own_document()) use_frame_document();
+  PaneGlue::sync(context);
+}
+
 void NetworkPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
   orvo_doc::Document& working = *document;
