@@ -210,6 +210,7 @@ std::unique_ptr<orvo_ui::Widget> NetworkPane::build_view() {
   const auto descriptor = settings_app::section_descriptor(settings_app::SettingsSection::Network);
   std::vector<widget_support::WidgetBox> lines;
   lines.push_back(std::make_unique<orvo_ui::Text>(orvo_ui::Text(descriptor.subtitle).with_size(widget_support::kRowTextSize)));
+  lines.push_back(widget_support::caption_text(fmt::format("{} is not available yet.", descriptor.title)));
   if (status_message_) lines.push_back(widget_support::caption_text(*status_message_));
   return widget_support::titled_card(descriptor.title, widget_support::section_stack(std::move(lines)));
 }
