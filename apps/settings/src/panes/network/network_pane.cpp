@@ -84,8 +84,10 @@ std::optional<orvo_ui::PaneDescriptor> NetworkPane::pane_descriptor() {
   return settings_app::section_descriptor(settings_app::SettingsSection::Network);
 }
 
-void NetworkPane::read_profiles() {
-  saved_profiles_ = value_or(services_.list_saved_network_profiles(), {});
+void NetworkPane::read_profiles() { use_profiles(value_or(services_.list_saved_network_profiles(), {})); }
+
+void NetworkPane::use_profiles(std::vector<net::SavedNetworkProfile> profiles) {
+  saved_profiles_ = std::move(profiles);
   profile_settings_.clear();
   for (const auto& profile : saved_profiles_) {
     if (auto settings = services_.connection_profile_settings(profile.uuid)) {

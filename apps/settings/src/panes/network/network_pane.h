@@ -123,6 +123,9 @@ class NetworkPane final : public PaneGlue {
 
   // Reading the machine (network_pane.cpp).
   void read_profiles();
+  // Takes a fresh list of saved profiles: their settings, and the pickers' selections kept while
+  // their profiles remain.
+  void use_profiles(std::vector<os_actions::network::SavedNetworkProfile> profiles);
   void read_vpn_connections();
 
   // Whether a switch change backed by `operation` may act: the pane is not attached to the shell's

@@ -157,7 +157,7 @@ void NetworkPane::handle_reply(orvo_doc::Document& document, NetworkJobReply rep
             set_status(connected.detail ? fmt::format("Connected to {}. {}", label, *connected.detail)
                                         : fmt::format("Connected to {}.", label));
             if (auto networks = services_.list_wifi_networks()) wifi_networks_ = std::move(*networks);
-            if (services_.list_saved_network_profiles()) read_profiles();
+            if (auto profiles = services_.list_saved_network_profiles()) use_profiles(std::move(*profiles));
             if (join) set_expanded_network(document, std::nullopt);
           },
           [&](outcome::PasswordNeeded& needed) {

@@ -224,7 +224,7 @@ struct ReplyCase {
   std::vector<NetworkJobReply> replies;
   std::string_view status;
   std::optional<std::string> expanded;  // the open row afterwards; "Home" was open before
-  std::size_t rereads;                  // network list reads the replies caused
+  std::size_t rereads;                  // network and profile list reads the replies caused
 };
 
 TEST(NetworkPaneReplies, EachReplyGivesItsSentenceAndStateInOrder) {
@@ -253,6 +253,7 @@ TEST(NetworkPaneReplies, EachReplyGivesItsSentenceAndStateInOrder) {
     EXPECT_EQ(mounted.pane->expanded_network(), row.expanded);
     EXPECT_EQ(lib::read_text(mounted.doc(), orvo_doc::kRoot, kExpandedKey), row.expanded.value_or(""));
     EXPECT_EQ(mounted.machine->count("list_wifi_networks"), row.rereads);
+    EXPECT_EQ(mounted.machine->count("list_saved_network_profiles"), row.rereads);
   }
 }
 
