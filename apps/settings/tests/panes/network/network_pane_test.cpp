@@ -12,6 +12,7 @@
 #include "fake_network.h"
 #include "harness/pane_harness.h"
 #include "lib/settings_document.h"
+#include "orvo_log/log.h"
 #include "panes/network/network_keys.h"
 #include "panes/network/network_pane.h"
 
@@ -338,7 +339,17 @@ TEST(NetworkPaneProfiles, VpnAutoconnectForgetAndShare) {
   });
   mounted.put(vpn_key("Office"), true);
   mounted.put(autoconnect_key("1234567890ab"), false);
-  mounted.pass();
+  {
+    orvo_log::CaptureScope log;
+    mounted.pass();
+    ASSERT_EQ(log.count("VPN action failed"), 1u);
+    const auto events = log.events();
+    const auto vpn = std::find_if(events.begin(), events.end(), [](const auto& e) { return e.message == "VPN action failed"; });
+    ASSERT_NE(vpn, events.end());
+    EXPECT_TRUE(std::any_of(vpn->fields.begin(), vpn->fields.end(), [](const auto& field) {
+      return field.first == "action" && field.second == "set_vpn_connection";
+    }));
+  }
   EXPECT_EQ(mounted.flag(vpn_key("Office")), false);
   EXPECT_FALSE(mounted.pane->vpn_connections()[0].active);
   EXPECT_EQ(mounted.flag(autoconnect_key("1234567890ab")), true);
