@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/network/network_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
@@ -34,7 +35,7 @@ struct PaneEntry {
 // One line per section, in section index order. A pane's own builder takes its section's line; it
 // receives the root's cells through `PaneInputs::app`.
 constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
-    {SettingsSection::Network, generic_pane},
+    {SettingsSection::Network, panes::network::network_pane},
     {SettingsSection::Bluetooth, generic_pane},
     {SettingsSection::DevicesSync, generic_pane},
     {SettingsSection::Sound, generic_pane},

@@ -64,12 +64,16 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     EXPECT_EQ(texts[2], section.description());
     auto descriptor = const_cast<Widget*>(parts.column->child(1))->pane_descriptor();
     ASSERT_TRUE(descriptor);
-    // Sections with a page of their own answer its descriptor; the others show the stand-in line.
+    const std::string_view pane_type = parts.column->child(1)->type_name();
+    // Sections with a page of their own; the others show the stand-in line.
     if (section == SettingsSection::TimeDate) {
       EXPECT_EQ(descriptor->id, "time-date");
       continue;
     }
-    if (section != SettingsSection::Updates) {
+    if (section == SettingsSection::Network) {
+      EXPECT_EQ(pane_type, "settings::panes::network::NetworkPane");
+    } else if (section != SettingsSection::Updates) {
+      EXPECT_EQ(pane_type, "settings::settings_app::GenericPane");
       EXPECT_EQ(texts.back(), std::string(section.title()) + " is not available yet.");
     }
     EXPECT_EQ(*descriptor, section_descriptor(section));
