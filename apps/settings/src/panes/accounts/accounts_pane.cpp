@@ -34,7 +34,21 @@ AccountsPane::AccountsPane(store::RootOverride root_override, store::AccountList
       lists_(std::move(lists)),
       vault_(store::open_secret_vault(root_override_)),
       sync_statuses_(std::move(statuses)),
-      sample_mode_(sample_mode) {}
+      sample_mode_(sample_mode) {
+  for (const AccountKind kind : store::kAccountKinds) add_keys_[static_cast<std::size_t>(kind)] = key::add(kind);
+  refresh_row_keys();
+}
+
+void AccountsPane::refresh_row_keys() {
+  row_keys_.clear();
+  for (const AccountKind kind : store::kAccountKinds) {
+    for (auto& row : store::account_rows(lists_, kind)) {
+      const bool has_credential = vault_.get(row.id).has_value();
+      row_keys_.push_back(RowKeys{row.id, kind, key::edit(row.id), key::reauth(row.id), key::remove(row.id),
+                                  has_credential});
+    }
+  }
+}
 
 AccountsPane AccountsPane::load(store::RootOverride root_override) {
   auto lists = store::import_legacy_settings(root_override);
@@ -66,6 +80,7 @@ void AccountsPane::reload() {
   lists_ = store::import_legacy_settings(root_override_);
   sync_statuses_ = store::load_sync_statuses(root_override_);
   vault_ = store::open_secret_vault(root_override_);
+  refresh_row_keys();
 }
 
 bool AccountsPane::needs_idle_sync() const {
@@ -181,7 +196,7 @@ void AccountsPane::close_form() {
 
 void AccountsPane::step_add_buttons(orvo_doc::Document& document) {
   for (const AccountKind kind : store::kAccountKinds) {
-    if (!pressed(document, key::add(kind))) continue;
+    if (!pressed(document, add_keys_[static_cast<std::size_t>(kind)])) continue;
     if (form_.is_open()) continue;
     open_add_form(form_, kind);
   }
@@ -189,12 +204,10 @@ void AccountsPane::step_add_buttons(orvo_doc::Document& document) {
 
 void AccountsPane::step_edit_buttons(orvo_doc::Document& document) {
   if (sample_mode_) return;
-  for (const AccountKind kind : store::kAccountKinds) {
-    for (const auto& row : store::account_rows(lists_, kind)) {
-      if (!pressed(document, key::edit(row.id))) continue;
-      open_account_editor(form_, root_override_, lists_, row.id);
-      return;
-    }
+  for (const RowKeys& row : row_keys_) {
+    if (!pressed(document, row.edit)) continue;
+    open_account_editor(form_, root_override_, lists_, row.id);
+    return;
   }
 }
 
@@ -265,11 +278,8 @@ void AccountsPane::step_account_check() {
 
 void AccountsPane::step_reauth_buttons(orvo_doc::Document& document) {
   if (sample_mode_) return;
-  for (const AccountKind kind : store::kAccountKinds) {
-    for (const auto& row : store::account_rows(lists_, kind)) {
-      if (!vault_.get(row.id)) continue;
-      if (pressed(document, key::reauth(row.id))) open_replacement(row.id);
-    }
+  for (const RowKeys& row : row_keys_) {
+    if (row.has_credential && pressed(document, row.reauth)) open_replacement(row.id);
   }
 }
 
@@ -341,6 +351,7 @@ void AccountsPane::step_credential_check() {
   reauth_message_.reset();
   reauth_password_->clear();
   vault_ = std::move(vault);
+  refresh_row_keys();
 }
 
 void AccountsPane::step_removal(orvo_doc::Document& document) {
@@ -361,14 +372,12 @@ void AccountsPane::step_removal(orvo_doc::Document& document) {
     }
   }
   if (sample_mode_) return;
-  for (const AccountKind kind : store::kAccountKinds) {
-    for (const auto& row : store::account_rows(lists_, kind)) {
-      if (std::ranges::find(removed_ids_, row.id) != removed_ids_.end()) continue;
-      if (!pressed(document, key::remove(row.id))) continue;
-      pending_removal_ = PendingRemoval{kind, row.id};
-      mark_structure_dirty();
-      return;
-    }
+  for (const RowKeys& row : row_keys_) {
+    if (std::ranges::find(removed_ids_, row.id) != removed_ids_.end()) continue;
+    if (!pressed(document, row.remove)) continue;
+    pending_removal_ = PendingRemoval{row.kind, row.id};
+    mark_structure_dirty();
+    return;
   }
 }
 

@@ -10,6 +10,7 @@
 // the form's wiping buffers.
 //
 // Interface thread only.
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -143,6 +144,18 @@ class AccountsPane final : public PaneGlue {
   // The check's outcome; none while it is still running.
   std::optional<account_probe::AccountCheckOutcome> poll_check(PendingCheck& check, std::string_view vanished);
 
+  // The keys of every row's buttons, in the order the pass scans them (kinds in order, then rows);
+  // made again whenever the lists or the vault change, so that a pass only reads keys.
+  struct RowKeys {
+    std::string id;
+    AccountKind kind = AccountKind::Email;
+    std::string edit;
+    std::string reauth;
+    std::string remove;
+    bool has_credential = false;
+  };
+  void refresh_row_keys();
+
   void step_add_buttons(orvo_doc::Document& document);
   void step_edit_buttons(orvo_doc::Document& document);
   void step_cancel_form(orvo_doc::Document& document);
@@ -170,6 +183,8 @@ class AccountsPane final : public PaneGlue {
   std::optional<PendingReauth> pending_reauth_;
   std::optional<PendingRemoval> pending_removal_;
   std::vector<std::string> removed_ids_;
+  std::vector<RowKeys> row_keys_;
+  std::array<std::string, 4> add_keys_;
 
   settings_app::AccountsRequestCell accounts_request_{std::nullopt};
   account_probe::AccountCheck account_check_fn_ = account_probe::shared_account_check();
