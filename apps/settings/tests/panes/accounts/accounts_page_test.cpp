@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "accounts/legacy_import.h"
+#include "frame_loop.h"
+#include "offscreen_backend.h"
 #include "orvo_log/log.h"
 #include "orvo_ui/widgets/badge.h"
 #include "orvo_ui/widgets/button.h"
@@ -32,6 +34,15 @@ std::vector<std::string> shown(orvo_ui::Widget& root) {
   };
   walk(root);
   return texts;
+}
+
+// The accounts pane inside a tree; null when there is none.
+orvo_ui::Widget* find_widget_of_pane(orvo_ui::Widget& root) {
+  if (dynamic_cast<AccountsPane*>(&root)) return &root;
+  for (orvo_ui::Widget* child : root.children_mut()) {
+    if (auto* found = find_widget_of_pane(*child)) return found;
+  }
+  return nullptr;
 }
 
 bool shows(orvo_ui::Widget& root, std::string_view text) {
@@ -250,6 +261,49 @@ TEST_F(AccountsPaneTest, TypedPasswordsStayInTheirBuffers) {
     ASSERT_TRUE(value.has_value());
     EXPECT_FALSE(value->has_value()) << k;
   }
+}
+
+}  // namespace
+}  // namespace accounts_pane_test
+
+namespace accounts_pane_test {
+namespace {
+
+// The whole root in a loop: the factory builds this pane for its section, and a password typed into
+// its form reaches neither the root's state snapshot nor the frame's document.
+using settings::accounts::AccountKind;
+using settings::panes::testing::find_widget;
+
+TEST_F(AccountsPaneTest, TheRootsSnapshotNeverHoldsATypedPassword) {
+  auto& root = harness_.app();
+  orvo_ui::OffscreenBackend backend(1280, 800);
+  orvo_ui::App app;
+  orvo_ui::FrameLoop loop(backend, root, app, orvo_ui::TextRenderer::Metrics::Fixed);
+  loop.frame(backend.take_events());
+  (void)root.selection().publish(settings::settings_app::SettingsSection::ExternalAccounts);
+  loop.frame(backend.take_events());
+  using Request = settings::settings_app::AccountsRequest;
+  (void)root.accounts_request().publish(Request{Request::Add{AccountKind::WebDav}});
+  loop.frame(backend.take_events());
+  loop.frame(backend.take_events());
+
+  auto* field = find_widget(root, "accounts.form.password");
+  ASSERT_NE(field, nullptr);
+  auto* pane = dynamic_cast<AccountsPane*>(find_widget_of_pane(root));
+  ASSERT_NE(pane, nullptr);
+  const orvo_ui::Point at = field->get_rect().center();
+  backend.push(orvo_ui::event::PointerButton{orvo_ui::MouseButton::Primary, true, at});
+  backend.push(orvo_ui::event::PointerButton{orvo_ui::MouseButton::Primary, false, at});
+  loop.frame(backend.take_events());
+  const std::string typed = "RootPw-5150";
+  backend.push(orvo_ui::event::TextInput{typed});
+  loop.frame(backend.take_events());
+  EXPECT_EQ(pane->form().password->copy().view(), typed);
+
+  const auto snapshot = root.state_json(loop.document(), orvo_doc::kRoot);
+  ASSERT_TRUE(snapshot);
+  EXPECT_EQ(snapshot->find(typed), std::string::npos);
+  EXPECT_NE(snapshot->find("external_accounts"), std::string::npos);
 }
 
 }  // namespace
