@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+#include "orvo_json/utf8.h"
+
 namespace orvo_json {
 namespace {
 
@@ -33,27 +35,6 @@ void append_utf8(std::string& out, std::uint32_t cp) {
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-}
-
-// Length of the well-formed UTF-8 sequence at `s` (lead byte >= 0x80), or 0 when it is not one.
-std::size_t utf8_sequence(std::string_view s) {
-  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  const auto cont = [&](std::size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
-  const unsigned char lead = b(0);
-  if (lead >= 0xC2 && lead <= 0xDF) return cont(1) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    if (!cont(1) || !cont(2)) return 0;
-    if (lead == 0xE0 && b(1) < 0xA0) return 0;   // overlong
-    if (lead == 0xED && b(1) >= 0xA0) return 0;  // surrogate
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    if (!cont(1) || !cont(2) || !cont(3)) return 0;
-    if (lead == 0xF0 && b(1) < 0x90) return 0;   // overlong
-    if (lead == 0xF4 && b(1) >= 0x90) return 0;  // beyond U+10FFFF
-    return 4;
-  }
-  return 0;
 }
 
 std::string shortest(double value) {
@@ -393,7 +374,7 @@ std::string_view Reader::read_string(std::string& scratch) {
     }
     std::size_t len = 1;
     if (c >= 0x80) {
-      len = utf8_sequence(text_.substr(pos_));
+      len = utf8::sequence_length(text_.substr(pos_));
       if (len == 0) {
         ++pos_;
         fail("invalid unicode code point");

@@ -21,6 +21,7 @@
 
 #include "actions/device_local_operation.h"
 #include "entry.h"
+#include "orvo_json/json.h"
 #include "orvo_ui/action_door.h"
 #include "orvo_ui/action_door_client.h"
 
@@ -68,7 +69,7 @@ std::expected<Json, int> ask(const Json& request, std::chrono::milliseconds limi
     std::fprintf(stderr, "no running Settings application: %s\n", socket.error().c_str());
     return std::unexpected(kNoApplication);
   }
-  auto line = orvo_ui::door::exchange(*socket, request.dump(), limit);
+  auto line = orvo_ui::door::exchange(*socket, orvo_json::value_text(request), limit);
   if (!line) {
     std::fprintf(stderr, "%s\n", line.error().message.c_str());
     const bool absent = line.error().kind == orvo_ui::door::ClientError::Kind::NoApplication;

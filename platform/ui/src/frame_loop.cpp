@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
+#include <utility>
 
 #include "offscreen_backend.h"
 #include "orvo_ui/wake.h"
@@ -23,10 +25,10 @@ constexpr std::int64_t kInFlightPollMillis = 50;
 // Pace of syncs while a widget asks for them with nothing else to do (a worker it watches).
 constexpr std::int64_t kIdleSyncMillis = 100;
 
-// Every widget that takes keyboard focus, in tree order.
-void collect_focusable(Widget& widget, std::vector<Widget*>& out) {
-  if (widget.is_focusable()) out.push_back(&widget);
-  for (Widget* child : widget.children_mut()) collect_focusable(*child, out);
+// Every widget that takes keyboard focus and was laid out, in tree order.
+void collect_focusable(Widget& widget, const std::unordered_set<const Widget*>& laid_out, std::vector<Widget*>& out) {
+  if (widget.is_focusable() && laid_out.contains(&widget)) out.push_back(&widget);
+  for (Widget* child : widget.children_mut()) collect_focusable(*child, laid_out, out);
 }
 
 }  // namespace
@@ -39,9 +41,18 @@ bool FrameLoop::is_focus_traversal(const Event& event) {
   return true;
 }
 
+bool FrameLoop::is_close_key(const Event& event) {
+  const auto* key = std::get_if<event::Key>(&event);
+  if (!key || !key->pressed || key->key != NamedKey::None) return false;
+  if (!key->modifiers.ctrl || key->modifiers.alt || key->modifiers.super || key->modifiers.shift) return false;
+  return key->text == "q" || key->text == "w";
+}
+
 void FrameLoop::move_focus(bool backwards) {
+  std::unordered_set<const Widget*> laid_out;
+  for (const auto& [node, widget] : nodes_) laid_out.insert(widget);
   std::vector<Widget*> order;
-  collect_focusable(root_, order);
+  collect_focusable(root_, laid_out, order);
   if (order.empty()) return;
   auto it = std::find(order.begin(), order.end(), focused_);
   if (it == order.end()) {
@@ -83,9 +94,10 @@ void FrameLoop::run_until_quit() {
   while (true) {
     BackendEvents events = backend_.take_events();
     if (g_quit_requested) break;
-    if (events.quit && (!allow_close_ || allow_close_())) break;
+    if (events.quit && close_allowed()) break;
     frame(events);
     if (g_quit_requested) break;
+    if (std::exchange(close_requested_, false) && close_allowed()) break;
     if (on_idle_) on_idle_(frames_);
     if (g_quit_requested) break;
     backend_.wait(next_deadline());
@@ -97,6 +109,7 @@ void FrameLoop::run_script(const std::vector<launch::ScriptStep>& steps, Offscre
   frame(backend.take_events());
   for (const auto& step : steps) {
     if (g_quit_requested) return;
+    if (std::exchange(close_requested_, false) && close_allowed()) return;
     if (auto* deliver = std::get_if<launch::step::Deliver>(&step)) {
       backend.push(deliver->event);
       frame(backend.take_events());
@@ -128,12 +141,19 @@ void FrameLoop::frame(const BackendEvents& events) {
   wake::begin_frame();
   bool redraw = first_ || events.expose;
   for (const auto& e : events.events) {
+    if (is_close_key(e)) {
+      close_requested_ = true;
+      continue;
+    }
     if (is_focus_traversal(e)) {
       const auto& key = std::get<event::Key>(e);
       if (key.pressed) move_focus(key.modifiers.shift);
       redraw = true;
       continue;
     }
+    if (const auto* moved = std::get_if<event::PointerMoved>(&e)) pointer_ = moved->position;
+    if (const auto* button = std::get_if<event::PointerButton>(&e)) pointer_ = button->position;
+    if (std::holds_alternative<event::PointerLeft>(e)) pointer_.reset();
     EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
     root_.handle_event(e, context);
     redraw = redraw || context.redraw_requested;
@@ -141,6 +161,7 @@ void FrameLoop::frame(const BackendEvents& events) {
       auto it = nodes_.find(*context.focus_request);
       if (it != nodes_.end()) set_focus(it->second);
     }
+    if (context.focus_request_id) pending_focus_id_ = std::move(context.focus_request_id);
   }
 
   SyncContext sync{&document_};
@@ -154,6 +175,16 @@ void FrameLoop::frame(const BackendEvents& events) {
     last_size_ = size;
     last_scale_ = scale;
     layout();
+    redraw = true;
+    // Widgets built anew know nothing of the pointer: tell them where it is.
+    if (structure && pointer_) {
+      EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
+      root_.handle_event(event::PointerMoved{*pointer_}, context);
+    }
+  }
+  if (pending_focus_id_) {
+    if (Widget* widget = find_focusable(*pending_focus_id_, {})) set_focus(widget);
+    pending_focus_id_.reset();
     redraw = true;
   }
   if (redraw || root_.needs_redraw()) draw();
@@ -189,12 +220,33 @@ void FrameLoop::layout() {
   root_node_ = root_.build_layout(tree_, context, nodes_);
   tree_.compute(root_node_, last_size_, text_);
   root_.apply_layout(tree_, root_node_, 0, 0);
-  // A focused widget that is no longer in the tree has gone with its old subtree.
-  if (focused_) {
-    bool alive = false;
-    for (const auto& [node, widget] : nodes_) alive = alive || widget == focused_;
-    if (!alive) focused_ = nullptr;
+  keep_focus_after_layout();
+}
+
+void FrameLoop::keep_focus_after_layout() {
+  if (!focused_) return;
+  // A focused widget that is no longer in the tree has gone with its old subtree; one in the tree
+  // that does not know it has focus is a new widget that took the old one's place in memory.
+  bool alive = false;
+  for (const auto& [node, widget] : nodes_) alive = alive || widget == focused_;
+  if (alive && focused_->has_focus()) return;
+  focused_ = nullptr;
+  if (focused_id_.empty()) return;
+  if (Widget* successor = find_focusable(focused_id_, focused_type_)) set_focus(successor);
+}
+
+Widget* FrameLoop::find_focusable(std::string_view id, std::string_view type) const {
+  std::unordered_set<const Widget*> laid_out;
+  for (const auto& [node, widget] : nodes_) laid_out.insert(widget);
+  std::vector<Widget*> order;
+  collect_focusable(root_, laid_out, order);
+  Widget* found = nullptr;
+  for (Widget* widget : order) {
+    if (widget->widget_id() != id || (!type.empty() && widget->type_name() != type)) continue;
+    if (found) return nullptr;
+    found = widget;
   }
+  return found;
 }
 
 void FrameLoop::draw() {
@@ -210,6 +262,8 @@ void FrameLoop::set_focus(Widget* widget) {
   if (widget == focused_) return;
   if (focused_) focused_->set_focus(false);
   focused_ = widget;
+  focused_id_ = widget ? widget->widget_id().value_or("") : "";
+  focused_type_ = widget ? std::string(widget->type_name()) : "";
   if (focused_) {
     focused_->set_focus(true);
     // Scroll containers bring the newly focused widget into view.

@@ -68,8 +68,18 @@ class FrameLoop {
   void draw();
   void set_focus(Widget* widget);
   static bool is_focus_traversal(const Event& event);
-  // Tab order: every focusable widget in tree order, wrapping at both ends.
+  // Ctrl+Q and Ctrl+W (pressed, no other modifier) close the window as its close button does.
+  static bool is_close_key(const Event& event);
+  // Whether a close asked for (button or keys) may end the loop.
+  bool close_allowed() const { return !allow_close_ || allow_close_(); }
+  // Tab order: every focusable widget of the last layout in tree order, wrapping at both ends; a
+  // part of the tree that is not laid out (the hidden side of a narrow window) has no stops.
   void move_focus(bool backwards);
+  // The focusable widget of the last layout with this id (and type, when given), when exactly one.
+  Widget* find_focusable(std::string_view id, std::string_view type) const;
+  // After a rebuild the focused widget may be gone: focus goes to its successor, the widget with
+  // the same id and type, when there is one.
+  void keep_focus_after_layout();
   void report_startup();
   std::optional<Deadline> next_deadline() const;
 
@@ -87,11 +97,18 @@ class FrameLoop {
   // After the host: the door's threads hand requests to it until the door is gone.
   std::unique_ptr<ActionDoor> door_;
   Widget* focused_ = nullptr;
+  // Id and type of the focused widget, to find its successor after a rebuild.
+  std::string focused_id_;
+  std::string focused_type_;
+  std::optional<std::string> pending_focus_id_;
   Size last_size_{};
   double last_scale_ = 0;
   bool first_ = true;
   bool update_wants_frame_ = false;
   bool host_acted_ = false;
+  bool close_requested_ = false;
+  // Where the pointer was last seen (physical pixels), to refresh hover after the tree is rebuilt.
+  std::optional<Point> pointer_;
   std::uint64_t frames_ = 0;
   std::function<void(std::uint64_t)> on_idle_;
   std::function<bool()> allow_close_;

@@ -75,6 +75,18 @@ void draw_shape(std::uint8_t value, Pen& pen) {
       pen.stroke(box(4, 13.5, 10.5, 20, 1.5));
       pen.stroke(box(13.5, 13.5, 20, 20, 1.5));
       return;
+    case 1: {  // settings: a gear of eight teeth round a hub
+      pen.stroke(circle(12, 12, 6));
+      pen.stroke(circle(12, 12, 2.5));
+      Path teeth;
+      for (int i = 0; i < 8; ++i) {
+        const double a = i * kPi / 4;
+        teeth.move_to({12 + 6 * std::cos(a), 12 + 6 * std::sin(a)});
+        teeth.line_to({12 + 9 * std::cos(a), 12 + 9 * std::sin(a)});
+      }
+      pen.stroke(std::move(teeth));
+      return;
+    }
     case 2:  // keyboard
       pen.stroke(box(2.5, 6, 21.5, 18, 2));
       for (double x : {6.5, 10.0, 13.5, 17.0}) pen.dot(x, 10, 0.9);
@@ -238,6 +250,7 @@ void draw_shape(std::uint8_t value, Pen& pen) {
 std::optional<std::string_view> Icon::name() const {
   switch (value_) {
     case 0: return "apps-and-files";
+    case 1: return "settings";
     case 2: return "keyboard";
     case 3: return "shortcuts";
     case 4: return "users";

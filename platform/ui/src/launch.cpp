@@ -12,6 +12,7 @@
 #include "orvo_runtime/atomic_file.h"
 #include "orvo_ui/widget.h"
 #include "sdl_backend.h"
+#include "window_size_store.h"
 
 namespace orvo_ui {
 
@@ -130,6 +131,17 @@ int run(const AppDescriptor& descriptor, const Options& options) {
   }
 
   if (options.metrics == TextRenderer::Metrics::Fonts) TextRenderer::preload_fonts();
+  // With "remember size" set the window opens at the size it was left at.
+  std::optional<std::filesystem::path> state_folder;
+  if (descriptor.flags[2] != 0 && descriptor.persistence_opener) {
+    state_folder = descriptor.persistence_opener(descriptor.app_id);
+  }
+  if (state_folder) size = window_size_store::load(*state_folder).value_or(size);
+  // The window's class (X11) and app id (Wayland) are the application id, so the desktop can
+  // match the window to its entry and icon.
+  const std::string app_id(descriptor.app_id);
+  ::setenv("SDL_VIDEO_X11_WMCLASS", app_id.c_str(), 1);
+  ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", app_id.c_str(), 1);
   auto backend = SdlBackend::open(title, size.width, size.height, descriptor.flags[0] != 0);
   if (!backend) {
     std::fprintf(stderr, "%.*s: %s\n", int(descriptor.app_id.size()), descriptor.app_id.data(),
@@ -144,6 +156,11 @@ int run(const AppDescriptor& descriptor, const Options& options) {
   if (auto failed = (*backend)->start_error()) {
     std::fprintf(stderr, "%.*s: %s\n", int(descriptor.app_id.size()), descriptor.app_id.data(), failed->c_str());
     return 1;
+  }
+  if (state_folder) {
+    const Size left = (*backend)->size();
+    window_size_store::save(*state_folder, WindowSize{static_cast<std::uint32_t>(left.width),
+                                                      static_cast<std::uint32_t>(left.height)});
   }
   write_outputs(options, loop, nullptr);
   return 0;

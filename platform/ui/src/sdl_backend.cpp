@@ -14,7 +14,11 @@
 #include <utility>
 
 #include "orvo_ui/launch.h"
+#include "orvo_ui/icon.h"
 #include "orvo_ui/render.h"
+#include "orvo_ui/scene.h"
+#include "orvo_ui/text.h"
+#include "orvo_ui/theme.h"
 
 namespace orvo_ui {
 
@@ -39,6 +43,22 @@ struct SdlBackend::State {
 namespace {
 
 void name_thread(const char* name) { (void)pthread_setname_np(pthread_self(), name); }
+
+// The application icon (a gear on the accent colour) for the window manager's task switcher.
+void set_window_icon(SDL_Window* window) {
+  constexpr int kSide = 64;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kSide, kSide, 32, SDL_PIXELFORMAT_RGB888);
+  if (!surface) return;
+  const Theme theme = Theme::dark();
+  Scene scene;
+  Icon::Settings.draw(scene, {8, 8, kSide - 8.0, kSide - 8.0}, theme.accent_text, Affine::identity(), 2.25);
+  TextRenderer text(TextRenderer::Metrics::Fixed);
+  SDL_LockSurface(surface);
+  render_into(scene, text, static_cast<std::uint8_t*>(surface->pixels), kSide, kSide, surface->pitch, 1.0, theme.accent);
+  SDL_UnlockSurface(surface);
+  SDL_SetWindowIcon(window, surface);
+  SDL_FreeSurface(surface);
+}
 
 }  // namespace
 
@@ -80,6 +100,7 @@ std::optional<std::string> SdlBackend::start_window(State& state, const std::str
     SDL_Quit();
     return "could not open a window: " + error;
   }
+  set_window_icon(window);
   state.window = window;
   state.wake_event = SDL_RegisterEvents(1);
   SDL_StartTextInput();

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "orvo_ui/scene.h"
 
@@ -263,6 +264,42 @@ Size TextRenderer::measure(std::string_view text, bool wrap, float size, float m
   if (fonts_->cache.size() >= kMeasureCacheLimit) fonts_->cache.clear();
   fonts_->cache.emplace(std::move(key), result);
   return result;
+}
+
+std::vector<double> TextRenderer::caret_positions(std::string_view text, float size) {
+  std::vector<std::size_t> boundaries;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) boundaries.push_back(i);
+  }
+  boundaries.push_back(text.size());
+  std::vector<double> xs(boundaries.size(), 0.0);
+  if (metrics_ == Metrics::Fixed) {
+    for (std::size_t k = 0; k < xs.size(); ++k) xs[k] = static_cast<double>(k) * size * 0.5;
+    return xs;
+  }
+  configure(fonts_->layout, text, false, size, 0, false);
+  // One walk over the shaped clusters: a boundary inside a cluster (a ligature) takes the cluster's
+  // start, and the end takes the line's width.
+  PangoLayoutIter* iter = pango_layout_get_iter(fonts_->layout);
+  std::size_t k = 0;
+  do {
+    const auto index = static_cast<std::size_t>(pango_layout_iter_get_index(iter));
+    PangoRectangle logical;
+    pango_layout_iter_get_cluster_extents(iter, nullptr, &logical);
+    const double x = static_cast<double>(logical.x) / PANGO_SCALE;
+    while (k < boundaries.size() && boundaries[k] <= index) {
+      if (k == 0 || boundaries[k] == index) xs[k] = x;
+      else xs[k] = xs[k - 1];
+      ++k;
+    }
+  } while (pango_layout_iter_next_cluster(iter));
+  pango_layout_iter_free(iter);
+  PangoRectangle line;
+  pango_layout_get_extents(fonts_->layout, nullptr, &line);
+  const double end = static_cast<double>(line.width) / PANGO_SCALE;
+  for (; k < boundaries.size(); ++k) xs[k] = end;
+  xs.back() = end;
+  return xs;
 }
 
 void TextRenderer::draw_text(Scene& scene, std::string_view text, bool wrap, float size, float max_width, Color color,

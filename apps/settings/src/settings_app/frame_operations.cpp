@@ -1,8 +1,10 @@
 // The root's frame operations: sync, layout, drawing, events and the structure flag.
 #include <cstring>
+#include <utility>
 
 #include "settings_app/search_field.h"
 #include "settings_app/settings_app.h"
+#include "sidebar/sidebar_keys.h"
 #include "sidebar/sidebar_view.h"
 
 namespace settings::settings_app {
@@ -88,6 +90,11 @@ void SettingsApp::apply_layout(const LayoutTree& tree, NodeId node, double x, do
   rect_ = Rect{x + lx, y + ly, x + lx + w, y + ly + h};
   auto kids = tree.children(node);
   if (kids && !kids->empty() && shell_) shell_->apply_layout(tree, kids->front(), x + lx, y + ly);
+  if (shell_ && shell_->nav() && std::exchange(reveal_selected_row_, false)) {
+    for (const sidebar::SidebarRow* row : sidebar::rows_of(*shell_->nav())) {
+      if (row->selected()) shell_->reveal_descendant(row);
+    }
+  }
 }
 
 void SettingsApp::draw(Scene& scene, Affine transform, TextRenderer& text, const Theme& theme,
@@ -104,10 +111,14 @@ void SettingsApp::handle_event(const Event& event, EventContext& context) {
   if (!shell_ || !context.tree) return;
   auto kids = context.tree->children(context.node);
   if (!kids || kids->empty()) return;
+  if (const auto* key = std::get_if<event::Key>(&event); key && handle_shell_key(*key, context)) return;
+  const bool showed_content = shell_->is_narrow() && shell_->showing_content();
   const NodeId own = context.node;
   context.node = kids->front();
   shell_->handle_event(event, context);
   context.node = own;
+  // Back from a page to the list in a narrow window: focus goes to the row of the page just left.
+  if (showed_content && !shell_->showing_content()) context.focus_request_id = std::string(section_.title());
 }
 
 std::vector<const Widget*> SettingsApp::children() const {

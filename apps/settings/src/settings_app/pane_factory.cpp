@@ -10,7 +10,9 @@
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
 #include "panes/accounts/accounts_pane.h"
+#include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
+#include "sidebar/sidebar_keys.h"
 #include "sidebar/sidebar_view.h"
 #include "widget_support/layout_helpers.h"
 
@@ -59,7 +61,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::AgentModels, generic_pane},
     {SettingsSection::RegionFormats, generic_pane},
     {SettingsSection::Permissions, generic_pane},
-    {SettingsSection::Updates, generic_pane},
+    {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},
     {SettingsSection::About, generic_pane},
 }};
 
@@ -157,6 +159,9 @@ void SettingsApp::rebuild_shell() {
   auto nav = sidebar::sidebar_view(section_, search_query_, selection_);
   auto page = build_section_pane();
   if (!shell_) return;
+  // The new sidebar keeps the old one's scroll position and then brings the selected row into view.
+  if (shell_->nav()) sidebar::carry_scroll(*shell_->nav(), *nav);
+  reveal_selected_row_ = true;
   shell_->set_nav(std::move(nav));
   shell_->set_content(std::move(page));
 }

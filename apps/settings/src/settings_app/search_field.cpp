@@ -9,7 +9,8 @@ std::unique_ptr<orvo_ui::Widget> make_search_field(const orvo_ui::PublishedCell<
                                                   .with_kind(kSearchFieldKind)
                                                   .with_id(kSearchFieldId)
                                                   .with_placeholder(kSearchPlaceholder)
-                                                  .size(kSearchTextSize));
+                                                  .size(kSearchTextSize)
+                                                  .with_max_bytes(kSearchMaxBytes));
 }
 
 }  // namespace settings::settings_app

@@ -11,6 +11,8 @@ namespace settings::settings_app {
 inline constexpr std::string_view kSearchFieldId = "settings.search";
 inline constexpr std::string_view kSearchPlaceholder = "Search settings";
 inline constexpr float kSearchTextSize = 13;
+// The longest query the field takes, in bytes.
+inline constexpr std::size_t kSearchMaxBytes = 256;
 // The field holds a search query.
 inline constexpr std::uint8_t kSearchFieldKind = 2;
 

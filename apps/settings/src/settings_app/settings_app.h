@@ -180,6 +180,8 @@ class SettingsApp final : public orvo_ui::Widget {
 
   // The shell with a new sidebar, page and search field.
   orvo_ui::AppShell make_shell() const;
+  // The window's own keys (shell_keys.cpp); answers whether the key was taken.
+  bool handle_shell_key(const orvo_ui::event::Key& key, orvo_ui::EventContext& context);
 
   // One device-local kind: decodes the payload as `Op` and carries it out or hands it over.
   template <class Op>
@@ -213,6 +215,8 @@ class SettingsApp final : public orvo_ui::Widget {
   std::optional<orvo_ui::AppShell> shell_;
   SettingsSection section_ = SettingsSection::Network;
   bool structure_dirty_ = false;
+  // A new sidebar is to show the selected row once it is laid out.
+  bool reveal_selected_row_ = false;
   bool operation_running_ = false;
   orvo_ui::RequestId running_operation_id_{};
   std::shared_ptr<device_local::DeviceProbe> device_probe_;

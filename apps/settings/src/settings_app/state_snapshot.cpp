@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "orvo_doc/document.h"
+#include "orvo_json/json.h"
 #include "settings_app/search_provider.h"
 #include "settings_app/settings_app.h"
 
@@ -73,7 +74,7 @@ std::optional<std::string> SettingsApp::state_json(const orvo_doc::Document& doc
   state["document_witness_kind"] = kWitnessKind;
   state["effective_document_heads"] = heads;
   state["original_pending_ops"] = document.pending_ops();
-  return state.dump();
+  return orvo_json::value_text(state);
 }
 
 std::vector<std::shared_ptr<orvo_ui::SearchProvider>> SettingsApp::search_providers() {

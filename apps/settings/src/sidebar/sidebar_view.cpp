@@ -44,7 +44,11 @@ std::unique_ptr<orvo_ui::Widget> sidebar_view(SettingsSection selected, std::str
   } else {
     WidgetList rows = search_rows(SIDEBAR_ORDER, trimmed, selected, selection);
     if (rows.empty()) {
-      rows.push_back(widget_support::caption_text(fmt::format("No settings match \u201c{}\u201d", trimmed)));
+      // One line under the RESULTS heading, at its indent; a long query ends in an ellipsis.
+      auto caption = widget_support::caption_text(fmt::format("No settings match \u201c{}\u201d", trimmed));
+      Column holder = Column().with_padding(kHeadingIndent, 0);
+      holder.push(std::move(*caption).with_wrap(false));
+      rows.push_back(std::make_unique<Column>(std::move(holder)));
     }
     outer.push(group_section(kResultsTitle, std::move(rows)));
   }

@@ -138,10 +138,15 @@ TEST(SidebarView, AQueryMatchingNothingQuotesTheTrimmedQuery) {
   ASSERT_EQ(groups.size(), 1u);
   EXPECT_EQ(groups[0].heading->text(), "RESULTS");
   ASSERT_EQ(groups[0].rows->child_count(), 1u);
-  const auto& caption = dynamic_cast<const Text&>(*groups[0].rows->child(0));
+  // The caption sits at the heading's indent.
+  const auto& holder = dynamic_cast<const Column&>(*groups[0].rows->child(0));
+  EXPECT_EQ(holder.padding().left, kHeadingIndent);
+  ASSERT_EQ(holder.child_count(), 1u);
+  const auto& caption = dynamic_cast<const Text&>(*holder.child(0));
   EXPECT_EQ(caption.text(), "No settings match \u201czzz\u201d");
   EXPECT_EQ(caption.size(), 12);
   EXPECT_EQ(caption.tone(), TextTone::Secondary);
+  EXPECT_FALSE(caption.wraps());
 }
 
 TEST(SidebarView, GroupTitlesUseFullUnicodeUpperCasing) {
@@ -218,6 +223,21 @@ TEST(SidebarView, LaysOutHeadingsInLineWithTheRowIconsAndWritesPictures) {
   write_png(filtered.scene, text, width, 260, "sidebar_query_display.png");
   auto none = lay_out_and_draw(sidebar_view(SettingsSection::Displays, " zzz ", cell), text, width, 120);
   write_png(none.scene, text, width, 120, "sidebar_query_none.png");
+}
+
+TEST(SidebarView, ALongUnmatchedQueryStaysOneLineAtTheResultsIndent) {
+  SidebarSelectionCell cell;
+  TextRenderer text(TextRenderer::Metrics::Fixed);
+  const int width = 264;
+  auto none = lay_out_and_draw(sidebar_view(SettingsSection::Network, std::string(120, 'q'), cell), text, width, 300);
+  auto groups = groups_of(*none.view);
+  ASSERT_EQ(groups.size(), 1u);
+  const auto& holder = dynamic_cast<const Column&>(*groups[0].rows->child(0));
+  const Rect caption = holder.child(0)->get_rect();
+  EXPECT_EQ(caption.x0, groups[0].heading->get_rect().x0);
+  EXPECT_EQ(caption.x0, kSidebarPadding + kHeadingIndent);
+  EXPECT_LE(caption.x1, width - kSidebarPadding - kHeadingIndent);
+  EXPECT_LE(caption.height(), 12 * 1.25 + 0.5) << "one line";
 }
 
 TEST(SidebarView, AClickOnARowInsideTheScrollViewPublishesItsSection) {

@@ -77,8 +77,12 @@ struct EventContext {
   NodeId node = 0;
   const LayoutTree* tree = nullptr;
   // Set by the widget that took a pointer press, so widgets later in the tree (under an open popup,
-  // say) leave it alone.
+  // say) leave it alone; and by a widget that used a key that also has a meaning to the window
+  // (Escape closing a popup), so the window does not act on it too.
   bool handled = false;
+  // Or asks for focus on the focusable widget with this id, found once the frame's layout is done
+  // (so it may be one that a change made by this event brings into the window).
+  std::optional<std::string> focus_request_id{};
 
   void request_redraw() { redraw_requested = true; }
 };

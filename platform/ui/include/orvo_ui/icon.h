@@ -17,6 +17,8 @@ class Icon {
   constexpr explicit Icon(std::uint8_t value) : value_(value) {}
 
   static const Icon AppsAndFiles;
+  // The application's own icon: a gear.
+  static const Icon Settings;
   static const Icon Keyboard;
   static const Icon Shortcuts;
   static const Icon Users;
@@ -54,6 +56,7 @@ class Icon {
 };
 
 inline constexpr Icon Icon::AppsAndFiles{0};
+inline constexpr Icon Icon::Settings{1};
 inline constexpr Icon Icon::Keyboard{2};
 inline constexpr Icon Icon::Shortcuts{3};
 inline constexpr Icon Icon::Users{4};

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "orvo_ui/geometry.h"
 
@@ -41,6 +42,10 @@ class TextRenderer {
   // Width and height of the text at the size; with `wrap`, lines break at words to fit max_width
   // (max_width <= 0 means no limit).
   Size measure(std::string_view text, bool wrap, float size, float max_width, bool bold = false);
+
+  // The x position of every code-point boundary of one line of text (the start, each character,
+  // the end), from one shaping of the whole line. The text must be valid UTF-8.
+  std::vector<double> caret_positions(std::string_view text, float size);
 
   // Records the text into the scene at the transform's origin.
   void draw_text(Scene& scene, std::string_view text, bool wrap, float size, float max_width, Color color,

@@ -16,6 +16,12 @@ Rect box_of(const LayoutTree& tree, NodeId node, Point origin) {
 
 Point top_left(const Rect& r) { return {r.x0, r.y0}; }
 
+bool is_back_key(const event::Key& key) {
+  if (!key.pressed || key.modifiers.ctrl || key.modifiers.super || key.modifiers.shift) return false;
+  if (key.key == NamedKey::Escape) return !key.modifiers.alt;
+  return key.key == NamedKey::Left && key.modifiers.alt;
+}
+
 }  // namespace
 
 AppShell::AppShell(std::unique_ptr<Widget> nav, std::unique_ptr<Widget> content)
@@ -228,6 +234,11 @@ void AppShell::handle_event(const Event& event, EventContext& context) {
       }
     }
     forward(content_.get(), content_node_, event, context);
+    // Escape or Alt+Left go back to the navigation, unless the page used the key itself.
+    if (const auto* key = std::get_if<event::Key>(&event); key && !context.handled && is_back_key(*key)) {
+      show_navigation();
+      context.request_redraw();
+    }
     return;
   }
   forward(search_.get(), search_node_, event, context);

@@ -154,6 +154,7 @@ void Dropdown::handle_event(const Event& event, EventContext& context) {
     case NamedKey::Escape:
       if (!open_) return;
       close();
+      context.handled = true;
       break;
     case NamedKey::Up:
     case NamedKey::Down: {

@@ -1,7 +1,9 @@
 #include "orvo_ui/widgets/scrollable.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "widgets/control_support.h"
 #include "widgets/node_support.h"
 
 namespace orvo_ui {
@@ -28,11 +30,23 @@ void Scrollable::apply_layout(const LayoutTree& tree, NodeId node, double x, dou
   rect_ = node_support::laid_out_rect(tree, node, x, y);
   auto layout = tree.layout(node);
   content_height_ = layout ? layout->content_size.height : 0.0;
+  if (restored_offset_) offset_ = *std::exchange(restored_offset_, std::nullopt);
   offset_ = std::clamp(offset_, 0.0, max_offset());
   place_child();
 }
 
 double Scrollable::max_offset() const { return std::max(0.0, content_height_ - rect_.height()); }
+
+namespace {
+bool has_focusable_descendant(const Widget& widget) {
+  for (const Widget* child : widget.children()) {
+    if (child->is_focusable() || has_focusable_descendant(*child)) return true;
+  }
+  return false;
+}
+}  // namespace
+
+bool Scrollable::is_focusable() const { return max_offset() > 0 && !has_focusable_descendant(*this); }
 
 void Scrollable::place_child() {
   if (child_ && tree_) child_->apply_layout(*tree_, child_node_, rect_.x0, rect_.y0 - offset_);
@@ -53,6 +67,8 @@ void Scrollable::draw(Scene& scene, Affine transform, TextRenderer& text, const 
   scene.push_clip(rect_, transform);
   child_->draw_with_presence(scene, transform, text, theme, clipped);
   scene.pop_clip();
+  // A click focuses the view to let its keys scroll it; the ring shows only where it is a Tab stop.
+  if (focused_ && is_focusable()) control_support::draw_focus_ring(scene, transform, rect_.inset(3, 3), theme, 6);
   if (max_offset() <= 0) return;
   // A thin indicator of where the viewport is within the content.
   const double track = rect_.height() - 8;
@@ -75,7 +91,11 @@ void Scrollable::handle_event(const Event& event, EventContext& context) {
   }
   if (auto* wheel = std::get_if<event::Wheel>(&event)) {
     const double scale = context.scale_factor > 0 ? context.scale_factor : 1.0;
-    if (scroll_to(offset_ + wheel->dy / scale)) context.request_redraw();
+    if (scroll_to(offset_ + wheel->dy / scale)) {
+      context.request_redraw();
+      // The content moved under a pointer that did not: what it hovers is what is under it now.
+      SingleChild::handle_event(event::PointerMoved{wheel->position}, context);
+    }
     return;
   }
   if (auto* key = std::get_if<event::Key>(&event); key && focused_ && key->pressed) {
@@ -107,6 +127,11 @@ bool Scrollable::reveal_descendant(const Widget* target) {
   } else if (r.y1 > rect_.y1) {
     wanted = offset_ + (r.y1 - rect_.y1);
   }
+  // Near an end of the content, go all the way: the first row of a list shows with its heading.
+  const double top_in_content = r.y0 - rect_.y0 + offset_;
+  const double bottom_in_content = r.y1 - rect_.y0 + offset_;
+  if (wanted <= offset_ && top_in_content <= kLineStep) wanted = 0;
+  if (wanted >= offset_ && content_height_ - bottom_in_content <= kLineStep) wanted = max_offset();
   scroll_to(wanted);
   return true;
 }

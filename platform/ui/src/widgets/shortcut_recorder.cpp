@@ -124,6 +124,8 @@ void ShortcutRecorder::handle_event(const Event& event, EventContext& context) {
     }
     return;
   }
+  // While recording, every key belongs to the recorder.
+  context.handled = true;
   const bool plain = !key->modifiers.ctrl && !key->modifiers.alt && !key->modifiers.shift && !key->modifiers.super;
   if (plain && key->key == NamedKey::Escape) {
     capture_ = false;

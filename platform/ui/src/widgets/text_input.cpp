@@ -5,6 +5,7 @@
 
 #include "widgets/control_support.h"
 #include "widgets/node_support.h"
+#include "widgets/text_editing.h"
 
 namespace orvo_ui {
 namespace {
@@ -12,6 +13,24 @@ constexpr double kPaddingX = 10;
 constexpr double kPaddingY = 7;
 constexpr double kRadius = 6;
 constexpr std::string_view kBullet = "\u2022";
+constexpr double kCaretWidth = 1.5;
+
+// The number of code-point boundaries before `offset` (the index of the boundary at it).
+std::size_t boundary_index(std::string_view text, std::size_t offset) {
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < std::min(offset, text.size()); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++k;
+  }
+  return k;
+}
+
+// The byte offset of boundary `k` of the text (its end when there are fewer).
+std::size_t boundary_offset(std::string_view text, std::size_t k) {
+  std::size_t offset = 0;
+  for (; k > 0 && offset < text.size(); --k) offset = control_support::next_boundary(text, offset);
+  return offset;
+}
+
 // What the secret form keeps in its plain working copy for each character of the secret.
 constexpr char kSecretPlaceholder = '*';
 
@@ -73,6 +92,10 @@ TextInput TextInput::disabled(bool disabled) && {
   disabled_ = disabled;
   return std::move(*this);
 }
+TextInput TextInput::with_max_bytes(std::size_t max_bytes) && {
+  max_bytes_ = max_bytes;
+  return std::move(*this);
+}
 TextInput TextInput::with_binding(ControlActionBinding binding) && {
   binding_.binding = std::move(binding);
   return std::move(*this);
@@ -81,7 +104,9 @@ TextInput TextInput::with_binding(ControlActionBinding binding) && {
 std::string TextInput::shown_text() const {
   if (focused_) return working_;
   if (secret_.buffer) return secret_.buffer->with_text(placeholder_of);
-  return cell_.snapshot();
+  // The cell may be filled from elsewhere; what the field shows keeps to its own rules.
+  std::string text = cell_.snapshot();
+  return text_editing::clean(text, std::string::npos);
 }
 
 std::string TextInput::display_of(std::string_view text) const {
@@ -110,17 +135,18 @@ void TextInput::begin_editing() {
   if (secret_.buffer) return begin_secret_editing();
   const std::uint64_t version = cell_.version();
   if (!caret_reset_ && version == seen_version_) return;
-  working_ = cell_.snapshot();
-  caret_ = working_.size();
+  const std::string text = cell_.snapshot();
+  working_ = text_editing::clean(text, std::string::npos);
+  caret_ = anchor_ = working_.size();
   seen_version_ = version;
   caret_reset_ = false;
-  if (pending_click_x_) caret_ = caret_from_x(*pending_click_x_);
+  if (pending_click_x_) caret_ = anchor_ = caret_from_x(*pending_click_x_);
   pending_click_x_.reset();
 }
 
 void TextInput::replace_text(std::string text, std::size_t caret) {
   working_ = std::move(text);
-  caret_ = caret;
+  caret_ = anchor_ = caret;
   // A refused publication leaves the cell as it was; the field keeps showing what was typed and
   // picks the cell up again once it changes.
   if (auto version = cell_.publish(working_)) seen_version_ = *version;
@@ -131,48 +157,54 @@ void TextInput::begin_secret_editing() {
   if (!caret_reset_ && generation == secret_.seen_generation) return;
   secret_.working = secret_.buffer->copy();
   working_ = placeholder_of(secret_.working.view());
-  caret_ = working_.size();
+  caret_ = anchor_ = working_.size();
   secret_.seen_generation = generation;
   caret_reset_ = false;
-  if (pending_click_x_) caret_ = caret_from_x(*pending_click_x_);
+  if (pending_click_x_) caret_ = anchor_ = caret_from_x(*pending_click_x_);
   pending_click_x_.reset();
 }
 
 void TextInput::replace_secret(orvo_secret::SecretString text, std::size_t caret) {
   secret_.working = std::move(text);
   working_ = placeholder_of(secret_.working.view());
-  caret_ = std::min(caret, working_.size());
+  caret_ = anchor_ = std::min(caret, working_.size());
   secret_.seen_generation = secret_.buffer->assign(secret_.working.view());
 }
 
 bool TextInput::edit_secret(const Event& event, EventContext& context) {
+  // The editing rules run on the placeholder copy (one byte per character of the secret); an edit
+  // is then carried out on the secret at the same characters.
   const std::string_view secret = secret_.working.view();
-  const std::size_t at = secret_offset(secret, caret_);
+  const text_editing::Rules rules{max_bytes_, true};
+  const text_editing::Selection selection{anchor_, caret_};
+  const std::size_t start = secret_offset(secret, selection.start());
+  const std::size_t end = secret_offset(secret, selection.end());
   orvo_secret::SecretString text;
   if (auto* input = std::get_if<event::TextInput>(&event)) {
-    if (input->text.empty()) return true;
-    text.append(secret.substr(0, at));
-    text.append(input->text);
-    text.append(secret.substr(at));
-    replace_secret(std::move(text), caret_ + placeholder_of(input->text).size());
+    const std::size_t kept = secret.size() - (end - start);
+    std::string insert = text_editing::clean(input->text, max_bytes_ > kept ? max_bytes_ - kept : 0);
+    if (insert.empty()) return true;
+    text.append(secret.substr(0, start));
+    text.append(insert);
+    text.append(secret.substr(end));
+    const std::size_t caret = selection.start() + placeholder_of(insert).size();
+    std::fill(insert.begin(), insert.end(), '\0');
+    replace_secret(std::move(text), caret);
     context.request_redraw();
     return true;
   }
   const auto* key = std::get_if<event::Key>(&event);
-  if (!key || !key->pressed) return false;
-  if (key->key == NamedKey::Backspace) {
-    if (caret_ == 0) return true;
-    const std::size_t start = secret_offset(secret, caret_ - 1);
-    text.append(secret.substr(0, start));
-    text.append(secret.substr(at));
-    replace_secret(std::move(text), caret_ - 1);
-  } else if (key->key == NamedKey::Delete) {
-    if (at >= secret.size()) return true;
-    text.append(secret.substr(0, at));
-    text.append(secret.substr(control_support::next_boundary(secret, at)));
-    replace_secret(std::move(text), caret_);
+  if (!key) return false;
+  text_editing::KeyOutcome outcome = text_editing::press(working_, selection, *key, rules);
+  if (auto* moved = std::get_if<text_editing::Selection>(&outcome)) {
+    anchor_ = moved->anchor;
+    caret_ = moved->caret;
+  } else if (auto* edit = std::get_if<text_editing::Edit>(&outcome)) {
+    text.append(secret.substr(0, secret_offset(secret, edit->start)));
+    text.append(secret.substr(secret_offset(secret, edit->end)));
+    replace_secret(std::move(text), edit->after.caret);
   } else {
-    return false;
+    return true;
   }
   context.request_redraw();
   return true;
@@ -202,6 +234,18 @@ void TextInput::apply_layout(const LayoutTree& tree, NodeId node, double x, doub
 
 bool TextInput::layout_needs_measure() const { return node_support::is_zero(rect_) || relayout_ || remeasure_; }
 
+void TextInput::refresh_positions(TextRenderer& text, const std::string& display, float size) {
+  if (!positions_.empty() && size == positions_size_ && display == positions_display_) return;
+  positions_ = text.caret_positions(display, size);
+  positions_display_ = display;
+  positions_size_ = size;
+}
+
+double TextInput::x_of(std::string_view value, std::size_t offset) const {
+  if (positions_.empty()) return 0;
+  return positions_[std::min(boundary_index(value, offset), positions_.size() - 1)];
+}
+
 void TextInput::draw(Scene& scene, Affine transform, TextRenderer& text, const Theme& theme, const PresenceContext&) {
   const bool enabled = !disabled_ && binding_.available;
   const RoundedRect outline = RoundedRect::from_rect(rect_, kRadius);
@@ -211,10 +255,25 @@ void TextInput::draw(Scene& scene, Affine transform, TextRenderer& text, const T
 
   const float size = text.renderer_input_style(TextStyle{text_size_});
   const std::string value = shown_text();
+  const std::string display = display_of(value);
+  refresh_positions(text, display, size);
   const double line_height = text.measure("Mg", false, size, 0).height;
   const double top = rect_.y0 + (rect_.height() - line_height) / 2;
   const double left = rect_.x0 + kPaddingX;
-  const auto width = static_cast<float>(std::max(0.0, rect_.width() - 2 * kPaddingX));
+  const double room = std::max(0.0, rect_.width() - 2 * kPaddingX);
+  const auto width = static_cast<float>(room);
+
+  // Scroll just enough to keep the caret in view, and no further than the text's end needs.
+  const double caret_x = x_of(value, caret_);
+  if (!focused_) {
+    scroll_x_ = 0;
+  } else {
+    if (caret_x + kCaretWidth - scroll_x_ > room) scroll_x_ = caret_x + kCaretWidth - room;
+    if (caret_x < scroll_x_) scroll_x_ = caret_x;
+    scroll_x_ = std::clamp(scroll_x_, 0.0, std::max(0.0, positions_.back() + kCaretWidth - room));
+  }
+  const double origin = left - scroll_x_;
+
   scene.push_clip(rect_.inset(kPaddingX / 2, 1), transform);
   if (value.empty()) {
     if (!placeholder_.empty()) {
@@ -222,39 +281,29 @@ void TextInput::draw(Scene& scene, Affine transform, TextRenderer& text, const T
                      transform * Affine::translate(left, top));
     }
   } else {
+    if (focused_ && caret_ != anchor_) {
+      const double a = origin + x_of(value, std::min(caret_, anchor_));
+      const double b = origin + x_of(value, std::max(caret_, anchor_));
+      scene.fill(RoundedRect::from_rect(Rect{a, top, b, top + line_height}, 0), theme.accent.with_alpha(90), transform);
+    }
     Color color = enabled ? theme.text : control_support::dimmed(theme.text);
-    text.draw_text(scene, display_of(value), false, size, 0, color, transform * Affine::translate(left, top));
-  }
-  // Caret stops for pointer placement: one per code point boundary of what is shown.
-  stops_.clear();
-  for (std::size_t i = 0;; i = control_support::next_boundary(value, i)) {
-    const std::string prefix = display_of(std::string_view(value).substr(0, i));
-    stops_.emplace_back(i, prefix.empty() ? 0.0 : text.measure(prefix, false, size, 0).width);
-    if (i >= value.size()) break;
+    text.draw_text(scene, display, false, size, 0, color, transform * Affine::translate(origin, top));
   }
   if (focused_) {
-    double caret_x = left;
-    for (const auto& [offset, x] : stops_) {
-      if (offset == caret_) caret_x = left + x;
-    }
-    scene.fill(RoundedRect::from_rect(Rect{caret_x, top, caret_x + 1.5, top + line_height}, 0), theme.text, transform);
+    const double x = origin + caret_x;
+    scene.fill(RoundedRect::from_rect(Rect{x, top, x + kCaretWidth, top + line_height}, 0), theme.text, transform);
   }
   scene.pop_clip();
 }
 
 std::size_t TextInput::caret_from_x(double x) const {
-  const double local = x - rect_.x0 - kPaddingX;
-  std::size_t best = working_.size();
-  double best_distance = INFINITY;
-  for (const auto& [offset, stop_x] : stops_) {
-    if (offset > working_.size()) continue;
-    const double distance = std::abs(stop_x - local);
-    if (distance < best_distance) {
-      best_distance = distance;
-      best = offset;
-    }
+  if (positions_.empty()) return working_.size();
+  const double local = x - rect_.x0 - kPaddingX + scroll_x_;
+  std::size_t best = 0;
+  for (std::size_t k = 1; k < positions_.size(); ++k) {
+    if (std::abs(positions_[k] - local) < std::abs(positions_[best] - local)) best = k;
   }
-  return best;
+  return boundary_offset(working_, best);
 }
 
 void TextInput::handle_event(const Event& event, EventContext& context) {
@@ -271,7 +320,7 @@ void TextInput::handle_event(const Event& event, EventContext& context) {
     pointer_capture_ = true;
     if (focused_) {
       begin_editing();
-      caret_ = caret_from_x(position->x);
+      caret_ = anchor_ = caret_from_x(position->x);
     } else {
       pending_click_x_ = position->x;
       context.focus_request = context.node;
@@ -282,38 +331,23 @@ void TextInput::handle_event(const Event& event, EventContext& context) {
   if (!focused_ || disabled_) return;
   begin_editing();
   if (secret_.buffer && edit_secret(event, context)) return;
+  const text_editing::Rules rules{max_bytes_, is_secret()};
+  const text_editing::Selection selection{anchor_, caret_};
+  text_editing::KeyOutcome outcome;
   if (auto* input = std::get_if<event::TextInput>(&event)) {
-    if (input->text.empty()) return;
-    std::string text = working_;
-    text.insert(caret_, input->text);
-    replace_text(std::move(text), caret_ + input->text.size());
-    context.request_redraw();
-    return;
+    if (auto edit = text_editing::type(working_, selection, input->text, rules)) outcome = std::move(*edit);
+  } else if (const auto* key = std::get_if<event::Key>(&event)) {
+    outcome = text_editing::press(working_, selection, *key, rules);
   }
-  const auto* key = std::get_if<event::Key>(&event);
-  if (!key || !key->pressed) return;
-  switch (key->key) {
-    case NamedKey::Left: caret_ = control_support::previous_boundary(working_, caret_); break;
-    case NamedKey::Right: caret_ = control_support::next_boundary(working_, caret_); break;
-    case NamedKey::Home: caret_ = 0; break;
-    case NamedKey::End: caret_ = working_.size(); break;
-    case NamedKey::Backspace: {
-      if (caret_ == 0) return;
-      const std::size_t start = control_support::previous_boundary(working_, caret_);
-      std::string text = working_;
-      text.erase(start, caret_ - start);
-      replace_text(std::move(text), start);
-      break;
-    }
-    case NamedKey::Delete: {
-      if (caret_ >= working_.size()) return;
-      const std::size_t end = control_support::next_boundary(working_, caret_);
-      std::string text = working_;
-      text.erase(caret_, end - caret_);
-      replace_text(std::move(text), caret_);
-      break;
-    }
-    default: return;
+  if (auto* moved = std::get_if<text_editing::Selection>(&outcome)) {
+    anchor_ = moved->anchor;
+    caret_ = moved->caret;
+  } else if (auto* edit = std::get_if<text_editing::Edit>(&outcome)) {
+    std::string text = working_;
+    text.replace(edit->start, edit->end - edit->start, edit->insert);
+    replace_text(std::move(text), edit->after.caret);
+  } else {
+    return;
   }
   context.request_redraw();
 }
@@ -337,17 +371,15 @@ void TextInput::set_focus(bool focused) {
   } else {
     working_.clear();
     secret_.working.clear();
-    caret_ = 0;
+    caret_ = anchor_ = 0;
+    scroll_x_ = 0;
     pending_click_x_.reset();
   }
 }
 
 std::optional<Rect> TextInput::ime_cursor_rect() const {
   if (!focused_) return std::nullopt;
-  double x = rect_.x0 + kPaddingX;
-  for (const auto& [offset, stop_x] : stops_) {
-    if (offset == caret_) x = rect_.x0 + kPaddingX + stop_x;
-  }
+  const double x = rect_.x0 + kPaddingX - scroll_x_ + x_of(working_, caret_);
   return Rect{x, rect_.y0 + 4, x + 1, rect_.y1 - 4};
 }
 
@@ -374,10 +406,13 @@ bool TextInput::perform_action(const AccessibilityAction& action) {
       }
       return true;
     }
-    const bool accepted = cell_.publish(set->value).has_value();
+    // A value the field could not hold (past its cap) is refused whole rather than cut.
+    std::string value = text_editing::clean(set->value, std::string::npos);
+    if (value.size() > max_bytes_) return false;
+    const bool accepted = cell_.publish(value).has_value();
     if (accepted && focused_) {
-      working_ = set->value;
-      caret_ = working_.size();
+      working_ = std::move(value);
+      caret_ = anchor_ = working_.size();
       seen_version_ = cell_.version();
     }
     return accepted;

@@ -10,6 +10,7 @@
 #include "accounts/store_access.h"
 #include "panes/accounts/account_save.h"
 #include "panes/workers/account_check_worker.h"
+#include "settings_app/pane_factory.h"
 
 namespace settings::panes::accounts {
 
@@ -81,6 +82,10 @@ void AccountsPane::reload() {
   sync_statuses_ = store::load_sync_statuses(root_override_);
   vault_ = store::open_secret_vault(root_override_);
   refresh_row_keys();
+}
+
+std::optional<orvo_ui::PaneDescriptor> AccountsPane::pane_descriptor() {
+  return settings_app::section_descriptor(settings_app::SettingsSection::ExternalAccounts);
 }
 
 bool AccountsPane::needs_idle_sync() const {

@@ -106,6 +106,7 @@ class AccountsPane final : public PaneGlue {
   void reload();
 
   std::string_view type_name() const override { return "settings::panes::accounts::AccountsPane"; }
+  std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
   bool needs_idle_sync() const override;
   std::optional<orvo_ui::Deadline> next_wake_deadline() const override;
 

@@ -2,7 +2,8 @@
 // The window's frame: a navigation column (with an optional search field above it) beside the
 // content. With the narrow layout enabled, a window narrower than the breakpoint shows one of the
 // two at a time: the navigation until a selection is made (`notify_selection`), then the content
-// under a bar whose back button returns to the navigation.
+// under a bar whose back button (or Escape, or Alt+Left, when the page does not use the key)
+// returns to the navigation.
 //
 // Replacing the navigation or the content marks the structure dirty; the loop learns it once from
 // `take_structure_dirty` and lays the window out again.

@@ -1,7 +1,9 @@
 #pragma once
 // A viewport onto one taller child. The wheel (and, while focused, the arrow and page keys) moves
 // the child; drawing is clipped to the viewport; a descendant asked to be revealed, such as a newly
-// focused control, is scrolled into view.
+// focused control, is scrolled into view. The view itself is a Tab stop (with a focus ring) only
+// when it scrolls and holds nothing focusable: otherwise moving focus through its content scrolls
+// it. Hover follows the pointer when the content moves under it.
 #include <concepts>
 #include <memory>
 #include <optional>
@@ -26,6 +28,8 @@ class Scrollable final : public SingleChild {
   double max_offset() const;
   // Scrolls to `offset` (clamped) and moves the child's subtree there; answers whether it moved.
   bool scroll_to(double offset);
+  // The offset to take at the next layout (clamped then), for a view that replaces another.
+  void restore_offset(double offset) { restored_offset_ = offset; }
 
   std::string_view type_name() const override { return "orvo_ui::widget::scrollable::Scrollable"; }
   std::string_view name() const override { return "Scrollable"; }
@@ -39,7 +43,7 @@ class Scrollable final : public SingleChild {
   void handle_event(const Event& event, EventContext& context) override;
   bool reveal_descendant(const Widget* target) override;
   std::optional<Rect> child_clip_rect() const override { return rect_; }
-  bool is_focusable() const override { return max_offset() > 0; }
+  bool is_focusable() const override;
   void set_focus(bool focused) override { focused_ = focused; }
   bool has_focus() const override { return focused_; }
   std::optional<AccessibilityNode> accessibility() const override { return AccessibilityNode{}; }
@@ -48,6 +52,7 @@ class Scrollable final : public SingleChild {
   void place_child();
 
   double offset_ = 0;
+  std::optional<double> restored_offset_;
   double content_height_ = 0;
   bool focused_ = false;
   // The tree of the last layout, kept to move the child when scrolling between layouts. The loop

@@ -1,14 +1,21 @@
 #pragma once
 // A one-line text field. Bound to a text cell through `from_state`: the field shows the cell's text,
-// and while it has keyboard focus every edit (typing, Backspace, Delete) publishes the whole new
-// text into the cell. Left/Right/Home/End move the caret by code points; a click focuses the field
-// and places the caret. Gaining focus starts editing from the cell's current text with the caret at
-// its end; losing focus drops the working copy (the cell keeps the text). The kind code says what
-// the field holds; kind 9 is a secret, shown as bullets and never read out by `text_review`.
+// and while it has keyboard focus every edit publishes the whole new text into the cell. A click
+// focuses the field and places the caret. Gaining focus starts editing from the cell's current text
+// with the caret at its end; losing focus drops the working copy (the cell keeps the text). The kind
+// code says what the field holds; kind 9 is a secret, shown as bullets and never read out by
+// `text_review`.
+//
+// Editing keys: Left/Right by character, Ctrl+Left/Right by word, Home/End, Shift with any of them
+// selects, Ctrl+A selects all; Backspace/Delete remove the selection or a character, with Ctrl a
+// word; typing replaces the selection. The text scrolls so the caret stays in view. Text entering
+// the field keeps to widgets/text_editing.h: valid UTF-8 only, no control characters, and never
+// more than the field's byte cap.
 //
 // The secret form (`from_secret`) edits a shared SecretBuffer instead of a cell: the typed text is
 // kept only in wiping memory (the buffer and a SecretString working copy), and the field's plain
 // working copy holds one placeholder byte per character, so caret moves and drawing never see it.
+// The same editing rules apply; in a secret, words are not told apart.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -37,6 +44,8 @@ class TextInput final : public Widget {
  public:
   static constexpr float kDefaultTextSize = 14;
   static constexpr float kMinWidth = 200;
+  // The cap of a field that sets none, in bytes.
+  static constexpr std::size_t kDefaultMaxBytes = 1024;
 
   static TextInput from_state(PublishedCell<std::string> cell);
   // A secret field (kind 9) that edits `buffer`.
@@ -49,6 +58,8 @@ class TextInput final : public Widget {
   // The text size in points.
   [[nodiscard]] TextInput size(float text_size) &&;
   [[nodiscard]] TextInput disabled(bool disabled) &&;
+  // The most bytes the field holds; typing that would go past it changes nothing.
+  [[nodiscard]] TextInput with_max_bytes(std::size_t max_bytes) &&;
   // Ties the field to an action: while that action is unavailable the field takes no focus.
   [[nodiscard]] TextInput with_binding(ControlActionBinding binding) &&;
 
@@ -58,6 +69,11 @@ class TextInput final : public Widget {
   // The text the field shows: the working copy while editing, the cell's text otherwise.
   std::string shown_text() const;
   std::size_t caret() const { return caret_; }
+  // The other end of the selection (the caret itself when nothing is selected).
+  std::size_t anchor() const { return anchor_; }
+  std::size_t max_bytes() const { return max_bytes_; }
+  // How far the text is scrolled left to keep the caret in view, in points.
+  double scroll_offset() const { return scroll_x_; }
 
   std::string_view type_name() const override { return "orvo_ui::widget::text_input::TextInput"; }
   std::string_view name() const override { return "TextInput"; }
@@ -102,9 +118,12 @@ class TextInput final : public Widget {
   bool is_secret() const { return kind_ == text_input_kind::kPassword; }
   std::string display_of(std::string_view text) const;
   std::size_t caret_from_x(double x) const;
-  // The secret form's storage path: start editing from the buffer, and carry out the edits that
-  // change the text (typing, Backspace, Delete) on the secret working copy. The placeholder copy
-  // in `working_` follows every change.
+  // The x (from the text's left edge) of a byte offset of `value`, as last drawn.
+  double x_of(std::string_view value, std::size_t offset) const;
+  // Shapes what is shown once per change of its text or size.
+  void refresh_positions(TextRenderer& text, const std::string& display, float size);
+  // The secret form's storage path: start editing from the buffer, and carry out the edits on the
+  // secret working copy. The placeholder copy in `working_` follows every change.
   void begin_secret_editing();
   bool edit_secret(const Event& event, EventContext& context);
   void replace_secret(orvo_secret::SecretString text, std::size_t caret);
@@ -130,6 +149,9 @@ class TextInput final : public Widget {
   std::uint32_t commit_marker_ = 0;
   std::string working_;
   std::size_t caret_ = 0;
+  std::size_t anchor_ = 0;
+  std::size_t max_bytes_ = kDefaultMaxBytes;
+  double scroll_x_ = 0;
   // The cell version the working copy was taken from or last published as.
   std::uint64_t seen_version_ = 0;
   std::optional<double> pending_click_x_;
@@ -139,8 +161,11 @@ class TextInput final : public Widget {
     // The buffer generation the working copy was taken from or last written as.
     std::uint64_t seen_generation = 0;
   } secret_;
-  // Byte offset and x position (from the text's left edge) of every caret stop, as last drawn.
-  std::vector<std::pair<std::size_t, double>> stops_;
+  // What was last drawn (the display form: bullets for a secret) at what size, and the x position
+  // of each of its code-point boundaries; boundary k of the display is boundary k of the text.
+  std::string positions_display_;
+  float positions_size_ = 0;
+  std::vector<double> positions_;
   Rect rect_;
 };
 
