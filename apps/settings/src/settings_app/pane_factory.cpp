@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/accounts/accounts_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
@@ -26,6 +27,13 @@ using orvo_ui::Widget;
 namespace {
 
 using PaneBuilder = std::unique_ptr<Widget> (*)(const PaneInputs&);
+
+std::unique_ptr<Widget> accounts_pane(const PaneInputs& inputs) {
+  using settings::panes::accounts::AccountsPane;
+  return std::make_unique<AccountsPane>(AccountsPane::load(inputs.app.accounts_root())
+                                            .with_accounts_request(inputs.app.accounts_request())
+                                            .with_account_check(inputs.app.account_check()));
+}
 
 struct PaneEntry {
   SettingsSection section;
@@ -51,7 +59,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Notifications, generic_pane},
     {SettingsSection::DefaultApps, generic_pane},
     {SettingsSection::Storage, generic_pane},
-    {SettingsSection::ExternalAccounts, generic_pane},
+    {SettingsSection::ExternalAccounts, accounts_pane},
     {SettingsSection::AgentModels, generic_pane},
     {SettingsSection::RegionFormats, generic_pane},
     {SettingsSection::Permissions, generic_pane},
