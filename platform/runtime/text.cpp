@@ -111,6 +111,13 @@ std::string_view first_characters(std::string_view text, std::size_t count) {
   return text.substr(0, end);
 }
 
+std::string_view trim_ascii_whitespace(std::string_view text) {
+  constexpr std::string_view kBlank = " \t\r\n\f\v";
+  const auto first = text.find_first_not_of(kBlank);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
 std::string_view trim_unicode_whitespace(std::string_view text) {
   while (!text.empty()) {
     const auto [point, length] = decode_front(text);

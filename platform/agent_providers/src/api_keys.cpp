@@ -2,6 +2,7 @@
 
 #include "accounts/paths.h"
 #include "accounts/secret_vault.h"
+#include "orvo_runtime/text.h"
 
 namespace orvo_model_gateway {
 
@@ -22,18 +23,11 @@ std::expected<accounts::vault::SecretVault, std::string> open_readable_vault() {
   return vault;
 }
 
-std::string_view trimmed(std::string_view text) {
-  constexpr std::string_view kSpace = " \t\r\n\v\f";
-  const auto first = text.find_first_not_of(kSpace);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
-}
-
 }  // namespace
 
 std::expected<void, std::string> set_api_key(std::string_view provider_id, orvo_secret::SecretString key) {
   accounts::vault::Credential credential;
-  credential.secret.assign(trimmed(key.view()));
+  credential.secret.assign(orvo_runtime::text::trim_ascii_whitespace(key.view()));
   key.wipe();
   if (credential.secret.empty()) return std::unexpected(std::string("no API key was entered"));
   auto vault = open_readable_vault();

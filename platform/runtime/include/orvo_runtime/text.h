@@ -33,6 +33,9 @@ std::string_view first_characters(std::string_view text, std::size_t count);
 // The text without leading and trailing Unicode white space. Invalid UTF-8 is kept as it is.
 std::string_view trim_unicode_whitespace(std::string_view text);
 
+// The text without leading and trailing ASCII white space (space, tab, CR, LF, FF, VT).
+std::string_view trim_ascii_whitespace(std::string_view text);
+
 // A program's standard error as a message: decoded (invalid UTF-8 replaced), control characters
 // other than tab and line feed dropped, the first `limit` characters kept, white space trimmed.
 inline constexpr std::size_t kErrorTextLimit = 512;

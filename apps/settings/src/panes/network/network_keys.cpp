@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "orvo_runtime/text.h"
+
 namespace settings::panes::network {
 
 namespace net = os_actions::network;
@@ -21,29 +23,8 @@ std::string metered_key(std::string_view uuid) { return fmt::format("network.pro
 std::string mac_key(std::string_view uuid) { return fmt::format("network.profile.mac.{}", uuid); }
 std::string proxy_key(std::string_view uuid) { return fmt::format("network.profile.proxy.{}", uuid); }
 
-namespace {
-
-// The byte length of the first `count` UTF-8 characters of `text` (all of it when shorter).
-std::size_t prefix_bytes(std::string_view text, std::size_t count) {
-  std::size_t at = 0;
-  for (std::size_t seen = 0; at < text.size() && seen < count; ++seen) {
-    ++at;
-    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
-  }
-  return at;
-}
-
-std::string_view trim(std::string_view text) {
-  constexpr std::string_view kBlank = " \t\r\n\f\v";
-  const auto first = text.find_first_not_of(kBlank);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
-}
-
-}  // namespace
-
 std::string profile_label(const net::SavedNetworkProfile& profile) {
-  return fmt::format("{} · {}", profile.name, std::string_view(profile.uuid).substr(0, prefix_bytes(profile.uuid, 8)));
+  return fmt::format("{} · {}", profile.name, orvo_runtime::text::first_characters(profile.uuid, 8));
 }
 
 std::string_view metered_label(net::Metered metered) {
@@ -77,7 +58,7 @@ std::string_view connectivity_label(net::Connectivity connectivity) {
 
 std::optional<std::string> first_nonblank_line(std::span<const std::string> lines) {
   for (const std::string& line : lines) {
-    if (const std::string_view trimmed = trim(line); !trimmed.empty()) return std::string(trimmed);
+    if (const std::string_view trimmed = orvo_runtime::text::trim_ascii_whitespace(line); !trimmed.empty()) return std::string(trimmed);
   }
   return std::nullopt;
 }
