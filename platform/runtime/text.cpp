@@ -132,4 +132,11 @@ std::string clean_error_output(std::string_view bytes, std::size_t limit) {
   return std::string(trim_unicode_whitespace(first_characters(kept, limit)));
 }
 
+std::string command_detail_text(std::string_view bytes, std::string_view fallback, std::size_t limit) {
+  const std::string decoded = decode_utf8_lossy(bytes);
+  const std::string_view trimmed = trim_unicode_whitespace(decoded);
+  if (trimmed.empty()) return std::string(fallback);
+  return std::string(first_characters(drop_control_characters(trimmed, ControlFilter::DropAll), limit));
+}
+
 }  // namespace orvo_runtime::text

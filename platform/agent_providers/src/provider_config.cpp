@@ -28,6 +28,8 @@ std::string_view public_endpoint(ProviderProtocol protocol) {
   return protocol == ProviderProtocol::Anthropic ? "https://api.anthropic.com" : "https://api.openai.com/v1";
 }
 
+bool is_blank(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
 }  // namespace
 
 ModelDescriptor ModelDescriptor::named(std::string id) {
@@ -46,6 +48,26 @@ ProviderProfile ProviderProfile::hosted(ProviderProtocol protocol) {
   profile.enabled = true;
   profile.kind = ProviderKind::Hosted;
   return profile;
+}
+
+std::optional<ProviderProfile> ProviderProfile::local_vllm() {
+  ProviderProfile profile;
+  profile.id = std::string(kLocalVllmProviderId);
+  profile.label = "This device";
+  profile.endpoint = "http://127.0.0.1:8000/v1";
+  profile.protocol = ProviderProtocol::OpenAiCompatible;
+  profile.enabled = false;
+  profile.kind = ProviderKind::ThisDevice;
+  return profile;
+}
+
+bool ProviderProfile::is_local_vllm_candidate() const {
+  return kind == ProviderKind::ThisDevice && id == kLocalVllmProviderId;
+}
+
+std::string ProviderProfile::display_label() const {
+  if (!is_blank(label)) return label;
+  return std::string(display_name(protocol));
 }
 
 bool ProviderProfile::has_model(std::string_view model_id) const {
@@ -83,6 +105,24 @@ std::expected<void, std::string> ProviderConfig::save() const {
   const std::string_view existing = stored && stored->has_value() ? std::string_view(**stored) : std::string_view();
   const std::string text = orvo_json::encode_keeping_unknown(*this, existing);
   return atomic_file::write_creating_parent_with_mode(*file, text, kConfigFileMode);
+}
+
+std::vector<std::pair<std::string, std::string>> ProviderConfig::validation_errors() const {
+  std::vector<std::pair<std::string, std::string>> errors;
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const ProviderProfile& profile = profiles[i];
+    if (is_blank(profile.label)) errors.emplace_back(profile.id, "provider " + profile.id + " has no name");
+    if (is_blank(profile.endpoint)) errors.emplace_back(profile.id, "provider " + profile.id + " has no endpoint");
+    const auto first = std::find_if(profiles.begin(), profiles.end(),
+                                    [&](const ProviderProfile& other) { return other.id == profile.id; });
+    if (static_cast<std::size_t>(first - profiles.begin()) != i) {
+      errors.emplace_back(profile.id, "provider id " + profile.id + " is used more than once");
+    }
+  }
+  if (default_provider && find(*default_provider) == nullptr) {
+    errors.emplace_back("", "the default provider " + *default_provider + " is not configured");
+  }
+  return errors;
 }
 
 ProviderProfile* ProviderConfig::find(std::string_view id) {

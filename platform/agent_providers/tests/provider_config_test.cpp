@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "accounts/secret_vault.h"
+#include "provider_files.h"
 #include "agent_provider_config/provider_config.h"
 #include "orvo_model_gateway/api_keys.h"
 #include "orvo_runtime/atomic_file.h"
@@ -13,31 +13,6 @@
 
 namespace agent_provider_config {
 namespace {
-
-class ProviderFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/orvo-providers-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-    paths_.emplace("/", dir_);
-  }
-  void TearDown() override {
-    paths_.reset();
-    std::filesystem::remove_all(dir_);
-  }
-
-  std::filesystem::path config_file() const { return dir_ / "orvo" / kProviderConfigFileName; }
-  void write_config(std::string_view text) const {
-    std::filesystem::create_directories(config_file().parent_path());
-    std::ofstream(config_file(), std::ios::binary) << text;
-  }
-  std::string read(const std::filesystem::path& path) const { return atomic_file::read_existing(path)->value_or(""); }
-  std::filesystem::path gateway_vault_file() const { return *orvo_model_gateway::vault_root() / "vault" / "vault.enc"; }
-
-  accounts::vault::LocalKeyOnly local_key_only_;
-  std::filesystem::path dir_;
-  std::optional<system_paths::ScopedOverride> paths_;
-};
 
 TEST(ProviderProtocol, ParsesExactlyTheTwoIds) {
   EXPECT_EQ(parse_provider_protocol("anthropic"), ProviderProtocol::Anthropic);

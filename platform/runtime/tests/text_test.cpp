@@ -60,4 +60,12 @@ TEST(CleanErrorOutput, CutsTo512CharactersAfterDroppingControls) {
   EXPECT_EQ(text::clean_error_output(" \r\n\x1b "), "");
 }
 
+TEST(CommandDetail, TrimsFallsBackAndDropsEveryControlCharacter) {
+  EXPECT_EQ(text::command_detail_text(" \n\t ", "not reachable"), "not reachable");
+  EXPECT_EQ(text::command_detail_text("  host\tdown\r\nnow \xFF ", "x"), "hostdownnow \xEF\xBF\xBD");
+  std::string bytes;
+  for (int i = 0; i < 2000; ++i) bytes += (i % 3 == 0) ? "\x07" : "y";
+  EXPECT_EQ(text::command_detail_text(bytes, "x"), std::string(512, 'y'));
+}
+
 }  // namespace

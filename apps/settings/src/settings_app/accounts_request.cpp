@@ -5,9 +5,9 @@
 
 namespace settings::settings_app {
 namespace {
-constexpr std::array<std::pair<AccountKind, std::string_view>, 4> kKinds{{{AccountKind::Mail, "mail"},
-                                                                           {AccountKind::Caldav, "caldav"},
-                                                                           {AccountKind::Webdav, "webdav"},
+constexpr std::array<std::pair<AccountKind, std::string_view>, 4> kKinds{{{AccountKind::Email, "mail"},
+                                                                           {AccountKind::CalDav, "caldav"},
+                                                                           {AccountKind::WebDav, "webdav"},
                                                                            {AccountKind::Nextcloud, "nextcloud"}}};
 
 template <class... F>

@@ -8,20 +8,21 @@
 #include <string_view>
 #include <variant>
 
+#include "accounts/account_kind.h"
 #include "actions/account_operations.h"
 
 namespace settings::settings_app {
 
-// The kinds of account the add form knows, as one byte.
-enum class AccountKind : std::uint8_t { Mail = 0, Caldav = 1, Webdav = 2, Nextcloud = 3 };
+using settings::accounts::AccountKind;
 
-// "mail", "caldav", "webdav", "nextcloud"; none for any other text.
+// The kind an Add operation names: "mail", "caldav", "webdav", "nextcloud"; none for any other text.
 std::optional<AccountKind> account_kind_from_text(std::string_view text);
+// The name of the kind in account operations.
 std::string_view to_string(AccountKind kind);
 
 namespace accounts_request {
 struct Add {
-  AccountKind kind = AccountKind::Mail;
+  AccountKind kind = AccountKind::Email;
   friend bool operator==(const Add&, const Add&) = default;
 };
 struct Open {

@@ -9,6 +9,9 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/accounts/accounts_pane.h"
+#include "panes/network/network_pane.h"
+#include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
@@ -25,6 +28,13 @@ namespace {
 
 using PaneBuilder = std::unique_ptr<Widget> (*)(const PaneInputs&);
 
+std::unique_ptr<Widget> accounts_pane(const PaneInputs& inputs) {
+  using settings::panes::accounts::AccountsPane;
+  return std::make_unique<AccountsPane>(AccountsPane::load(inputs.app.accounts_root())
+                                            .with_accounts_request(inputs.app.accounts_request())
+                                            .with_account_check(inputs.app.account_check()));
+}
+
 struct PaneEntry {
   SettingsSection section;
   PaneBuilder build;
@@ -33,14 +43,14 @@ struct PaneEntry {
 // One line per section, in section index order. A pane's own builder takes its section's line; it
 // receives the root's cells through `PaneInputs::app`.
 constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
-    {SettingsSection::Network, generic_pane},
+    {SettingsSection::Network, panes::network::network_pane},
     {SettingsSection::Bluetooth, generic_pane},
     {SettingsSection::DevicesSync, generic_pane},
     {SettingsSection::Sound, generic_pane},
     {SettingsSection::Displays, generic_pane},
     {SettingsSection::MouseKeyboard, generic_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},
-    {SettingsSection::TimeDate, generic_pane},
+    {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, generic_pane},
     {SettingsSection::Printers, generic_pane},
     {SettingsSection::Power, generic_pane},
@@ -49,7 +59,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Notifications, generic_pane},
     {SettingsSection::DefaultApps, generic_pane},
     {SettingsSection::Storage, generic_pane},
-    {SettingsSection::ExternalAccounts, generic_pane},
+    {SettingsSection::ExternalAccounts, accounts_pane},
     {SettingsSection::AgentModels, generic_pane},
     {SettingsSection::RegionFormats, generic_pane},
     {SettingsSection::Permissions, generic_pane},

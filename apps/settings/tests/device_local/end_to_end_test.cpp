@@ -11,63 +11,19 @@
 #include <fstream>
 #include <thread>
 
-#include "../door/child_process.h"
+#include "../door/offscreen_app.h"
 
 namespace settings::device_local {
 namespace {
 
-using door_tests::ChildProcess;
-using door_tests::environment_with;
+using door_tests::OffscreenApp;
+using door_tests::ToolRun;
 using door_tests::read_file;
 
-struct Home {
-  std::filesystem::path dir = [] {
-    char pattern[] = "/tmp/orvo-e2e-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return std::filesystem::path(made ? made : "/tmp");
-  }();
-  ~Home() { std::filesystem::remove_all(dir); }
-};
-
-struct ToolRun {
-  std::optional<int> status;
-  std::string out;
-  std::string err;
-};
-
 TEST(EndToEnd, OperationsInvokedFromOutsideEndAndTheRunnerStaysFree) {
-  Home home;
-  const auto runtime = home.dir / "runtime";
-  const auto config = home.dir / "config";
-  std::filesystem::create_directories(runtime);
-  ::chmod(runtime.c_str(), 0700);
-  std::filesystem::create_directories(config / "orvo");
-  std::ofstream(config / "orvo/settings.json") << R"({"input": {"tap_to_click": false}})";
-
-  std::filesystem::create_directories(home.dir / "state");
-  const auto env = environment_with({{"ORVO_UI_BACKEND", "offscreen"},
-                                     {"ORVO_UI_SCRIPT", std::nullopt},
-                                     {"ORVO_UI_PNG", std::nullopt},
-                                     {"ORVO_UI_STATE", (home.dir / "state.json").native()},
-                                     {"XDG_RUNTIME_DIR", runtime.native()},
-                                     {"XDG_CONFIG_HOME", config.native()},
-                                     {"XDG_STATE_HOME", (home.dir / "state").native()},
-                                     {"HOME", home.dir.native()}});
-  std::filesystem::create_directories(home.dir / "app");
-  ChildProcess app(ORVO_SETTINGS, {}, env, home.dir / "app");
-  ASSERT_TRUE(app.started());
-  const auto socket = runtime / "so.orvo.settings.actions.sock";
-  for (int i = 0; i < 600 && !std::filesystem::exists(socket); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  ASSERT_TRUE(std::filesystem::exists(socket)) << app.err();
-
-  auto tool = [&](const std::vector<std::string>& args) {
-    std::filesystem::create_directories(home.dir / "tool");
-    ChildProcess run(ORVO_SETTINGS_ACTIONS, args, env, home.dir / "tool");
-    auto status = run.wait();
-    return ToolRun{status, run.out(), run.err()};
-  };
+  OffscreenApp app;
+  ASSERT_TRUE(app.start()) << app.process().err();
+  const auto tool = [&](const std::vector<std::string>& args) { return app.tool(args); };
 
   // No devices and sync pane takes this one: it stays in flight until its time runs out.
   ToolRun stuck = tool({"--timeout", "1", "invoke", "settings.section:devices_sync", "continuity-clipboard",
@@ -78,11 +34,11 @@ TEST(EndToEnd, OperationsInvokedFromOutsideEndAndTheRunnerStaysFree) {
   ToolRun tap = tool({"invoke", "settings.section:mouse_keyboard", "tap-to-click", R"({"value":true})"});
   EXPECT_EQ(tap.status, 0) << tap.err;
   EXPECT_EQ(tap.out, "tap to click updated\n");
-  auto prefs = nlohmann::json::parse(read_file(config / "orvo/settings.json"));
+  auto prefs = nlohmann::json::parse(read_file(app.settings_file()));
   EXPECT_EQ(prefs["input"]["tap_to_click"], true) << prefs.dump();
 
-  app.signal(SIGTERM);
-  EXPECT_EQ(app.wait(), 0) << app.err();
+  app.process().signal(SIGTERM);
+  EXPECT_EQ(app.process().wait(), 0) << app.process().err();
 }
 
 }  // namespace

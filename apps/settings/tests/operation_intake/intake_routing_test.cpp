@@ -116,7 +116,7 @@ TEST_P(AccountForms, PublishTheirRequestForTheAccountsPane) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryFormOperation, AccountForms,
-    ::testing::Values(FormCase{kNavigation, R"({"Add":{"kind":"mail"}})", AccountsRequest::Add{AccountKind::Mail}},
+    ::testing::Values(FormCase{kNavigation, R"({"Add":{"kind":"mail"}})", AccountsRequest::Add{AccountKind::Email}},
                       FormCase{kNavigation, R"({"Add":{"kind":"nextcloud"}})",
                                AccountsRequest::Add{AccountKind::Nextcloud}},
                       FormCase{kNavigation, R"({"Open":{"id":"a1"}})", AccountsRequest::Open{"a1"}},

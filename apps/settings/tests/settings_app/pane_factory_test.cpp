@@ -2,6 +2,12 @@
 // the region pane's content width.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "orvo_runtime/system_paths.h"
 #include "orvo_ui/widgets/column.h"
 #include "orvo_ui/widgets/container.h"
 #include "orvo_ui/widgets/scrollable.h"
@@ -13,6 +19,32 @@ namespace settings::settings_app {
 namespace {
 
 using namespace orvo_ui;
+
+// The accounts page reads (and on its first open marks) the account stores of the user's
+// configuration directory: every page here is built in a temporary one.
+class TemporaryHome {
+ public:
+  TemporaryHome() {
+    char pattern[] = "/tmp/orvo-factory-XXXXXX";
+    root_ = ::mkdtemp(pattern);
+    paths_.emplace(root_, root_ / "config", root_ / "runtime", root_ / "data");
+  }
+  ~TemporaryHome() {
+    paths_.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+ private:
+  std::filesystem::path root_;
+  std::optional<system_paths::ScopedOverride> paths_;
+};
+
+// A section whose pane is its own rather than the generic stand-in.
+bool has_own_pane(SettingsSection section) {
+  return section == SettingsSection::ExternalAccounts || section == SettingsSection::Updates ||
+         section == SettingsSection::Network || section == SettingsSection::TimeDate;
+}
 
 struct PageParts {
   const Container* outer = nullptr;
@@ -44,6 +76,7 @@ std::vector<std::string> texts_of(const Widget& widget) {
 }
 
 TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
+  TemporaryHome home;
   for (SettingsSection section : SIDEBAR_ORDER) {
     SettingsApp root(std::nullopt);
     root.selection().publish(section);
@@ -62,19 +95,27 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     EXPECT_EQ(texts[0], "SETTINGS");
     EXPECT_EQ(texts[1], section.title());
     EXPECT_EQ(texts[2], section.description());
-    // Sections with a page of their own; the others show the stand-in line.
-    if (section != SettingsSection::Updates) {
-      EXPECT_EQ(texts.back(), std::string(section.title()) + " is not available yet.");
-    }
-
     auto descriptor = const_cast<Widget*>(parts.column->child(1))->pane_descriptor();
     ASSERT_TRUE(descriptor);
+    const std::string_view pane_type = parts.column->child(1)->type_name();
+    // Sections with a page of their own; the others show the stand-in line.
+    if (section == SettingsSection::TimeDate) {
+      EXPECT_EQ(descriptor->id, "time-date");
+      continue;
+    }
+    if (section == SettingsSection::Network) {
+      EXPECT_EQ(pane_type, "settings::panes::network::NetworkPane");
+    } else if (!has_own_pane(section)) {
+      EXPECT_EQ(pane_type, "settings::settings_app::GenericPane");
+      EXPECT_EQ(texts.back(), std::string(section.title()) + " is not available yet.");
+    }
     EXPECT_EQ(*descriptor, section_descriptor(section));
     EXPECT_EQ(descriptor->id, section.id());
   }
 }
 
 TEST(PaneFactory, OnlyAccountsAndRegionPagesAreWidthLimited) {
+  TemporaryHome home;
   for (SettingsSection section : SIDEBAR_ORDER) {
     SettingsApp root(std::nullopt);
     root.selection().publish(section);

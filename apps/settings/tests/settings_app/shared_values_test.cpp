@@ -16,7 +16,7 @@ TEST(AccountsRequest, MadeFromEachAccountOperation) {
     std::optional<AccountsRequest> expected;
   };
   const Case cases[] = {
-      {op::Add{"caldav"}, AccountsRequest::Add{AccountKind::Caldav}},
+      {op::Add{"caldav"}, AccountsRequest::Add{AccountKind::CalDav}},
       {op::Add{"nextcloud"}, AccountsRequest::Add{AccountKind::Nextcloud}},
       {op::Open{"a1"}, AccountsRequest::Open{"a1"}},
       {op::Edit{"a2"}, AccountsRequest::Open{"a2"}},

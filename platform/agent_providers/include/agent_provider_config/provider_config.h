@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "agent_provider_config/provider_protocol.h"
@@ -57,6 +58,21 @@ constexpr auto describe_json(orvo_json::Tag<ModelDescriptor>) {
       defaulted_field("available", &ModelDescriptor::available));
 }
 
+// Where another program keeps the provider's credential: a vault and the entry's name in it.
+struct SecretReference {
+  std::string vault;
+  std::string name;
+  bool operator==(const SecretReference&) const = default;
+};
+
+constexpr auto describe_json(orvo_json::Tag<SecretReference>) {
+  return orvo_json::record<SecretReference>("SecretReference", orvo_json::field("vault", &SecretReference::vault),
+                                            orvo_json::field("name", &SecretReference::name));
+}
+
+// The id of the profile that stands for the model server of this device.
+inline constexpr std::string_view kLocalVllmProviderId = "local-vllm";
+
 struct ProviderProfile {
   std::string id;        // unique in the configuration
   std::string label;     // the provider's name as shown
@@ -66,12 +82,21 @@ struct ProviderProfile {
   ProviderProtocol protocol = ProviderProtocol::OpenAiCompatible;
   bool enabled = true;
   ProviderKind kind = ProviderKind::Hosted;
+  std::optional<SecretReference> secret;  // kept as stored; written only when set
 
   // A new hosted provider of the protocol with the protocol's public endpoint, no models and a
   // fresh id of its own, so that adding a second provider of one protocol never replaces the first.
   static ProviderProfile hosted(ProviderProtocol protocol);
 
+  // A profile for this device's model server, disabled, with no models: the local model
+  // synchronisation fills it in. None is reserved for a build without a local model server.
+  static std::optional<ProviderProfile> local_vllm();
+
   bool has_model(std::string_view model_id) const;
+  // The profile that stands for this device's model server: kind this device and our fixed id.
+  bool is_local_vllm_candidate() const;
+  // The profile's own name, or the protocol's when it has none (or only white space).
+  std::string display_label() const;
 
   bool operator==(const ProviderProfile&) const = default;
 };
@@ -83,7 +108,8 @@ constexpr auto describe_json(orvo_json::Tag<ProviderProfile>) {
       defaulted_field("label", &ProviderProfile::label), defaulted_field("endpoint", &ProviderProfile::endpoint),
       defaulted_field("models", &ProviderProfile::models), defaulted_field("model", &ProviderProfile::model),
       defaulted_field("protocol", &ProviderProfile::protocol), defaulted_field("enabled", &ProviderProfile::enabled),
-      defaulted_field("kind", &ProviderProfile::kind));
+      defaulted_field("kind", &ProviderProfile::kind),
+      orvo_json::omitted_when_none_field("secret", &ProviderProfile::secret));
 }
 
 struct ProviderConfig {
@@ -100,6 +126,10 @@ struct ProviderConfig {
   static ProviderConfig load();
   // Writes the whole configuration atomically; "no config dir" or the write's error.
   std::expected<void, std::string> save() const;
+
+  // What a user should mend: pairs of the provider id (empty for the whole file) and a sentence.
+  // A blank name or endpoint, an id used twice, a default that names no provider.
+  std::vector<std::pair<std::string, std::string>> validation_errors() const;
 
   // The first profile with the id.
   ProviderProfile* find(std::string_view id);

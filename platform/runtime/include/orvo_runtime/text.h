@@ -38,4 +38,9 @@ std::string_view trim_unicode_whitespace(std::string_view text);
 inline constexpr std::size_t kErrorTextLimit = 512;
 std::string clean_error_output(std::string_view bytes, std::size_t limit = kErrorTextLimit);
 
+// A program's standard error as the detail of a failure sentence: decoded (invalid UTF-8 replaced)
+// and trimmed; the fallback when nothing is left, else its first `limit` characters that are not
+// control characters (every control character is dropped and does not count).
+std::string command_detail_text(std::string_view bytes, std::string_view fallback, std::size_t limit = kErrorTextLimit);
+
 }  // namespace orvo_runtime::text

@@ -61,4 +61,11 @@ void PaneInALoop::click(const orvo_ui::Widget& widget) {
 
 void PaneInALoop::type(const std::string& text) { send(orvo_ui::event::TextInput{text}); }
 
+void PaneInALoop::press(orvo_ui::NamedKey key) {
+  send(orvo_ui::event::Key{key, "", true, {}});
+  send(orvo_ui::event::Key{key, "", false, {}});
+}
+
+void PaneInALoop::point_at(orvo_ui::Point at) { send(orvo_ui::event::PointerMoved{at}); }
+
 }  // namespace settings::panes::testing

@@ -60,6 +60,10 @@ class PaneInALoop {
   void frame() { loop_.frame(backend_.take_events()); }
   void click(const orvo_ui::Widget& widget);
   void type(const std::string& text);
+  // A key pressed and released, with no modifier.
+  void press(orvo_ui::NamedKey key);
+  // The pointer moved to a point (logical units at scale 1).
+  void point_at(orvo_ui::Point at);
 
  private:
   void send(orvo_ui::Event event);

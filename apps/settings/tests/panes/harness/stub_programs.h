@@ -43,6 +43,15 @@ class StubPrograms {
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   }
 
+  // Installs the stub `program` as the given shell script (a body after "#!/bin/sh").
+  void script(std::string_view program, std::string_view body) {
+    const auto path = dir_ / "bin" / program;
+    write(path, "#!/bin/sh\n" + std::string(body));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
+
+  const std::filesystem::path& dir() const { return dir_; }
+
   void remove(std::string_view program) { std::filesystem::remove(dir_ / "bin" / program); }
 
   // The command lines the stubs saw, in order ("systemctl is-enabled x.timer").

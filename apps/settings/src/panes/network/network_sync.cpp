@@ -1,0 +1,431 @@
+// The network pane's pass: chooser and worker replies, seeding, the handed-over operation, the
+// switches, the VPN and saved-profile actions, diagnostics and refresh, and the end of the
+// operation in hand.
+#include <algorithm>
+#include <fmt/format.h>
+#include <utility>
+
+#include "lib/settings_document.h"
+#include "orvo_log/log.h"
+#include "panes/document_controls.h"
+#include "panes/network/network_keys.h"
+#include "panes/network/network_pane.h"
+
+namespace settings::panes::network {
+
+namespace {
+
+using actions::NetworkOperation;
+using orvo_doc::ScalarValue;
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+
+bool absent(const orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key) {
+  auto value = document.get(object, key);
+  return !value || !value->has_value();
+}
+
+void put_bool(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key, bool value) {
+  (void)lib::put_if_changed(document, object, key, ScalarValue::boolean(value));
+}
+
+void put_str_if_absent(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key, std::string value) {
+  if (absent(document, object, key)) (void)document.put(object, key, ScalarValue::str(std::move(value)));
+}
+
+void put_bool_if_absent(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key, bool value) {
+  if (absent(document, object, key)) put_bool(document, object, key, value);
+}
+
+// A text field's value, written only when absent, and kept as a Text object.
+void seed_text(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key, std::string value) {
+  put_str_if_absent(document, object, key, std::move(value));
+  (void)lib::ensure_text_object(document, object, key);
+}
+
+std::string join_list(const std::vector<std::string>& items) {
+  std::string joined;
+  for (const auto& item : items) {
+    if (!joined.empty()) joined += ", ";
+    joined += item;
+  }
+  return joined;
+}
+
+std::string on_off(bool enabled) { return enabled ? "enabled" : "disabled"; }
+
+// The three radios, in the order the pass handles and seeds them.
+struct Radio {
+  std::optional<bool> net::RadioState::*field;
+  std::string_view key;
+  std::string_view word;
+  NetworkOperation (*operation)(bool);
+  os_actions::DispatchResult (os_actions::Dispatcher::*set)(bool) const;
+};
+constexpr Radio kRadios[] = {
+    {&net::RadioState::airplane_mode, kAirplaneModeKey, "airplane",
+     [](bool on) { return NetworkOperation(NetworkOperation::SetAirplaneMode{on}); },
+     &os_actions::Dispatcher::set_airplane_mode},
+    {&net::RadioState::hotspot, kHotspotKey, "hotspot",
+     [](bool on) { return NetworkOperation(NetworkOperation::SetHotspot{on}); }, &os_actions::Dispatcher::set_hotspot},
+    {&net::RadioState::mobile_broadband, kMobileBroadbandKey, "mobile",
+     [](bool on) { return NetworkOperation(NetworkOperation::SetMobileBroadband{on}); },
+     &os_actions::Dispatcher::set_mobile_broadband},
+};
+
+std::string wifi_sentence(bool enabled) { return fmt::format("Wi-Fi {}.", on_off(enabled)); }
+std::string wired_sentence(bool enabled) { return fmt::format("Wired networking {}.", on_off(enabled)); }
+std::string radio_sentence(std::string_view word, bool enabled) { return fmt::format("{} {}.", word, on_off(enabled)); }
+std::string radio_failure(std::string_view word, std::string_view error) {
+  return fmt::format("Could not change {} state: {}", word, error);
+}
+
+constexpr std::string_view kWiredUnavailable = "wired networking is unavailable on this device";
+constexpr std::string_view kRadioUnreported = "its state is not reported";
+
+}  // namespace
+
+void NetworkPane::sync(orvo_ui::SyncContext& context) {
+  if (!attached_ && own_document()) use_frame_document();
+  PaneGlue::sync(context);
+}
+
+void NetworkPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
+  if (!document) return;
+  orvo_doc::Document& working = *document;
+  take_ca_choice(working);
+  take_worker_replies(working);
+  if (needs_seeding_) seed(working);
+  hand_over(working);
+  sync_wired_and_wifi(working);
+  sync_radio_actions(working);
+  sync_vpn_switches(working);
+  sync_saved_profiles(working);
+  sync_profile_shares(working);
+  sync_diagnostics(working);
+  sync_refresh(working);
+  settle_operation();
+}
+
+void NetworkPane::take_ca_choice(orvo_doc::Document& document) {
+  if (!ca_chooser_) return;
+  auto received = ca_chooser_->try_recv();
+  if (auto* error = std::get_if<orvo_runtime::TryRecvError>(&received)) {
+    if (*error == orvo_runtime::TryRecvError::Empty) return;
+  } else {
+    CaChoice& choice = std::get<CaChoice>(received);
+    if (!choice) {
+      set_status(fmt::format("Could not choose certificate: {}", choice.error()));
+    } else if (*choice) {
+      if (auto text = lib::ensure_text_object(document, object_, kEnterpriseCaKey)) {
+        // The splice counts characters, not bytes.
+        std::size_t characters = 0;
+        for (unsigned char byte : document.text(*text).value_or("")) characters += (byte & 0xC0) != 0x80;
+        (void)document.splice_text(*text, 0, characters, **choice);
+      }
+      set_status("CA certificate selected.");
+    }
+  }
+  ca_chooser_.reset();
+  mark_structure_dirty();
+}
+
+void NetworkPane::take_worker_replies(orvo_doc::Document& document) {
+  while (true) {
+    auto received = reply_receiver_->try_recv();
+    auto* reply = std::get_if<NetworkJobReply>(&received);
+    if (!reply) return;
+    handle_reply(document, std::move(*reply));
+  }
+}
+
+void NetworkPane::handle_reply(orvo_doc::Document& document, NetworkJobReply reply) {
+  const std::string label = job_label(reply.job);
+  const auto* join = std::get_if<job::WifiJoin>(&reply.job);
+  if (join) std::erase(joins_in_flight_, join->ssid);
+  std::visit(
+      Overloaded{
+          [&](outcome::Failed& failed) {
+            orvo_log::warn("network pane operation failed",
+                           {{"op", "network_job"}, {"network_job", label}, {"error", failed.error}});
+            set_status(fmt::format("Could not configure {}: {}", label, failed.error));
+          },
+          [&](outcome::Connected& connected) {
+            set_status(connected.detail ? fmt::format("Connected to {}. {}", label, *connected.detail)
+                                        : fmt::format("Connected to {}.", label));
+            if (auto networks = services_.list_wifi_networks()) wifi_networks_ = std::move(*networks);
+            if (auto profiles = services_.list_saved_network_profiles()) use_profiles(std::move(*profiles));
+            if (join) set_expanded_network(document, std::nullopt);
+          },
+          [&](outcome::PasswordNeeded& needed) {
+            if (join) set_expanded_network(document, join->ssid);
+            set_status(needed.reason
+                           ? fmt::format("Enter the password for {}. Shared password unavailable: {}", label, *needed.reason)
+                           : fmt::format("Enter the password for {}.", label));
+          },
+          [&](outcome::Sealed&) {
+            set_status(fmt::format(
+                "{} is sealed for your certified devices. Device-specific profile settings were not shared.", label));
+          },
+          [&](outcome::Message& message) { set_status(std::move(message.text)); },
+      },
+      reply.outcome);
+  mark_structure_dirty();
+}
+
+void NetworkPane::seed(orvo_doc::Document& document) {
+  put_bool_if_absent(document, object_, kWifiEnabledKey, wifi_enabled_);
+  put_bool_if_absent(document, object_, kWiredEnabledKey, wired_.enabled);
+  for (const Radio& radio : kRadios) {
+    const std::optional<bool>& state = radio_.*radio.field;
+    if (!state) break;
+    put_bool_if_absent(document, object_, radio.key, *state);
+  }
+  for (const auto& vpn : vpn_connections_) {
+    put_bool_if_absent(document, object_, vpn_key(vpn.name), vpn.active);
+    put_bool(document, object_, vpn_studio_key(vpn.name), false);
+  }
+  for (std::string_view key : {kVpnStudioOpenKey, kHotspotApplyKey, kHotspotQrKey}) put_bool(document, object_, key, false);
+  seed_text(document, object_, kHotspotSsidKey, hotspot_ssid_);
+  put_str_if_absent(document, object_, kHotspotBandKey, hotspot_band_);
+  const auto label_of = [&](const std::optional<std::string>& uuid) -> std::optional<std::string> {
+    if (!uuid) return std::nullopt;
+    for (const auto& profile : saved_profiles_) {
+      if (profile.uuid == *uuid) return profile_label(profile);
+    }
+    return std::nullopt;
+  };
+  if (auto label = label_of(selected_advanced_profile_)) put_str_if_absent(document, object_, kAdvancedProfileKey, *label);
+  if (auto label = label_of(selected_ipv4_profile_)) put_str_if_absent(document, object_, kIpv4ProfileKey, *label);
+  for (std::string_view key : kSeededTextKeys) (void)lib::ensure_text_object(document, object_, key);
+  for (std::string_view key : kSeededFalseKeys) put_bool(document, object_, key, false);
+  put_str_if_absent(document, object_, kEnterpriseMethodKey, "PEAP");
+  put_str_if_absent(document, object_, kEnterprisePhase2Key, "MSCHAPv2");
+  if (!mobile_sims_.empty()) put_str_if_absent(document, object_, kMobileSimKey, mobile_sims_.front().path);
+  for (const auto& profile : saved_profiles_) {
+    put_bool(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
+    put_bool(document, object_, forget_key(profile.uuid), false);
+    put_bool(document, object_, share_key(profile.uuid), false);
+    const auto settings = profile_settings_.find(profile.uuid);
+    if (settings == profile_settings_.end()) continue;
+    const net::ConnectionProfileSettings& read = settings->second;
+    put_str_if_absent(document, object_, metered_key(profile.uuid),
+                      std::string(metered_label(read.metered.value_or(net::Metered::Automatic))));
+    put_str_if_absent(document, object_, mac_key(profile.uuid),
+                      std::string(mac_policy_label(read.mac_policy.value_or(net::MacPolicy::Permanent))));
+    if (read.proxy) seed_text(document, object_, proxy_key(profile.uuid), read.proxy->value_or(""));
+    if (!read.method_readable) continue;
+    put_bool_if_absent(document, object_, ipv4_key(profile.uuid, "automatic"), read.automatic);
+    seed_text(document, object_, ipv4_key(profile.uuid, "address"), join_list(read.addresses));
+    seed_text(document, object_, ipv4_key(profile.uuid, "gateway"), read.gateway.value_or(""));
+    seed_text(document, object_, ipv4_key(profile.uuid, "dns"), join_list(read.dns));
+    put_bool(document, object_, ipv4_key(profile.uuid, "apply"), false);
+  }
+  put_bool(document, object_, kRefreshKey, false);
+  put_str_if_absent(document, object_, kExpandedKey, expanded_network_.value_or(""));
+  needs_seeding_ = false;
+}
+
+void NetworkPane::hand_over(orvo_doc::Document& document) {
+  const auto* taken = operations_.take(
+      [](const settings_app::PaneOperation& operation) { return std::holds_alternative<NetworkOperation>(operation); });
+  if (!taken) return;
+  std::visit(Overloaded{
+                 [&](const NetworkOperation::Refresh&) { put_bool(document, object_, kRefreshKey, true); },
+                 [&](const NetworkOperation::SetWifiEnabled& op) { put_bool(document, object_, kWifiEnabledKey, op.enabled); },
+                 [&](const NetworkOperation::SetWiredEnabled& op) { put_bool(document, object_, kWiredEnabledKey, op.enabled); },
+                 [&](const NetworkOperation::SetAirplaneMode& op) { put_bool(document, object_, kAirplaneModeKey, op.enabled); },
+                 [&](const NetworkOperation::SetHotspot& op) { put_bool(document, object_, kHotspotKey, op.enabled); },
+                 [&](const NetworkOperation::SetMobileBroadband& op) {
+                   put_bool(document, object_, kMobileBroadbandKey, op.enabled);
+                 },
+                 [&](const NetworkOperation::RunDiagnostics&) { put_bool(document, object_, kDiagnosticsRunKey, true); },
+             },
+             static_cast<const NetworkOperation::variant&>(std::get<NetworkOperation>(*taken)));
+  sync_wired_and_wifi(document);
+  sync_radio_actions(document);
+  sync_refresh(document);
+  sync_diagnostics(document);
+}
+
+void NetworkPane::sync_wired_and_wifi(orvo_doc::Document& document) {
+  if (auto wanted = lib::read_bool(document, object_, kWifiEnabledKey); wanted && *wanted != wifi_enabled_) {
+    const NetworkOperation operation = NetworkOperation::SetWifiEnabled{*wanted};
+    if (!operation_is_current(operation)) {
+      write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
+    } else if (auto done = services_.dispatcher->set_wifi(*wanted); done) {
+      wifi_enabled_ = *wanted;
+      publish_outcome(operation, PaneOutcome::success(wifi_sentence(*wanted)));
+    } else {
+      orvo_log::warn("network pane dispatch failed", {{"op", "set_wifi"}, {"error", done.error()}});
+      write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
+      publish_outcome(operation, PaneOutcome::failure("Could not change Wi-Fi power: " + done.error()));
+    }
+  }
+  auto wanted = lib::read_bool(document, object_, kWiredEnabledKey);
+  if (!wanted || *wanted == wired_.enabled) return;
+  const NetworkOperation operation = NetworkOperation::SetWiredEnabled{*wanted};
+  // A wired switch flipped in the pane has no action of its own: it acts while nothing else runs.
+  if (!wired_.interface || !(operation_is_current(operation) || nothing_running())) {
+    write_back(document, object_, kWiredEnabledKey, wired_.enabled);
+    return;
+  }
+  if (auto done = services_.dispatcher->set_wired(*wanted); done) {
+    wired_.enabled = *wanted;
+    publish_outcome(operation, PaneOutcome::success(wired_sentence(*wanted)));
+  } else {
+    orvo_log::warn("network pane dispatch failed", {{"op", "set_wired"}, {"error", done.error()}});
+    write_back(document, object_, kWiredEnabledKey, wired_.enabled);
+    publish_outcome(operation, PaneOutcome::failure("Could not change wired networking: " + done.error()));
+  }
+}
+
+void NetworkPane::sync_radio_actions(orvo_doc::Document& document) {
+  for (const Radio& radio : kRadios) {
+    std::optional<bool>& state = radio_.*radio.field;
+    if (!state) continue;
+    auto wanted = lib::read_bool(document, object_, radio.key);
+    if (!wanted || *wanted == *state) continue;
+    const NetworkOperation operation = radio.operation(*wanted);
+    if (auto done = ((*services_.dispatcher).*radio.set)(*wanted); done) {
+      state = *wanted;
+      publish_outcome(operation, PaneOutcome::success(radio_sentence(radio.word, *wanted)));
+    } else {
+      orvo_log::warn("radio action failed", {{"op", std::string(radio.word)}, {"error", done.error()}});
+      write_back(document, object_, radio.key, *state);
+      publish_outcome(operation, PaneOutcome::failure(radio_failure(radio.word, done.error())));
+    }
+  }
+}
+
+void NetworkPane::sync_refresh(orvo_doc::Document& document) {
+  if (!take_press(document, object_, kRefreshKey)) return;
+  const NetworkOperation operation = NetworkOperation::Refresh{};
+  if (auto networks = services_.list_wifi_networks()) {
+    wifi_networks_ = std::move(*networks);
+    publish_outcome(operation, PaneOutcome::success("Network list refreshed."));
+  } else {
+    orvo_log::warn("rescan failed", {{"op", "list_wifi_networks"}, {"error", networks.error()}});
+    publish_outcome(operation, PaneOutcome::failure("Could not refresh network list: " + networks.error()));
+  }
+  // Every state read again is written into its key, so the next pass does not undo a change made
+  // outside the pane.
+  if (auto wired = services_.get_wired()) {
+    wired_ = std::move(*wired);
+    write_back(document, object_, kWiredEnabledKey, wired_.enabled);
+  }
+  if (auto wifi = services_.get_wifi()) {
+    wifi_enabled_ = *wifi;
+    write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
+  }
+  if (auto radio = services_.get_radio_state()) {
+    radio_ = std::move(*radio);
+    for (const Radio& each : kRadios) {
+      if (const auto& state = radio_.*each.field) write_back(document, object_, each.key, *state);
+    }
+  }
+  hotspot_clients_ = services_.list_hotspot_clients().value_or(std::vector<net::HotspotClient>{});
+  connectivity_ = services_.get_connectivity().value_or(net::Connectivity::NotTested);
+  read_profiles();
+  for (const auto& profile : saved_profiles_) write_back(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
+  read_vpn_connections();
+  for (const auto& vpn : vpn_connections_) write_back(document, object_, vpn_key(vpn.name), vpn.active);
+  mark_structure_dirty();
+}
+
+void NetworkPane::sync_diagnostics(orvo_doc::Document& document) {
+  if (!take_press(document, object_, kDiagnosticsRunKey)) return;
+  const NetworkOperation operation = NetworkOperation::RunDiagnostics{};
+  if (auto diagnostics = services_.connection_diagnostics()) {
+    diagnostics_ = std::move(*diagnostics);
+    publish_outcome(operation, PaneOutcome::success("Network diagnostics completed."));
+  } else {
+    publish_outcome(operation, PaneOutcome::failure("Diagnostics unavailable: " + diagnostics.error()));
+  }
+  mark_structure_dirty();
+}
+
+void NetworkPane::sync_vpn_switches(orvo_doc::Document& document) {
+  for (auto& vpn : vpn_connections_) {
+    const std::string key = vpn_key(vpn.name);
+    auto wanted = lib::read_bool(document, object_, key);
+    if (!wanted || *wanted == vpn.active) continue;
+    if (auto done = services_.dispatcher->set_vpn_connection(vpn.name, *wanted); done) {
+      vpn.active = *wanted;
+    } else {
+      orvo_log::warn("VPN action failed", {{"action", "set_vpn_connection"}, {"error", done.error()}});
+      write_back(document, object_, key, vpn.active);
+    }
+    mark_structure_dirty();
+  }
+}
+
+void NetworkPane::sync_saved_profiles(orvo_doc::Document& document) {
+  const std::vector<net::SavedNetworkProfile> profiles = saved_profiles_;
+  for (const auto& profile : profiles) {
+    const std::string key = autoconnect_key(profile.uuid);
+    if (auto wanted = lib::read_bool(document, object_, key); wanted && *wanted != profile.autoconnect) {
+      if (auto done = services_.set_network_autoconnect(profile.uuid, *wanted); done) {
+        for (auto& saved : saved_profiles_) {
+          if (saved.uuid == profile.uuid) saved.autoconnect = *wanted;
+        }
+      } else {
+        set_status(fmt::format("Could not update {}: {}", profile.name, done.error()));
+        write_back(document, object_, key, profile.autoconnect);
+      }
+    }
+    if (!take_press(document, object_, forget_key(profile.uuid))) continue;
+    if (auto done = services_.forget_network_profile(profile.uuid); done) {
+      std::erase_if(saved_profiles_, [&](const auto& saved) { return saved.uuid == profile.uuid; });
+      profile_settings_.erase(profile.uuid);
+      set_status(fmt::format("Forgot {}.", profile.name));
+    } else {
+      set_status(fmt::format("Could not forget {}: {}", profile.name, done.error()));
+    }
+  }
+}
+
+void NetworkPane::sync_profile_shares(orvo_doc::Document& document) {
+  for (const auto& profile : saved_profiles_) {
+    if (profile.kind != kWirelessKind || !take_press(document, object_, share_key(profile.uuid))) continue;
+    set_status(fmt::format("Sealing {} for your devices…", profile.name));
+    job::ProfileShare share{profile.uuid, profile.name};
+    if (auto started = start_profile_share(*reply_sender_, services_.continuity, share, {}); !started) {
+      (void)reply_sender_->try_send(NetworkJobReply{std::move(share), outcome::Failed{started.error()}});
+    }
+  }
+}
+
+void NetworkPane::settle_operation() {
+  const auto* in_hand = operations_.in_hand();
+  if (!in_hand) return;
+  const auto* operation = std::get_if<NetworkOperation>(&in_hand->operation());
+  if (!operation) return;
+  // Nothing in the pass changed anything for it: the machine is already as asked, or it cannot be.
+  const PaneOutcome settled = std::visit(
+      Overloaded{
+          [](const NetworkOperation::Refresh&) { return PaneOutcome::success("Network list refreshed."); },
+          [](const NetworkOperation::RunDiagnostics&) { return PaneOutcome::success("Network diagnostics completed."); },
+          [](const NetworkOperation::SetWifiEnabled& op) { return PaneOutcome::success(wifi_sentence(op.enabled)); },
+          [&](const NetworkOperation::SetWiredEnabled& op) {
+            if (!wired_.interface) {
+              return PaneOutcome::failure(fmt::format("Could not change wired networking: {}", kWiredUnavailable));
+            }
+            return PaneOutcome::success(wired_sentence(op.enabled));
+          },
+          [&](const auto& op) {
+            const Radio& radio = *std::find_if(std::begin(kRadios), std::end(kRadios), [&](const Radio& each) {
+              return each.operation(op.enabled) == NetworkOperation(op);
+            });
+            if (!(radio_.*radio.field)) return PaneOutcome::failure(radio_failure(radio.word, kRadioUnreported));
+            return PaneOutcome::success(radio_sentence(radio.word, op.enabled));
+          },
+      },
+      static_cast<const NetworkOperation::variant&>(*operation));
+  publish_outcome(*operation, settled);
+}
+
+}  // namespace settings::panes::network
