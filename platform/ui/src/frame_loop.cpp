@@ -20,8 +20,11 @@ std::atomic<bool> g_quit_requested{false};
 constexpr std::int64_t kAnimationFrameMillis = 16;
 constexpr std::int64_t kUpdatePollMillis = 250;
 // Some operations finish without waking the loop (their worker only fills a channel), so the
-// loop polls while any is in flight.
+// loop polls while any is in flight: often at first, then less often the longer they run (after as
+// long again as they have run so far, at most kInFlightPollMaxMillis), so a long wait costs few
+// frames.
 constexpr std::int64_t kInFlightPollMillis = 50;
+constexpr std::int64_t kInFlightPollMaxMillis = 1000;
 // Pace of syncs while a widget asks for them with nothing else to do (a worker it watches).
 constexpr std::int64_t kIdleSyncMillis = 100;
 
@@ -132,7 +135,12 @@ std::optional<Deadline> FrameLoop::next_deadline() const {
   };
   if (root_.needs_animation_frame()) sooner(kAnimationFrameMillis);
   if (update_wants_frame_) sooner(kUpdatePollMillis);
-  if (host_.in_flight_count() > 0) sooner(kInFlightPollMillis);
+  if (host_.in_flight_count() > 0) {
+    const auto running = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                               in_flight_since_)
+                             .count();
+    sooner(std::clamp<std::int64_t>(running, kInFlightPollMillis, kInFlightPollMaxMillis));
+  }
   if (root_.needs_idle_sync()) sooner(kIdleSyncMillis);
   return deadline;
 }
@@ -195,6 +203,10 @@ void FrameLoop::frame(const BackendEvents& events) {
   if (door_) door_->serve(root_);
   host_.poll(root_);
   host_acted_ = host_.take_acted();
+  if (const std::size_t in_flight = host_.in_flight_count(); in_flight != in_flight_seen_) {
+    in_flight_seen_ = in_flight;
+    in_flight_since_ = std::chrono::steady_clock::now();
+  }
 
   first_ = false;
   ++frames_;

@@ -9,6 +9,7 @@
 //
 // The loop owns the application's settings document for the whole run: every sync gets it, the
 // root's operations are started with it, and the action host carries setting actions out on it.
+#include <chrono>
 #include <cstdint>
 #include <expected>
 #include <filesystem>
@@ -106,6 +107,9 @@ class FrameLoop {
   bool first_ = true;
   bool update_wants_frame_ = false;
   bool host_acted_ = false;
+  // How many operations were in flight at the last frame, and since when.
+  std::size_t in_flight_seen_ = 0;
+  std::chrono::steady_clock::time_point in_flight_since_{};
   bool close_requested_ = false;
   // Where the pointer was last seen (physical pixels), to refresh hover after the tree is rebuilt.
   std::optional<Point> pointer_;

@@ -70,6 +70,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   void signal(int number) const { ::kill(pid_, number); }
 
   // The exit status once the child has ended (-1 when a signal ended it); calls `meanwhile` while

@@ -28,6 +28,8 @@ constexpr std::string_view kTriggers[] = {kCheckKey,           kRestartKey,     
 // What ends an operation this pane took but had nothing to do for; the handlers answer every
 // operation they act on, so this only guards against one slipping through.
 constexpr std::string_view kNotCarriedOut = "the update operation was not carried out";
+constexpr std::string_view kChangeRunning = "another update change is still in progress";
+constexpr std::string_view kChangeWorkerStopped = "the change worker stopped";
 
 void put_bool(Document& document, std::string_view key, bool value) {
   (void)lib::put_if_changed(document, orvo_doc::kRoot, key, orvo_doc::ScalarValue::boolean(value));
@@ -61,20 +63,13 @@ UpdatesServices UpdatesServices::system(ServiceCommands commands) {
   return services;
 }
 
+// The constructor runs no command: the first pass starts the reading.
 UpdatesPane::UpdatesPane(UpdatesServices services)
     : PaneGlue("UpdatesPane", DirtyRule::AlwaysAskView), services_(std::move(services)) {
-  state_.summary = services_.summary();
+  state_.summary.pretty_name = std::string(kDefaultPrettyName);
   state_.prefs = preferences::load_preferences().updates;
-  state_.automatic = services_.backend->automatic_updates_enabled();
-  if (state_.automatic != AutomaticUpdateState::Unreported) {
-    state_.prefs.automatic = state_.automatic == AutomaticUpdateState::On;
-  }
-  state_.previous_image = services_.backend->rollback_image();
-  state_.protection = services_.protection(state_.previous_image);
-  state_.schedule = services_.backend->schedule_label();
-  state_.metered = services_.backend->metered_downloads_allowed();
-  state_.upgrades = services_.firmware_updates();
-  state_.history = services_.firmware_history();
+  state_.upgrades = std::unexpected("not read yet");
+  state_.history = std::unexpected("not read yet");
 }
 
 UpdatesPane UpdatesPane::with_pane_operation(PaneOperations<settings_app::PaneOperation>::Cell cell) && {
@@ -90,7 +85,7 @@ UpdatesPane UpdatesPane::with_operation_status(StatusCell cell) && {
 }
 
 bool UpdatesPane::needs_redraw() const {
-  if (check_rx_ || refresh_rx_ || install_rx_) return true;
+  if (reading_rx_ || listings_rx_ || change_rx_ || check_rx_ || refresh_rx_ || install_rx_) return true;
   return view() && view()->needs_redraw();
 }
 
@@ -108,6 +103,18 @@ std::optional<orvo_ui::PaneDescriptor> UpdatesPane::pane_descriptor() {
 
 void UpdatesPane::sync_pane(Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
+  if (!state_.loaded) {
+    start_reading();
+    receive_reading();
+  }
+  if (!state_.loaded) {
+    // An operation is taken at once but carried out only when the page knows what the machine
+    // has; until then it is pending.
+    take_operation(*document);
+    return;
+  }
+  receive_listings();
+  receive_change(*document);
   receive_check();
   receive_refresh();
   receive_install();
@@ -115,6 +122,142 @@ void UpdatesPane::sync_pane(Document* document, orvo_ui::SyncContext&) {
   take_operation(*document);
   follow_status(*document);
   operations_.settle(work_pending_for_hand(), PaneOutcome::failure(std::string(kNotCarriedOut)));
+}
+
+void UpdatesPane::start_reading() {
+  if (std::exchange(reading_started_, true)) return;
+  auto [sender, receiver] = orvo_runtime::make_channel<UpdatesReading>(1);
+  std::function<UpdatesReading()> read = [backend = services_.backend, summary = services_.summary,
+                                          protection = services_.protection,
+                                          upgrades = services_.firmware_updates,
+                                          history = services_.firmware_history] {
+    UpdatesReading reading;
+    reading.summary = summary();
+    reading.automatic = backend->automatic_updates_enabled();
+    reading.previous_image = backend->rollback_image();
+    reading.protection = protection(reading.previous_image);
+    reading.schedule = backend->schedule_label();
+    reading.metered = backend->metered_downloads_allowed();
+    reading.firmware = {upgrades(), history()};
+    return reading;
+  };
+  auto started = services_.start_worker(std::string(workers::kUpdatesReadThread),
+                                        [sender = std::move(sender), read = std::move(read), wake = wake_]() mutable {
+                                          workers::single_message_worker<UpdatesReading>(std::move(sender),
+                                                                                         std::move(read), wake);
+                                        });
+  if (!started) {
+    orvo_log::warn("update status reader could not start", {{"error", started.error()}});
+    state_.loaded = true;
+    state_.message = "The update status could not be read: worker could not start";
+    mark_structure_dirty();
+    return;
+  }
+  reading_rx_.emplace(std::move(receiver));
+}
+
+void UpdatesPane::receive_reading() {
+  if (!reading_rx_) return;
+  auto received = reading_rx_->try_recv();
+  if (const auto* empty = std::get_if<TryRecvError>(&received); empty && *empty == TryRecvError::Empty) return;
+  reading_rx_.reset();
+  state_.loaded = true;
+  mark_structure_dirty();
+  auto* reading = std::get_if<UpdatesReading>(&received);
+  if (!reading) {
+    state_.message = "The update status could not be read: worker stopped";
+    return;
+  }
+  state_.summary = std::move(reading->summary);
+  state_.automatic = reading->automatic;
+  if (state_.automatic != AutomaticUpdateState::Unreported) {
+    state_.prefs.automatic = state_.automatic == AutomaticUpdateState::On;
+  }
+  state_.previous_image = std::move(reading->previous_image);
+  state_.protection = std::move(reading->protection);
+  state_.schedule = std::move(reading->schedule);
+  state_.metered = reading->metered;
+  state_.upgrades = std::move(reading->firmware.upgrades);
+  state_.history = std::move(reading->firmware.history);
+}
+
+void UpdatesPane::start_listings() {
+  auto [sender, receiver] = orvo_runtime::make_channel<FirmwareListings>(1);
+  std::function<FirmwareListings()> list = [upgrades = services_.firmware_updates,
+                                            history = services_.firmware_history] {
+    return FirmwareListings{upgrades(), history()};
+  };
+  auto started = services_.start_worker(std::string(workers::kFirmwareRefreshThread),
+                                        [sender = std::move(sender), list = std::move(list), wake = wake_]() mutable {
+                                          workers::single_message_worker<FirmwareListings>(std::move(sender),
+                                                                                           std::move(list), wake);
+                                        });
+  if (!started) {
+    orvo_log::warn("firmware listing worker could not start", {{"error", started.error()}});
+    return;
+  }
+  listings_rx_.emplace(std::move(receiver));
+}
+
+void UpdatesPane::receive_listings() {
+  if (!listings_rx_) return;
+  auto received = listings_rx_->try_recv();
+  if (const auto* empty = std::get_if<TryRecvError>(&received); empty && *empty == TryRecvError::Empty) return;
+  listings_rx_.reset();
+  mark_structure_dirty();
+  if (auto* listings = std::get_if<FirmwareListings>(&received)) {
+    state_.upgrades = std::move(listings->upgrades);
+    state_.history = std::move(listings->history);
+  }
+}
+
+void UpdatesPane::start_change(const Op& operation, std::function<UpdateChangeReport()> work) {
+  auto [sender, receiver] = orvo_runtime::make_channel<UpdateChangeReport>(1);
+  auto started = services_.start_worker(std::string(workers::kUpdateChangeThread),
+                                        [sender = std::move(sender), work = std::move(work), wake = wake_]() mutable {
+                                          workers::single_message_worker<UpdateChangeReport>(std::move(sender),
+                                                                                             std::move(work), wake);
+                                        });
+  change_ = operation;
+  if (!started) {
+    // Answered as a change that failed, through the same path as one whose worker ran.
+    auto [failed_sender, failed_receiver] = orvo_runtime::make_channel<UpdateChangeReport>(1);
+    (void)failed_sender.send(UpdateChangeReport{std::unexpected("worker could not start"), state_.automatic,
+                                                state_.schedule, state_.metered, state_.previous_image});
+    change_rx_.emplace(std::move(failed_receiver));
+    return;
+  }
+  change_rx_.emplace(std::move(receiver));
+}
+
+bool UpdatesPane::refuse_while_changing(const Op& operation) {
+  if (!change_rx_) return false;
+  report(operation, PaneOutcome::failure(std::string(kChangeRunning)));
+  return true;
+}
+
+void UpdatesPane::receive_change(Document& document) {
+  if (!change_rx_) return;
+  auto received = change_rx_->try_recv();
+  if (const auto* empty = std::get_if<TryRecvError>(&received); empty && *empty == TryRecvError::Empty) return;
+  change_rx_.reset();
+  const Op operation = *std::exchange(change_, std::nullopt);
+  mark_structure_dirty();
+  UpdateChangeReport change =
+      std::holds_alternative<UpdateChangeReport>(received)
+          ? std::move(std::get<UpdateChangeReport>(received))
+          : UpdateChangeReport{std::unexpected(std::string(kChangeWorkerStopped)), state_.automatic, state_.schedule,
+                               state_.metered, state_.previous_image};
+  std::visit(
+      [&](const auto& variant) {
+        using V = std::decay_t<decltype(variant)>;
+        if constexpr (std::is_same_v<V, Op::SetAutomatic>) finish_automatic(document, variant.enabled, change);
+        if constexpr (std::is_same_v<V, Op::SetSchedule>) finish_schedule(document, operation, change);
+        if constexpr (std::is_same_v<V, Op::SetMetered>) finish_metered(document, operation, change);
+        if constexpr (std::is_same_v<V, Op::Rollback>) finish_rollback(change);
+        if constexpr (std::is_same_v<V, Op::Restart>) finish_restart(change);
+      },
+      static_cast<const Op::variant&>(operation));
 }
 
 void UpdatesPane::receive_check() {
@@ -197,8 +340,7 @@ void UpdatesPane::receive_install() {
       state_.install = FirmwareInstalled{finished->restart_required};
       state_.message = finished->restart_required ? "Firmware installation finished. Restart to activate the update."
                                                   : "Firmware installation finished successfully.";
-      state_.upgrades = services_.firmware_updates();
-      state_.history = services_.firmware_history();
+      start_listings();
       report(Op::InstallFirmware{}, PaneOutcome::success("firmware installation finished"));
       ended = true;
     } else if (const auto* failed = std::get_if<firmware::InstallFailed>(&event)) {
@@ -227,9 +369,16 @@ void UpdatesPane::take_operation(Document& document) {
   if (const auto* held = operations_.in_hand(); held && !operations_.status_cell().snapshot().is_running(held->key())) {
     operations_.finish(PaneOutcome::failure(std::string(kNotCarriedOut)));
   }
+  if (!operations_.in_hand()) held_before_reading_ = false;
   const auto* taken =
       operations_.take([](const settings_app::PaneOperation& operation) { return operation.tag() == 0; });
+  if (taken && !state_.loaded) {
+    held_before_reading_ = true;
+    return;
+  }
+  if (!taken && held_before_reading_ && state_.loaded) taken = &operations_.in_hand()->operation();
   if (taken) {
+    held_before_reading_ = false;
     apply(document, &std::get<Op>(*taken));
     run_handlers(document);
   }
@@ -298,7 +447,7 @@ bool UpdatesPane::work_pending_for_hand() const {
   if (std::holds_alternative<Op::Check>(*update)) return check_rx_.has_value();
   if (std::holds_alternative<Op::RefreshFirmware>(*update)) return refresh_rx_.has_value();
   if (std::holds_alternative<Op::InstallFirmware>(*update)) return install_rx_.has_value();
-  return false;
+  return change_ && settings_app::PaneOperation(*change_) == held->operation() && change_rx_.has_value();
 }
 
 // --- handlers ---
@@ -331,7 +480,7 @@ void UpdatesPane::handle_check(Document& document) {
 void UpdatesPane::handle_refresh(Document& document) {
   if (!take_press(document, orvo_doc::kRoot, kFirmwareRefreshKey)) return;
   mark_structure_dirty();
-  if (refresh_rx_ || install_rx_) {
+  if (refresh_rx_ || install_rx_ || listings_rx_) {
     report(Op::RefreshFirmware{}, PaneOutcome::failure("firmware work is already in progress"));
     return;
   }
@@ -353,7 +502,7 @@ void UpdatesPane::handle_refresh(Document& document) {
 void UpdatesPane::handle_install(Document& document) {
   if (!take_press(document, orvo_doc::kRoot, kFirmwareInstallKey)) return;
   mark_structure_dirty();
-  if (refresh_rx_ || install_rx_) {
+  if (refresh_rx_ || install_rx_ || listings_rx_) {
     state_.message = "Firmware work is already in progress";
     report(Op::InstallFirmware{}, PaneOutcome::failure("firmware work is already in progress"));
     return;
@@ -375,15 +524,26 @@ void UpdatesPane::handle_restart(Document& document) {
   if (!take_press(document, orvo_doc::kRoot, kRestartKey)) return;
   mark_structure_dirty();
   // One reboot per pane; a repeated request is answered with how the first one went.
-  if (!restart_outcome_) {
-    if (auto rebooted = services_.reboot->reboot(); rebooted) {
-      restart_outcome_ = PaneOutcome::success("restart command accepted by the system");
-    } else {
-      orvo_log::warn("restart & update failed", {{"error", rebooted.error()}});
-      std::string sentence = fmt::format("Restarting into the staged update failed: {}", rebooted.error());
-      state_.message = sentence;
-      restart_outcome_ = PaneOutcome::failure(std::move(sentence));
-    }
+  if (restart_outcome_) {
+    report(Op::Restart{}, *restart_outcome_);
+    return;
+  }
+  if (change_ && *change_ == Op{Op::Restart{}}) return;  // the restart asked for is under way
+  if (refuse_while_changing(Op::Restart{})) return;
+  start_change(Op::Restart{}, [reboot = services_.reboot] { return UpdateChangeReport{reboot->reboot()}; });
+}
+
+void UpdatesPane::finish_restart(const UpdateChangeReport& change) {
+  if (change.result) {
+    restart_outcome_ = PaneOutcome::success("restart command accepted by the system");
+  } else {
+    orvo_log::warn("restart & update failed", {{"error", change.result.error()}});
+    std::string sentence = fmt::format("Restarting into the staged update failed: {}", change.result.error());
+    state_.message = sentence;
+    // A restart whose worker never ran may be asked for again.
+    if (change.result.error() != "worker could not start") restart_outcome_ = PaneOutcome::failure(sentence);
+    report(Op::Restart{}, PaneOutcome::failure(std::move(sentence)));
+    return;
   }
   report(Op::Restart{}, *restart_outcome_);
 }
@@ -392,18 +552,32 @@ void UpdatesPane::handle_automatic(Document& document) {
   const std::optional<bool> wanted = lib::read_bool(document, orvo_doc::kRoot, kAutoKey);
   if (!wanted) return;
   const Op operation{Op::SetAutomatic{*wanted}};
+  if (change_ && *change_ == operation) return;  // under way
   if (*wanted == written_.automatic) {
     report(operation, PaneOutcome::success("automatic-update timer was already selected"));
     return;
   }
   mark_structure_dirty();
-  written_.automatic = *wanted;
-  const auto& backend = *services_.backend;
-  if (auto changed = backend.set_automatic_updates(*wanted); !changed) {
+  if (refuse_while_changing(operation)) {
+    put_bool(document, kAutoKey, state_.prefs.automatic);
+    return;
+  }
+  start_change(operation, [backend = services_.backend, enabled = *wanted] {
+    UpdateChangeReport change{backend->set_automatic_updates(enabled)};
+    change.automatic = backend->automatic_updates_enabled();
+    return change;
+  });
+}
+
+void UpdatesPane::finish_automatic(Document& document, bool wanted_value, const UpdateChangeReport& change) {
+  const Op operation{Op::SetAutomatic{wanted_value}};
+  const std::optional<bool> wanted = wanted_value;
+  if (!change.result) {
+    const auto& changed = change.result;
     orvo_log::warn("automatic updates could not be changed", {{"error", changed.error()}});
     std::string sentence = fmt::format("Automatic updates could not be changed: {}", changed.error());
     state_.message = sentence;
-    state_.automatic = backend.automatic_updates_enabled();
+    state_.automatic = change.automatic;
     if (state_.automatic != AutomaticUpdateState::Unreported) {
       state_.prefs.automatic = state_.automatic == AutomaticUpdateState::On;
     }
@@ -412,7 +586,7 @@ void UpdatesPane::handle_automatic(Document& document) {
     report(operation, PaneOutcome::failure(std::move(sentence)));
     return;
   }
-  state_.automatic = backend.automatic_updates_enabled();
+  state_.automatic = change.automatic;
   const bool effective =
       state_.automatic == AutomaticUpdateState::Unreported ? *wanted : state_.automatic == AutomaticUpdateState::On;
   state_.prefs.automatic = effective;
@@ -439,21 +613,33 @@ void UpdatesPane::handle_schedule(Document& document) {
     report(operation, PaneOutcome::success("update schedule was already selected"));
     return;
   }
+  if (change_ && *change_ == operation) return;  // under way
   mark_structure_dirty();
   if (!is_schedule_label(*wanted)) {
     put_text(document, kScheduleKey, state_.schedule);
     report(operation, PaneOutcome::failure("unsupported update schedule"));
     return;
   }
-  const auto& backend = *services_.backend;
-  if (auto changed = backend.set_schedule(*wanted); !changed) {
-    std::string sentence = fmt::format("Download schedule could not be changed: {}", changed.error());
+  if (refuse_while_changing(operation)) {
+    put_text(document, kScheduleKey, state_.schedule);
+    return;
+  }
+  start_change(operation, [backend = services_.backend, label = *wanted] {
+    UpdateChangeReport change{backend->set_schedule(label)};
+    change.schedule = backend->schedule_label();
+    return change;
+  });
+}
+
+void UpdatesPane::finish_schedule(Document& document, const Op& operation, const UpdateChangeReport& change) {
+  if (!change.result) {
+    std::string sentence = fmt::format("Download schedule could not be changed: {}", change.result.error());
     state_.message = sentence;
     put_text(document, kScheduleKey, state_.schedule);
     report(operation, PaneOutcome::failure(std::move(sentence)));
     return;
   }
-  state_.schedule = backend.schedule_label();
+  state_.schedule = change.schedule;
   put_text(document, kScheduleKey, state_.schedule);
   state_.message.reset();
   report(operation, PaneOutcome::success("update schedule changed"));
@@ -467,16 +653,28 @@ void UpdatesPane::handle_metered(Document& document) {
     report(operation, PaneOutcome::success("metered-network policy was already selected"));
     return;
   }
+  if (change_ && *change_ == operation) return;  // under way
   mark_structure_dirty();
-  const auto& backend = *services_.backend;
-  if (auto changed = backend.set_metered_downloads(*wanted); !changed) {
-    std::string sentence = fmt::format("Metered-network policy could not be changed: {}", changed.error());
+  if (refuse_while_changing(operation)) {
+    put_bool(document, kMeteredKey, state_.metered);
+    return;
+  }
+  start_change(operation, [backend = services_.backend, allowed = *wanted] {
+    UpdateChangeReport change{backend->set_metered_downloads(allowed)};
+    change.metered = backend->metered_downloads_allowed();
+    return change;
+  });
+}
+
+void UpdatesPane::finish_metered(Document& document, const Op& operation, const UpdateChangeReport& change) {
+  if (!change.result) {
+    std::string sentence = fmt::format("Metered-network policy could not be changed: {}", change.result.error());
     state_.message = sentence;
     put_bool(document, kMeteredKey, state_.metered);
     report(operation, PaneOutcome::failure(std::move(sentence)));
     return;
   }
-  state_.metered = backend.metered_downloads_allowed();
+  state_.metered = change.metered;
   put_bool(document, kMeteredKey, state_.metered);
   state_.message.reset();
   report(operation, PaneOutcome::success("metered-network policy changed"));
@@ -491,8 +689,19 @@ void UpdatesPane::handle_rollback(Document& document) {
   }
   if (!take_press(document, orvo_doc::kRoot, kRollbackConfirmKey)) return;
   mark_structure_dirty();
-  const auto& backend = *services_.backend;
-  if (auto rolled = backend.start_rollback(); !rolled) {
+  const Op operation{Op::Rollback{}};
+  if (change_ && *change_ == operation) return;  // under way
+  if (refuse_while_changing(operation)) return;
+  start_change(operation, [backend = services_.backend] {
+    UpdateChangeReport change{backend->start_rollback()};
+    if (change.result) change.previous_image = backend->rollback_image();
+    return change;
+  });
+}
+
+void UpdatesPane::finish_rollback(const UpdateChangeReport& change) {
+  if (!change.result) {
+    const auto& rolled = change.result;
     orvo_log::warn("rollback failed", {{"error", rolled.error()}});
     std::string sentence = fmt::format("Rolling back failed: {}", rolled.error());
     state_.message = sentence;
@@ -503,7 +712,7 @@ void UpdatesPane::handle_rollback(Document& document) {
   state_.message =
       "Done. The previous image is what this machine will boot next. Restart when you are ready — nothing has been "
       "removed, so this is reversible.";
-  state_.previous_image = backend.rollback_image();
+  state_.previous_image = change.previous_image;
   report(Op::Rollback{}, PaneOutcome::success("previous system image selected for next boot"));
 }
 

@@ -5,9 +5,11 @@
 // The pane keeps its state and rebuilds its whole view at every layout. Every control writes a key
 // of the pane's document; an operation handed over by the shell is first written into the same
 // document (a value, or a trigger set to true), and the handlers then act on the document, so the
-// controls and the operations share one path. Slow work (the update check, the firmware metadata
-// refresh) runs on named worker threads that send one message and wake the loop; a firmware
-// installation reports through the firmware service's event channel. Each operation the pane takes
+// controls and the operations share one path. Every command runs off the interface thread: the
+// first reading of the machine (the page shows a loading state until it arrives), the update check,
+// the firmware metadata refresh and listings, the policy changes, the rollback and the restart run
+// on named worker threads that send one message and wake the loop; a firmware installation reports
+// through the firmware service's event channel. Each operation the pane takes
 // ends under its exact key, also when the pane is dropped first.
 //
 // Interface thread only, apart from the workers, which hold copies of the shared handles.
@@ -72,6 +74,31 @@ struct UpdatesServices {
   static UpdatesServices system(ServiceCommands commands = {});
 };
 
+struct FirmwareListings {
+  Listing<os_actions::firmware::FirmwareUpgrade> upgrades;
+  Listing<os_actions::firmware::FirmwareHistoryEntry> history;
+};
+
+// What the pane reads of the machine when it opens.
+struct UpdatesReading {
+  SystemImageSummary summary;
+  AutomaticUpdateState automatic = AutomaticUpdateState::Unreported;
+  std::optional<std::string> previous_image;
+  RollbackProtection protection;
+  std::string schedule;
+  bool metered = false;
+  FirmwareListings firmware;
+};
+
+// How a policy change, the rollback or the restart went, and what the system reports after it.
+struct UpdateChangeReport {
+  std::expected<void, std::string> result;
+  AutomaticUpdateState automatic = AutomaticUpdateState::Unreported;
+  std::string schedule;
+  bool metered = false;
+  std::optional<std::string> previous_image;
+};
+
 // The state of a firmware installation.
 struct FirmwareIdle {};
 struct FirmwareInstalling {
@@ -96,6 +123,7 @@ struct UpdatesState {
   Listing<os_actions::firmware::FirmwareHistoryEntry> history;
   FirmwareInstallState install;
   std::optional<std::string> message;
+  bool loaded = false;  // the first reading has arrived
   bool checking = false;
   bool refreshing = false;
   bool review_open = false;
@@ -124,6 +152,16 @@ class UpdatesPane final : public PaneGlue {
  private:
   using Operation = actions::UpdateOperation;
 
+  void start_reading();
+  void receive_reading();
+  void receive_listings();
+  void start_listings();
+  void receive_change(orvo_doc::Document& document);
+  // Runs `work` on a change worker for `operation`; a worker that cannot start is reported as a
+  // failed change.
+  void start_change(const Operation& operation, std::function<UpdateChangeReport()> work);
+  // Answers a change asked for while another runs; true when one runs.
+  bool refuse_while_changing(const Operation& operation);
   void receive_check();
   void receive_refresh();
   void receive_install();
@@ -140,6 +178,12 @@ class UpdatesPane final : public PaneGlue {
   void handle_schedule(orvo_doc::Document& document);
   void handle_metered(orvo_doc::Document& document);
   void handle_rollback(orvo_doc::Document& document);
+  // What a change's report does to the pane, and the answer to its operation.
+  void finish_automatic(orvo_doc::Document& document, bool wanted, const UpdateChangeReport& change);
+  void finish_schedule(orvo_doc::Document& document, const Operation& operation, const UpdateChangeReport& change);
+  void finish_metered(orvo_doc::Document& document, const Operation& operation, const UpdateChangeReport& change);
+  void finish_rollback(const UpdateChangeReport& change);
+  void finish_restart(const UpdateChangeReport& change);
   void save_prefs() const;
   // Ends the operation in hand when it is `operation`; a report for any other is dropped.
   void report(const Operation& operation, PaneOutcome outcome);
@@ -153,6 +197,14 @@ class UpdatesPane final : public PaneGlue {
   bool operation_cell_attached_ = false;
   bool status_cell_attached_ = false;
   bool seed_ = true;
+  bool reading_started_ = false;
+  // The operation in hand was taken before the first reading arrived and is not carried out yet.
+  bool held_before_reading_ = false;
+  std::optional<orvo_runtime::Receiver<UpdatesReading>> reading_rx_;
+  std::optional<orvo_runtime::Receiver<FirmwareListings>> listings_rx_;
+  // The change running on its worker, and its report.
+  std::optional<Operation> change_;
+  std::optional<orvo_runtime::Receiver<UpdateChangeReport>> change_rx_;
   std::optional<orvo_runtime::Receiver<UpdateCheckMessage>> check_rx_;
   std::optional<orvo_runtime::Receiver<FirmwareRefreshMessage>> refresh_rx_;
   std::optional<orvo_runtime::Receiver<os_actions::firmware::InstallEvent>> install_rx_;

@@ -115,6 +115,12 @@ void firmware_body(const UpdatesState& state, std::vector<WidgetBox>& rows) {
 std::unique_ptr<orvo_ui::Widget> UpdatesPane::build_view() {
   const UpdatesState& state = state_;
   std::vector<WidgetBox> cards;
+  if (!state.loaded) {
+    std::vector<WidgetBox> rows;
+    rows.push_back(text("Reading the update status…", kMessageSize));
+    cards.push_back(card("Updates", std::move(rows)));
+    return page_stack(std::move(cards));
+  }
   if (state.message) cards.push_back(card("That did not work", [&] {
     std::vector<WidgetBox> rows;
     rows.push_back(text(*state.message, kMessageSize));

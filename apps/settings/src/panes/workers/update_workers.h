@@ -1,9 +1,11 @@
 #pragma once
-// The update check and the firmware metadata refresh, each run once on a worker thread
-// ("orvo-update-check", "orvo-firmware-refresh"). Each body makes its calls in a fixed order, sends
-// exactly one message (dropped when the pane has gone), wakes the interface loop and ends. The
-// collaborators are the pane's: the update service's check, status and firmware refresh, the
-// operating-system name and the rollback protection.
+// The Updates pane's slow work, each job run once on a worker thread: the update check
+// ("orvo-update-check"), the firmware metadata refresh ("orvo-firmware-refresh"), the first reading
+// of the machine's update state ("orvo-updates-read") and a policy change or rollback
+// ("orvo-update-change"). Each body makes its calls in a fixed order, sends exactly one message
+// (dropped when the pane has gone), wakes the interface loop and ends. The collaborators are the
+// pane's: the update service's check, status and firmware refresh, the operating-system name and
+// the rollback protection.
 #include <expected>
 #include <functional>
 #include <optional>
@@ -17,6 +19,8 @@ namespace settings::panes::workers {
 
 inline constexpr std::string_view kUpdateCheckThread = "orvo-update-check";
 inline constexpr std::string_view kFirmwareRefreshThread = "orvo-firmware-refresh";
+inline constexpr std::string_view kUpdatesReadThread = "orvo-updates-read";
+inline constexpr std::string_view kUpdateChangeThread = "orvo-update-change";
 
 template <typename OsName, typename Protection>
 struct UpdateCheckReport {
@@ -52,11 +56,18 @@ void update_check_worker(orvo_runtime::Sender<UpdateCheckMessage<OsName, Protect
   wake.wake();
 }
 
+// Sends what `work` returns: the firmware refresh, the first reading, a change.
+template <typename Message>
+void single_message_worker(orvo_runtime::Sender<Message> sender, std::function<Message()> work,
+                           orvo_ui::WakeHandle wake) {
+  (void)sender.send(work());
+  wake.wake();
+}
+
 template <typename Refreshed>
 void firmware_refresh_worker(orvo_runtime::Sender<Refreshed> sender, std::function<Refreshed()> refresh,
                              orvo_ui::WakeHandle wake) {
-  (void)sender.send(refresh());
-  wake.wake();
+  single_message_worker<Refreshed>(std::move(sender), std::move(refresh), std::move(wake));
 }
 
 }  // namespace settings::panes::workers

@@ -2,10 +2,12 @@
 // An in-process stand-in for the machine under the Updates pane: the commands of the update
 // service answered from a table (with the update check held at a gate until the test opens it),
 // firmware listings and installations the test scripts, and worker starts that can be refused or
-// swallowed. Every command line is logged.
+// swallowed. Every command line is logged; so is every command that ran on the test's own thread
+// (the interface thread), which never waits at the gate.
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -13,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "panes/updates/updates_pane.h"
@@ -54,6 +57,20 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
     }
     changed_.notify_all();
   }
+  // Every command, not just the update check, waits at the gate (except on the interface thread).
+  void gate_every_command() {
+    std::lock_guard lock(mutex_);
+    gate_everything_ = true;
+  }
+  // Commands run on the thread that calls this are counted in `interface_commands`.
+  void watch_interface_thread() {
+    std::lock_guard lock(mutex_);
+    interface_thread_ = std::this_thread::get_id();
+  }
+  int interface_commands() const {
+    std::lock_guard lock(mutex_);
+    return interface_commands_;
+  }
   // Waits until the update check has started (it waits at the gate).
   bool wait_for_check(std::chrono::seconds limit = std::chrono::seconds(10)) {
     std::unique_lock lock(mutex_);
@@ -81,12 +98,12 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
 
   Workers workers = Workers::Run;
   bool timer_obeys = true;
-  int workers_started = 0;
+  std::atomic<int> workers_started = 0;
   Listing<os_actions::firmware::FirmwareUpgrade> upgrades = std::vector<os_actions::firmware::FirmwareUpgrade>{};
   Listing<os_actions::firmware::FirmwareHistoryEntry> history = std::vector<os_actions::firmware::FirmwareHistoryEntry>{};
-  int listings = 0;
+  std::atomic<int> listings = 0;
   FirmwareRefreshMessage refreshed = FirmwareInventory{};
-  int installs = 0;
+  std::atomic<int> installs = 0;
   std::optional<orvo_runtime::Sender<os_actions::firmware::InstallEvent>> install_events;
 
   UpdatesServices services() {
@@ -125,6 +142,11 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
     for (const auto& argument : arguments) line += " " + argument;
     std::unique_lock lock(mutex_);
     log_.push_back(line);
+    if (interface_thread_ == std::this_thread::get_id()) {
+      ++interface_commands_;
+    } else if (gate_everything_) {
+      changed_.wait(lock, [&] { return gate_open_; });
+    }
     if (line == kUpdateLine) {
       char name[16] = {};
       ::pthread_getname_np(::pthread_self(), name, sizeof name);
@@ -154,6 +176,9 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
   std::vector<std::string> log_;
   std::string check_thread_;
   bool gate_open_ = true;
+  bool gate_everything_ = false;
+  std::optional<std::thread::id> interface_thread_;
+  int interface_commands_ = 0;
   bool waiting_at_gate_ = false;
 };
 

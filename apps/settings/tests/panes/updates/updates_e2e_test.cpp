@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <thread>
+#include <unistd.h>
 
 #include "../../door/offscreen_app.h"
 #include "harness/stub_programs.h"
@@ -21,6 +23,21 @@ namespace {
 using door_tests::OffscreenApp;
 using door_tests::ToolRun;
 using door_tests::read_file;
+
+// The processor time (user and system) the process has used so far, from /proc/<pid>/stat.
+double cpu_seconds(pid_t pid) {
+  const std::string stat = read_file(std::filesystem::path("/proc") / std::to_string(pid) / "stat");
+  // The fields after the program's name (which may hold spaces) start with the state (field 3);
+  // utime and stime are fields 14 and 15.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int number = 3; number <= 15 && fields >> field; ++number) {
+    if (number == 14) utime = std::stoull(field);
+    if (number == 15) stime = std::stoull(field);
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
 
 TEST(UpdatesEndToEnd, CheckAndRestartFromOutside) {
   OffscreenApp app;
@@ -42,6 +59,19 @@ TEST(UpdatesEndToEnd, CheckAndRestartFromOutside) {
   auto prefs = nlohmann::json::parse(read_file(app.settings_file()));
   EXPECT_NE(prefs["updates"]["last_checked"], "Never") << prefs.dump();
   EXPECT_EQ(prefs["input"]["tap_to_click"], false) << prefs.dump();
+
+  // A check that takes the system two seconds costs the application next to no processor time:
+  // the loop does not keep making frames while the worker waits.
+  stubs.answer("systemctl", "", 0, "", 2);
+  const double cpu_before = cpu_seconds(app.process().pid());
+  ToolRun slow = tool({"--timeout", "30", "invoke", "settings.section:updates", "check"});
+  const double cpu_used = cpu_seconds(app.process().pid()) - cpu_before;
+  EXPECT_EQ(slow.status, 0) << slow.err;
+  EXPECT_EQ(slow.out, "update check finished\n") << slow.err;
+  EXPECT_EQ(count("systemctl start --wait orvo-deployment-update.service"), 2);
+  std::cerr << "processor time of a 2-second check: " << cpu_used << " s\n";
+  EXPECT_LT(cpu_used, 0.2);
+  stubs.answer("systemctl", "");
 
   for (int i = 0; i < 2; ++i) {
     ToolRun restart = tool({"--timeout", "10", "invoke", "settings.section:updates", "restart"});

@@ -42,6 +42,15 @@ class UpdatesPaneTest : public ::testing::Test {
                                              .with_pane_operation(harness.operation_cell())
                                              .with_operation_status(harness.status_cell()));
   }
+  // The pane, once its first reading has arrived (at most 10 s of passes).
+  void open_pane() {
+    pane = make_pane();
+    for (int i = 0; i < 1000 && !pane->state().loaded; ++i) {
+      pass();
+      if (!pane->state().loaded) std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(pane->state().loaded);
+  }
   void pass() { PaneHarness::pass(*pane); }
   // Hands the operation over and passes until it is no longer running (at most 10 s).
   std::string run(Op operation) {
@@ -69,7 +78,7 @@ TEST_F(UpdatesPaneTest, ACheckRunsOnItsWorkerEndsOnceAndSavesWhenItChecked) {
   harness.home().write("config/orvo/settings.json",
                        R"({"input": {"tap_to_click": false}, "other": {"kept": 1}, "updates": {"auto": true,
                           "channel": "Stable", "last_checked": "Never"}})");
-  pane = make_pane();
+  open_pane();
   pass();
   fake->close_gate();
   const std::string key = harness.hand_over(Op::Check{});
@@ -100,7 +109,8 @@ TEST_F(UpdatesPaneTest, ACheckRunsOnItsWorkerEndsOnceAndSavesWhenItChecked) {
 }
 
 TEST_F(UpdatesPaneTest, ASecondCheckWhileOneRunsIsRefusedAndStartsNoWorker) {
-  pane = make_pane();
+  open_pane();
+  const int workers_before = fake->workers_started;
   fake->close_gate();
   const std::string key = harness.hand_over(Op::Check{});
   pass();
@@ -111,7 +121,7 @@ TEST_F(UpdatesPaneTest, ASecondCheckWhileOneRunsIsRefusedAndStartsNoWorker) {
   harness.hand_over(Op::Check{});
   pass();
   EXPECT_EQ(harness.status(), failed(key, "an update check is already running"));
-  EXPECT_EQ(fake->workers_started, 1);
+  EXPECT_EQ(fake->workers_started, workers_before + 1);
   EXPECT_TRUE(pane->state().checking);
 }
 
@@ -137,7 +147,7 @@ TEST_F(UpdatesPaneTest, ACheckThatCannotRunEndsWithItsReason) {
     fake = std::make_shared<FakeUpdateSystem>();
     fake->workers = c.workers;
     fake->answer(std::string(FakeUpdateSystem::kUpdateLine), c.update);
-    pane = make_pane();
+    open_pane();
     const std::string key = run(Op::Check{});
     EXPECT_EQ(harness.status(), failed(key, c.status_message));
     EXPECT_EQ(pane->state().message, c.pane_message);
@@ -219,7 +229,7 @@ TEST_F(UpdatesPaneTest, HandlerOutcomes) {
     fake->answer("bootc status --format json", {0, std::string(kStatusWithRollback), ""});
     fake->timer_obeys = std::string_view(c.name) != "automatic accepted but still off";
     for (const auto& [line, answer] : c.answers) fake->answer(line, answer);
-    pane = make_pane();
+    open_pane();
     pass();
     for (const auto& before : c.before) run(before);
     const bool was_automatic = pane->state().prefs.automatic;
@@ -250,7 +260,7 @@ TEST_F(UpdatesPaneTest, HandlerOutcomes) {
 
 TEST_F(UpdatesPaneTest, ReviewThenRollbackInOneStream) {
   fake->answer("bootc status --format json", {0, std::string(kStatusWithRollback), ""});
-  pane = make_pane();
+  open_pane();
   const std::string review = run(Op::ReviewRollback{});
   EXPECT_EQ(harness.status(), succeeded(review, "rollback details opened"));
   EXPECT_TRUE(pane->state().review_open);
@@ -264,7 +274,7 @@ TEST_F(UpdatesPaneTest, RestartIsAskedForOnceAndEveryRequestIsAnswered) {
     SCOPED_TRACE(refused ? "refused" : "accepted");
     fake = std::make_shared<FakeUpdateSystem>();
     if (refused) fake->answer("systemctl reboot", {1, "", "Interactive authentication required.\n"});
-    pane = make_pane();
+    open_pane();
     const std::string expected_message =
         refused ? "Restarting into the staged update failed: Interactive authentication required."
                 : "restart command accepted by the system";
@@ -280,7 +290,7 @@ TEST_F(UpdatesPaneTest, RestartIsAskedForOnceAndEveryRequestIsAnswered) {
 
 TEST_F(UpdatesPaneTest, FirmwareInstallationReportsProgressAndEndsWhenFinished) {
   fake->upgrades = std::vector<firmware::FirmwareUpgrade>{{"dev1", "Dock", "1.0", "1.1", std::nullopt, {}}};
-  pane = make_pane();
+  open_pane();
   const int listed = fake->listings;
   const std::string key = harness.hand_over(Op::InstallFirmware{});
   pass();
@@ -300,6 +310,11 @@ TEST_F(UpdatesPaneTest, FirmwareInstallationReportsProgressAndEndsWhenFinished) 
   (void)fake->install_events->send(firmware::InstallFinished{true});
   pass();
   EXPECT_EQ(harness.status(), succeeded(key, "firmware installation finished"));
+  // The lists are read again on a worker.
+  for (int i = 0; i < 1000 && !pane->state().upgrades->empty(); ++i) {
+    std::this_thread::sleep_for(10ms);
+    pass();
+  }
   EXPECT_EQ(fake->listings, listed + 1) << "the lists are read again";
   EXPECT_TRUE(pane->state().upgrades->empty());
   EXPECT_EQ(pane->state().message, "Firmware installation finished. Restart to activate the update.");
@@ -308,7 +323,8 @@ TEST_F(UpdatesPaneTest, FirmwareInstallationReportsProgressAndEndsWhenFinished) 
 
 TEST_F(UpdatesPaneTest, FirmwareWorkIsRefusedWhileOtherFirmwareWorkRunsOrTheListingFailed) {
   fake->upgrades = std::unexpected("fwupd is not running");
-  pane = make_pane();
+  open_pane();
+  const int workers_before = fake->workers_started;
   std::string key = run(Op::InstallFirmware{});
   EXPECT_EQ(harness.status(), failed(key, "Firmware upgrades could not be installed: fwupd is not running"));
   EXPECT_EQ(fake->installs, 0);
@@ -327,7 +343,7 @@ TEST_F(UpdatesPaneTest, FirmwareWorkIsRefusedWhileOtherFirmwareWorkRunsOrTheList
     EXPECT_EQ(harness.status(), failed(key, "firmware work is already in progress"));
   }
   EXPECT_EQ(fake->installs, 1);
-  EXPECT_EQ(fake->workers_started, 1);
+  EXPECT_EQ(fake->workers_started, workers_before + 1);
 
   // An installer that goes away without its last event ends the work.
   fake->install_events.reset();
@@ -336,8 +352,67 @@ TEST_F(UpdatesPaneTest, FirmwareWorkIsRefusedWhileOtherFirmwareWorkRunsOrTheList
   EXPECT_FALSE(pane->needs_redraw());
 }
 
+TEST_F(UpdatesPaneTest, NoCommandRunsOnTheInterfaceThreadAndOperationsWaitForTheFirstReading) {
+  fake->answer("bootc status --format json", {0, std::string(kStatusWithRollback), ""});
+  fake->gate_every_command();
+  fake->close_gate();
+  fake->watch_interface_thread();
+  pane = make_pane();  // returns although every command waits at the gate
+  pass();
+  const std::string key = harness.hand_over(Op::SetMetered{true});
+  pass();
+  pass();
+  EXPECT_FALSE(pane->state().loaded);
+  EXPECT_TRUE(harness.status().is_running(key)) << "the operation waits for the reading";
+  EXPECT_EQ(fake->count("systemctl start --wait orvo-update-policy@metered-allow.service"), 0);
+
+  fake->open_gate();
+  pass_while_running(key);
+  EXPECT_TRUE(pane->state().loaded);
+  EXPECT_EQ(pane->state().previous_image, "quay.io/orvo/os:42");
+  EXPECT_EQ(harness.status(), succeeded(key, "metered-network policy changed"));
+  EXPECT_EQ(fake->count("systemctl start --wait orvo-update-policy@metered-allow.service"), 1);
+
+  // Every kind of change and the restart run on their workers, never on this thread.
+  for (const Op& operation : {Op{Op::SetAutomatic{false}}, Op{Op::SetSchedule{"Weekly"}}, Op{Op::ReviewRollback{}},
+                              Op{Op::Rollback{}}, Op{Op::RefreshFirmware{}}, Op{Op::Restart{}}}) {
+    run(operation);
+  }
+  EXPECT_EQ(fake->count("systemctl reboot"), 1);
+  EXPECT_EQ(fake->count("systemctl start --wait orvo-deployment-rollback.service"), 1);
+  EXPECT_EQ(fake->interface_commands(), 0);
+}
+
+TEST_F(UpdatesPaneTest, AChangeStaysPendingUntilItsWorkerReportsAndRefusesAnother) {
+  fake->answer("systemctl start --wait orvo-update-policy@metered-allow.service", {1, "", "denied\n"});
+  open_pane();
+  fake->gate_every_command();
+  fake->close_gate();
+  const std::string key = harness.hand_over(Op::SetMetered{true});
+  pass();
+  pass();
+  EXPECT_TRUE(harness.status().is_running(key)) << "settle sees the change pending";
+  // The caller gave up on it; the change itself goes on, and a second one is refused.
+  (void)harness.status_cell().publish(OperationStatus::Idle{});
+  pass();
+  const std::string second = harness.hand_over(Op::SetSchedule{"Daily"});
+  pass();
+  EXPECT_EQ(harness.status(), failed(second, "another update change is still in progress"));
+  EXPECT_EQ(fake->count("systemctl start --wait orvo-update-policy@schedule-daily.service"), 0);
+
+  fake->open_gate();
+  const std::string refused = "Metered-network policy could not be changed: denied";
+  for (int i = 0; i < 1000 && pane->state().message != refused; ++i) {
+    std::this_thread::sleep_for(10ms);
+    pass();
+  }
+  EXPECT_EQ(pane->state().message, refused);
+  EXPECT_EQ(harness.status(), failed(second, "another update change is still in progress"))
+      << "nothing is written over the later operation's outcome";
+}
+
 TEST_F(UpdatesPaneTest, APaneDroppedDuringACheckEndsItOnceAsInterrupted) {
-  pane = make_pane();
+  open_pane();
   fake->close_gate();
   const std::string key = harness.hand_over(Op::Check{});
   pass();

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "catalogues/power_update_bindings.h"
 #include "catalogues/section_bindings.h"
@@ -30,12 +32,28 @@ bool shows(const std::vector<std::string>& texts, std::string_view text) {
 
 class UpdatesView : public ::testing::Test {
  public:
+  // The page, once the machine's state has been read (at most 10 s).
   void build() {
+    start();
+    for (int i = 0; i < 1000 && !pane->state().loaded; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      loop->frame();
+    }
+    ASSERT_TRUE(pane->state().loaded);
+  }
+  void start() {
     loop.reset();
     pane = std::make_unique<UpdatesPane>(UpdatesPane(fake->services())
                                              .with_pane_operation(harness.operation_cell())
                                              .with_operation_status(harness.status_cell()));
     loop = std::make_unique<PaneInALoop>(*pane, 1280, 800);
+  }
+  // Frames until the operation handed over under `key` ends (at most 10 s).
+  void frame_while_running(const std::string& key) {
+    for (int i = 0; i < 1000 && harness.status().is_running(key); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      loop->frame();
+    }
   }
   std::vector<std::string> texts() { return texts_of(*pane); }
 
@@ -68,12 +86,26 @@ TEST_F(UpdatesView, NothingStagedAndNoFirmwareToInstall) {
   EXPECT_TRUE(find_widget(*pane, "updates.schedule"));
 }
 
+TEST_F(UpdatesView, WhileTheStateIsReadThePageSaysSo) {
+  fake->gate_every_command();
+  fake->close_gate();
+  start();
+  loop->frame();
+  EXPECT_TRUE(shows(texts(), "Reading the update status…"));
+  EXPECT_FALSE(find_widget(*pane, "settings.updates.check"));
+  fake->open_gate();
+  build();
+  EXPECT_TRUE(shows(texts(), "No staged update"));
+  EXPECT_FALSE(shows(texts(), "Reading the update status…"));
+}
+
 TEST_F(UpdatesView, TheFirmwareButtonSaysARefreshRuns) {
-  fake->workers = FakeUpdateSystem::Workers::Swallow;  // the refresh never reports within the frame
   for (const bool listing_failed : {false, true}) {
     SCOPED_TRACE(listing_failed ? "listing failed" : "empty list");
+    fake->workers = FakeUpdateSystem::Workers::Run;
     if (listing_failed) fake->upgrades = std::unexpected("fwupd is not running");
     build();
+    fake->workers = FakeUpdateSystem::Workers::Swallow;  // the refresh never reports within the frame
     harness.hand_over(Op::RefreshFirmware{});
     loop->frame();
     EXPECT_EQ(button_label("settings.updates.firmware.refresh"), listing_failed ? "Refreshing…" : "Checking firmware…");
@@ -151,8 +183,7 @@ TEST_F(UpdatesView, UpgradesHistoryAndAnInstallation) {
 TEST_F(UpdatesView, AFailedChangeIsShownFirst) {
   fake->answer("systemctl disable --now bootc-fetch-apply-updates.timer", {1, "", "Access denied\n"});
   build();
-  harness.hand_over(Op::SetAutomatic{false});
-  loop->frame();
+  frame_while_running(harness.hand_over(Op::SetAutomatic{false}));
   const auto shown = texts();
   ASSERT_GE(shown.size(), 2u);
   EXPECT_EQ(shown[0], "That did not work");
