@@ -77,6 +77,12 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
     return changed_.wait_for(lock, limit, [&] { return waiting_at_gate_; });
   }
 
+  // Waits until every worker started through the services has ended, so none outlives a test.
+  bool wait_for_workers(std::chrono::seconds limit = std::chrono::seconds(10)) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [&] { return running_workers_ == 0; });
+  }
+
   // The name of the thread the update check ran on.
   std::string check_thread() const {
     std::lock_guard lock(mutex_);
@@ -131,7 +137,23 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
       if (self->workers == Workers::Refuse) return std::unexpected("Resource temporarily unavailable");
       ++self->workers_started;
       if (self->workers == Workers::Swallow) return {};
-      return workers::start_worker(std::move(name), std::move(work));
+      {
+        std::lock_guard lock(self->mutex_);
+        ++self->running_workers_;
+      }
+      auto finished = [self] {
+        {
+          std::lock_guard lock(self->mutex_);
+          --self->running_workers_;
+        }
+        self->changed_.notify_all();
+      };
+      auto started = workers::start_worker(std::move(name), [work = std::move(work), finished] {
+        work();
+        finished();
+      });
+      if (!started) finished();
+      return started;
     };
     return services;
   }
@@ -180,6 +202,7 @@ class FakeUpdateSystem : public std::enable_shared_from_this<FakeUpdateSystem> {
   std::optional<std::thread::id> interface_thread_;
   int interface_commands_ = 0;
   bool waiting_at_gate_ = false;
+  int running_workers_ = 0;
 };
 
 }  // namespace settings::panes::updates::testing

@@ -35,7 +35,10 @@ OperationStatus failed(const std::string& key, std::string message) {
 
 class UpdatesPaneTest : public ::testing::Test {
  public:
-  ~UpdatesPaneTest() override { fake->open_gate(); }
+  ~UpdatesPaneTest() override {
+    fake->open_gate();
+    EXPECT_TRUE(fake->wait_for_workers()) << "a worker outlived the test";
+  }
 
   std::unique_ptr<UpdatesPane> make_pane() {
     return std::make_unique<UpdatesPane>(UpdatesPane(fake->services())
