@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -29,6 +30,9 @@ constexpr std::array<std::string_view, 3> kKindPreference = {"firmware", "platfo
 
 const orvo_dbus::Target kCallerSession{"org.freedesktop.login1", "/org/freedesktop/login1/session/auto"};
 constexpr std::string_view kSessionInterface = "org.freedesktop.login1.Session";
+const orvo_dbus::Target kSensorProxy{"net.hadess.SensorProxy", "/net/hadess/SensorProxy"};
+constexpr std::string_view kSensorProxyInterface = "net.hadess.SensorProxy";
+constexpr std::chrono::milliseconds kSensorProxyTimeout{2000};
 
 struct Backlight {
   fs::path dir;
@@ -83,6 +87,25 @@ std::expected<void, orvo_dbus::Error> set_through_session(const Backlight& devic
   return {};
 }
 
+bool iio_illuminance_device() {
+  std::error_code ec;
+  for (const auto& device : fs::directory_iterator(system_paths::sys() / "bus/iio/devices", ec)) {
+    std::error_code exists_ec;
+    if (fs::exists(device.path() / "in_illuminance_raw", exists_ec) ||
+        fs::exists(device.path() / "in_illuminance_input", exists_ec)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool sensor_proxy_has_ambient_light() {
+  auto bus = orvo_dbus::Connection::open(orvo_dbus::Bus::System);
+  if (!bus) return false;
+  const auto value = bus->property(kSensorProxy, kSensorProxyInterface, "HasAmbientLight", kSensorProxyTimeout);
+  return value && orvo_dbus::get<bool>(*value).value_or(false);
+}
+
 }  // namespace
 
 std::expected<float, std::string> get_brightness() {
@@ -115,5 +138,7 @@ std::expected<void, std::string> set_brightness(float percent) {
   return std::unexpected(fmt::format("could not set the brightness of {}: {}", device->name(),
                                      describe_service_error(through_session.error(), "the login manager")));
 }
+
+bool has_ambient_light_sensor() { return iio_illuminance_device() || sensor_proxy_has_ambient_light(); }
 
 }  // namespace os_actions::display

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,40 @@ TEST(Brightness, WritesTheDeviceFileWhenNoLoginManagerRuns) {
   EXPECT_EQ(brightness_file(tree, "intel_backlight"), "312");
   ASSERT_TRUE(display::set_brightness(0).has_value());
   EXPECT_EQ(brightness_file(tree, "intel_backlight"), "0");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AmbientLightSensor, FoundFromAnIlluminanceDeviceOrTheSensorProxy) {
+  TempTree tree;
+  system_paths::ScopedOverride root(tree.root());
+  ORVO_STAND_IN_BUS(stand_in);  // no sensor proxy yet
+  tree.write("sys/bus/iio/devices/iio:device0/in_accel_x_raw", "12\n");
+  EXPECT_FALSE(display::has_ambient_light_sensor());  // an accelerometer only
+
+  for (const char* file : {"in_illuminance_raw", "in_illuminance_input"}) {
+    const auto path = tree.write(std::string("sys/bus/iio/devices/iio:device1/") + file, "250\n");
+    EXPECT_TRUE(display::has_ambient_light_sensor()) << file;
+    std::filesystem::remove(path);
+  }
+
+  const std::string proxy = "net.hadess.SensorProxy";
+  ORVO_STAND_IN_MOCK(stand_in, proxy, "-s", proxy, "/net/hadess/SensorProxy", proxy);
+  auto bus = orvo_dbus::Connection::open(orvo_dbus::Bus::System);
+  ASSERT_TRUE(bus.has_value());
+  const orvo_dbus::Target object{proxy, "/net/hadess/SensorProxy"};
+  const auto added = bus->call<>(object, "org.freedesktop.DBus.Mock", "AddProperty", orvo_dbus::kDefaultTimeout,
+                                 proxy, std::string("HasAmbientLight"), sdbus::Variant(false));
+  ASSERT_TRUE(added.has_value()) << added.error().text();
+  EXPECT_FALSE(display::has_ambient_light_sensor());
+
+  const auto updated = bus->call<>(object, "org.freedesktop.DBus.Mock", "UpdateProperties",
+                                   orvo_dbus::kDefaultTimeout, proxy,
+                                   std::map<std::string, sdbus::Variant>{{"HasAmbientLight", sdbus::Variant(true)}});
+  ASSERT_TRUE(updated.has_value()) << updated.error().text();
+  EXPECT_TRUE(display::has_ambient_light_sensor());
 }
 
 }  // namespace

@@ -19,4 +19,8 @@ std::expected<float, std::string> get_brightness();
 // process may. A percentage that is not a finite number from 0 to 100 is refused and nothing changes.
 std::expected<void, std::string> set_brightness(float percent);
 
+// An industrial-I/O device under /sys/bus/iio/devices that reads illuminance, or the sensor proxy
+// service reporting an ambient light sensor. False when neither can be found; never fails.
+bool has_ambient_light_sensor();
+
 }  // namespace os_actions::display
