@@ -1,6 +1,7 @@
 #include "os_actions/dispatcher.h"
 
 #include "os_actions/audio.h"
+#include "os_actions/display.h"
 #include "os_actions/network.h"
 
 namespace os_actions {
@@ -32,6 +33,7 @@ DispatchResult Dispatcher::set_power_profile(std::string_view) const { return un
 DispatchResult Dispatcher::toggle_mute() const { return unavailable("Mute control"); }
 DispatchResult Dispatcher::set_mute(bool) const { return unavailable("Mute control"); }
 
+DispatchResult RealDispatcher::set_brightness(float percent) const { return display::set_brightness(percent); }
 DispatchResult RealDispatcher::set_wifi(bool enabled) const { return network::set_wifi(enabled); }
 DispatchResult RealDispatcher::set_wired(bool enabled) const { return network::set_wired(enabled); }
 DispatchResult RealDispatcher::set_airplane_mode(bool enabled) const { return network::set_airplane_mode(enabled); }

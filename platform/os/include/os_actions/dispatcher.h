@@ -40,10 +40,11 @@ class Dispatcher {
 };
 
 // The system's own handle: the slots of the family backends this build carries out, the rest as
-// provided. The network slots go to `os_actions::network`, the volume and mute slots to
-// `os_actions::audio`.
+// provided. Brightness goes to `os_actions::display`, the network slots to `os_actions::network`, the
+// volume and mute slots to `os_actions::audio`.
 class RealDispatcher final : public Dispatcher {
  public:
+  DispatchResult set_brightness(float percent) const override;
   DispatchResult set_wifi(bool enabled) const override;
   DispatchResult set_wired(bool enabled) const override;
   DispatchResult set_airplane_mode(bool enabled) const override;
