@@ -230,14 +230,14 @@ std::span<const SettingField> setting_fields() { return kFields; }
 
 namespace {
 template <class T, std::size_t N>
-std::vector<std::string_view> labels_of(const std::array<Choice<T>, N>& choices) {
-  std::vector<std::string_view> labels;
-  for (const auto& choice : choices) labels.push_back(choice.label);
+std::vector<std::string> labels_of(const std::array<Choice<T>, N>& choices) {
+  std::vector<std::string> labels;
+  for (const auto& choice : choices) labels.emplace_back(choice.label);
   return labels;
 }
 }  // namespace
 
-std::vector<std::string_view> setting_choice_labels(std::string_view key) {
+std::vector<std::string> setting_choice_labels(std::string_view key) {
   if (key == "appearance.theme") return {kThemeNames.begin(), kThemeNames.end()};
   if (key == "appearance.text_size" || key == "a11y.text_size") return labels_of(kTextSizes);
   if (key == "appearance.ui_scale") return labels_of(kUiScales);

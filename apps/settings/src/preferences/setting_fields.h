@@ -50,7 +50,7 @@ std::optional<std::string> stored_label(const Preferences& prefs, std::string_vi
 // The labels a key's control offers, in offering order: the choices of a row that stores a choice,
 // and the theme names for "appearance.theme" (whose row also keeps names outside the list). Empty
 // for a flag or a key without a fixed list.
-std::vector<std::string_view> setting_choice_labels(std::string_view key);
+std::vector<std::string> setting_choice_labels(std::string_view key);
 
 // Writes `value` of `key` through to its store when the key has a row and the stored value differs;
 // nothing is written otherwise. An error leaves the store as it was.

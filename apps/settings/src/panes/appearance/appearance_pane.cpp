@@ -30,12 +30,6 @@ std::string label_of(const preferences::Preferences& prefs, std::string_view key
   return preferences::stored_label(prefs, key).value_or(std::string());
 }
 
-std::vector<std::string> choices_of(std::string_view key) {
-  std::vector<std::string> choices;
-  for (std::string_view label : preferences::setting_choice_labels(key)) choices.emplace_back(label);
-  return choices;
-}
-
 }  // namespace
 
 std::string applied_theme_name(const preferences::AppearancePrefs& appearance) {
@@ -126,7 +120,7 @@ std::unique_ptr<orvo_ui::Widget> AppearancePane::build_view() {
 
   std::vector<ws::WidgetBox> theme_rows;
   const auto dropdown_row = [&](std::string_view label, std::string_view key) {
-    auto dropdown = controls_.dropdown(edit_key(key), choices_of(key))
+    auto dropdown = controls_.dropdown(edit_key(key), preferences::setting_choice_labels(key))
                         .with_id(key)
                         .with_placeholder(key == kThemeKey ? applied_theme_name({.theme = appearance.theme})
                                                            : label_of(prefs_, key));
