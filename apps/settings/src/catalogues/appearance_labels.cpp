@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "preferences/setting_fields.h"
+
 namespace settings::panes::appearance {
 namespace {
 
@@ -24,6 +26,12 @@ std::string_view text_size_label(double scale) {
     }
   }
   return best;
+}
+
+std::string ui_scale_label(double scale) {
+  preferences::Preferences prefs;
+  prefs.appearance.ui_scale = scale;
+  return preferences::stored_label(prefs, "appearance.ui_scale").value_or("100%");
 }
 
 }  // namespace settings::panes::appearance

@@ -67,6 +67,9 @@ std::string nearest_label(const std::array<Choice<T>, N>& choices, double stored
 constexpr std::array<Choice<double>, 4> kTextSizes{{{"Small", 0.85}, {"Default", 1.0}, {"Large", 1.15}, {"Larger", 1.3}}};
 constexpr std::array<Choice<double>, 5> kUiScales{
     {{"90%", 0.9}, {"100%", 1.0}, {"110%", 1.1}, {"125%", 1.25}, {"150%", 1.5}}};
+constexpr std::array<std::string_view, 12> kThemeNames{"Dark",     "Light",  "Orvo Blue",     "Catppuccin Mocha",
+                                                      "Catppuccin Latte", "Dracula", "Nord",  "Gruvbox",
+                                                      "Gruvbox Light",    "Solarized", "OLED", "Beige"};
 constexpr std::array<Choice<std::uint32_t>, 4> kCursorSizes{
     {{"Default", 24}, {"Large", 36}, {"Larger", 48}, {"Largest", 64}}};
 constexpr std::array<Choice<ColorFilter>, 4> kColourFilters{{{"Off", ColorFilter::None},
@@ -224,6 +227,30 @@ const SettingField* find_setting_field(std::string_view key) {
 }
 
 std::span<const SettingField> setting_fields() { return kFields; }
+
+namespace {
+template <class T, std::size_t N>
+std::vector<std::string> labels_of(const std::array<Choice<T>, N>& choices) {
+  std::vector<std::string> labels;
+  for (const auto& choice : choices) labels.emplace_back(choice.label);
+  return labels;
+}
+}  // namespace
+
+std::vector<std::string> setting_choice_labels(std::string_view key) {
+  if (key == "appearance.theme") return {kThemeNames.begin(), kThemeNames.end()};
+  if (key == "appearance.text_size" || key == "a11y.text_size") return labels_of(kTextSizes);
+  if (key == "appearance.ui_scale") return labels_of(kUiScales);
+  if (key == "a11y.cursor_size") return labels_of(kCursorSizes);
+  if (key == "a11y.color_filter") return labels_of(kColourFilters);
+  if (key == "a11y.magnifier") return labels_of(kMagnifiers);
+  if (key == "a11y.switch_keys") return labels_of(kSwitchKeys);
+  if (key == "a11y.switch_scan") return labels_of(kSwitchScans);
+  if (key == "a11y.reader_rate") return labels_of(kSpeechRates);
+  if (key == "a11y.reader_voice") return labels_of(kVoices);
+  if (key == "notifications.focus.days") return labels_of(kFocusDays);
+  return {};
+}
 
 std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key) {
   const SettingField* field = find_setting_field(key);

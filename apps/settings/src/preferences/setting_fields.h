@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "preferences/records.h"
 
@@ -45,6 +46,11 @@ std::span<const SettingField> setting_fields();
 // the other kind.
 std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key);
 std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key);
+
+// The labels a key's control offers, in offering order: the choices of a row that stores a choice,
+// and the theme names for "appearance.theme" (whose row also keeps names outside the list). Empty
+// for a flag or a key without a fixed list.
+std::vector<std::string> setting_choice_labels(std::string_view key);
 
 // Writes `value` of `key` through to its store when the key has a row and the stored value differs;
 // nothing is written otherwise. An error leaves the store as it was.

@@ -10,6 +10,7 @@
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
 #include "panes/accounts/accounts_pane.h"
+#include "panes/appearance/appearance_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
@@ -54,7 +55,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Users, generic_pane},
     {SettingsSection::Printers, generic_pane},
     {SettingsSection::Power, generic_pane},
-    {SettingsSection::Appearance, generic_pane},
+    {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},
     {SettingsSection::Notifications, generic_pane},
     {SettingsSection::DefaultApps, generic_pane},

@@ -43,7 +43,8 @@ class TemporaryHome {
 // A section whose pane is its own rather than the generic stand-in.
 bool has_own_pane(SettingsSection section) {
   return section == SettingsSection::ExternalAccounts || section == SettingsSection::Updates ||
-         section == SettingsSection::Network || section == SettingsSection::TimeDate;
+         section == SettingsSection::Network || section == SettingsSection::TimeDate ||
+         section == SettingsSection::Appearance;
 }
 
 struct PageParts {
