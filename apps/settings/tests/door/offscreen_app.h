@@ -53,14 +53,7 @@ class OffscreenApp {
   // Starts the application with the current environment (so a PATH set by stub programs reaches it)
   // and waits up to 30 s for its door; answers whether the door appeared.
   bool start() {
-    env_ = environment_with({{"ORVO_UI_BACKEND", "offscreen"},
-                             {"ORVO_UI_SCRIPT", std::nullopt},
-                             {"ORVO_UI_PNG", std::nullopt},
-                             {"ORVO_UI_STATE", (home_ / "state.json").native()},
-                             {"XDG_RUNTIME_DIR", runtime().native()},
-                             {"XDG_CONFIG_HOME", config().native()},
-                             {"XDG_STATE_HOME", (home_ / "state").native()},
-                             {"HOME", home_.native()}});
+    env_ = environment(std::nullopt);
     std::filesystem::create_directories(home_ / "app");
     app_ = std::make_unique<ChildProcess>(ORVO_SETTINGS, std::vector<std::string>{}, env_, home_ / "app");
     if (!app_->started()) return false;
@@ -69,6 +62,17 @@ class OffscreenApp {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return std::filesystem::exists(socket);
+  }
+
+  // Runs the application on an input script (the offscreen backend's script lines) until the script
+  // ends; answers its exit status, none when it could not start or did not end within 60 s.
+  std::optional<int> run_script(std::string_view script) {
+    std::ofstream(home_ / "script") << script;
+    env_ = environment(home_ / "script");
+    std::filesystem::create_directories(home_ / "app");
+    app_ = std::make_unique<ChildProcess>(ORVO_SETTINGS, std::vector<std::string>{}, env_, home_ / "app");
+    if (!app_->started()) return std::nullopt;
+    return app_->wait();
   }
 
   ChildProcess& process() { return *app_; }
@@ -82,6 +86,17 @@ class OffscreenApp {
   }
 
  private:
+  std::vector<std::string> environment(const std::optional<std::filesystem::path>& script) const {
+    return environment_with({{"ORVO_UI_BACKEND", "offscreen"},
+                             {"ORVO_UI_SCRIPT", script ? std::optional(script->native()) : std::nullopt},
+                             {"ORVO_UI_PNG", std::nullopt},
+                             {"ORVO_UI_STATE", (home_ / "state.json").native()},
+                             {"XDG_RUNTIME_DIR", runtime().native()},
+                             {"XDG_CONFIG_HOME", config().native()},
+                             {"XDG_STATE_HOME", (home_ / "state").native()},
+                             {"HOME", home_.native()}});
+  }
+
   std::filesystem::path home_;
   std::vector<std::string> env_;
   std::unique_ptr<ChildProcess> app_;

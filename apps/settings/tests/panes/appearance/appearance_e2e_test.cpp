@@ -15,43 +15,15 @@
 namespace settings::panes::appearance {
 namespace {
 
-using door_tests::ChildProcess;
-using door_tests::environment_with;
-
-struct Home {
-  std::filesystem::path dir = [] {
-    char pattern[] = "/tmp/orvo-appearance-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return std::filesystem::path(made ? made : "/tmp");
-  }();
-  ~Home() { std::filesystem::remove_all(dir); }
-};
-
 TEST(AppearanceEndToEnd, SpaceOnTheLastControlReducesMotion) {
-  Home home;
-  const auto runtime = home.dir / "runtime";
-  std::filesystem::create_directories(runtime);
-  ::chmod(runtime.c_str(), 0700);
-  std::filesystem::create_directories(home.dir / "config/orvo");
-  std::filesystem::create_directories(home.dir / "state");
-  const auto file = home.dir / "config/orvo/settings.json";
-  std::ofstream(file) << R"({"appearance":{"theme":"Nord","high_contrast":false,"reduce_motion":false,)"
-                         R"("text_scale":1.0,"ui_scale":1.25},"other":{"kept":true}})";
-  std::ofstream(home.dir / "script") << "click 130 26\ntext appearance\nkey enter\nframes 5\n"
-                                        "key shift+tab\nkey space\nframes 10\n";
-  const auto env = environment_with({{"ORVO_UI_BACKEND", "offscreen"},
-                                     {"ORVO_UI_SCRIPT", (home.dir / "script").native()},
-                                     {"ORVO_UI_PNG", std::nullopt},
-                                     {"ORVO_UI_STATE", std::nullopt},
-                                     {"XDG_RUNTIME_DIR", runtime.native()},
-                                     {"XDG_CONFIG_HOME", (home.dir / "config").native()},
-                                     {"XDG_STATE_HOME", (home.dir / "state").native()},
-                                     {"HOME", home.dir.native()}});
-  ChildProcess app(ORVO_SETTINGS, {}, env, home.dir);
-  ASSERT_TRUE(app.started());
-  ASSERT_EQ(app.wait(), 0) << app.err();
+  door_tests::OffscreenApp app(R"({"appearance":{"theme":"Nord","high_contrast":false,"reduce_motion":false,)"
+                               R"("text_scale":1.0,"ui_scale":1.25},"other":{"kept":true}})");
+  ASSERT_EQ(app.run_script("click 130 26\ntext appearance\nkey enter\nframes 5\n"
+                           "key shift+tab\nkey space\nframes 10\n"),
+            0)
+      << app.process().err();
 
-  const auto saved = nlohmann::json::parse(std::ifstream(file));
+  const auto saved = nlohmann::json::parse(door_tests::read_file(app.settings_file()));
   EXPECT_EQ(saved["appearance"]["reduce_motion"], true) << saved.dump();
   EXPECT_EQ(saved["appearance"]["theme"], "Nord");
   EXPECT_EQ(saved["appearance"]["high_contrast"], false);

@@ -10,27 +10,17 @@
 #include <fstream>
 #include <thread>
 
-#include "../../door/child_process.h"
+#include "../../door/offscreen_app.h"
 #include "orvo_dbus/connection.h"
 #include "orvo_dbus_testing/stand_in_bus.h"
 
 namespace settings::panes::network::testing {
 namespace {
 
-using door_tests::ChildProcess;
-using door_tests::environment_with;
+using door_tests::ToolRun;
 using namespace std::chrono_literals;
 
 constexpr const char* kNm = "org.freedesktop.NetworkManager";
-
-struct Home {
-  std::filesystem::path dir = [] {
-    char pattern[] = "/tmp/orvo-network-e2e-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return std::filesystem::path(made ? made : "/tmp");
-  }();
-  ~Home() { std::filesystem::remove_all(dir); }
-};
 
 TEST(NetworkPaneEndToEnd, WifiSwitchRepeatsAtOnceAndFreesTheRunner) {
   ORVO_STAND_IN_BUS(bus);
@@ -43,38 +33,9 @@ TEST(NetworkPaneEndToEnd, WifiSwitchRepeatsAtOnceAndFreesTheRunner) {
                                               std::int32_t{100})
                   .has_value());
 
-  Home home;
-  const auto runtime = home.dir / "runtime";
-  std::filesystem::create_directories(runtime);
-  ::chmod(runtime.c_str(), 0700);
-  std::filesystem::create_directories(home.dir / "config/orvo");
-  std::filesystem::create_directories(home.dir / "state");
-  std::filesystem::create_directories(home.dir / "app");
-  const auto env = environment_with({{"ORVO_UI_BACKEND", "offscreen"},
-                                     {"ORVO_UI_SCRIPT", std::nullopt},
-                                     {"ORVO_UI_PNG", std::nullopt},
-                                     {"ORVO_UI_STATE", (home.dir / "state.json").native()},
-                                     {"XDG_RUNTIME_DIR", runtime.native()},
-                                     {"XDG_CONFIG_HOME", (home.dir / "config").native()},
-                                     {"XDG_STATE_HOME", (home.dir / "state").native()},
-                                     {"HOME", home.dir.native()}});
-  ChildProcess app(ORVO_SETTINGS, {}, env, home.dir / "app");
-  ASSERT_TRUE(app.started());
-  const auto socket = runtime / "so.orvo.settings.actions.sock";
-  for (int i = 0; i < 600 && !std::filesystem::exists(socket); ++i) std::this_thread::sleep_for(50ms);
-  ASSERT_TRUE(std::filesystem::exists(socket)) << app.err();
-
-  struct ToolRun {
-    std::optional<int> status;
-    std::string out;
-    std::string err;
-  };
-  auto tool = [&](const std::vector<std::string>& args) {
-    std::filesystem::create_directories(home.dir / "tool");
-    ChildProcess run(ORVO_SETTINGS_ACTIONS, args, env, home.dir / "tool");
-    auto status = run.wait();
-    return ToolRun{status, run.out(), run.err()};
-  };
+  door_tests::OffscreenApp app;
+  ASSERT_TRUE(app.start()) << app.process().err();
+  const auto tool = [&](const std::vector<std::string>& args) { return app.tool(args); };
   const std::vector<std::string> wifi_off = {"--timeout", "20", "invoke", "settings.section:network", "wifi",
                                              R"({"value":false})"};
 
@@ -95,8 +56,8 @@ TEST(NetworkPaneEndToEnd, WifiSwitchRepeatsAtOnceAndFreesTheRunner) {
   EXPECT_EQ(refresh.status, 0) << refresh.err;
   EXPECT_EQ(refresh.out, "Network list refreshed.\n") << refresh.err;
 
-  app.signal(SIGTERM);
-  EXPECT_EQ(app.wait(), 0) << app.err();
+  app.process().signal(SIGTERM);
+  EXPECT_EQ(app.process().wait(), 0) << app.process().err();
 }
 
 }  // namespace
