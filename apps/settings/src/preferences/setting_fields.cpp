@@ -115,43 +115,30 @@ std::expected<std::uint16_t, std::string> focus_minute(std::string_view key, con
   return static_cast<std::uint16_t>(hours * 60 + minutes);
 }
 
-// Rows are written with these two helpers and plain lambdas, one line of meaning each.
-#define FLAG_ROW(KEY, SECTION, FIELD)                                                              \
+// Rows are written with these helpers and plain lambdas, one line of meaning each: a row shows the
+// stored field through SHOW and stores what PARSE(KEY, value) answers.
+#define FIELD_ROW(KEY, SECTION, FIELD, SHOW, PARSE)                                                \
   SettingField {                                                                                   \
     KEY, SettingStore::PreferencesFile, SECTION, [](const Preferences& p) -> SettingFieldValue {   \
-      return p.FIELD;                                                                              \
+      return SHOW(p.FIELD);                                                                        \
     },                                                                                             \
         [](Preferences& p, const SettingFieldValue& v) -> Result {                                 \
-          auto flag = as_flag(KEY, v);                                                             \
-          if (!flag) return std::unexpected(std::move(flag.error()));                              \
-          p.FIELD = *flag;                                                                         \
+          auto parsed = PARSE(KEY, v);                                                             \
+          if (!parsed) return std::unexpected(std::move(parsed.error()));                          \
+          p.FIELD = *parsed;                                                                       \
           return {};                                                                               \
         }                                                                                          \
   }
 
+#define FLAG_ROW(KEY, SECTION, FIELD) FIELD_ROW(KEY, SECTION, FIELD, , as_flag)
+
 #define CHOICE_ROW(KEY, SECTION, FIELD, CHOICES, LABEL_OF_STORED)                                  \
-  SettingField {                                                                                   \
-    KEY, SettingStore::PreferencesFile, SECTION, [](const Preferences& p) -> SettingFieldValue {   \
-      return LABEL_OF_STORED(p.FIELD);                                                             \
-    },                                                                                             \
-        [](Preferences& p, const SettingFieldValue& v) -> Result {                                 \
-          auto stored = chosen(KEY, CHOICES, v);                                                   \
-          if (!stored) return std::unexpected(std::move(stored.error()));                          \
-          p.FIELD = *stored;                                                                       \
-          return {};                                                                               \
-        }                                                                                          \
-  }
+  FIELD_ROW(KEY, SECTION, FIELD, LABEL_OF_STORED,                                                  \
+            [](std::string_view key, const SettingFieldValue& value) { return chosen(key, CHOICES, value); })
 
 const std::array<SettingField, 34> kFields{{
     // Appearance.
-    {"appearance.theme", SettingStore::PreferencesFile, "appearance",
-     [](const Preferences& p) -> SettingFieldValue { return p.appearance.theme; },
-     [](Preferences& p, const SettingFieldValue& v) -> Result {
-       auto theme = as_text("appearance.theme", v);
-       if (!theme) return std::unexpected(std::move(theme.error()));
-       p.appearance.theme = *theme;
-       return {};
-     }},
+    FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
     FLAG_ROW("appearance.reduce_motion", "appearance", appearance.reduce_motion),
     CHOICE_ROW("appearance.text_size", "appearance", appearance.text_scale, kTextSizes,
@@ -166,22 +153,8 @@ const std::array<SettingField, 34> kFields{{
     FLAG_ROW("notifications.show_on_lock_screen", "notifications", notifications.show_on_lock_screen),
     FLAG_ROW("notifications.show_badges", "notifications", notifications.show_badges),
     FLAG_ROW("notifications.focus.enabled", "notifications", notifications.focus.enabled),
-    {"notifications.focus.start", SettingStore::PreferencesFile, "notifications",
-     [](const Preferences& p) -> SettingFieldValue { return time_label(p.notifications.focus.start_minute); },
-     [](Preferences& p, const SettingFieldValue& v) -> Result {
-       auto minute = focus_minute("notifications.focus.start", v);
-       if (!minute) return std::unexpected(std::move(minute.error()));
-       p.notifications.focus.start_minute = *minute;
-       return {};
-     }},
-    {"notifications.focus.end", SettingStore::PreferencesFile, "notifications",
-     [](const Preferences& p) -> SettingFieldValue { return time_label(p.notifications.focus.end_minute); },
-     [](Preferences& p, const SettingFieldValue& v) -> Result {
-       auto minute = focus_minute("notifications.focus.end", v);
-       if (!minute) return std::unexpected(std::move(minute.error()));
-       p.notifications.focus.end_minute = *minute;
-       return {};
-     }},
+    FIELD_ROW("notifications.focus.start", "notifications", notifications.focus.start_minute, time_label, focus_minute),
+    FIELD_ROW("notifications.focus.end", "notifications", notifications.focus.end_minute, time_label, focus_minute),
     CHOICE_ROW("notifications.focus.days", "notifications", notifications.focus.weekdays, kFocusDays,
                [](std::uint8_t d) { return label_by_code(kFocusDays, d, "Every day"); }),
     // Accessibility; its vision settings are the appearance section's.
@@ -216,6 +189,7 @@ const std::array<SettingField, 34> kFields{{
 
 #undef FLAG_ROW
 #undef CHOICE_ROW
+#undef FIELD_ROW
 
 }  // namespace
 
