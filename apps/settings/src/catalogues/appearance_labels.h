@@ -5,9 +5,9 @@
 
 namespace settings::panes::appearance {
 
-// The nearest of "Small" 0.85, "Default" 1.0, "Large" 1.15 and "Larger" 1.3; on equal distance the
-// smaller one.
-std::string_view text_size_label(double scale);
+// The nearest of "Small" 0.85, "Default" 1.0, "Large" 1.15 and "Larger" 1.3 (the setting-key
+// table's); on equal distance the smaller one.
+std::string text_size_label(double scale);
 
 // The nearest of "90%" 0.9, "100%" 1.0, "110%" 1.1, "125%" 1.25 and "150%" 1.5 (the setting-key
 // table's), the same way.
