@@ -9,9 +9,11 @@
 #include <unordered_set>
 
 #include <fmt/format.h>
+#include <glib.h>
 #include <pugixml.hpp>
 
 #include "orvo_runtime/system_paths.h"
+#include "orvo_runtime/text.h"
 
 namespace settings_store::hardware {
 namespace {
@@ -32,47 +34,12 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
-std::string ascii_lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
-bool valid_utf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    std::uint32_t code = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      code = lead & 0x1FU;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      code = lead & 0x0FU;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      code = lead & 0x07U;
-    } else {
-      return false;
-    }
-    if (text.size() - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0U) != 0x80U) return false;
-      code = (code << 6U) | (next & 0x3FU);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
+// The whole text in lower case by Unicode's full case mapping ("É" → "é", "ẞ" → "ß").
+std::string unicode_lower(std::string_view text) {
+  gchar* lower = g_utf8_strdown(text.data(), static_cast<gssize>(text.size()));
+  std::string result(lower);
+  g_free(lower);
+  return result;
 }
 
 void append_utf8(std::string& out, std::uint32_t code) {
@@ -238,17 +205,11 @@ class RulesReader {
 std::vector<KeyboardLayout> catalogue_order(std::vector<KeyboardLayout> entries) {
   std::unordered_set<std::string> seen;
   std::erase_if(entries, [&seen](const KeyboardLayout& entry) { return !seen.insert(entry.id).second; });
-  std::vector<std::pair<std::string, KeyboardLayout>> keyed;
-  keyed.reserve(entries.size());
-  for (auto& entry : entries) keyed.emplace_back(ascii_lower(entry.name), std::move(entry));
-  std::ranges::stable_sort(keyed, {}, &std::pair<std::string, KeyboardLayout>::first);
+  std::vector<KeyboardLayout> ordered = keyboard_layout_order(std::move(entries));
   std::unordered_map<std::string, std::size_t> name_counts;
-  for (const auto& [lower, entry] : keyed) ++name_counts[entry.name];
-  std::vector<KeyboardLayout> ordered;
-  ordered.reserve(keyed.size());
-  for (auto& [lower, entry] : keyed) {
+  for (const auto& entry : ordered) ++name_counts[entry.name];
+  for (auto& entry : ordered) {
     if (name_counts[entry.name] > 1) entry.name = fmt::format("{} · {}", entry.name, entry.id);
-    ordered.push_back(std::move(entry));
   }
   return ordered;
 }
@@ -266,6 +227,17 @@ std::optional<std::string> read_small_file(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::vector<KeyboardLayout> keyboard_layout_order(std::vector<KeyboardLayout> entries) {
+  std::vector<std::pair<std::string, KeyboardLayout>> keyed;
+  keyed.reserve(entries.size());
+  for (auto& entry : entries) keyed.emplace_back(unicode_lower(entry.name), std::move(entry));
+  std::ranges::stable_sort(keyed, {}, &std::pair<std::string, KeyboardLayout>::first);
+  std::vector<KeyboardLayout> ordered;
+  ordered.reserve(keyed.size());
+  for (auto& [lower, entry] : keyed) ordered.push_back(std::move(entry));
+  return ordered;
+}
+
 std::optional<std::string> input_source_id(std::string_view layout, std::optional<std::string_view> variant) {
   if (!is_symbol(layout)) return std::nullopt;
   if (!variant) return std::string(layout);
@@ -274,7 +246,7 @@ std::optional<std::string> input_source_id(std::string_view layout, std::optiona
 }
 
 std::optional<std::vector<KeyboardLayout>> parse_rules_layouts(std::string_view xml) {
-  if (!valid_utf8(xml)) return std::nullopt;
+  if (!orvo_runtime::text::is_valid_utf8(xml)) return std::nullopt;
   pugi::xml_document document;
   // References are resolved by the reader, so that an unknown entity adds nothing instead of
   // staying in the text.

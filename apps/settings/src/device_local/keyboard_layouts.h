@@ -9,7 +9,7 @@
 
 namespace settings::device_local {
 
-// Reads the catalogue; called only by the operations that look a source up, once per operation.
+// Gives the catalogue; called only by the operations that look a source up, once per operation.
 using KeyboardLayoutCatalogue = std::function<std::vector<settings_store::hardware::KeyboardLayout>()>;
 
 }  // namespace settings::device_local

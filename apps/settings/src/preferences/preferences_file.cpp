@@ -1,7 +1,5 @@
 #include "preferences/preferences_file.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <optional>
 #include <system_error>
@@ -13,7 +11,8 @@
 #include "orvo_json/json.h"
 #include "orvo_json/json_value.h"
 #include "orvo_runtime/atomic_file.h"
-#include "preferences/json_document.h"
+#include "settings_store/json_document.h"
+#include "settings_store/settings_file.h"
 #include "settings_store/settings_path.h"
 
 namespace settings::preferences {
@@ -21,13 +20,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr std::string_view kNoConfigDir = "no config dir";
-// Owner-only, as every file under the configuration directory; a stricter existing mode stays.
-constexpr mode_t kFileMode = 0600;
-
 // The top-level object of the text, or none when the text is not a JSON object.
 std::optional<Json> top_object(std::string_view text) {
-  auto value = json_document::parse(text);
+  auto value = settings_store::json_document::parse(text);
   if (!value || !value->is_object()) return std::nullopt;
   return value;
 }
@@ -82,21 +77,12 @@ std::expected<Json, std::string> section_value(const T& record, std::string_view
   return value;
 }
 
-// Why the text is not a JSON object, in the strict reader's words where it has some.
-std::string not_an_object(std::string_view text) {
-  if (text.find('\0') != std::string_view::npos) return "the file holds a NUL byte";
-  if (auto value = orvo_json::decode<Json>(text); !value) return value.error().text();
-  if (json_document::parse(text)) return "the file holds JSON that is not an object";
-  return "the file is not JSON";
-}
-
 // The existing object with "version" set; no text (a missing or blank file) starts an empty one.
 // Text that is not a JSON object is refused: it may be another program's, and rewriting it would
 // lose it.
 std::expected<Json, std::string> merge_base(std::string_view existing) {
-  if (existing.find_first_not_of(" \t\r\n") == std::string_view::npos) return Json{{"version", 1}};
-  auto object = top_object(existing);
-  if (!object) return std::unexpected(not_an_object(existing));
+  auto object = settings_store::settings_object(existing);
+  if (!object) return std::unexpected(std::move(object.error()));
   (*object)["version"] = 1;
   return std::move(*object);
 }
@@ -119,33 +105,12 @@ std::expected<void, std::string> merge_appearance(Json& object, const Appearance
   return {};
 }
 
-// Every save: find the path, create its directory, read what is there, merge and replace the file.
-// A merge that answers no text leaves the file untouched.
+// Every save goes through the settings file's one rewrite: a merge that answers no text leaves the
+// file untouched.
 template <class Merge>
 std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
-  const auto path = settings_store::settings_path();
-  if (!path) return std::unexpected(std::string(kNoConfigDir));
-  if (path->has_parent_path()) {
-    if (const auto ec = atomic_file::create_private_directories(path->parent_path())) {
-      return std::unexpected(fmt::format("could not create {}: {}", path->parent_path().string(), ec.message()));
-    }
-  }
-  const auto target = atomic_file::write_target(*path);
-  auto existing = atomic_file::read_existing(target);
-  if (!existing) return std::unexpected(std::move(existing.error()));
-  const std::string text = existing->value_or(std::string());
-  if (!json_document::is_valid_utf8(text)) {
-    return std::unexpected(fmt::format("could not read {}: the file is not UTF-8 text", target.string()));
-  }
-  if (auto base = merge_base(text); !base) {
-    return std::unexpected(fmt::format("could not read {}: {}", target.string(), base.error()));
-  }
-  std::expected<std::optional<std::string>, std::string> merged = merge(std::string_view(text));
-  if (!merged) return std::unexpected(std::move(merged.error()));
-  if (!*merged) return *path;
-  auto written = atomic_file::write(target, **merged, kFileMode);
-  if (!written) return std::unexpected(std::move(written.error()));
-  return *path;
+  return settings_store::rewrite_settings_file(
+      [&](std::string_view existing) -> std::expected<std::optional<std::string>, std::string> { return merge(existing); });
 }
 
 std::optional<std::string> read_text(const std::filesystem::path& path) {
@@ -200,7 +165,7 @@ std::expected<std::string, std::string> merge_preferences_json(const Preferences
   for (const auto& step : steps) {
     if (!step) return std::unexpected(step.error());
   }
-  return json_document::pretty(object);
+  return settings_store::json_document::pretty(object);
 }
 
 std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs) {
@@ -226,7 +191,7 @@ std::expected<std::string, std::string> merge_locale_json(const Locale& locale, 
   if (!base) return std::unexpected(std::move(base.error()));
   Json& object = *base;
   if (auto step = replace_section(object, "locale", locale); !step) return std::unexpected(std::move(step.error()));
-  return json_document::pretty(object);
+  return settings_store::json_document::pretty(object);
 }
 
 std::expected<std::filesystem::path, std::string> update_preferences_section(
@@ -250,7 +215,7 @@ std::expected<std::filesystem::path, std::string> update_preferences_section(
       return std::unexpected(fmt::format("no preferences section {}", section));
     }
     if (!step) return std::unexpected(std::move(step.error()));
-    return json_document::pretty(object);
+    return settings_store::json_document::pretty(object);
   });
 }
 

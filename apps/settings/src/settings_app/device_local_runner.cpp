@@ -8,6 +8,7 @@
 
 #include "actions/device_local_operation.h"
 #include "actions/operation_encoding.h"
+#include "catalogues/queries/input_queries.h"
 #include "device_local/device_checks.h"
 #include "device_local/device_probe.h"
 #include "device_local/local_operations.h"
@@ -48,7 +49,13 @@ device_local::DeviceProbe& SettingsApp::device_probe() {
 }
 
 const device_local::KeyboardLayoutCatalogue& SettingsApp::keyboard_layouts() {
-  if (!keyboard_layouts_) keyboard_layouts_ = [] { return settings_store::hardware::load_keyboard_layouts(); };
+  // The process's one reading of the rules files, which the catalogues and the pane read too.
+  if (!keyboard_layouts_) {
+    keyboard_layouts_ = [] {
+      const auto layouts = actions::system_input_queries().keyboard_layouts();
+      return std::vector<settings_store::hardware::KeyboardLayout>(layouts.begin(), layouts.end());
+    };
+  }
   return keyboard_layouts_;
 }
 

@@ -71,6 +71,14 @@ TEST(KeyboardLayouts, ParsesLayoutsAndVariantsIntoTheCatalogueOrder) {
   EXPECT_EQ(*catalogue, expected);
 }
 
+TEST(KeyboardLayouts, TheOrderLowerCasesTheWholeNameNotOnlyAsciiLetters) {
+  // With ASCII-only lower-casing "É" (C3 89) would sort before "é" (C3 A9) and the two stay apart;
+  // lower-cased as Unicode text both begin with "é" and the rest of the name decides.
+  const Catalogue entries{{"x1", "Ézy"}, {"x2", "éab"}, {"x3", "Zulu"}, {"x4", "ÉAB"}};
+  const Catalogue expected{{"x3", "Zulu"}, {"x2", "éab"}, {"x4", "ÉAB"}, {"x1", "Ézy"}};
+  EXPECT_EQ(keyboard_layout_order(entries), expected);
+}
+
 TEST(KeyboardLayouts, ABrokenRulesDocumentGivesNothing) {
   const std::string_view layout = "<layout><configItem><name>us</name><description>US</description></configItem>";
   const std::string broken_utf8 = std::string("<r>") + std::string(layout) + "</layout><x>\xC3\x28</x></r>";

@@ -13,6 +13,9 @@ namespace orvo_runtime::text {
 // maximal invalid subpart, as the Unicode standard recommends).
 std::string decode_utf8_lossy(std::string_view bytes);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+bool is_valid_utf8(std::string_view bytes);
+
 // U+0000..U+001F and U+007F..U+009F.
 constexpr bool is_control_character(char32_t c) { return c <= 0x1F || (c >= 0x7F && c <= 0x9F); }
 

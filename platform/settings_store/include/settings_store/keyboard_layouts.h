@@ -25,10 +25,14 @@ struct KeyboardLayout {
 // symbols: ASCII letters, digits, "_" and "-", never empty; anything else gives none.
 std::optional<std::string> input_source_id(std::string_view layout, std::optional<std::string_view> variant = {});
 
+// The entries sorted stably by their names in lower case (Unicode's full case mapping of the whole
+// name, compared byte by byte): names equal in lower case keep their order.
+std::vector<KeyboardLayout> keyboard_layout_order(std::vector<KeyboardLayout> entries);
+
 // The entries of one rules document (the text of evdev.xml or base.xml), in catalogue order:
-// without repeated ids (the first stays), sorted stably by the name with its ASCII letters
-// lower-cased, repeated names qualified by their ids. None when the text is not well-formed XML
-// or not UTF-8: a broken file gives nothing, not even the entries before the fault.
+// without repeated ids (the first stays), in `keyboard_layout_order`, repeated names qualified by
+// their ids. None when the text is not well-formed XML or not UTF-8: a broken file gives nothing,
+// not even the entries before the fault.
 std::optional<std::vector<KeyboardLayout>> parse_rules_layouts(std::string_view xml);
 
 // The catalogue of the first file that reads to its end and yields an entry; the built-in list when

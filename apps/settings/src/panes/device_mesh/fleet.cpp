@@ -8,7 +8,7 @@
 #include "orvo_json/json.h"
 #include "orvo_runtime/capped_read.h"
 #include "panes/device_mesh/mesh_files.h"
-#include "preferences/json_document.h"
+#include "settings_store/json_document.h"
 
 namespace settings::panes::device_mesh {
 
@@ -26,7 +26,7 @@ IdentityFilePaths identity_file_paths(const std::filesystem::path& identity_root
 }
 
 std::string encode_fleet(const StoredFleet& fleet) {
-  return preferences::json_document::pretty(orvo_json::encode_value(fleet));
+  return settings_store::json_document::pretty(orvo_json::encode_value(fleet));
 }
 
 std::filesystem::path fleet_path(const std::filesystem::path& identity_dir, std::string_view identity_id) {

@@ -12,7 +12,7 @@
 #include "orvo_runtime/atomic_file.h"
 #include "orvo_runtime/capped_read.h"
 #include "orvo_runtime/system_paths.h"
-#include "preferences/json_document.h"
+#include "settings_store/json_document.h"
 
 namespace settings::panes::device_mesh {
 
@@ -31,7 +31,7 @@ constexpr std::uint64_t kReplicaFreshBelowMs = 5'001;
 std::optional<Json> read_json(const std::filesystem::path& path, std::size_t cap) {
   auto text = orvo_runtime::read_capped(path, cap);
   if (!text) return std::nullopt;
-  return preferences::json_document::parse(*text);
+  return settings_store::json_document::parse(*text);
 }
 
 std::optional<std::uint64_t> non_negative_integer(const Json& value) {
@@ -141,7 +141,7 @@ std::unordered_map<std::string, std::uint64_t> load_home_peer_health() {
 bool has_pending_decommissions() {
   auto text = atomic_file::read_existing(identity_root() / "pending-home-peer-decommissions.json");
   if (!text || !*text) return false;
-  const auto value = preferences::json_document::parse(**text);
+  const auto value = settings_store::json_document::parse(**text);
   return value && value->is_array() && !value->empty();
 }
 

@@ -1,13 +1,14 @@
 #pragma once
-// The whole-file JSON text of the preferences file: parsing that keeps key order (a repeated key
-// keeps its first place and its last value), and the pretty form the file is written in.
+// The whole-file JSON text of the settings file and of the other JSON files beside it: parsing
+// that keeps key order (a repeated key keeps its first place and its last value), and the pretty
+// form the files are written in.
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json_fwd.hpp>
 
-namespace settings::preferences::json_document {
+namespace settings_store::json_document {
 
 // Nesting deeper than this does not parse, as in the strict JSON layer.
 inline constexpr int kMaxNesting = 128;
@@ -20,6 +21,4 @@ std::optional<nlohmann::ordered_json> parse(std::string_view text);
 // always with a fraction or an exponent; strings with only '"', '\' and control characters escaped.
 std::string pretty(const nlohmann::ordered_json& value);
 
-bool is_valid_utf8(std::string_view bytes);
-
-}  // namespace settings::preferences::json_document
+}  // namespace settings_store::json_document

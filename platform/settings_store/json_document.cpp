@@ -1,10 +1,10 @@
-#include "preferences/json_document.h"
+#include "settings_store/json_document.h"
 
 #include <nlohmann/json.hpp>
 
 #include "orvo_json/writer.h"
 
-namespace settings::preferences::json_document {
+namespace settings_store::json_document {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -89,30 +89,4 @@ std::string pretty(const Json& value) {
   return out;
 }
 
-bool is_valid_utf8(std::string_view bytes) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-  const auto continuation = [&](std::size_t i) { return i < bytes.size() && (byte(i) & 0xC0) == 0x80; };
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    if (lead < 0x80) {
-      length = 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = continuation(i + 1) ? 2 : 0;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      const bool overlong = lead == 0xE0 && i + 1 < bytes.size() && byte(i + 1) < 0xA0;
-      const bool surrogate = lead == 0xED && i + 1 < bytes.size() && byte(i + 1) >= 0xA0;
-      length = continuation(i + 1) && continuation(i + 2) && !overlong && !surrogate ? 3 : 0;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      const bool overlong = lead == 0xF0 && i + 1 < bytes.size() && byte(i + 1) < 0x90;
-      const bool too_high = lead == 0xF4 && i + 1 < bytes.size() && byte(i + 1) >= 0x90;
-      length = continuation(i + 1) && continuation(i + 2) && continuation(i + 3) && !overlong && !too_high ? 4 : 0;
-    }
-    if (length == 0) return false;
-    i += length;
-  }
-  return true;
-}
-
-}  // namespace settings::preferences::json_document
+}  // namespace settings_store::json_document
