@@ -7,7 +7,10 @@
 
 #include <fmt/format.h>
 
+#include <nlohmann/json.hpp>
+
 #include "preferences/preferences_file.h"
+#include "settings_store/settings_file.h"
 
 namespace settings::preferences {
 namespace {
@@ -136,7 +139,11 @@ std::expected<std::uint16_t, std::string> focus_minute(std::string_view key, con
   FIELD_ROW(KEY, SECTION, FIELD, LABEL_OF_STORED,                                                  \
             [](std::string_view key, const SettingFieldValue& value) { return chosen(key, CHOICES, value); })
 
-const std::array<SettingField, 34> kFields{{
+// A flag of a settings-file section outside the preferences record.
+#define SECTION_FLAG_ROW(KEY, SECTION, MEMBER, ABSENT) \
+  SettingField { KEY, SettingStore::SettingsSection, SECTION, nullptr, nullptr, MEMBER, ABSENT }
+
+const std::array<SettingField, 36> kFields{{
     // Appearance.
     FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
@@ -228,7 +235,7 @@ std::vector<std::string> setting_choice_labels(std::string_view key) {
 
 std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key) {
   const SettingField* field = find_setting_field(key);
-  if (!field) return std::nullopt;
+  if (!field || !field->read) return std::nullopt;
   const SettingFieldValue value = field->read(prefs);
   if (const bool* flag = std::get_if<bool>(&value)) return *flag;
   return std::nullopt;
@@ -236,15 +243,44 @@ std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key) 
 
 std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key) {
   const SettingField* field = find_setting_field(key);
-  if (!field) return std::nullopt;
+  if (!field || !field->read) return std::nullopt;
   SettingFieldValue value = field->read(prefs);
   if (auto* text = std::get_if<std::string>(&value)) return std::move(*text);
   return std::nullopt;
 }
 
+std::optional<bool> stored_section_flag(std::string_view key) {
+  const SettingField* field = find_setting_field(key);
+  if (!field || field->store != SettingStore::SettingsSection) return std::nullopt;
+  const auto section = settings_store::load_section(field->section);
+  if (!section || !section->is_object()) return field->absent_flag;
+  const auto it = section->find(field->member);
+  if (it == section->end() || !it->is_boolean()) return field->absent_flag;
+  return it->get<bool>();
+}
+
+namespace {
+
+std::expected<void, std::string> write_section_flag(const SettingField& field, const SettingFieldValue& value) {
+  auto flag = as_flag(field.key, value);
+  if (!flag) return std::unexpected(std::move(flag.error()));
+  const std::string member(field.member);
+  auto saved = settings_store::update_section(field.section, [&](nlohmann::ordered_json& section) {
+    const auto it = section.find(member);
+    if (it != section.end() && it->is_boolean() && it->get<bool>() == *flag) return false;
+    section[member] = *flag;
+    return true;
+  });
+  if (!saved) return std::unexpected("Could not save the settings: " + saved.error());
+  return {};
+}
+
+}  // namespace
+
 std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value) {
   const SettingField* field = find_setting_field(key);
   if (!field) return {};
+  if (field->store == SettingStore::SettingsSection) return write_section_flag(*field, value);
   // A value the row cannot hold is refused before the file is read.
   Preferences scratch;
   if (auto fits = field->write(scratch, value); !fits) return std::unexpected(std::move(fits.error()));

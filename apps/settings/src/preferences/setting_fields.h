@@ -4,10 +4,12 @@
 // value and back. Three users read it, so they cannot disagree: the write-through that keeps a
 // setting action's value when no pane does, the catalogues' current values, and the panes.
 //
-// Every row of today keeps its value in the preferences file (preferences_file.h). A row may refuse
-// a value it cannot store (a label that names no choice); the caller then changes nothing. Keys
-// without a row (shortcut bindings, default applications, per-application notification rules,
-// region formats, text assistance) live in the document only until their stores arrive.
+// A row keeps its value either in a section of the preferences record (preferences_file.h) or as a
+// flag of a section of the settings file that is not part of that record (settings_store's
+// sections, such as "text_assistance"). A row may refuse a value it cannot store (a label that
+// names no choice); the caller then changes nothing. Keys without a row (shortcut bindings, default
+// applications, per-application notification rules, region formats) live in the document only
+// until their stores arrive.
 #include <expected>
 #include <optional>
 #include <span>
@@ -23,17 +25,22 @@ namespace settings::preferences {
 // A setting as the document holds it: a flag or a text (a label for a choice).
 using SettingFieldValue = std::variant<bool, std::string>;
 
-enum class SettingStore { PreferencesFile };
+enum class SettingStore { PreferencesFile, SettingsSection };
 
 struct SettingField {
   std::string_view key;
   SettingStore store = SettingStore::PreferencesFile;
   // The section of the store that holds the field ("appearance", "notifications", …).
   std::string_view section;
-  // The value the stored preferences give the key.
-  SettingFieldValue (*read)(const Preferences& prefs);
-  // Puts `value` into the preferences; an error (a whole sentence) when the field cannot hold it.
-  std::expected<void, std::string> (*write)(Preferences& prefs, const SettingFieldValue& value);
+  // Preferences rows: the value the stored preferences give the key.
+  SettingFieldValue (*read)(const Preferences& prefs) = nullptr;
+  // Preferences rows: puts `value` into the preferences; an error (a whole sentence) when the field
+  // cannot hold it.
+  std::expected<void, std::string> (*write)(Preferences& prefs, const SettingFieldValue& value) = nullptr;
+  // Settings-section rows: the flag's member in the section, and its value when the member is
+  // absent or not a flag.
+  std::string_view member;
+  bool absent_flag = false;
 };
 
 // The row of `key`, or none when the key has no store of its own.
@@ -42,9 +49,12 @@ const SettingField* find_setting_field(std::string_view key);
 // Every row, in table order.
 std::span<const SettingField> setting_fields();
 
-// The stored value of `key` as a flag or as a label; none when the key has no row or the row holds
-// the other kind.
+// The stored value of `key` as a flag or as a label; none when the key has no preferences row or
+// the row holds the other kind.
 std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key);
+// The flag a settings-section row keeps, read from the settings file; none when the key has no
+// such row.
+std::optional<bool> stored_section_flag(std::string_view key);
 std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key);
 
 // The labels a key's control offers, in offering order: the choices of a row that stores a choice,

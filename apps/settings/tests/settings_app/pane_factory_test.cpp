@@ -44,7 +44,7 @@ class TemporaryHome {
 bool has_own_pane(SettingsSection section) {
   return section == SettingsSection::ExternalAccounts || section == SettingsSection::Updates ||
          section == SettingsSection::Network || section == SettingsSection::TimeDate ||
-         section == SettingsSection::Appearance;
+         section == SettingsSection::Appearance || section == SettingsSection::MouseKeyboard;
 }
 
 struct PageParts {
@@ -102,6 +102,10 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     // Sections with a page of their own; the others show the stand-in line.
     if (section == SettingsSection::TimeDate) {
       EXPECT_EQ(descriptor->id, "time-date");
+      continue;
+    }
+    if (section == SettingsSection::MouseKeyboard) {
+      EXPECT_EQ(*descriptor, (orvo_ui::PaneDescriptor{"input", "Mouse & keyboard", "Change input preferences"}));
       continue;
     }
     if (section == SettingsSection::Network) {

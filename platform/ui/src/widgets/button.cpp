@@ -17,6 +17,11 @@ Button Button::with_tooltip(std::string_view tooltip) && {
   return std::move(*this);
 }
 
+Button Button::with_accessible_name(std::string_view name) && {
+  accessible_name_ = std::string(name);
+  return std::move(*this);
+}
+
 Button Button::on_press(std::function<void()> handler) && {
   handler_ = std::move(handler);
   return std::move(*this);
@@ -91,7 +96,7 @@ void Button::set_focus(bool focused) {
 }
 
 std::optional<AccessibilityNode> Button::accessibility() const {
-  AccessibilityNode node = AccessibilityNode{}.with_label(label_);
+  AccessibilityNode node = AccessibilityNode{}.with_label(accessible_name_.value_or(label_));
   if (id_ && !id_->empty()) node = std::move(node).with_id(*id_);
   if (tooltip_) node = std::move(node).with_description(*tooltip_);
   node.focusable = is_focusable();

@@ -20,7 +20,9 @@
 #include "catalogues/section_shell.h"
 #include "orvo_actions/action_param.h"
 #include "orvo_actions/action_constructors.h"
+#include "lib/settings_document.h"
 #include "orvo_log/log.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::actions {
 namespace {
@@ -109,19 +111,6 @@ std::optional<ActionSpec> level_action(const LevelEntry& entry) {
                        {"device-local", "input"});
 }
 
-std::string acceleration_profile_label(const preferences::InputPrefs& input) {
-  return input.accel_profile == "flat" ? "Flat" : "Adaptive";
-}
-
-std::string compose_key_label(const preferences::InputPrefs& input) {
-  if (input.compose_key) {
-    for (const auto& [option, label] : kComposeKeys) {
-      if (*input.compose_key == option) return std::string(label);
-    }
-  }
-  return "Disabled";
-}
-
 // The catalogue's display name of a source id, none for an id the catalogue does not list.
 std::optional<std::string> layout_name(std::span<const KeyboardLayout> catalogue, std::string_view id) {
   const auto hit = std::ranges::find(catalogue, id, &KeyboardLayout::id);
@@ -181,6 +170,32 @@ Resource source_child(std::span<const KeyboardLayout> catalogue, const std::vect
 
 }  // namespace
 
+std::string acceleration_profile_label(const preferences::InputPrefs& input) {
+  return input.accel_profile == "flat" ? "Flat" : "Adaptive";
+}
+
+std::string compose_key_label(const preferences::InputPrefs& input) {
+  if (input.compose_key) {
+    for (const auto& [option, label] : kComposeKeys) {
+      if (*input.compose_key == option) return std::string(label);
+    }
+  }
+  return "Disabled";
+}
+
+ActionSpec spell_checking_action(bool current) {
+  return setting_flip_action("spell-checking", kCheckSpellingKey, current, "spell checking while typing");
+}
+
+ActionSpec auto_correct_action(bool current) {
+  return setting_flip_action("auto-correct", kAutoCorrectKey, current, "automatic spelling correction");
+}
+
+bool text_assistance_flag(const orvo_doc::Document& document, std::string_view key) {
+  if (auto value = lib::read_bool(document, orvo_doc::kRoot, key)) return *value;
+  return preferences::stored_section_flag(key).value_or(true);
+}
+
 std::optional<ActionSpec> input_choice_action(std::string id, std::string title, std::string current,
                                               std::vector<std::string> allowed, InputChoice which) {
   std::vector<ActionParam> params;
@@ -207,12 +222,8 @@ Resource input_resource(const SectionInputs& inputs) {
                                    {"Disabled", "Right Alt", "Menu", "Caps Lock", "Right Super", "Left Super"},
                                    InputChoice::ComposeKey));
 
-  section.actions.push_back(setting_flip_action("spell-checking", "text.check_spelling",
-                                                current_bool(inputs.document, "text.check_spelling", true),
-                                                "spell checking while typing"));
-  section.actions.push_back(setting_flip_action("auto-correct", "text.auto_correct",
-                                                current_bool(inputs.document, "text.auto_correct", true),
-                                                "automatic spelling correction"));
+  section.actions.push_back(spell_checking_action(text_assistance_flag(inputs.document, kCheckSpellingKey)));
+  section.actions.push_back(auto_correct_action(text_assistance_flag(inputs.document, kAutoCorrectKey)));
 
   const auto catalogue = inputs.queries.input.keyboard_layouts();
   add(section, active_source_action(catalogue, input));

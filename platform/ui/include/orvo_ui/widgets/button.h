@@ -18,6 +18,8 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
   Button(std::string id, std::string label) : label_(std::move(label)) { id_ = std::move(id); }
 
   [[nodiscard]] Button with_tooltip(std::string_view tooltip) &&;
+  // What assistive technology calls the button when its label is a symbol ("↑"); the label otherwise.
+  [[nodiscard]] Button with_accessible_name(std::string_view name) &&;
   [[nodiscard]] Button on_press(std::function<void()> handler) &&;
   // Replaces the resource the button publishes for itself.
   [[nodiscard]] Button with_control_resource(orvo_actions::Resource resource) &&;
@@ -54,6 +56,7 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
 
   std::string label_;
   std::optional<std::string> tooltip_;
+  std::optional<std::string> accessible_name_;
   std::function<void()> handler_;
   std::optional<orvo_actions::Resource> control_resource_;
   std::function<void()> invoke_handler_;
