@@ -192,8 +192,12 @@ const std::array<SettingField, 36> kFields{{
                speech_rate_label),
     CHOICE_ROW("a11y.reader_voice", "accessibility", accessibility.screen_reader_voice, kVoices,
                [](ScreenReaderVoice v) { return label_by_code(kVoices, v, "System voice"); }),
+    // Text assistance: checking and correcting stay on until switched off.
+    SECTION_FLAG_ROW("text.check_spelling", "text_assistance", "check_spelling", true),
+    SECTION_FLAG_ROW("text.auto_correct", "text_assistance", "auto_correct", true),
 }};
 
+#undef SECTION_FLAG_ROW
 #undef FLAG_ROW
 #undef CHOICE_ROW
 #undef FIELD_ROW

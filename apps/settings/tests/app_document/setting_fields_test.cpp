@@ -72,6 +72,7 @@ TEST(SettingFields, EveryPublishedSettingReadsBackThroughTheCatalogueAsWritten) 
   EXPECT_EQ(checked, 21u) << "five appearance, ten notifications and six accessibility settings";
   for (const auto& field : setting_fields()) {
     SCOPED_TRACE(field.key);
+    if (field.store == SettingStore::SettingsSection) continue;  // not in the preferences record
     const SettingFieldValue stored = field.read(Preferences{});
     Preferences prefs;
     ASSERT_TRUE(field.write(prefs, stored)) << "the default reads back";
@@ -174,6 +175,30 @@ TEST_F(ConfigHome, ARefusalOrAnUnreadableFileLeavesTheFileAsItWas) {
   auto unreadable = write_setting_through("appearance.theme", std::string("Nord"));
   ASSERT_FALSE(unreadable);
   EXPECT_TRUE(unreadable.error().starts_with("Could not save the preferences: ")) << unreadable.error();
+}
+
+TEST_F(ConfigHome, TextAssistanceLivesInItsOwnSectionAndTheCatalogueReadsItBack) {
+  write(kFileWithOthers);
+  const auto flip_title = [](std::string_view action) {
+    return Catalogue{}.build(actions::input_resource).find_action(action)->title;
+  };
+  EXPECT_EQ(stored_section_flag("text.check_spelling"), true) << "on until switched off";
+  EXPECT_EQ(flip_title("spell-checking"), "Turn off spell checking while typing");
+
+  ASSERT_TRUE(write_setting_through("text.check_spelling", false));
+  ASSERT_TRUE(write_setting_through("text.auto_correct", false));
+  const Json saved = Json::parse(read());
+  EXPECT_EQ(saved["text_assistance"], Json::parse(R"({"check_spelling": false, "auto_correct": false})"));
+  EXPECT_EQ(saved["other_program"], Json::parse(R"({"kept": [1, 2]})"));
+  EXPECT_EQ(stored_section_flag("text.check_spelling"), false);
+  EXPECT_EQ(flip_title("spell-checking"), "Turn on spell checking while typing");
+  EXPECT_EQ(flip_title("auto-correct"), "Turn on automatic spelling correction");
+
+  const ino_t written = inode();
+  ASSERT_TRUE(write_setting_through("text.auto_correct", false));
+  EXPECT_EQ(inode(), written) << "an unchanged flag writes nothing";
+  EXPECT_FALSE(write_setting_through("text.auto_correct", std::string("no")));
+  EXPECT_EQ(stored_section_flag("appearance.high_contrast"), std::nullopt);
 }
 
 TEST_F(ConfigHome, TheKeeperAppliesTheKeyFilterBeforeAnyStore) {
