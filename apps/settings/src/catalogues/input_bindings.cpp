@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "actions/control_bindings.h"
@@ -53,15 +54,18 @@ orvo_actions::Resource build_input_section(const InputQueries& input) {
 // preferences. Against the system's queries (whose layout catalogue is read once per process) the
 // section is built again only when the saved file changed, so the result is always what a fresh
 // build gives; other queries may answer differently from call to call and are never cached.
-orvo_actions::Resource input_section(const InputQueries& input) {
-  if (&input != &system_input_queries()) return build_input_section(input);
+// The section is shared, not copied: a page asks for it once per control.
+std::shared_ptr<const orvo_actions::Resource> input_section(const InputQueries& input) {
+  if (&input != &system_input_queries()) return std::make_shared<const orvo_actions::Resource>(build_input_section(input));
   struct Cached {
     SavedFileStamp stamp;
-    orvo_actions::Resource section;
+    std::shared_ptr<const orvo_actions::Resource> section;
   };
   thread_local std::optional<Cached> cache;
   SavedFileStamp stamp = saved_file_stamp();
-  if (!cache || !(cache->stamp == stamp)) cache = Cached{std::move(stamp), build_input_section(input)};
+  if (!cache || !(cache->stamp == stamp)) {
+    cache = Cached{std::move(stamp), std::make_shared<const orvo_actions::Resource>(build_input_section(input))};
+  }
   return cache->section;
 }
 
@@ -69,12 +73,13 @@ orvo_actions::Resource input_section(const InputQueries& input) {
 
 std::optional<orvo_actions::ActionBinding<bool>> input_toggle_binding(std::string_view action,
                                                                       const InputQueries& queries) {
-  return toggle_binding(input_section(queries), action);
+  return toggle_binding(*input_section(queries), action);
 }
 
 std::optional<orvo_actions::ActionBinding<std::string>> input_choice_binding(std::string_view action,
                                                                              const InputQueries& queries) {
-  const orvo_actions::Resource section = input_section(queries);
+  const auto section_ptr = input_section(queries);
+  const orvo_actions::Resource& section = *section_ptr;
   const orvo_actions::ActionSpec* spec = section.find_action(action);
   if (spec == nullptr) return std::nullopt;
   std::string key = "value";
@@ -89,15 +94,19 @@ std::optional<orvo_actions::ActionBinding<std::string>> input_choice_binding(std
 
 std::optional<orvo_actions::ActionBinding<double>> input_level_binding(std::string_view action,
                                                                        const InputQueries& queries) {
-  return number_binding(input_section(queries), action);
+  return number_binding(*input_section(queries), action);
 }
 
 std::optional<orvo_actions::ActionBinding<orvo_actions::Unit>> keyboard_source_binding(std::string_view source_id,
                                                                                       std::string_view action,
                                                                                       const InputQueries& queries) {
-  auto source = find_input_source_resource(std::move(input_section(queries).children), source_id);
-  if (!source) return std::nullopt;
-  return unit_binding(*source, action);
+  const auto section = input_section(queries);
+  std::string id(kInputSourcePrefix);
+  id += source_id;
+  for (const auto& child : section->children) {
+    if (child.id == id) return unit_binding(child, action);
+  }
+  return std::nullopt;
 }
 
 std::optional<orvo_actions::Resource> find_input_source_resource(std::vector<orvo_actions::Resource> children,
