@@ -3,12 +3,10 @@
 #include <fmt/format.h>
 #include <utility>
 
-#include "orvo_ui/widgets/text.h"
 #include "os_actions/display.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
 #include "settings_app/pane_factory.h"
-#include "widget_support/layout_helpers.h"
 
 namespace settings::panes::display {
 
@@ -159,13 +157,13 @@ std::expected<std::filesystem::path, std::string> DisplayPane::save_prefs(
   return preferences::save_preferences(saved);
 }
 
-std::unique_ptr<orvo_ui::Widget> DisplayPane::build_view() {
-  const auto descriptor = settings_app::section_descriptor(settings_app::SettingsSection::Displays);
-  std::vector<widget_support::WidgetBox> lines;
-  lines.push_back(
-      std::make_unique<orvo_ui::Text>(orvo_ui::Text(descriptor.subtitle).with_size(widget_support::kRowTextSize)));
-  lines.push_back(widget_support::caption_text(fmt::format("{} is not available yet.", descriptor.title)));
-  return widget_support::titled_card(descriptor.title, widget_support::section_stack(std::move(lines)));
+bool DisplayPane::needs_redraw() const { return probe_.has_value() || PaneGlue::needs_redraw(); }
+
+std::optional<orvo_ui::Deadline> DisplayPane::next_wake_deadline() const {
+  std::optional<orvo_ui::Deadline> deadline = PaneGlue::next_wake_deadline();
+  if (!awaiting_outcome_) return deadline;
+  const auto second = orvo_ui::Deadline::after_millis(1000);
+  return deadline && *deadline < second ? deadline : second;
 }
 
 std::unique_ptr<orvo_ui::Widget> display_pane(const settings_app::PaneInputs& inputs) {

@@ -82,6 +82,10 @@ struct DisplayServices {
 };
 DisplayServices real_display_services();
 
+// Whole seconds left until the deadline, any part of a second counting as one; 0 when past or
+// without a deadline.
+std::uint64_t countdown_seconds(std::optional<std::uint64_t> deadline_unix_ms, std::uint64_t now_unix_ms);
+
 class DisplayPane final : public PaneGlue {
  public:
   // The probing pane: starts both workers and reads the outputs, the preferences, the
@@ -101,6 +105,11 @@ class DisplayPane final : public PaneGlue {
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
   // A pane not mounted by the shell works on the frame's document.
   void sync(orvo_ui::SyncContext& context) override;
+  // Frames keep coming while the probe's answer is awaited (the probe wakes nothing).
+  bool needs_redraw() const override;
+  // While a display transaction is under way, a frame each second: its progress is read on passes
+  // and the countdown moves.
+  std::optional<orvo_ui::Deadline> next_wake_deadline() const override;
 
   // Writes the reset set, then the operation's key.
   void stage_operation(orvo_doc::Document& document, const actions::DisplayOperation& operation);
@@ -146,6 +155,14 @@ class DisplayPane final : public PaneGlue {
   void step_display_transaction(orvo_doc::Document& document);
   void observe_transaction(orvo_doc::Document& document);
   void settle_operation();
+  // Rebuilds the view when the countdown it shows is out of date.
+  void follow_countdown();
+
+  // The cards of the page (display_view.cpp).
+  std::unique_ptr<orvo_ui::Widget> displays_card() const;
+  std::unique_ptr<orvo_ui::Widget> output_card(std::size_t index);
+  std::unique_ptr<orvo_ui::Widget> transaction_card(std::uint64_t now_unix_ms);
+  std::unique_ptr<orvo_ui::Widget> brightness_card();
   // Ends the operation in hand with `outcome` (dropped when none is in hand, or the status no
   // longer runs it).
   void finish_operation(PaneOutcome outcome);
@@ -181,6 +198,8 @@ class DisplayPane final : public PaneGlue {
   bool awaiting_outcome_ = true;
   std::optional<std::pair<std::uint64_t, hw::DisplayTransactionState>> last_transaction_;
   std::optional<hw::DisplayTransaction> transaction_;
+  // The seconds the transaction card shows, when it shows a countdown.
+  std::optional<std::uint64_t> shown_countdown_;
 };
 
 // The pane table's line for the Displays section.

@@ -84,6 +84,12 @@ void DisplayPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&)
     observe_transaction(working);
   }
   settle_operation();
+  follow_countdown();
+}
+
+void DisplayPane::follow_countdown() {
+  if (!shown_countdown_ || !transaction_) return;
+  if (countdown_seconds(transaction_->deadline_unix_ms, hw::unix_ms()) != *shown_countdown_) mark_structure_dirty();
 }
 
 void DisplayPane::take_brightness_result(orvo_doc::Document& document) {
