@@ -175,7 +175,7 @@ std::vector<std::string> position_choices(std::optional<std::string_view> first,
 std::vector<const DisplayOutput*> other_outputs(const std::vector<DisplayOutput>& outputs, std::string_view connector) {
   std::vector<const DisplayOutput*> others;
   for (const auto& output : outputs) {
-    if (output.connector != connector) others.push_back(&output);
+    if (output.connected && output.connector != connector) others.push_back(&output);
   }
   return others;
 }

@@ -91,10 +91,11 @@ std::vector<std::pair<std::string, std::string>> colour_profile_entries(const Di
 
 // "Extend workspace", or "Mirror {label}" of the target (a target not listed: "Extend workspace").
 std::string mirror_text(const std::vector<DisplayOutput>& outputs, const std::optional<std::string>& target);
-// The first choice when given, then "{side} of {label}" for every other output in display order.
+// The first choice when given, then "{side} of {label}" for every other connected output in display
+// order.
 std::vector<std::string> position_choices(std::optional<std::string_view> first, const std::vector<DisplayOutput>& outputs,
                                           std::string_view connector);
-// Outputs other than `connector`, and whether two modes have the same size.
+// Connected outputs other than `connector`, and whether two modes have the same size.
 std::vector<const DisplayOutput*> other_outputs(const std::vector<DisplayOutput>& outputs, std::string_view connector);
 bool same_resolution(const hw::OutputMode& a, const hw::OutputMode& b);
 const DisplayOutput* find_output(const std::vector<DisplayOutput>& outputs, std::string_view connector);
