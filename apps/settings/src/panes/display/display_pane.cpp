@@ -23,12 +23,6 @@ std::optional<std::filesystem::file_time_type> modification_time(const std::file
   return time;
 }
 
-std::optional<hw::DisplayConfig> loaded_configuration(const DisplayServices& services) {
-  auto loaded = services.load_config();
-  if (!loaded) return std::nullopt;
-  return std::move(*loaded);
-}
-
 }  // namespace
 
 DisplayServices real_display_services() {
@@ -96,7 +90,7 @@ DisplayPane::DisplayPane(DisplayServices services) : DisplayPane(Fixed{}, std::m
 
   outputs_ = display_outputs_of(services_.load_snapshot());
   prefs_ = preferences::load_preferences().display;
-  live_ = loaded_configuration(services_);
+  load_live_configuration();
   last_snapshot_check_ = services_.now();
   snapshot_time_ = modification_time(services_.snapshot_path());
 }
@@ -147,7 +141,18 @@ hw::DisplayConfig DisplayPane::shown_configuration() const {
 
 void DisplayPane::reload_outputs_and_configuration() {
   outputs_ = display_outputs_of(services_.load_snapshot());
-  live_ = loaded_configuration(services_);
+  load_live_configuration();
+}
+
+void DisplayPane::load_live_configuration() {
+  auto loaded = services_.load_config();
+  if (loaded) {
+    live_ = std::move(*loaded);
+    config_error_.clear();
+  } else {
+    live_.reset();
+    config_error_ = std::move(loaded.error());
+  }
 }
 
 std::expected<std::filesystem::path, std::string> DisplayPane::save_prefs(

@@ -168,6 +168,8 @@ class DisplayPane final : public PaneGlue {
   void finish_operation(PaneOutcome outcome);
   std::expected<std::filesystem::path, std::string> save_prefs(const std::function<void(preferences::DisplayPrefs&)>& edit);
   void reload_outputs_and_configuration();
+  // The configuration in force; none, with the reason kept, when its file cannot be read.
+  void load_live_configuration();
 
   DisplayServices services_;
   PaneOperations<settings_app::PaneOperation> operations_;
@@ -177,6 +179,7 @@ class DisplayPane final : public PaneGlue {
 
   std::vector<DisplayOutput> outputs_;
   std::optional<hw::DisplayConfig> live_;
+  std::string config_error_;
   std::optional<hw::DisplayConfig> staged_;
   preferences::DisplayPrefs prefs_;
   preferences::DisplayPrefs published_{false, false, kDefaultWarmth, 1.0};

@@ -337,6 +337,13 @@ void DisplayPane::stage_output_changes(orvo_doc::Document& document) {
     edit.position = lib::read_string(document, root, key("position"));
   }
   StagedLayout layout = stage_layout(shown_configuration(), outputs_, edits);
+  if (!live_ && !staged_) {
+    // A configuration that cannot be read is not replaced by one built from defaults.
+    if (layout.changed) {
+      finish_operation(PaneOutcome::failure(fmt::format("Display configuration could not be read: {}", config_error_)));
+    }
+    return;
+  }
   if (layout.primary) {
     for (const auto& output : outputs_) {
       put_bool(document, display_output_key(output.connector, "primary"), output.connector == *layout.primary);
@@ -419,7 +426,7 @@ void DisplayPane::observe_transaction(orvo_doc::Document& document) {
   mark_structure_dirty();
   if (!is_outcome(transaction.state)) return;
   awaiting_outcome_ = false;
-  if (auto config = services_.load_config()) live_ = std::move(*config);
+  load_live_configuration();
   staged_.reset();
   publish_output_settings(document, shown_configuration());
   switch (transaction.state) {

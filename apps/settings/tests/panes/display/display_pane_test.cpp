@@ -312,5 +312,15 @@ TEST(DisplayStaging, ApplyWithoutStagedChangesAndDecisionsWithoutATransaction) {
   }
 }
 
+
+TEST(DisplayStaging, AnUnreadableConfigurationIsNotReplacedByDefaults) {
+  Mounted mounted(kTwoOutputs, true, [](Mounted&, DisplayServices& services) {
+    services.load_config = [] { return std::expected<hw::DisplayConfig, std::string>(std::unexpected("damaged file")); };
+  });
+  const std::string key = mounted.run(DisplayOperation::SetOutputScale{"HDMI-A-1", "150%"});
+  EXPECT_EQ(mounted.harness.status(), ended(false, key, "Display configuration could not be read: damaged file"));
+  EXPECT_FALSE(mounted.pane->staged_configuration().has_value());
+}
+
 }  // namespace
 }  // namespace settings::panes::display::testing
