@@ -1,6 +1,8 @@
 #include "panes/display/display_staging.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cmath>
 #include <fmt/format.h>
 #include <limits>
@@ -160,8 +162,12 @@ void match_mirror_modes(StagedLayout& layout, const std::vector<DisplayOutput>& 
 
 }  // namespace
 
-StagedLayout stage_layout(const hw::DisplayConfig& base, const std::vector<DisplayOutput>& outputs,
+StagedLayout stage_layout(const hw::DisplayConfig& base, const std::vector<DisplayOutput>& listed,
                           const std::map<std::string, OutputEdits>& edits) {
+  // Only connected outputs are edited, placed beside or mirrored; they come first in display order,
+  // so their places (and default entries) are the same as in the whole list.
+  std::vector<DisplayOutput> outputs;
+  std::copy_if(listed.begin(), listed.end(), std::back_inserter(outputs), [](const auto& o) { return o.connected; });
   StagedLayout layout;
   layout.working = base;
   // Every listed output gets the entry the pane shows for it, so placements refer to what is seen.

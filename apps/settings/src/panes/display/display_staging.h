@@ -39,7 +39,7 @@ struct StagedLayout {
 };
 
 // `base` is the configuration the pane shows (the staged one when there is one, else the one in
-// force); `edits` is by connector.
+// force); `edits` is by connector. Outputs that are not connected take no part.
 StagedLayout stage_layout(const hw::DisplayConfig& base, const std::vector<DisplayOutput>& outputs,
                           const std::map<std::string, OutputEdits>& edits);
 

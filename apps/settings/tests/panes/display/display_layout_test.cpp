@@ -66,9 +66,14 @@ TEST(DisplayModes, LargestCommonSizeAndBestRefresh) {
   EXPECT_EQ(best_mode_of_size(uhd, 640, 480), std::nullopt);
 }
 
-// A panel without a current mode, a 4K monitor, and a 1080p monitor without HDR.
+// A panel without a current mode, a 4K monitor, a 1080p monitor without HDR, and a projector that is
+// not connected.
 std::vector<DisplayOutput> three_outputs() {
-  std::vector<DisplayOutput> outputs(3);
+  std::vector<DisplayOutput> outputs(4);
+  outputs[3].label = "Projector";
+  outputs[3].connector = "DP-2";
+  outputs[3].connected = false;
+  outputs[3].modes = {{1280, 720, 60000}};
   outputs[0].label = "Built-in display";
   outputs[0].connector = "eDP-1";
   outputs[0].built_in = true;
@@ -131,6 +136,8 @@ TEST(DisplayStaging, EditsOfTheDocumentBecomeAConfiguration) {
       {"left of an output named by its display name", {{"DP-1", {.position = "Left of Studio Monitor"}}}, true, "eDP-1",
        [](const DisplayConfig& c) { EXPECT_EQ(c.outputs.at("DP-1").x, 0); }, {}},
       {"a position naming an output not connected", {{"DP-1", {.position = "Left of Projector"}}}, false, "eDP-1", {}, {}},
+      {"a mirror of an output not connected", {{"DP-1", {.mirror = "Mirror Projector"}}}, false, "eDP-1", {}, {}},
+      {"an output not connected is not edited", {{"DP-2", {.scale = "150%"}}}, false, "eDP-1", {}, {}},
       {"mirroring the 4K output with the 1080p one", {{"DP-1", {.mirror = "Mirror Studio"}}}, true, "eDP-1",
        [](const DisplayConfig& c) {
          EXPECT_EQ(c.outputs.at("DP-1").mirror, "HDMI-A-1");
