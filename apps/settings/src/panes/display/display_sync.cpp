@@ -9,6 +9,7 @@
 
 #include "lib/settings_document.h"
 #include "orvo_log/log.h"
+#include "orvo_runtime/overloaded.h"
 #include "panes/display/display_pane.h"
 #include "panes/display/display_staging.h"
 #include "panes/document_controls.h"
@@ -18,6 +19,7 @@ namespace settings::panes::display {
 namespace {
 
 using actions::DisplayOperation;
+using orvo_runtime::Overloaded;
 using orvo_doc::ScalarValue;
 using State = hw::DisplayTransactionState;
 
@@ -46,11 +48,6 @@ void warn_prefs(std::string_view error) {
 }
 
 bool is_outcome(State state) { return state == State::Kept || state == State::Reverted || state == State::Rejected; }
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
 
 }  // namespace
 
