@@ -11,6 +11,7 @@
 #include "orvo_ui/widgets/text.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
+#include "panes/display/display_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/time_date/time_date_pane.h"
@@ -49,7 +50,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Bluetooth, generic_pane},
     {SettingsSection::DevicesSync, generic_pane},
     {SettingsSection::Sound, generic_pane},
-    {SettingsSection::Displays, generic_pane},
+    {SettingsSection::Displays, panes::display::display_pane},
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
