@@ -12,6 +12,7 @@
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/network/network_pane.h"
+#include "panes/power/power_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
@@ -54,7 +55,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, generic_pane},
     {SettingsSection::Printers, generic_pane},
-    {SettingsSection::Power, generic_pane},
+    {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},
     {SettingsSection::Notifications, generic_pane},

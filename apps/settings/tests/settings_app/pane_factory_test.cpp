@@ -44,7 +44,8 @@ class TemporaryHome {
 bool has_own_pane(SettingsSection section) {
   return section == SettingsSection::ExternalAccounts || section == SettingsSection::Updates ||
          section == SettingsSection::Network || section == SettingsSection::TimeDate ||
-         section == SettingsSection::Appearance;
+         section == SettingsSection::Appearance ||
+         section == SettingsSection::Power;
 }
 
 struct PageParts {
@@ -102,6 +103,10 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     // Sections with a page of their own; the others show the stand-in line.
     if (section == SettingsSection::TimeDate) {
       EXPECT_EQ(descriptor->id, "time-date");
+      continue;
+    }
+    if (section == SettingsSection::Power) {
+      EXPECT_EQ(*descriptor, (orvo_ui::PaneDescriptor{"power", "Power", "Change power preferences"}));
       continue;
     }
     if (section == SettingsSection::Network) {
