@@ -7,8 +7,11 @@
 #include "device_local/device_checks.h"
 #include "lib/settings_document.h"
 #include "orvo_log/log.h"
+#include "orvo_runtime/overloaded.h"
+#include "orvo_ui/wake.h"
 #include "os_actions/power.h"
 #include "panes/power/power_labels.h"
+#include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
 #include "settings_app/pane_factory.h"
 #include "settings_app/settings_app.h"
@@ -16,15 +19,9 @@
 namespace settings::panes::power {
 namespace {
 
+using orvo_runtime::Overloaded;
 using preferences::PowerAction;
 using preferences::PowerPrefs;
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 constexpr std::string_view kNotCarriedOut = "the power setting was not changed";
 
@@ -208,9 +205,41 @@ PowerPane::PowerPane(PowerFacts facts, std::shared_ptr<const os_actions::Dispatc
   if (!dispatcher_) dispatcher_ = std::make_shared<os_actions::RealDispatcher>();
 }
 
+PowerPane PowerPane::reading(std::function<PowerFacts()> read, std::shared_ptr<const os_actions::Dispatcher> dispatcher,
+                             preferences::PowerPrefs prefs) {
+  auto [sender, receiver] = orvo_runtime::make_channel<PowerFacts>(1);
+  auto started = workers::start_worker(std::string(kFactsThread), [read, sender = std::move(sender)]() mutable {
+    sender.send(read());
+    orvo_ui::WakeHandle{}.wake();
+  });
+  if (!started) {
+    orvo_log::warn("could not start the power facts reader", {{"error", started.error()}});
+    return PowerPane(read(), std::move(dispatcher), prefs);
+  }
+  PowerPane pane(PowerFacts{}, std::move(dispatcher), prefs);
+  pane.arriving_.emplace(std::move(receiver));
+  return pane;
+}
+
 PowerPane PowerPane::load() {
-  return PowerPane(read_power_facts(), std::make_shared<os_actions::RealDispatcher>(),
-                   preferences::load_preferences().power);
+  return reading(read_power_facts, std::make_shared<os_actions::RealDispatcher>(), preferences::load_preferences().power);
+}
+
+bool PowerPane::take_facts() {
+  if (!arriving_) return true;
+  auto received = arriving_->try_recv();
+  if (auto* facts = std::get_if<PowerFacts>(&received)) {
+    facts_ = std::move(*facts);
+  } else if (std::get<orvo_runtime::TryRecvError>(received) == orvo_runtime::TryRecvError::Empty) {
+    return false;
+  } else {
+    // The reader ended without an answer: the machine shows as one without services.
+    facts_ = PowerFacts{};
+  }
+  arriving_.reset();
+  active_profile_ = published_profile_ = facts_.active_profile;
+  mark_structure_dirty();
+  return true;
 }
 
 PowerPane PowerPane::with_pane_operation(settings_app::PaneOperationCell cell) && {
@@ -237,13 +266,20 @@ void PowerPane::sync(orvo_ui::SyncContext& context) {
 void PowerPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
   orvo_doc::Document& working = *document;
+  // An operation is taken at once, as the shell expects; until the facts arrive nothing is
+  // published and it waits in hand.
+  operations_.take(
+      [](const settings_app::PaneOperation& operation) { return std::holds_alternative<PowerOperation>(operation); });
+  if (!take_facts()) return;
   if (document_dirty_) publish_all(working);
 
-  const auto* taken = operations_.take(
-      [](const settings_app::PaneOperation& operation) { return std::holds_alternative<PowerOperation>(operation); });
-  if (taken) {
-    stage(working, std::get<PowerOperation>(*taken));
-    run_handlers(working);
+  // Whatever is in hand now was taken in this pass or while the facts were read: every pass that
+  // runs this far ends it.
+  if (const auto* in_hand = operations_.in_hand()) {
+    if (const auto* operation = std::get_if<PowerOperation>(&in_hand->operation())) {
+      stage(working, *operation);
+      run_handlers(working);
+    }
   }
 
   const auto status = operations_.status_cell().snapshot();

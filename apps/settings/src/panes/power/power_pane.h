@@ -8,11 +8,14 @@
 // change out (the platform call, or saving the preferences file) and reports the outcome. With the
 // shell's status attached, a change is carried out only for the operation that is Running, and
 // between operations the document is brought back to what was published. Every operation taken
-// from the shell ends under its exact key in the pass that took it.
+// from the shell ends under its exact key in the first pass that has the facts.
 //
-// Interface thread only. The platform calls of the handlers (the power profile, the charge cap) are
-// short calls to a local service or a sysfs file, made in the pass.
+// Interface thread only. What the pane shows is read on the worker "settings-power-facts" (the
+// services may be slow to answer); until it arrives the page says so, and an operation taken
+// meanwhile waits in hand. The platform calls of the handlers (the power profile, the charge cap)
+// are short calls to a local service or a sysfs file, made in the pass.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +24,7 @@
 
 #include "actions/system_operations.h"
 #include "orvo_power_mgmt/history.h"
+#include "orvo_runtime/channel.h"
 #include "os_actions/battery.h"
 #include "os_actions/dispatcher.h"
 #include "panes/pane_glue.h"
@@ -52,6 +56,9 @@ inline constexpr std::string_view kPowerKeyKey = "power.power_key";
 inline constexpr std::string_view kCriticalKey = "power.critical";
 inline constexpr std::string_view kChargeLimitKey = "power.charge_limit";
 
+inline constexpr std::string_view kFactsThread = "settings-power-facts";
+inline constexpr std::string_view kReadingFacts = "Reading the power settings…";
+
 // What the pane reads from the machine when it is made.
 struct PowerFacts {
   os_actions::battery::BatteryInfo battery;
@@ -78,6 +85,9 @@ class PowerPane final : public PaneGlue {
   PowerPane(PowerFacts facts, std::shared_ptr<const os_actions::Dispatcher> dispatcher, preferences::PowerPrefs prefs);
   PowerPane(PowerPane&&) = default;
 
+  // A pane whose facts `read` gives on the facts worker (or, when no thread can be started, at once).
+  static PowerPane reading(std::function<PowerFacts()> read, std::shared_ptr<const os_actions::Dispatcher> dispatcher,
+                           preferences::PowerPrefs prefs);
   // The pane of the running system: its facts, the system's dispatcher and the saved preferences.
   static PowerPane load();
 
@@ -91,6 +101,8 @@ class PowerPane final : public PaneGlue {
 
   // What the view and the tests read.
   const PowerFacts& facts() const { return facts_; }
+  // False while the facts are still being read.
+  bool facts_ready() const { return !arriving_; }
   const preferences::PowerPrefs& prefs() const { return prefs_; }
   const preferences::PowerPrefs& published_prefs() const { return published_; }
   std::uint8_t active_profile() const { return active_profile_; }
@@ -103,6 +115,7 @@ class PowerPane final : public PaneGlue {
 
  private:
   // The steps of a pass.
+  bool take_facts();
   void publish_all(orvo_doc::Document& document);
   void stage(orvo_doc::Document& document, const PowerOperation& operation);
   void run_handlers(orvo_doc::Document& document);
@@ -136,6 +149,7 @@ class PowerPane final : public PaneGlue {
   bool attached_ = false;
   bool reporting_ = false;
   bool document_dirty_ = true;
+  std::optional<orvo_runtime::Receiver<PowerFacts>> arriving_;
 };
 
 // The pane table's line for the section.

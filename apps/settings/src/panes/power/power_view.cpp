@@ -46,6 +46,10 @@ WidgetBox dropdown_box(orvo_ui::Dropdown dropdown) { return std::make_unique<orv
 std::unique_ptr<orvo_ui::Widget> PowerPane::build_view() {
   const auto& battery = facts_.battery;
   std::vector<WidgetBox> cards;
+  if (!facts_ready()) {
+    cards.push_back(titled_card("Power", caption_text(kReadingFacts)));
+    return page_stack(std::move(cards));
+  }
 
   const auto choice = [&](std::string_view key, std::vector<std::string> labels, std::string placeholder,
                           std::string_view action, std::string_view missing) {

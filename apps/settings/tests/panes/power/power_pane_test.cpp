@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <chrono>
+#include <future>
 #include <ostream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -350,6 +353,34 @@ TEST_F(PowerPaneTest, FailuresEndFailedWithTheirSentenceAndAWarning) {
   EXPECT_TRUE(failed->message.starts_with("Power preference was not saved: ")) << failed->message;
   EXPECT_EQ(log.count("failed to persist power prefs"), 1u);
   EXPECT_EQ(power.prefs().lock_minutes, 10u) << "the change stays in memory";
+}
+
+TEST_F(PowerPaneTest, AnOperationTakenBeforeTheFactsArriveEndsWhenTheyDo) {
+  std::promise<void> release;
+  std::shared_future<void> gate = release.get_future().share();
+  auto power = PowerPane::reading(
+                   [gate] {
+                     gate.wait();
+                     return laptop();
+                   },
+                   dispatcher, preferences::PowerPrefs{})
+                   .with_pane_operation(harness.operation_cell())
+                   .with_operation_status(harness.status_cell());
+  const std::string key = harness.hand_over(settings_app::PaneOperation(PowerOperation::SetLockTimeout{"10 minutes"}));
+  PaneHarness::pass(power);
+  EXPECT_FALSE(power.facts_ready());
+  EXPECT_FALSE(harness.operation_cell().snapshot().has_value()) << "taken at once";
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Running{key}));
+  EXPECT_EQ(text(power, kLockKey), std::nullopt);
+
+  release.set_value();
+  for (int i = 0; i < 1000 && !power.facts_ready(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    PaneHarness::pass(power);
+  }
+  ASSERT_TRUE(power.facts_ready());
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Succeeded{key, "Automatic lock timeout saved."}));
+  EXPECT_EQ(power.facts().charge_capability->current_percent, 100u);
 }
 
 TEST_F(PowerPaneTest, AnOperationOfAnotherAreaStaysInTheCell) {
