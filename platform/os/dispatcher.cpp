@@ -3,6 +3,7 @@
 #include "os_actions/audio.h"
 #include "os_actions/display.h"
 #include "os_actions/network.h"
+#include "os_actions/power.h"
 
 namespace os_actions {
 namespace {
@@ -49,5 +50,8 @@ DispatchResult RealDispatcher::connect_wifi(std::string_view ssid,
 DispatchResult RealDispatcher::set_volume(float percent) const { return audio::set_volume(percent); }
 DispatchResult RealDispatcher::toggle_mute() const { return audio::toggle_mute(); }
 DispatchResult RealDispatcher::set_mute(bool muted) const { return audio::set_mute(muted); }
+DispatchResult RealDispatcher::set_power_profile(std::string_view profile) const {
+  return power::set_power_profile(profile);
+}
 
 }  // namespace os_actions

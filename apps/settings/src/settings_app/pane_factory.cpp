@@ -14,6 +14,7 @@
 #include "panes/display/display_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
+#include "panes/power/power_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
@@ -56,7 +57,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, generic_pane},
     {SettingsSection::Printers, generic_pane},
-    {SettingsSection::Power, generic_pane},
+    {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},
     {SettingsSection::Notifications, generic_pane},

@@ -4,7 +4,9 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 
 #include "orvo_runtime/system_paths.h"
@@ -41,11 +43,31 @@ class TemporaryHome {
 };
 
 // A section whose pane is its own rather than the generic stand-in.
+// Sections with a page of their own, one per line.
 bool has_own_pane(SettingsSection section) {
-  return section == SettingsSection::ExternalAccounts || section == SettingsSection::Updates ||
-         section == SettingsSection::Network || section == SettingsSection::TimeDate ||
-         section == SettingsSection::Appearance || section == SettingsSection::MouseKeyboard ||
-         section == SettingsSection::Displays;
+  static const SettingsSection kOwnPanes[] = {
+      SettingsSection::ExternalAccounts,
+      SettingsSection::Updates,
+      SettingsSection::Network,
+      SettingsSection::TimeDate,
+      SettingsSection::Appearance,
+      SettingsSection::MouseKeyboard,
+      SettingsSection::Displays,
+      SettingsSection::Power,
+  };
+  return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
+}
+
+// Panes whose descriptor is their own rather than their section's, one per line.
+std::optional<orvo_ui::PaneDescriptor> own_descriptor(SettingsSection section) {
+  if (section == SettingsSection::TimeDate) {
+    return orvo_ui::PaneDescriptor{"time-date", "Time & date", "Change time and date preferences"};
+  }
+  if (section == SettingsSection::MouseKeyboard) {
+    return orvo_ui::PaneDescriptor{"input", "Mouse & keyboard", "Change input preferences"};
+  }
+  if (section == SettingsSection::Power) return orvo_ui::PaneDescriptor{"power", "Power", "Change power preferences"};
+  return std::nullopt;
 }
 
 struct PageParts {
@@ -101,12 +123,8 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     ASSERT_TRUE(descriptor);
     const std::string_view pane_type = parts.column->child(1)->type_name();
     // Sections with a page of their own; the others show the stand-in line.
-    if (section == SettingsSection::TimeDate) {
-      EXPECT_EQ(descriptor->id, "time-date");
-      continue;
-    }
-    if (section == SettingsSection::MouseKeyboard) {
-      EXPECT_EQ(*descriptor, (orvo_ui::PaneDescriptor{"input", "Mouse & keyboard", "Change input preferences"}));
+    if (auto own = own_descriptor(section)) {
+      EXPECT_EQ(*descriptor, *own);
       continue;
     }
     if (section == SettingsSection::Network) {

@@ -41,7 +41,7 @@ class Dispatcher {
 
 // The system's own handle: the slots of the family backends this build carries out, the rest as
 // provided. Brightness goes to `os_actions::display`, the network slots to `os_actions::network`, the
-// volume and mute slots to `os_actions::audio`.
+// volume and mute slots to `os_actions::audio`, the power profile to `os_actions::power`.
 class RealDispatcher final : public Dispatcher {
  public:
   DispatchResult set_brightness(float percent) const override;
@@ -56,6 +56,8 @@ class RealDispatcher final : public Dispatcher {
   DispatchResult set_volume(float percent) const override;
   DispatchResult toggle_mute() const override;
   DispatchResult set_mute(bool muted) const override;
+  // The service's profile name: "power-saver", "balanced" or "performance".
+  DispatchResult set_power_profile(std::string_view profile) const override;
 };
 
 }  // namespace os_actions

@@ -17,6 +17,11 @@ Sparkline Sparkline::with_size(float width, float height) && {
   return std::move(*this);
 }
 
+Sparkline Sparkline::with_range(double low, double high) && {
+  if (std::isfinite(low) && std::isfinite(high) && low < high) range_ = std::pair(low, high);
+  return std::move(*this);
+}
+
 NodeId Sparkline::build_layout(LayoutTree& tree, LayoutContext&, NodeMap& nodes) {
   Style style;
   style.width = Dimension::points(width_);
@@ -38,11 +43,12 @@ void Sparkline::draw(Scene& scene, Affine transform, TextRenderer&, const Theme&
   if (finite.empty()) return;
   constexpr double kInset = 1.5;  // keeps the round line caps inside the box
   const Rect box = rect_.inset(kInset, kInset);
-  const auto [lo, hi] = std::minmax_element(finite.begin(), finite.end());
-  const double span = *hi - *lo;
+  const auto [min, max] = std::minmax_element(finite.begin(), finite.end());
+  const double lo = range_ ? range_->first : *min;
+  const double span = (range_ ? range_->second : *max) - lo;
   auto point = [&](std::size_t i) {
     const double fx = finite.size() > 1 ? static_cast<double>(i) / static_cast<double>(finite.size() - 1) : 0.5;
-    const double fy = span > 0 ? (finite[i] - *lo) / span : 0.5;
+    const double fy = span > 0 ? std::clamp((finite[i] - lo) / span, 0.0, 1.0) : 0.5;
     return Point{box.x0 + fx * box.width(), box.y1 - fy * box.height()};
   };
   Path path;

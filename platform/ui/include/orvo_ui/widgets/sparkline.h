@@ -1,6 +1,8 @@
 #pragma once
-// A small line chart of recent values, scaled between their minimum and maximum.
+// A small line chart of recent values, scaled between their minimum and maximum, or within a fixed
+// range when one is given (values outside it are drawn at its edge).
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "orvo_ui/widget.h"
@@ -16,9 +18,11 @@ class Sparkline final : public Widget {
 
   [[nodiscard]] Sparkline with_color(Color color) &&;
   [[nodiscard]] Sparkline with_size(float width, float height) &&;
+  [[nodiscard]] Sparkline with_range(double low, double high) &&;
 
   void set_values(std::vector<double> values) { values_ = std::move(values); }
   const std::vector<double>& values() const { return values_; }
+  const std::optional<std::pair<double, double>>& range() const { return range_; }
 
   std::string_view type_name() const override { return "orvo_ui::widget::chart::Sparkline"; }
   std::string_view name() const override { return "Sparkline"; }
@@ -35,6 +39,7 @@ class Sparkline final : public Widget {
  private:
   std::vector<double> values_;
   std::optional<Color> color_;
+  std::optional<std::pair<double, double>> range_;
   float width_ = kDefaultWidth;
   float height_ = kDefaultHeight;
   Rect rect_;
