@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -119,6 +121,9 @@ std::expected<void, std::string> merge_appearance(Json& object, const Appearance
   return {};
 }
 
+// Files written by this process, for readers that keep what they read.
+std::atomic<std::uint64_t> g_writes{0};
+
 // Every save: find the path, create its directory, read what is there, merge and replace the file.
 // A merge that answers no text leaves the file untouched.
 template <class Merge>
@@ -145,6 +150,7 @@ std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
   if (!*merged) return *path;
   auto written = atomic_file::write(target, **merged, kFileMode);
   if (!written) return std::unexpected(std::move(written.error()));
+  g_writes.fetch_add(1, std::memory_order_relaxed);
   return *path;
 }
 
@@ -206,6 +212,8 @@ std::expected<std::string, std::string> merge_preferences_json(const Preferences
 std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs) {
   return save_with([&](std::string_view existing) { return merge_preferences_json(prefs, existing); });
 }
+
+std::uint64_t preferences_writes() { return g_writes.load(std::memory_order_relaxed); }
 
 Locale decode_locale(std::string_view text) {
   Locale locale;
