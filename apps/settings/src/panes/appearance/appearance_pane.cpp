@@ -69,6 +69,13 @@ std::optional<orvo_ui::PaneDescriptor> AppearancePane::pane_descriptor() {
   return settings_app::section_descriptor(settings_app::SettingsSection::Appearance);
 }
 
+std::optional<orvo_actions::ActionContext> AppearancePane::commit_context() {
+  if (take_commit_pending()) {
+    return actions::preference_pane_source(true, "appearance", "Appearance", "Change appearance preferences");
+  }
+  return std::nullopt;
+}
+
 void AppearancePane::publish(const EmitSetting& emit) {
   for (std::string_view key : kTextKeys) write_text_setting(emit, key, label_of(prefs_, key));
   for (std::string_view key : kFlagKeys) {

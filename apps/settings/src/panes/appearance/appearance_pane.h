@@ -56,6 +56,8 @@ class AppearancePane final : public PaneGlue {
 
   std::string_view type_name() const override { return "settings::panes::appearance::AppearancePane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
+  // The pane's source record once the user changed something in it since the last call; else none.
+  std::optional<orvo_actions::ActionContext> commit_context();
   // The theme the pane's values give, so the window follows a choice at once.
   std::optional<orvo_ui::Theme> theme_override() const override { return theme_; }
 

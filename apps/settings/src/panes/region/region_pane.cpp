@@ -106,6 +106,11 @@ std::optional<orvo_ui::PaneDescriptor> RegionPane::pane_descriptor() {
   return orvo_ui::PaneDescriptor{"region", "Region & formats", "Change region preferences"};
 }
 
+std::optional<orvo_actions::ActionContext> RegionPane::commit_context() {
+  const bool pending = take_commit_pending() || (view() && view()->needs_commit());
+  return actions::preference_pane_source(pending, "region", "Region & formats", "Change region preferences");
+}
+
 std::string RegionPane::label_of(std::size_t field) const { return labels_of(field)[choice_of(locale_, field)]; }
 
 bool RegionPane::choose(std::size_t field, std::string_view label) {

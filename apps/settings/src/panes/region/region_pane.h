@@ -72,6 +72,8 @@ class RegionPane final : public PaneGlue {
 
   std::string_view type_name() const override { return "settings::panes::region::RegionPane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
+  // The pane's source record while a change of the user's is pending, else none.
+  std::optional<orvo_actions::ActionContext> commit_context();
   // A layout that moved the pane across kStackedWidth builds the rows again in the other form.
   void apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) override;
 

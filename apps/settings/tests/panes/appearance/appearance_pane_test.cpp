@@ -197,5 +197,24 @@ TEST(AppearancePane, AnUnknownStoredThemeShowsAsDarkAndIsKept) {
   EXPECT_EQ(f.pane->appearance().theme, "Neon");
 }
 
+TEST(AppearancePane, AClickedControlLeavesTheSourceRecordOnce) {
+  PaneFixture f(kSaved);
+  f.pass();
+  EXPECT_FALSE(f.pane->commit_context().has_value());
+  testing::PaneInALoop ui(*f.pane, 1280, 800);
+  orvo_ui::Widget* toggle = testing::find_widget(*f.pane, "appearance.high_contrast");
+  ASSERT_NE(toggle, nullptr);
+  ui.click(*toggle);
+  ui.frame();
+  const auto source = f.pane->commit_context();
+  ASSERT_TRUE(source.has_value());
+  EXPECT_EQ(source->title, "Change appearance preferences");
+  ASSERT_TRUE(source->source.has_value());
+  EXPECT_EQ(source->source->resource_id, "settings.preference:appearance");
+  EXPECT_EQ(source->source->source_kind, "settings.preference-pane");
+  EXPECT_EQ(source->source->label, "Appearance");
+  EXPECT_FALSE(f.pane->commit_context().has_value());
+}
+
 }  // namespace
 }  // namespace settings::panes::appearance

@@ -83,6 +83,14 @@ TEST(RegionPane, FirstPassPublishesTheSavedLabelsAndSavesNothing) {
   EXPECT_EQ(fresh.get("region.date_format"), "ISO (2023-03-15)");
 }
 
+TEST(RegionPane, DescribesItselfAndHasNoSourceRecordUntilTheUserActs) {
+  PaneFixture f;
+  f.pass();
+  EXPECT_EQ(f.pane->pane_descriptor(),
+            (orvo_ui::PaneDescriptor{"region", "Region & formats", "Change region preferences"}));
+  EXPECT_FALSE(f.pane->commit_context().has_value());
+}
+
 TEST(RegionPane, AUserChoiceIsCommittedSwitchedAndSavedInOnePass) {
   PaneFixture f;
   f.pass();
