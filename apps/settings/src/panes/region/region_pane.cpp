@@ -9,6 +9,7 @@
 #include "preferences/preferences_file.h"
 #include "preferences/setting_fields.h"
 #include "settings_app/pane_factory.h"
+#include "settings_app/settings_app.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::region {
@@ -94,12 +95,19 @@ RegionPreview preview_of(const Locale& locale) {
 }
 
 RegionPane::RegionPane(Locale locale, std::optional<float> width)
-    : PaneGlue("RegionPane", DirtyRule::OwnFlagFirst), locale_(locale), width_(width) {
+    : RegionPane(locale, WidthSource([width] { return width; })) {}
+
+RegionPane::RegionPane(Locale locale, WidthSource width)
+    : PaneGlue("RegionPane", DirtyRule::OwnFlagFirst), locale_(locale), width_(std::move(width)) {
   use_frame_document();
 }
 
 std::unique_ptr<RegionPane> RegionPane::load(std::optional<float> width) {
   return std::make_unique<RegionPane>(preferences::load_locale_preferences(), width);
+}
+
+std::unique_ptr<RegionPane> RegionPane::load(WidthSource width) {
+  return std::make_unique<RegionPane>(preferences::load_locale_preferences(), std::move(width));
 }
 
 std::optional<orvo_ui::PaneDescriptor> RegionPane::pane_descriptor() {
@@ -128,10 +136,9 @@ void RegionPane::save() {
 }
 
 bool RegionPane::stacked() const {
-  // The width this layout gave the pane wins over the one the shell knew when it built the pane.
+  if (const std::optional<float> given = width_ ? width_() : std::nullopt) return *given < kStackedWidth;
   const double laid_out = get_rect().width();
-  if (laid_out > 0) return laid_out < kStackedWidth;
-  return width_ && *width_ < kStackedWidth;
+  return laid_out > 0 && laid_out < kStackedWidth;
 }
 
 void RegionPane::apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) {
@@ -140,6 +147,8 @@ void RegionPane::apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId n
 }
 
 void RegionPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
+  // The window may have been resized since the rows were built.
+  if (stacked() != built_stacked_) mark_structure_dirty();
   if (!document) return;
   const EmitSetting emit = [&](const actions::SettingsAction& action) {
     actions::dispatch_with_context(
@@ -200,7 +209,8 @@ std::unique_ptr<orvo_ui::Widget> RegionPane::build_view() {
 }
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs& inputs) {
-  return RegionPane::load(settings_app::region_content_width(inputs.app));
+  const settings_app::SettingsApp& app = inputs.app;
+  return RegionPane::load(RegionPane::WidthSource([&app] { return settings_app::region_content_width(app); }));
 }
 
 }  // namespace settings::panes::region

@@ -14,6 +14,7 @@
 // Interface thread only.
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,9 +66,15 @@ RegionPreview preview_of(const preferences::Locale& locale);
 
 class RegionPane final : public PaneGlue {
  public:
+  // Where the pane learns the width its rows have: the shell's, asked at every layout (none before
+  // the shell's first layout, and then the pane's own laid-out width counts).
+  using WidthSource = std::function<std::optional<float>()>;
+
   explicit RegionPane(preferences::Locale locale, std::optional<float> width = std::nullopt);
+  RegionPane(preferences::Locale locale, WidthSource width);
   // The pane of the saved locale section.
   static std::unique_ptr<RegionPane> load(std::optional<float> width = std::nullopt);
+  static std::unique_ptr<RegionPane> load(WidthSource width);
   RegionPane(RegionPane&&) = default;
 
   std::string_view type_name() const override { return "settings::panes::region::RegionPane"; }
@@ -97,7 +104,7 @@ class RegionPane final : public PaneGlue {
   void save();
 
   preferences::Locale locale_;
-  std::optional<float> width_;
+  WidthSource width_;
   bool built_stacked_ = false;
   orvo_ui::ActionHost host_;
   bool publish_pending_ = true;

@@ -163,8 +163,14 @@ TEST(RegionPane, NarrowRowsPutTheLabelAboveTheDropdown) {
   EXPECT_FALSE(wide.pane->stacked());
   PaneFixture unknown(kSaved);
   EXPECT_FALSE(unknown.pane->stacked());
+  // The shell's width is asked again at every layout, so a narrowed window stacks the rows.
+  float shell_width = 400;
+  RegionPane live({}, RegionPane::WidthSource([&] { return std::optional<float>(shell_width); }));
+  EXPECT_FALSE(live.stacked());
+  shell_width = 348;
+  EXPECT_TRUE(live.stacked());
 
-  // The laid-out width decides once there is one.
+  // Without a width from the shell, the laid-out width decides.
   // Stacked, the dropdown starts at the card's inset; beside its label, well to the right.
   EXPECT_LT(dropdown_offset(320), 40.0);
   EXPECT_GT(dropdown_offset(480), 100.0);
