@@ -61,7 +61,9 @@ void PaneGlue::handle_event(const Event& event, EventContext& context) {
   if (!kids || kids->empty()) return;
   const NodeId own = context.node;
   context.node = kids->front();
+  const bool handled_before = context.handled;
   view_->handle_event(event, context);
+  if (!handled_before && context.handled) commit_pending_ = true;
   context.node = own;
 }
 

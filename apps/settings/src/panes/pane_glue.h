@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "orvo_doc/document.h"
 #include "orvo_ui/widget.h"
@@ -61,6 +62,9 @@ class PaneGlue : public orvo_ui::Widget {
   // From now on the pane works on the frame's document instead of keeping its own.
   void use_frame_document() { document_.reset(); }
   void mark_structure_dirty() { structure_dirty_ = true; }
+  // Whether an event was handled by the view since the last call (a control changed, a button was
+  // pressed); reading it clears it.
+  bool take_commit_pending() { return std::exchange(commit_pending_, false); }
   orvo_ui::Widget* view() { return view_.get(); }
   const orvo_ui::Widget* view() const { return view_.get(); }
 
@@ -76,6 +80,7 @@ class PaneGlue : public orvo_ui::Widget {
   orvo_ui::NodeId view_node_ = 0;
   bool has_view_node_ = false;
   bool structure_dirty_ = false;
+  bool commit_pending_ = false;
   orvo_ui::Rect rect_;
 };
 

@@ -1,6 +1,8 @@
 #include "preferences/preferences_file.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -105,12 +107,22 @@ std::expected<void, std::string> merge_appearance(Json& object, const Appearance
   return {};
 }
 
+// Files written by this process, for readers that keep what they read.
+std::atomic<std::uint64_t> g_writes{0};
+
 // Every save goes through the settings file's one rewrite: a merge that answers no text leaves the
 // file untouched.
 template <class Merge>
 std::expected<std::filesystem::path, std::string> save_with(Merge&& merge) {
-  return settings_store::rewrite_settings_file(
-      [&](std::string_view existing) -> std::expected<std::optional<std::string>, std::string> { return merge(existing); });
+  bool writes = false;
+  auto saved = settings_store::rewrite_settings_file(
+      [&](std::string_view existing) -> std::expected<std::optional<std::string>, std::string> {
+        std::expected<std::optional<std::string>, std::string> merged = merge(existing);
+        writes = merged && merged->has_value();
+        return merged;
+      });
+  if (saved && writes) g_writes.fetch_add(1, std::memory_order_relaxed);
+  return saved;
 }
 
 std::optional<std::string> read_text(const std::filesystem::path& path) {
@@ -171,6 +183,8 @@ std::expected<std::string, std::string> merge_preferences_json(const Preferences
 std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs) {
   return save_with([&](std::string_view existing) { return merge_preferences_json(prefs, existing); });
 }
+
+std::uint64_t preferences_writes() { return g_writes.load(std::memory_order_relaxed); }
 
 Locale decode_locale(std::string_view text) {
   Locale locale;

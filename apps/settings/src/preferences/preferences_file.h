@@ -10,6 +10,7 @@
 //
 // There is no cache and no lock: between one caller's load and its save another may save; the last
 // writer wins per section. All calls run on the caller's thread.
+#include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <functional>
@@ -46,6 +47,10 @@ std::expected<std::string, std::string> merge_preferences_json(const Preferences
 // file cannot be read.
 std::expected<std::filesystem::path, std::string> update_preferences_section(
     std::string_view section, const std::function<std::expected<void, std::string>(Preferences&)>& change);
+
+// How many times this process wrote the file. A reader that keeps what it loaded loads again when
+// the count moved, instead of reading the file over and over.
+std::uint64_t preferences_writes();
 
 Locale load_locale_preferences();
 Locale decode_locale(std::string_view text);

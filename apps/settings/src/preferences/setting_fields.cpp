@@ -1,14 +1,16 @@
 #include "preferences/setting_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
+#include <iterator>
 #include <span>
 
 #include <fmt/format.h>
 
 #include <nlohmann/json.hpp>
 
+#include "orvo_ui/theme.h"
 #include "preferences/preferences_file.h"
 #include "settings_store/settings_file.h"
 
@@ -70,9 +72,6 @@ std::string nearest_label(const std::array<Choice<T>, N>& choices, double stored
 constexpr std::array<Choice<double>, 4> kTextSizes{{{"Small", 0.85}, {"Default", 1.0}, {"Large", 1.15}, {"Larger", 1.3}}};
 constexpr std::array<Choice<double>, 5> kUiScales{
     {{"90%", 0.9}, {"100%", 1.0}, {"110%", 1.1}, {"125%", 1.25}, {"150%", 1.5}}};
-constexpr std::array<std::string_view, 12> kThemeNames{"Dark",     "Light",  "Orvo Blue",     "Catppuccin Mocha",
-                                                      "Catppuccin Latte", "Dracula", "Nord",  "Gruvbox",
-                                                      "Gruvbox Light",    "Solarized", "OLED", "Beige"};
 constexpr std::array<Choice<std::uint32_t>, 4> kCursorSizes{
     {{"Default", 24}, {"Large", 36}, {"Larger", 48}, {"Largest", 64}}};
 constexpr std::array<Choice<ColorFilter>, 4> kColourFilters{{{"Off", ColorFilter::None},
@@ -102,21 +101,33 @@ std::string speech_rate_label(std::uint16_t rate) {
   return "Very fast";
 }
 
-// "HH:MM" of a minute of the day.
-std::string time_label(std::uint16_t minute) { return fmt::format("{:02}:{:02}", minute / 60 % 24, minute % 60); }
+// Quiet hours start and end at one of these times; a stored minute shows as the nearest (without
+// wrapping past midnight), a minute past the end of the day as the last minute of it.
+constexpr std::array<Choice<std::uint16_t>, 9> kFocusTimes{{{"18:00", 1080},
+                                                            {"20:00", 1200},
+                                                            {"22:00", 1320},
+                                                            {"23:00", 1380},
+                                                            {"00:00", 0},
+                                                            {"06:00", 360},
+                                                            {"07:00", 420},
+                                                            {"08:00", 480},
+                                                            {"09:00", 540}}};
+
+std::string time_label(std::uint16_t minute) { return nearest_label(kFocusTimes, std::min<std::uint16_t>(minute, 1439)); }
 
 std::expected<std::uint16_t, std::string> focus_minute(std::string_view key, const SettingFieldValue& value) {
-  auto label = as_text(key, value);
-  if (!label) return std::unexpected(std::move(label.error()));
-  unsigned hours = 0;
-  unsigned minutes = 0;
-  char tail = 0;
-  if (label->size() != 5 || std::sscanf(label->c_str(), "%2u:%2u%c", &hours, &minutes, &tail) != 2 || hours > 23 ||
-      minutes > 59) {
-    return std::unexpected(fmt::format("{} cannot be {}", key, *label));
-  }
-  return static_cast<std::uint16_t>(hours * 60 + minutes);
+  return chosen(key, kFocusTimes, value);
 }
+
+// The region formats, in the order of their enumerations (preferences/locale.h): a label's index
+// is its stored value.
+constexpr std::array<std::string_view, 9> kCurrencies{"USD", "EUR", "GBP", "JPY", "CHF", "CAD", "AUD", "CNY", "INR"};
+constexpr std::array<std::string_view, 4> kDateFormats{"ISO (2023-03-15)", "US (03/15/2023)", "European (15/03/2023)",
+                                                       "Long (15 Mar 2023)"};
+constexpr std::array<std::string_view, 2> kTimeFormats{"24-hour (14:05)", "12-hour (2:05 PM)"};
+constexpr std::array<std::string_view, 2> kMeasurements{"Metric (°C, km, kg)", "Imperial (°F, mi, lb)"};
+constexpr std::array<std::string_view, 2> kNumberStyles{"1,234,567.89", "1.234.567,89"};
+constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturday"};
 
 // Rows are written with these helpers and plain lambdas, one line of meaning each: a row shows the
 // stored field through SHOW and stores what PARSE(KEY, value) answers.
@@ -223,7 +234,7 @@ std::vector<std::string> labels_of(const std::array<Choice<T>, N>& choices) {
 }  // namespace
 
 std::vector<std::string> setting_choice_labels(std::string_view key) {
-  if (key == "appearance.theme") return {kThemeNames.begin(), kThemeNames.end()};
+  if (key == "appearance.theme") return {std::begin(orvo_ui::kThemeNames), std::end(orvo_ui::kThemeNames)};
   if (key == "appearance.text_size" || key == "a11y.text_size") return labels_of(kTextSizes);
   if (key == "appearance.ui_scale") return labels_of(kUiScales);
   if (key == "a11y.cursor_size") return labels_of(kCursorSizes);
@@ -234,6 +245,13 @@ std::vector<std::string> setting_choice_labels(std::string_view key) {
   if (key == "a11y.reader_rate") return labels_of(kSpeechRates);
   if (key == "a11y.reader_voice") return labels_of(kVoices);
   if (key == "notifications.focus.days") return labels_of(kFocusDays);
+  if (key == "notifications.focus.start" || key == "notifications.focus.end") return labels_of(kFocusTimes);
+  if (key == "region.currency") return {kCurrencies.begin(), kCurrencies.end()};
+  if (key == "region.date_format") return {kDateFormats.begin(), kDateFormats.end()};
+  if (key == "region.time_format") return {kTimeFormats.begin(), kTimeFormats.end()};
+  if (key == "region.measurement") return {kMeasurements.begin(), kMeasurements.end()};
+  if (key == "region.number_style") return {kNumberStyles.begin(), kNumberStyles.end()};
+  if (key == "region.first_day") return {kFirstDays.begin(), kFirstDays.end()};
   return {};
 }
 

@@ -58,8 +58,9 @@ std::optional<bool> stored_section_flag(std::string_view key);
 std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key);
 
 // The labels a key's control offers, in offering order: the choices of a row that stores a choice,
-// and the theme names for "appearance.theme" (whose row also keeps names outside the list). Empty
-// for a flag or a key without a fixed list.
+// the theme names for "appearance.theme" (whose row also keeps names outside the list) and the
+// region formats' labels ("region." keys; a label's index is the value of its enumeration in
+// `Locale`, whose section has a store of its own). Empty for a flag or a key without a fixed list.
 std::vector<std::string> setting_choice_labels(std::string_view key);
 
 // Writes `value` of `key` through to its store when the key has a row and the stored value differs;

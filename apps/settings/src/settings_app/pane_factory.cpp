@@ -14,7 +14,9 @@
 #include "panes/display/display_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
+#include "panes/notifications/notifications_pane.h"
 #include "panes/power/power_pane.h"
+#include "panes/region/region_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
@@ -60,12 +62,12 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},
-    {SettingsSection::Notifications, generic_pane},
+    {SettingsSection::Notifications, panes::notifications::boxed_pane},
     {SettingsSection::DefaultApps, generic_pane},
     {SettingsSection::Storage, generic_pane},
     {SettingsSection::ExternalAccounts, accounts_pane},
     {SettingsSection::AgentModels, generic_pane},
-    {SettingsSection::RegionFormats, generic_pane},
+    {SettingsSection::RegionFormats, panes::region::boxed_pane},
     {SettingsSection::Permissions, generic_pane},
     {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},
     {SettingsSection::About, generic_pane},
@@ -175,6 +177,7 @@ void SettingsApp::rebuild_shell() {
 void SettingsApp::select_section(SettingsSection section) {
   if (section == section_) return;
   section_ = section;
+  saved_theme_.reset();
   structure_dirty_ = true;
   rebuild_shell();
   if (shell_) shell_->notify_selection();

@@ -144,6 +144,10 @@ class SettingsApp final : public orvo_ui::Widget {
   bool needs_animation_frame() const override;
   bool take_structure_dirty() override;
   bool layout_needs_measure() const override;
+  // The theme the window is drawn in (window_theme.cpp): the Appearance pane's while its page is
+  // shown, so a choice shows at once; else the saved appearance section's, read again only after
+  // a section switch or a write of the preferences file.
+  std::optional<orvo_ui::Theme> theme_override() const override;
 
   // --- operations (operation_intake.cpp) ---
   orvo_ui::StartAnswer start_resource_operation_with_document(const orvo_ui::RequestId& id,
@@ -223,6 +227,9 @@ class SettingsApp final : public orvo_ui::Widget {
   device_local::KeyboardLayoutCatalogue keyboard_layouts_;
   orvo_ui::Rect rect_;
   float scale_ = 1.0f;
+  // The saved appearance section's theme, and the count of preference writes it was read at.
+  mutable std::optional<orvo_ui::Theme> saved_theme_;
+  mutable std::uint64_t saved_theme_writes_ = 0;
   // The frame loop's settings document, which outlives every frame of the run; not owned.
   const orvo_doc::Document* settings_document_ = nullptr;
 };

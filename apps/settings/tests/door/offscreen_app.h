@@ -77,6 +77,16 @@ class OffscreenApp {
 
   ChildProcess& process() { return *app_; }
 
+  // Asks the application (started afterwards) for a PNG of its last frame, written at its end.
+  void keep_last_frame() { keep_png_ = true; }
+  std::filesystem::path last_frame() const { return home_ / "last-frame.png"; }
+  // Ends a started application as the session would (SIGTERM) and answers its exit status.
+  std::optional<int> stop() {
+    if (!app_) return std::nullopt;
+    app_->signal(SIGTERM);
+    return app_->wait();
+  }
+
   // Runs orvo-settings-actions with `args` against the running application and waits for it.
   ToolRun tool(const std::vector<std::string>& args) const {
     std::filesystem::create_directories(home_ / "tool");
@@ -89,7 +99,7 @@ class OffscreenApp {
   std::vector<std::string> environment(const std::optional<std::filesystem::path>& script) const {
     return environment_with({{"ORVO_UI_BACKEND", "offscreen"},
                              {"ORVO_UI_SCRIPT", script ? std::optional(script->native()) : std::nullopt},
-                             {"ORVO_UI_PNG", std::nullopt},
+                             {"ORVO_UI_PNG", keep_png_ ? std::optional(last_frame().native()) : std::nullopt},
                              {"ORVO_UI_STATE", (home_ / "state.json").native()},
                              {"XDG_RUNTIME_DIR", runtime().native()},
                              {"XDG_CONFIG_HOME", config().native()},
@@ -100,6 +110,7 @@ class OffscreenApp {
   std::filesystem::path home_;
   std::vector<std::string> env_;
   std::unique_ptr<ChildProcess> app_;
+  bool keep_png_ = false;
 };
 
 }  // namespace settings::door_tests

@@ -42,8 +42,7 @@ class TemporaryHome {
   std::optional<system_paths::ScopedOverride> paths_;
 };
 
-// A section whose pane is its own rather than the generic stand-in.
-// Sections with a page of their own, one per line.
+// Sections with a page of their own rather than the generic stand-in, one per line.
 bool has_own_pane(SettingsSection section) {
   static const SettingsSection kOwnPanes[] = {
       SettingsSection::ExternalAccounts,
@@ -54,6 +53,8 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::MouseKeyboard,
       SettingsSection::Displays,
       SettingsSection::Power,
+      SettingsSection::RegionFormats,
+      SettingsSection::Notifications,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
@@ -67,6 +68,9 @@ std::optional<orvo_ui::PaneDescriptor> own_descriptor(SettingsSection section) {
     return orvo_ui::PaneDescriptor{"input", "Mouse & keyboard", "Change input preferences"};
   }
   if (section == SettingsSection::Power) return orvo_ui::PaneDescriptor{"power", "Power", "Change power preferences"};
+  if (section == SettingsSection::RegionFormats) {
+    return orvo_ui::PaneDescriptor{"region", "Region & formats", "Change region preferences"};
+  }
   return std::nullopt;
 }
 
@@ -120,6 +124,11 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     EXPECT_EQ(texts[1], section.title());
     EXPECT_EQ(texts[2], section.description());
     auto descriptor = const_cast<Widget*>(parts.column->child(1))->pane_descriptor();
+    // The notifications pane describes itself through the page header only.
+    if (section == SettingsSection::Notifications) {
+      EXPECT_FALSE(descriptor);
+      continue;
+    }
     ASSERT_TRUE(descriptor);
     const std::string_view pane_type = parts.column->child(1)->type_name();
     // Sections with a page of their own; the others show the stand-in line.

@@ -12,6 +12,7 @@
 #include "catalogues/queries/list_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::actions {
 namespace {
@@ -37,8 +38,7 @@ constexpr std::string_view kAppResourceKind = "settings.notification-app";
 constexpr std::string_view kFocusDescription = "Choose a focus schedule value";
 
 const std::vector<std::string>& focus_times() {
-  static const std::vector<std::string> times{"18:00", "20:00", "22:00", "23:00", "00:00",
-                                              "06:00", "07:00", "08:00", "09:00"};
+  static const std::vector<std::string> times = preferences::setting_choice_labels("notifications.focus.start");
   return times;
 }
 

@@ -32,11 +32,22 @@ std::string label_of(const preferences::Preferences& prefs, std::string_view key
 
 }  // namespace
 
+orvo_ui::Theme theme_by_name(std::string_view name) {
+  if (name.starts_with("custom:")) return orvo_ui::Theme::configured(name);
+  if (auto named = orvo_ui::Theme::named(name)) return *named;
+  return *orvo_ui::Theme::named("Dark");
+}
+
+orvo_ui::Theme theme_from_prefs(const preferences::AppearancePrefs& appearance) {
+  const orvo_ui::Theme base =
+      appearance.high_contrast ? orvo_ui::Theme::high_contrast() : theme_by_name(appearance.theme);
+  return base.with_ui_scale(static_cast<float>(appearance.ui_scale))
+      .with_text_scale(static_cast<float>(appearance.text_scale))
+      .with_reduce_motion(appearance.reduce_motion);
+}
+
 std::string applied_theme_name(const preferences::AppearancePrefs& appearance) {
-  if (appearance.high_contrast) return "High contrast";
-  if (appearance.theme.starts_with("custom:")) return appearance.theme;
-  if (is_listed(kThemeKey, appearance.theme)) return appearance.theme;
-  return "Dark";
+  return theme_from_prefs(appearance).name;
 }
 
 std::string scale_percent(double scale) {
@@ -46,6 +57,7 @@ std::string scale_percent(double scale) {
 AppearancePane::AppearancePane(preferences::AppearancePrefs appearance)
     : PaneGlue("AppearancePane", DirtyRule::OwnFlagFirst) {
   prefs_.appearance = std::move(appearance);
+  theme_ = theme_from_prefs(prefs_.appearance);
   use_frame_document();
 }
 
@@ -55,6 +67,13 @@ std::unique_ptr<AppearancePane> AppearancePane::load() {
 
 std::optional<orvo_ui::PaneDescriptor> AppearancePane::pane_descriptor() {
   return settings_app::section_descriptor(settings_app::SettingsSection::Appearance);
+}
+
+std::optional<orvo_actions::ActionContext> AppearancePane::commit_context() {
+  if (take_commit_pending()) {
+    return actions::preference_pane_source(true, "appearance", "Appearance", "Change appearance preferences");
+  }
+  return std::nullopt;
 }
 
 void AppearancePane::publish(const EmitSetting& emit) {
@@ -111,7 +130,9 @@ void AppearancePane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContex
   }
   if (!changed) return;
   save();
-  if (taken) mark_structure_dirty();
+  if (!taken) return;
+  theme_ = theme_from_prefs(prefs_.appearance);
+  mark_structure_dirty();
 }
 
 std::unique_ptr<orvo_ui::Widget> AppearancePane::build_view() {
@@ -122,7 +143,7 @@ std::unique_ptr<orvo_ui::Widget> AppearancePane::build_view() {
   const auto dropdown_row = [&](std::string_view label, std::string_view key) {
     auto dropdown = controls_.dropdown(edit_key(key), preferences::setting_choice_labels(key))
                         .with_id(key)
-                        .with_placeholder(key == kThemeKey ? applied_theme_name({.theme = appearance.theme})
+                        .with_placeholder(key == kThemeKey ? theme_by_name(appearance.theme).name
                                                            : label_of(prefs_, key));
     theme_rows.push_back(ws::setting_row_fixed(label, std::make_unique<orvo_ui::Dropdown>(std::move(dropdown))));
   };
@@ -141,10 +162,10 @@ std::unique_ptr<orvo_ui::Widget> AppearancePane::build_view() {
   cards.push_back(ws::titled_card("Accessibility", ws::section_stack(std::move(access_rows))));
 
   std::vector<ws::WidgetBox> applied_rows;
-  applied_rows.push_back(ws::value_row("Active theme", applied_theme_name(appearance)));
-  applied_rows.push_back(ws::value_row("UI scale", scale_percent(appearance.ui_scale)));
-  applied_rows.push_back(ws::value_row("Text scale", scale_percent(appearance.text_scale)));
-  applied_rows.push_back(ws::value_row("Reduced motion", appearance.reduce_motion ? "On" : "Off"));
+  applied_rows.push_back(ws::value_row("Active theme", theme_.name));
+  applied_rows.push_back(ws::value_row("UI scale", scale_percent(theme_.ui_scale)));
+  applied_rows.push_back(ws::value_row("Text scale", scale_percent(theme_.text_scale)));
+  applied_rows.push_back(ws::value_row("Reduced motion", theme_.reduce_motion ? "On" : "Off"));
   cards.push_back(ws::titled_card("Applied theme", ws::section_stack(std::move(applied_rows))));
 
   cards.push_back(ws::titled_card(

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "orvo_ui/action_host.h"
+#include "orvo_ui/theme.h"
 #include "panes/pane_glue.h"
 #include "panes/setting_sync.h"
 #include "preferences/records.h"
@@ -34,9 +35,14 @@ inline constexpr std::string_view kUiScaleKey = "appearance.ui_scale";
 inline constexpr std::string_view kHighContrastKey = "appearance.high_contrast";
 inline constexpr std::string_view kReduceMotionKey = "appearance.reduce_motion";
 
-// The name of the theme the section's values give: "High contrast" while high contrast is on
-// (the chosen theme stays and returns when it is turned off), a listed theme by its name, the
-// user's configured theme for a "custom:" name, and "Dark" for any other name.
+// The toolkit theme of a theme name: the user's configured theme for a "custom:" name, a listed
+// theme by its name, and the dark theme (named "Dark") for any other name.
+orvo_ui::Theme theme_by_name(std::string_view name);
+// The theme the section's values give the whole interface: the high-contrast theme while high
+// contrast is on (the chosen theme stays and returns when it is turned off), else the chosen
+// theme; with the section's scales and reduce-motion flag.
+orvo_ui::Theme theme_from_prefs(const preferences::AppearancePrefs& appearance);
+// The name of that theme.
 std::string applied_theme_name(const preferences::AppearancePrefs& appearance);
 // A scale as a percentage: 1.25 → "125%".
 std::string scale_percent(double scale);
@@ -50,6 +56,10 @@ class AppearancePane final : public PaneGlue {
 
   std::string_view type_name() const override { return "settings::panes::appearance::AppearancePane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
+  // The pane's source record once the user changed something in it since the last call; else none.
+  std::optional<orvo_actions::ActionContext> commit_context();
+  // The theme the pane's values give, so the window follows a choice at once.
+  std::optional<orvo_ui::Theme> theme_override() const override { return theme_; }
 
   const preferences::AppearancePrefs& appearance() const { return prefs_.appearance; }
   // How many times a pass saved the section.
@@ -67,6 +77,7 @@ class AppearancePane final : public PaneGlue {
   bool take(std::string_view key, const preferences::SettingFieldValue& value);
   void save();
 
+  orvo_ui::Theme theme_;
   // The section lives in a whole record so the setting-key table's rows read and write it.
   preferences::Preferences prefs_;
   orvo_ui::ActionHost host_;

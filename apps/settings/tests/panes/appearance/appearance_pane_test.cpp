@@ -42,17 +42,34 @@ TEST(AppearanceLabels, NearestChoiceKeepsTheEarlierOnATie) {
 }
 
 TEST(AppearanceLabels, AppliedTheme) {
+  PaneHarness harness;
   preferences::AppearancePrefs appearance;
   appearance.theme = "Nord";
-  EXPECT_EQ(applied_theme_name(appearance), "Nord");
+  appearance.ui_scale = 1.25;
+  appearance.reduce_motion = true;
+  orvo_ui::Theme theme = theme_from_prefs(appearance);
+  EXPECT_EQ(theme.name, "Nord");
+  EXPECT_EQ(theme.background, orvo_ui::Theme::named("Nord")->background);
+  EXPECT_FLOAT_EQ(theme.ui_scale, 1.25f);
+  EXPECT_TRUE(theme.reduce_motion);
+  // High contrast takes over the look; the chosen theme stays.
   appearance.high_contrast = true;
-  EXPECT_EQ(applied_theme_name(appearance), "High contrast");
+  theme = theme_from_prefs(appearance);
+  EXPECT_EQ(theme.name, "High contrast");
+  EXPECT_EQ(theme.background, orvo_ui::Theme::high_contrast().background);
+  EXPECT_FLOAT_EQ(theme.ui_scale, 1.25f);
   EXPECT_EQ(appearance.theme, "Nord");
   appearance.high_contrast = false;
   appearance.theme = "Neon Unknown";
   EXPECT_EQ(applied_theme_name(appearance), "Dark");
+  EXPECT_EQ(theme_from_prefs(appearance).background, orvo_ui::Theme::dark().background);
+  // A custom name reads the user's theme file; without one it is the dark theme.
   appearance.theme = "custom:mine";
-  EXPECT_EQ(applied_theme_name(appearance), "custom:mine");
+  EXPECT_EQ(applied_theme_name(appearance), "Dark");
+  harness.home().write("config/orvo/theme.json", R"({"base":"light","colors":{"accent":"#aa0000"}})");
+  theme = theme_from_prefs(appearance);
+  EXPECT_EQ(theme.name, "custom:mine");
+  EXPECT_EQ(theme.accent, orvo_ui::Color::rgb(0xaa0000));
   EXPECT_EQ(scale_percent(1.25), "125%");
   EXPECT_EQ(scale_percent(0.9), "90%");
 }
@@ -141,8 +158,13 @@ TEST(AppearancePane, AValueFromOutsideIsAdoptedAndSavedWithoutAnAction) {
   EXPECT_EQ(f.pane->saves(), 1u);
   EXPECT_EQ(f.saved()["appearance"]["theme"], "Nord");
   EXPECT_EQ(f.saved()["appearance"]["high_contrast"], true);
-  // High contrast takes over the look; the chosen theme stays.
+  // High contrast takes over the look, of the pane and of the window; the chosen theme stays.
   EXPECT_TRUE(shows(*f.pane, "High contrast"));
+  ASSERT_TRUE(f.pane->theme_override().has_value());
+  EXPECT_EQ(f.pane->theme_override()->name, "High contrast");
+  f.put("appearance.high_contrast", ScalarValue::boolean(false));
+  f.pass();
+  EXPECT_EQ(f.pane->theme_override()->name, "Nord");
 }
 
 TEST(AppearancePane, AnOffListTextIsAnsweredOnceAndTheUsersChoiceStillWins) {
@@ -173,6 +195,25 @@ TEST(AppearancePane, AnUnknownStoredThemeShowsAsDarkAndIsKept) {
   f.pass();
   EXPECT_EQ(f.pane->saves(), 0u);
   EXPECT_EQ(f.pane->appearance().theme, "Neon");
+}
+
+TEST(AppearancePane, AClickedControlLeavesTheSourceRecordOnce) {
+  PaneFixture f(kSaved);
+  f.pass();
+  EXPECT_FALSE(f.pane->commit_context().has_value());
+  testing::PaneInALoop ui(*f.pane, 1280, 800);
+  orvo_ui::Widget* toggle = testing::find_widget(*f.pane, "appearance.high_contrast");
+  ASSERT_NE(toggle, nullptr);
+  ui.click(*toggle);
+  ui.frame();
+  const auto source = f.pane->commit_context();
+  ASSERT_TRUE(source.has_value());
+  EXPECT_EQ(source->title, "Change appearance preferences");
+  ASSERT_TRUE(source->source.has_value());
+  EXPECT_EQ(source->source->resource_id, "settings.preference:appearance");
+  EXPECT_EQ(source->source->source_kind, "settings.preference-pane");
+  EXPECT_EQ(source->source->label, "Appearance");
+  EXPECT_FALSE(f.pane->commit_context().has_value());
 }
 
 }  // namespace
