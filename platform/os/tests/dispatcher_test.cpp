@@ -46,7 +46,6 @@ TEST(Dispatcher, SlotsNotYetFilledAnswerTheirSentence) {
 TEST(Dispatcher, TheRealHandleKeepsTheProvidedSlotsItDoesNotCarryOut) {
   const std::unique_ptr<Dispatcher> real = std::make_unique<RealDispatcher>();
   EXPECT_EQ(real->set_power_profile("balanced").error(), "Power profile control is not available on this system.");
-  EXPECT_EQ(real->set_bluetooth(true).error(), "Bluetooth control is not available on this system.");
 }
 
 TEST(Dispatcher, ABackendOverridesOnlyItsOwnSlots) {
