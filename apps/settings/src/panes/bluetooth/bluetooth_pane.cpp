@@ -1,5 +1,6 @@
 #include "panes/bluetooth/bluetooth_pane.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "orvo_ui/wake.h"
@@ -15,6 +16,23 @@ void bluetooth_pair_worker(BackendHandle backend, std::string path, orvo_runtime
   orvo_ui::WakeHandle{}.wake();
 }
 
+void bluetooth_connection_worker(BackendHandle backend, actions::BluetoothOperation operation, std::string name,
+                                 orvo_runtime::Sender<ConnectionReply> sender) {
+  const bool connect = std::holds_alternative<actions::BluetoothOperation::Connect>(operation);
+  const std::string& path = connect ? std::get<actions::BluetoothOperation::Connect>(operation).path
+                                    : std::get<actions::BluetoothOperation::Disconnect>(operation).path;
+  Done result = connect ? backend->connect(path) : backend->disconnect(path);
+  (void)sender.send(ConnectionReply{std::move(operation), std::move(name), std::move(result)});
+  orvo_ui::WakeHandle{}.wake();
+}
+
+namespace {
+
+// Replies waiting for the next pass; a worker that finds the queue full waits for room.
+constexpr std::size_t kConnectionReplies = 16;
+
+}  // namespace
+
 BluetoothPane BluetoothPane::create(BackendHandle backend) {
   auto devices = backend->devices();
   auto powered = backend->is_powered();
@@ -24,9 +42,16 @@ BluetoothPane BluetoothPane::create(BackendHandle backend) {
 }
 
 BluetoothPane::BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning)
+    : BluetoothPane(std::move(backend), std::move(devices), powered, scanning,
+                    orvo_runtime::make_channel<ConnectionReply>(kConnectionReplies)) {}
+
+BluetoothPane::BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning,
+                             ConnectionChannel channel)
     : PaneGlue("BluetoothPane", DirtyRule::OwnFlagFirst),
       backend_(std::move(backend)),
       devices_(std::move(devices)),
+      connection_tx_(std::move(channel.first)),
+      connection_rx_(std::move(channel.second)),
       powered_(powered),
       scanning_(scanning) {}
 
@@ -72,6 +97,20 @@ void BluetoothPane::start_pairing(orvo_doc::Document& document, const BluetoothD
                                          bluetooth_pair_worker(std::move(backend), std::move(path), std::move(sender));
                                        });
   if (!started) handle_pairing_reply(document, PairingReply{device.path, std::unexpected(started.error())});
+}
+
+void BluetoothPane::change_connection(orvo_doc::Document& document, const BluetoothDevice& device, bool connect) {
+  const BluetoothOperation operation = connect ? BluetoothOperation(BluetoothOperation::Connect{device.path})
+                                               : BluetoothOperation(BluetoothOperation::Disconnect{device.path});
+  if (std::find(connecting_.begin(), connecting_.end(), operation) != connecting_.end()) return;
+  connecting_.push_back(operation);
+  set_notice((connect ? "Connecting " : "Disconnecting ") + device.name + "…");
+  auto started = workers::start_worker(
+      std::string(kConnectionThread),
+      [backend = backend_, operation, name = device.name, sender = connection_tx_]() mutable {
+        bluetooth_connection_worker(std::move(backend), std::move(operation), std::move(name), std::move(sender));
+      });
+  if (!started) handle_connection_reply(document, ConnectionReply{operation, device.name, std::unexpected(started.error())});
 }
 
 std::unique_ptr<orvo_ui::Widget> bluetooth_pane(const settings_app::PaneInputs& inputs) {

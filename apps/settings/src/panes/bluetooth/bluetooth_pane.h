@@ -32,6 +32,7 @@ namespace settings::panes::bluetooth {
 using BackendHandle = std::shared_ptr<const BluetoothBackend>;
 
 inline constexpr std::string_view kPairingThread = "orvo-bt-pairing";
+inline constexpr std::string_view kConnectionThread = "orvo-bt-connect";
 inline constexpr std::string_view kAnotherPairing = "Another Bluetooth pairing is in progress.";
 inline constexpr std::string_view kDeviceGone = "Bluetooth device is no longer available.";
 
@@ -41,9 +42,22 @@ struct PairingReply {
   PairResult result;
 };
 
+// What a connection worker sends back: the Connect or Disconnect it carried out, the device's name
+// when it started, and the result.
+struct ConnectionReply {
+  actions::BluetoothOperation operation;
+  std::string name;
+  Done result;
+};
+
 // The pairing worker's body: pairs, sends the result (dropped when the pane has gone) and wakes the
 // interface loop.
 void bluetooth_pair_worker(BackendHandle backend, std::string path, orvo_runtime::Sender<PairingReply> sender);
+// A connection worker's body: connects or disconnects as the operation says, sends the result and
+// wakes the interface loop. Setting up a link over the air may take seconds, so it never runs on
+// the interface thread.
+void bluetooth_connection_worker(BackendHandle backend, actions::BluetoothOperation operation, std::string name,
+                                 orvo_runtime::Sender<ConnectionReply> sender);
 
 class BluetoothPane final : public PaneGlue {
  public:
@@ -51,6 +65,7 @@ class BluetoothPane final : public PaneGlue {
   static BluetoothPane create(BackendHandle backend = std::make_shared<const BluetoothBackend>());
   BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning);
   BluetoothPane(BluetoothPane&&) = default;
+  ~BluetoothPane() override = default;
 
   BluetoothPane with_pane_operation(settings_app::PaneOperationCell cell) &&;
   BluetoothPane with_operation_status(settings_app::OperationStatusCell cell) &&;
@@ -75,9 +90,14 @@ class BluetoothPane final : public PaneGlue {
 
  private:
   using BluetoothOperation = actions::BluetoothOperation;
+  using ConnectionChannel = std::pair<orvo_runtime::Sender<ConnectionReply>, orvo_runtime::Receiver<ConnectionReply>>;
+
+  BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning,
+                ConnectionChannel channel);
 
   // The steps of a pass, in order (bluetooth_sync.cpp).
   void take_pairing_reply(orvo_doc::Document& document);
+  void take_connection_replies(orvo_doc::Document& document);
   void seed(orvo_doc::Document& document);
   void hand_over(orvo_doc::Document& document);
   void apply_power(orvo_doc::Document& document);
@@ -88,8 +108,9 @@ class BluetoothPane final : public PaneGlue {
 
   void handle_pairing_reply(orvo_doc::Document& document, PairingReply reply);
   void start_pairing(orvo_doc::Document& document, const BluetoothDevice& device);
-  // The backend's `connect` or `disconnect`, with the row's sentences.
+  // Starts the backend's `connect` or `disconnect` on a worker, unless the same one is under way.
   void change_connection(orvo_doc::Document& document, const BluetoothDevice& device, bool connect);
+  void handle_connection_reply(orvo_doc::Document& document, ConnectionReply reply);
   void forget_device(orvo_doc::Document& document, const BluetoothDevice& device);
   // Re-reads devices, discovery and power, and shows them in the document.
   void reload(orvo_doc::Document& document);
@@ -109,6 +130,10 @@ class BluetoothPane final : public PaneGlue {
   std::optional<std::string> pending_forget_;
   std::optional<std::string> pairing_;
   std::optional<orvo_runtime::Receiver<PairingReply>> pairing_rx_;
+  orvo_runtime::Sender<ConnectionReply> connection_tx_;
+  orvo_runtime::Receiver<ConnectionReply> connection_rx_;
+  // The connections and disconnections under way.
+  std::vector<actions::BluetoothOperation> connecting_;
   PaneOperations<settings_app::PaneOperation> operations_;
   bool powered_ = false;
   bool scanning_ = false;

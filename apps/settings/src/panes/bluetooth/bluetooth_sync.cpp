@@ -69,6 +69,7 @@ void BluetoothPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext
   if (!document) return;
   orvo_doc::Document& working = *document;
   take_pairing_reply(working);
+  take_connection_replies(working);
   if (needs_seeding_) seed(working);
   hand_over(working);
   apply_power(working);
@@ -233,15 +234,23 @@ void BluetoothPane::apply_refresh(orvo_doc::Document& document) {
   publish_outcome(BluetoothOperation::Refresh{}, PaneOutcome::success(std::string(kRefreshed)));
 }
 
-void BluetoothPane::change_connection(orvo_doc::Document& document, const BluetoothDevice& device, bool connect) {
-  const std::string_view word = connect ? "connect" : "disconnect";
-  auto done = connect ? backend_->connect(device.path) : backend_->disconnect(device.path);
-  PaneOutcome outcome = done ? PaneOutcome::success((connect ? "Connected " : "Disconnected ") + device.name + ".")
-                             : PaneOutcome::failure(connection_failure(word, device.name, done.error()));
+void BluetoothPane::take_connection_replies(orvo_doc::Document& document) {
+  while (true) {
+    auto received = connection_rx_.try_recv();
+    auto* reply = std::get_if<ConnectionReply>(&received);
+    if (!reply) return;
+    handle_connection_reply(document, std::move(*reply));
+  }
+}
+
+void BluetoothPane::handle_connection_reply(orvo_doc::Document& document, ConnectionReply reply) {
+  std::erase(connecting_, reply.operation);
+  const bool connect = std::holds_alternative<BluetoothOperation::Connect>(reply.operation);
+  PaneOutcome outcome =
+      reply.result ? PaneOutcome::success((connect ? "Connected " : "Disconnected ") + reply.name + ".")
+                   : PaneOutcome::failure(connection_failure(connect ? "connect" : "disconnect", reply.name, reply.result.error()));
   set_notice(outcome.message);
-  const BluetoothOperation operation = connect ? BluetoothOperation(BluetoothOperation::Connect{device.path})
-                                               : BluetoothOperation(BluetoothOperation::Disconnect{device.path});
-  publish_outcome(operation, std::move(outcome));
+  publish_outcome(reply.operation, std::move(outcome));
   reload(document);
 }
 
@@ -327,6 +336,7 @@ void BluetoothPane::settle_operation() {
   if (!operation) return;
   const std::string* path = device_path(*operation);
   if (path && std::holds_alternative<BluetoothOperation::Pair>(*operation) && pairing_ == *path) return;
+  if (std::find(connecting_.begin(), connecting_.end(), *operation) != connecting_.end()) return;
   // Nothing in the pass acted for it: the adapter is already as asked, or the device has gone.
   PaneOutcome settled = std::visit(
       Overloaded{
