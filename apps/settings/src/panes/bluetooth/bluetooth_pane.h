@@ -9,7 +9,7 @@
 // Interface thread only; the pairing worker holds its own backend handle and never touches the pane.
 #include <memory>
 #include <optional>
-#include <set>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,8 +115,8 @@ class BluetoothPane final : public PaneGlue {
   // Re-reads devices, discovery and power, and shows them in the document.
   void reload(orvo_doc::Document& document);
   void read_scanning_and_power();
-  // Seeds the keys of devices seen for the first time, and writes every device's trust and the
-  // power into their keys, so a later pass never undoes a change made elsewhere.
+  // Seeds the keys of devices seen for the first time, and writes a device's trust and the power
+  // into their keys when they changed, so a later pass never undoes a change made elsewhere.
   void track_devices(orvo_doc::Document& document);
   // Ends the operation in hand when it is `operation`; a text for any other is dropped.
   void publish_outcome(const BluetoothOperation& operation, PaneOutcome outcome);
@@ -140,8 +140,10 @@ class BluetoothPane final : public PaneGlue {
   bool attached_ = false;
   bool status_attached_ = false;
   bool needs_seeding_ = true;
-  // The devices whose keys the document holds.
-  std::set<std::string, std::less<>> seeded_;
+  // The devices whose keys the document holds, with the trust last written into each; and the
+  // power last written.
+  std::map<std::string, bool, std::less<>> shown_trust_;
+  bool shown_power_ = false;
 };
 
 // The rows of the devices, one per device in list order (bluetooth_rows.cpp).

@@ -114,6 +114,7 @@ void BluetoothPane::handle_pairing_reply(orvo_doc::Document& document, PairingRe
 
 void BluetoothPane::seed(orvo_doc::Document& document) {
   put_bool(document, object_, kEnabledKey, powered_);
+  shown_power_ = powered_;
   put_bool(document, object_, kScanKey, false);
   put_bool(document, object_, kRefreshKey, false);
   track_devices(document);
@@ -121,13 +122,23 @@ void BluetoothPane::seed(orvo_doc::Document& document) {
 }
 
 void BluetoothPane::track_devices(orvo_doc::Document& document) {
-  if (!needs_seeding_) put_bool(document, object_, kEnabledKey, powered_);
+  // Only a state that changed since it was last shown is written, so a switch the person flipped in
+  // this same pass is not overwritten before it is acted on.
+  if (!needs_seeding_ && powered_ != shown_power_) {
+    put_bool(document, object_, kEnabledKey, powered_);
+    shown_power_ = powered_;
+  }
   for (const auto& device : devices_) {
-    put_bool(document, object_, bluetooth_device_key(device.path, kTrustedWord), device.trusted);
-    if (seeded_.contains(device.path)) continue;
+    const auto shown = shown_trust_.find(device.path);
+    if (shown != shown_trust_.end()) {
+      if (shown->second != device.trusted) put_bool(document, object_, bluetooth_device_key(device.path, kTrustedWord), device.trusted);
+      shown->second = device.trusted;
+      continue;
+    }
     for (std::string_view word : kDevicePresses) put_bool(document, object_, bluetooth_device_key(device.path, word), false);
+    put_bool(document, object_, bluetooth_device_key(device.path, kTrustedWord), device.trusted);
     (void)lib::ensure_text_object(document, object_, bluetooth_device_key(device.path, kAliasWord));
-    seeded_.insert(device.path);
+    shown_trust_.emplace(device.path, device.trusted);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "../../door/offscreen_app.h"
 #include "orvo_dbus/connection.h"
 #include "orvo_dbus_testing/stand_in_bus.h"
+#include "panes/bluetooth/bluetooth_pane.h"
 
 namespace settings::panes::bluetooth::testing {
 namespace {
@@ -63,6 +64,19 @@ TEST(BluetoothPaneEndToEnd, PairsScansAndSwitchesOffThroughTheTool) {
 
   app.process().signal(SIGTERM);
   EXPECT_EQ(app.process().wait(), 0) << app.process().err();
+}
+
+TEST(BluetoothPaneOnTheBus, StartsOffWithNoDevicesWithoutServiceOrAdapter) {
+  ORVO_STAND_IN_BUS(bus);
+  const auto expect_empty = [](const char* when) {
+    const BluetoothPane pane = BluetoothPane::create();
+    EXPECT_TRUE(pane.devices().empty()) << when;
+    EXPECT_FALSE(pane.powered()) << when;
+    EXPECT_FALSE(pane.scanning()) << when;
+  };
+  expect_empty("no service");
+  ORVO_STAND_IN_MOCK(bus, "org.bluez", "--template", "bluez5");
+  expect_empty("no adapter");
 }
 
 }  // namespace
