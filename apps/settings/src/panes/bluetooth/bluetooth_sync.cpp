@@ -8,6 +8,7 @@
 
 #include "lib/settings_document.h"
 #include "orvo_log/log.h"
+#include "orvo_runtime/overloaded.h"
 #include "panes/bluetooth/bluetooth_keys.h"
 #include "panes/bluetooth/bluetooth_pane.h"
 #include "panes/document_controls.h"
@@ -17,12 +18,8 @@ namespace settings::panes::bluetooth {
 namespace {
 
 using actions::BluetoothOperation;
+using orvo_runtime::Overloaded;
 using orvo_doc::ScalarValue;
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
 
 void put_bool(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key, bool value) {
   (void)lib::put_if_changed(document, object, key, ScalarValue::boolean(value));
