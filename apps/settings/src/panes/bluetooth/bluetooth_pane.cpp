@@ -110,7 +110,9 @@ void BluetoothPane::change_connection(orvo_doc::Document& document, const Blueto
       [backend = backend_, operation, name = device.name, sender = connection_tx_]() mutable {
         bluetooth_connection_worker(std::move(backend), std::move(operation), std::move(name), std::move(sender));
       });
-  if (!started) handle_connection_reply(document, ConnectionReply{operation, device.name, std::unexpected(started.error())});
+  if (!started) {
+    handle_connection_reply(document, ConnectionReply{operation, device.name, std::unexpected(started.error())});
+  }
 }
 
 std::unique_ptr<orvo_ui::Widget> bluetooth_pane(const settings_app::PaneInputs& inputs) {

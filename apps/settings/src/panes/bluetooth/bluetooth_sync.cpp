@@ -126,14 +126,17 @@ void BluetoothPane::track_devices(orvo_doc::Document& document) {
     shown_power_ = powered_;
   }
   for (const auto& device : devices_) {
+    const std::string trusted_key = bluetooth_device_key(device.path, kTrustedWord);
     const auto shown = shown_trust_.find(device.path);
     if (shown != shown_trust_.end()) {
-      if (shown->second != device.trusted) put_bool(document, object_, bluetooth_device_key(device.path, kTrustedWord), device.trusted);
+      if (shown->second != device.trusted) put_bool(document, object_, trusted_key, device.trusted);
       shown->second = device.trusted;
       continue;
     }
-    for (std::string_view word : kDevicePresses) put_bool(document, object_, bluetooth_device_key(device.path, word), false);
-    put_bool(document, object_, bluetooth_device_key(device.path, kTrustedWord), device.trusted);
+    for (std::string_view word : kDevicePresses) {
+      put_bool(document, object_, bluetooth_device_key(device.path, word), false);
+    }
+    put_bool(document, object_, trusted_key, device.trusted);
     (void)lib::ensure_text_object(document, object_, bluetooth_device_key(device.path, kAliasWord));
     shown_trust_.emplace(device.path, device.trusted);
   }
@@ -173,7 +176,9 @@ void BluetoothPane::hand_over(orvo_doc::Document& document) {
                  [&](const BluetoothOperation::SetPowered& op) { put_bool(document, object_, kEnabledKey, op.enabled); },
                  [&](const BluetoothOperation::StartScan&) { put_bool(document, object_, kScanKey, true); },
                  [&](const BluetoothOperation::Refresh&) { put_bool(document, object_, kRefreshKey, true); },
-                 [&](const BluetoothOperation::Pair& op) { put_bool(document, object_, bluetooth_device_key(op.path, "pair"), true); },
+                 [&](const BluetoothOperation::Pair& op) {
+                   put_bool(document, object_, bluetooth_device_key(op.path, "pair"), true);
+                 },
                  [&](const BluetoothOperation::Connect& op) {
                    put_bool(document, object_, bluetooth_device_key(op.path, "connect"), true);
                  },
@@ -254,9 +259,10 @@ void BluetoothPane::take_connection_replies(orvo_doc::Document& document) {
 void BluetoothPane::handle_connection_reply(orvo_doc::Document& document, ConnectionReply reply) {
   std::erase(connecting_, reply.operation);
   const bool connect = std::holds_alternative<BluetoothOperation::Connect>(reply.operation);
-  PaneOutcome outcome =
-      reply.result ? PaneOutcome::success((connect ? "Connected " : "Disconnected ") + reply.name + ".")
-                   : PaneOutcome::failure(connection_failure(connect ? "connect" : "disconnect", reply.name, reply.result.error()));
+  const std::string_view word = connect ? "connect" : "disconnect";
+  PaneOutcome outcome = reply.result
+                            ? PaneOutcome::success((connect ? "Connected " : "Disconnected ") + reply.name + ".")
+                            : PaneOutcome::failure(connection_failure(word, reply.name, reply.result.error()));
   set_notice(outcome.message);
   publish_outcome(reply.operation, std::move(outcome));
   reload(document);
