@@ -11,6 +11,7 @@
 #include "orvo_ui/widgets/text.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
+#include "panes/bluetooth/bluetooth_pane.h"
 #include "panes/display/display_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
@@ -50,7 +51,7 @@ struct PaneEntry {
 // receives the root's cells through `PaneInputs::app`.
 constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Network, panes::network::network_pane},
-    {SettingsSection::Bluetooth, generic_pane},
+    {SettingsSection::Bluetooth, panes::bluetooth::bluetooth_pane},
     {SettingsSection::DevicesSync, generic_pane},
     {SettingsSection::Sound, generic_pane},
     {SettingsSection::Displays, panes::display::display_pane},
