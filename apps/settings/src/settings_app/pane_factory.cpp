@@ -12,6 +12,7 @@
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/network/network_pane.h"
+#include "panes/printers/printers_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
@@ -53,7 +54,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::KeyboardShortcuts, generic_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, generic_pane},
-    {SettingsSection::Printers, generic_pane},
+    {SettingsSection::Printers, panes::printers::printers_pane},
     {SettingsSection::Power, generic_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},
