@@ -41,6 +41,23 @@ TEST(PrintersEndToEnd, RefreshAndDiscoverAnswerAndTheApplicationKeepsAnswering) 
   EXPECT_EQ(app.tool({"tree"}).status, 0);
 }
 
+// The page is built for the operation and has read nothing yet: the operation waits for the first
+// reading and then acts on the queue it names.
+TEST(PrintersEndToEnd, AQueueOperationReachesANewPageAndActsOnceTheQueuesAreRead) {
+  FakePrinter office;
+  office.name = "Office";
+  auto server = IppStandIn::start({office}, std::string("Office"), {});
+  if (!server) GTEST_SKIP() << "IPP stand-in unavailable: " << server.error();
+  door_tests::OffscreenApp app;
+  ASSERT_TRUE(app.start()) << app.process().err();
+  auto pause = app.tool({"invoke", "settings.printer:Office", "pause"});
+  EXPECT_EQ(pause.status, 0) << pause.err;
+  EXPECT_EQ(trimmed(pause.out), "Printer operation completed.");
+  const auto changes = (*server)->changes();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].attributes.at("printer-uri"), "ipp://localhost/printers/Office");
+}
+
 TEST(PrintersEndToEnd, WithoutAPrintingServiceARefreshFailsWithASentence) {
   ::setenv("CUPS_SERVER", "127.0.0.1:9", 1);  // nothing listens on the discard port
   door_tests::OffscreenApp app;
