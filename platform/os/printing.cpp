@@ -251,9 +251,10 @@ std::expected<ipp_t*, std::string> queue_request(ipp_op_t operation, std::string
   return request;
 }
 
-// The service's answer to a change: nothing, or its own message.
-Done change(http_t* http, ipp_t* request) {
-  Ipp response(cups().cupsDoRequest(http, request, "/admin/"));
+// The service's answer to a change: nothing, or its own message. Queue changes go to the service's
+// administration resource, job changes to its jobs resource, as its access policy expects.
+Done change(http_t* http, ipp_t* request, const char* resource = "/admin/") {
+  Ipp response(cups().cupsDoRequest(http, request, resource));
   if (!response || cups().cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
     return std::unexpected(std::string(cups().cupsLastErrorString()));
   }
@@ -288,10 +289,10 @@ Done job_change(std::string_view what, ipp_op_t operation, std::string_view id) 
   auto http = connect_service();
   if (!http) return std::unexpected(fmt::format("Could not {}: {}", what, http.error()));
   ipp_t* request = cups().ippNewRequest(operation);
-  cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
-  cups().ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", *number);
+  const std::string uri = fmt::format("ipp://localhost/jobs/{}", *number);
+  cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
   cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
-  if (auto done = change(http->get(), request); !done) {
+  if (auto done = change(http->get(), request, "/jobs/"); !done) {
     return std::unexpected(fmt::format("Could not {}: {}", what, done.error()));
   }
   return {};

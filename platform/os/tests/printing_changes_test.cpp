@@ -58,8 +58,8 @@ TEST(PrintingChanges, EachChangeSendsItsRequest) {
       {"remove", [] { return printing::remove_queue("Office"); }, IPP_OP_CUPS_DELETE_PRINTER,
        {{"printer-uri", "ipp://localhost/printers/Office"}}},
       {"cancel", [] { return printing::cancel_job("12"); }, IPP_OP_CANCEL_JOB,
-       {{"printer-uri", "ipp://localhost/"}, {"job-id", "12"}}},
-      {"restart", [] { return printing::retry_job("13"); }, IPP_OP_RESTART_JOB, {{"job-id", "13"}}},
+       {{"job-uri", "ipp://localhost/jobs/12"}}},
+      {"restart", [] { return printing::retry_job("13"); }, IPP_OP_RESTART_JOB, {{"job-uri", "ipp://localhost/jobs/13"}}},
       {"add",
        [] {
          return printing::add_driverless({"ipps://hall.local:631/ipp/print", "Hall Printer #2", "Brand X 200"});
