@@ -107,6 +107,8 @@ void PrintersPane::start_status_refresh() {
   if (!started) {
     orvo_log::warn("printer status worker could not start", {{"error", started.error()}});
     refreshing_ = false;
+    // The periodic reading tries again after the usual interval, not at every frame.
+    last_status_at_ = services_.now();
     const std::string notice = fmt::format("Could not start printer status worker: {}", started.error());
     reading_problems_ = notice;
     update_notice();

@@ -140,6 +140,9 @@ TEST_F(PrintersPaneTest, ThreadsThatCannotStartAreNoticesAndALaterRequestTriesAg
   open_pane();
   EXPECT_EQ(pane->notice(), "Could not start printer status worker: Resource temporarily unavailable");
   EXPECT_FALSE(pane->refreshing());
+  // Not retried at every pass: the next try is the periodic one.
+  ASSERT_TRUE(pane->next_wake_deadline().has_value());
+  EXPECT_GT(*pane->next_wake_deadline(), orvo_ui::Deadline::after_millis(2000));
 
   workers->refuse("orvo-printer-discovery");
   press(std::string(kDiscoverKey));
