@@ -17,6 +17,7 @@
 #include "panes/network/network_pane.h"
 #include "panes/notifications/notifications_pane.h"
 #include "panes/power/power_pane.h"
+#include "panes/printers/printers_pane.h"
 #include "panes/region/region_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
@@ -59,7 +60,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::KeyboardShortcuts, generic_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, generic_pane},
-    {SettingsSection::Printers, generic_pane},
+    {SettingsSection::Printers, panes::printers::printers_pane},
     {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},

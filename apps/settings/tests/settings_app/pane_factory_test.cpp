@@ -56,6 +56,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::RegionFormats,
       SettingsSection::Notifications,
       SettingsSection::Bluetooth,
+      SettingsSection::Printers,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
