@@ -4,86 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "orvo_dbus/connection.h"
-#include "orvo_dbus_testing/stand_in_bus.h"
+#include "account_service_stand_in.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using orvo_secret::SecretString;
+using os_actions_testing::kAlice;
+using os_actions_testing::kRoot;
 namespace users = os_actions::users;
-
-constexpr const char* kService = "org.freedesktop.Accounts";
-constexpr const char* kRoot = "/org/freedesktop/Accounts";
-constexpr const char* kUserInterface = "org.freedesktop.Accounts.User";
-constexpr const char* kMock = "org.freedesktop.DBus.Mock";
-constexpr const char* kAlice = "/org/freedesktop/Accounts/User1001";
-
-using Methods = std::vector<sdbus::Struct<std::string, std::string, std::string, std::string>>;
-using Call = sdbus::Struct<std::uint64_t, std::vector<sdbus::Variant>>;
-
-// The account service with one account, "alice" (automatic login on), and the calls it saw.
-class AccountService {
- public:
-  explicit AccountService(orvo_dbus::Connection client) : client_(std::move(client)) {}
-
-  void set_up() {
-    add_method(kRoot, kService, "FindUserByName", "s", "o",
-               "if args[0] != 'alice': raise dbus.exceptions.DBusException('no such user', "
-               "name='org.freedesktop.Accounts.Error.Failed')\n"
-               "ret = dbus.ObjectPath('" + std::string(kAlice) + "')");
-    add_method(kRoot, kService, "CreateUser", "ssi", "o", "ret = dbus.ObjectPath('/org/freedesktop/Accounts/User1002')");
-    add_method(kRoot, kService, "DeleteUser", "xb", "", "");
-    const Methods methods{{"SetPassword", "ss", "", ""},
-                          {"SetAccountType", "i", "", ""},
-                          {"SetAutomaticLogin", "b", "",
-                           "self.Set('org.freedesktop.Accounts.User', 'AutomaticLogin', args[0])"}};
-    auto added = client_.call<>({kService, kRoot}, kMock, "AddObject", 2s, std::string(kAlice),
-                                std::string(kUserInterface),
-                                orvo_dbus::Properties{{"AutomaticLogin", sdbus::Variant(true)},
-                                                      {"UserName", sdbus::Variant(std::string("alice"))}},
-                                methods);
-    ASSERT_TRUE(added.has_value()) << added.error().text();
-  }
-
-  // The arguments of every call of `method` on `path`.
-  std::vector<std::vector<sdbus::Variant>> calls(const char* path, const char* method) {
-    auto reply = client_.call<std::vector<Call>>({kService, path}, kMock, "GetMethodCalls", 2s, std::string(method));
-    EXPECT_TRUE(reply.has_value()) << reply.error().text();
-    std::vector<std::vector<sdbus::Variant>> seen;
-    if (reply) {
-      for (const auto& call : std::get<0>(*reply)) seen.push_back(std::get<1>(call));
-    }
-    return seen;
-  }
-  std::size_t all_calls() {
-    std::size_t count = 0;
-    for (const char* method : {"CreateUser", "DeleteUser", "FindUserByName"}) count += calls(kRoot, method).size();
-    for (const char* method : {"SetPassword", "SetAccountType", "SetAutomaticLogin"}) count += calls(kAlice, method).size();
-    return count;
-  }
-
- private:
-  void add_method(const char* path, const char* interface, const char* name, const char* in, const char* out,
-                  const std::string& code) {
-    auto added = client_.call<>({kService, path}, kMock, "AddMethod", 2s, std::string(interface), std::string(name),
-                                std::string(in), std::string(out), code);
-    ASSERT_TRUE(added.has_value()) << added.error().text();
-  }
-  orvo_dbus::Connection client_;
-};
-
-#define ORVO_ACCOUNT_SERVICE(var)                                            \
-  ORVO_STAND_IN_BUS(var##_bus);                                              \
-  ORVO_STAND_IN_MOCK(var##_bus, kService, "-s", kService, kRoot, kService); \
-  auto var##_client = orvo_dbus::Connection::open(orvo_dbus::Bus::System);   \
-  ASSERT_TRUE(var##_client.has_value());                                     \
-  AccountService var(std::move(*var##_client));                              \
-  var.set_up()
 
 TEST(Users, EachChangeReachesTheServiceWithItsArguments) {
   ORVO_ACCOUNT_SERVICE(service);

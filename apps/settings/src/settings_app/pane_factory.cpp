@@ -14,6 +14,7 @@
 #include "panes/network/network_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
+#include "panes/users/users_pane.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
 #include "sidebar/sidebar_view.h"
@@ -52,7 +53,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::MouseKeyboard, generic_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
-    {SettingsSection::Users, generic_pane},
+    {SettingsSection::Users, [](const PaneInputs& inputs) { return panes::users::users_pane(inputs.app); }},
     {SettingsSection::Printers, generic_pane},
     {SettingsSection::Power, generic_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
