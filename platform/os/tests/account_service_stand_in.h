@@ -47,6 +47,12 @@ class AccountService {
     ASSERT_TRUE(added.has_value()) << added.error().text();
   }
 
+  // From now on every password is refused with `reason`.
+  void refuse_passwords(const std::string& reason) {
+    add_method(kAlice, kUserInterface, "SetPassword", "ss", "",
+               "raise dbus.exceptions.DBusException('" + reason + "', name='org.freedesktop.Accounts.Error.Failed')");
+  }
+
   // The arguments of every call of `method` on `path`.
   std::vector<std::vector<sdbus::Variant>> calls(const char* path, const char* method) {
     auto reply = client_.call<std::vector<AccountCall>>({kService, path}, kMock, "GetMethodCalls", 2s, std::string(method));

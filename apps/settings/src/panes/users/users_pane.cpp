@@ -218,7 +218,8 @@ void UsersPane::finish(const ChangeReport& report) {
   if (std::exchange(change_is_create_, false) && report.result) add_form_visible_ = false;
   users_ = report.reading.users;
   if (report.reading.identities) identities_ = *report.reading.identities;
-  if (first_reading) identity_dir_ = report.reading.identity_dir;
+  // A store that stops resolving takes its buttons' changes with it; the list shown stays.
+  identity_dir_ = report.reading.identity_dir;
   mark_structure_dirty();
 }
 
