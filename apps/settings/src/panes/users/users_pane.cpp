@@ -24,9 +24,6 @@ using orvo_runtime::TryRecvError;
 namespace identity = runtime_identity::unix;
 
 constexpr std::string_view kChangeThread = "orvo-users-change";
-// What ends an operation this pane took but started nothing for; every path answers the operation
-// it takes, so this only guards against one slipping through.
-constexpr std::string_view kNotCarriedOut = "the user operation was not carried out";
 
 std::string trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
@@ -228,14 +225,17 @@ void UsersPane::finish(const ChangeReport& report) {
 void UsersPane::sync_pane(Document* document, orvo_ui::SyncContext&) {
   if (!loaded_ && !change_rx_) start_change([] { return Outcome{}; }, false);
   receive_change();
-  if (loaded_ && !change_rx_) take_operation();
+  // An operation is taken at once, so the shell sees it arrived, and carried out once the accounts
+  // are known and no other change runs; until then it is pending.
+  (void)operations_.take([](const settings_app::PaneOperation& operation) {
+    return std::holds_alternative<Operation>(operation);
+  });
+  if (loaded_ && !change_rx_ && operations_.in_hand()) carry_out_operation();
   if (document) {
     step_form(*document);
     step_accounts(*document);
     step_identities(*document);
   }
-  operations_.settle(change_rx_.has_value() && change_for_operation_,
-                     PaneOutcome::failure(std::string(kNotCarriedOut)));
 }
 
 bool UsersPane::pressed(Document& document, std::string_view press_key) {
@@ -249,12 +249,8 @@ bool UsersPane::refuse_while_busy() {
   return true;
 }
 
-void UsersPane::take_operation() {
-  const settings_app::PaneOperation* taken = operations_.take([](const settings_app::PaneOperation& operation) {
-    return std::holds_alternative<Operation>(operation);
-  });
-  if (!taken) return;
-  const Operation operation = std::get<Operation>(*taken);
+void UsersPane::carry_out_operation() {
+  const Operation operation = std::get<Operation>(operations_.in_hand()->operation());
   if (!operations_.status_cell().snapshot().is_running(operations_.in_hand()->key())) {
     // Nothing is published: the status has moved on (a later operation, or this one cancelled).
     operations_.finish(PaneOutcome::failure(std::string(sentence::kStale)));

@@ -169,7 +169,8 @@ class UsersPane final : public PaneGlue {
   // A press that would start a change while one runs: refused with a sentence.
   bool refuse_while_busy();
 
-  void take_operation();
+  // Carries out the operation in hand (or drops it as stale).
+  void carry_out_operation();
   void step_form(orvo_doc::Document& document);
   void step_accounts(orvo_doc::Document& document);
   void step_identities(orvo_doc::Document& document);

@@ -2,6 +2,8 @@
 // the identity buttons, against a recording backend.
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "lib/settings_document.h"
 #include "users_fixture.h"
 
@@ -68,6 +70,28 @@ TEST_F(UsersPaneTest, TypedOperationsEndUnderTheirKey) {
     EXPECT_EQ(status, expected);
     EXPECT_EQ(pane_->error(), c.ending->succeeded ? std::nullopt : std::optional<std::string>(c.ending->message));
   }
+}
+
+TEST_F(UsersPaneTest, AnOperationArrivingBeforeTheAccountsAreReadWaitsForThem) {
+  std::promise<void> gate;
+  std::shared_future<void> opened = gate.get_future().share();
+  UsersServices held = services();
+  held.local_users = [opened, read = held.local_users] {
+    opened.wait();
+    return read();
+  };
+  pane_ = std::make_unique<UsersPane>(
+      UsersPane(held).with_pane_operation(harness_.operation_cell()).with_operation_status(harness_.status_cell()));
+  panes::testing::PaneHarness::pass(*pane_);
+  const std::string key = harness_.hand_over(Op{Op::SetAdmin{"bob", true}});
+  panes::testing::PaneHarness::pass(*pane_);
+  EXPECT_FALSE(harness_.operation_cell().snapshot().has_value()) << "taken in the first pass";
+  EXPECT_TRUE(harness_.status().is_running(key));
+  EXPECT_TRUE(backend_->calls().empty());
+  gate.set_value();
+  settle();
+  EXPECT_EQ(backend_->calls(), std::vector<std::string>{"set_role bob 1"});
+  EXPECT_EQ(harness_.status(), OperationStatus(OperationStatus::Succeeded{key, "User account updated."}));
 }
 
 TEST_F(UsersPaneTest, AnotherPanesOperationStaysInTheCell) {
