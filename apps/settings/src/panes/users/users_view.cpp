@@ -111,8 +111,11 @@ class UsersPageBuilder {
     return ws::titled_card_with_accessory("Login accounts", button("Add user", key::kAdd), std::move(body));
   }
 
+  // A row's buttons, in lines: an account's four would not fit beside each other in a narrow window.
+  using ButtonLines = std::vector<std::vector<WidgetBox>>;
+
   WidgetBox row_with(std::string title, std::string subtitle, std::string_view badge, std::uint8_t tone,
-                     std::vector<WidgetBox> buttons) {
+                     ButtonLines lines) {
     Row top;
     top.push(Text(std::move(title)).with_size(13));
     top.push(Spacer::flexible());
@@ -120,7 +123,8 @@ class UsersPageBuilder {
     Column column = Column().with_gap(ws::kTextBlockGap);
     column.push(std::move(top));
     column.push(Text(std::move(subtitle)).with_size(11).with_wrap(true));
-    if (!buttons.empty()) {
+    for (auto& buttons : lines) {
+      if (buttons.empty()) continue;
       Row row = Row().with_gap(8);
       for (auto& widget : buttons) row.push(std::move(widget));
       row.push(Spacer::flexible());
@@ -132,20 +136,25 @@ class UsersPageBuilder {
   WidgetBox account_row(const LocalUser& user) {
     std::string subtitle = fmt::format("{} · UID {}", user.username, user.uid);
     if (user.signed_in) subtitle += " · signed in";
-    std::vector<WidgetBox> buttons;
+    ButtonLines lines;
     if (!user.signed_in) {
-      buttons.push_back(button(user.administrator ? "Make standard" : "Make administrator", key::role(user.username)));
-      buttons.push_back(button(user.automatic_login ? "Disable automatic login" : "Enable automatic login",
+      std::vector<WidgetBox> changes;
+      changes.push_back(button(user.administrator ? "Make standard" : "Make administrator", key::role(user.username)));
+      changes.push_back(button(user.automatic_login ? "Disable automatic login" : "Enable automatic login",
                                key::autologin(user.username)));
+      std::vector<WidgetBox> removal;
       if (pane_.pending_account_removal() == user.username) {
-        buttons.push_back(button("Remove, keep files", key::confirm_remove_keep(user.username)));
-        buttons.push_back(button("Remove account and files", key::confirm_remove(user.username)));
+        removal.push_back(button("Remove, keep files", key::confirm_remove_keep(user.username)));
+        removal.push_back(button("Remove account and files", key::confirm_remove(user.username)));
+        lines.push_back(std::move(changes));
+        lines.push_back(std::move(removal));
       } else {
-        buttons.push_back(button("Remove…", key::remove(user.username)));
+        changes.push_back(button("Remove…", key::remove(user.username)));
+        lines.push_back(std::move(changes));
       }
     }
     return row_with(user.full_name, std::move(subtitle), user.administrator ? "Administrator" : "Standard",
-                    user.administrator ? kGoodTone : kQuietTone, std::move(buttons));
+                    user.administrator ? kGoodTone : kQuietTone, std::move(lines));
   }
 
   WidgetBox identities_card() {
@@ -177,8 +186,10 @@ class UsersPageBuilder {
     if (identity.protection() == SigningProtection::NeedsMigration) {
       buttons.push_back(button("Protect now", key::identity_protect(identity.id)));
     }
+    ButtonLines lines;
+    lines.push_back(std::move(buttons));
     return row_with(title, std::move(subtitle), identity.active ? "Active" : "Available",
-                    identity.active ? kGoodTone : kQuietTone, std::move(buttons));
+                    identity.active ? kGoodTone : kQuietTone, std::move(lines));
   }
 
   WidgetBox protection_card() {
