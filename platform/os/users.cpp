@@ -19,7 +19,8 @@ constexpr const char* kAccountsInterface = "org.freedesktop.Accounts";
 constexpr const char* kUserInterface = "org.freedesktop.Accounts.User";
 // A change may wait for the user to type an administrator's password.
 constexpr auto kChangeTimeout = 120s;
-constexpr auto kQueryTimeout = 5s;
+// Readings are asked for every listed account, so a service that hangs must not hold them long.
+constexpr auto kQueryTimeout = 2s;
 constexpr std::size_t kMaxFullNameBytes = 255;
 
 std::string describe(const orvo_dbus::Error& error) {

@@ -329,6 +329,9 @@ void UsersPane::step_form(Document& document) {
 void UsersPane::step_accounts(Document& document) {
   const auto backend = services_.users;
   for (const LocalUser& account : std::vector<LocalUser>(users_)) {
+    // The signed-in account shows no buttons; a flag written under its keys from elsewhere does
+    // not demote or remove it either.
+    if (account.signed_in) continue;
     if (pressed(document, key::role(account.username)) && !refuse_while_busy()) {
       start_change([backend, name = account.username, admin = !account.administrator] {
         return backend->set_role(name, admin);

@@ -112,7 +112,7 @@ TEST_F(UsersPaneTest, ButtonsChangeAccountsAndLeaveAnotherOperationRunning) {
   press(key::autologin("carol"));
   press(key::remove("bob"));
   EXPECT_EQ(pane_->pending_account_removal(), "bob");
-  EXPECT_TRUE(backend_->calls().size() == 3u);
+  EXPECT_EQ(backend_->calls().size(), 3u);
   press(key::confirm_remove_keep("bob"));
   EXPECT_EQ(pane_->pending_account_removal(), std::nullopt);
   press(key::confirm_remove("carol"));
@@ -120,6 +120,11 @@ TEST_F(UsersPaneTest, ButtonsChangeAccountsAndLeaveAnotherOperationRunning) {
                                                          "set_automatic_login carol 0", "delete_user bob 1002 0",
                                                          "delete_user carol 1003 1"}));
   EXPECT_TRUE(harness_.status().is_running(other));
+
+  // The signed-in account's keys do nothing, whoever writes them.
+  press(key::role("me"));
+  press(key::confirm_remove("me"));
+  EXPECT_EQ(backend_->calls().size(), 5u);
 }
 
 TEST_F(UsersPaneTest, CreatingKeepsThePasswordOutOfTheDocument) {
