@@ -41,15 +41,21 @@ std::expected<std::optional<LocalIdentity>, IoError> read_record(const std::file
   auto text = atomic_file::read_existing(path);
   if (!text) return std::unexpected(IoError::other(text.error()));
   if (!*text) return std::optional<LocalIdentity>();
-  auto record = orvo_json::decode<LocalIdentity>(**text);
-  if (!record) return std::unexpected(IoError::invalid_data(path.string() + ": " + record.error().text()));
-  if (!valid_identity_id(record->id)) {
-    return std::unexpected(IoError::invalid_data(path.string() + ": identity id is not a plain name"));
-  }
+  auto record = parse_identity_record(**text);
+  if (!record) return std::unexpected(IoError::invalid_data(path.string() + ": " + record.error()));
   return std::optional<LocalIdentity>(std::move(*record));
 }
 
 }  // namespace
+
+std::expected<LocalIdentity, std::string> parse_identity_record(std::string_view text) {
+  auto record = orvo_json::decode<LocalIdentity>(text);
+  if (!record) return std::unexpected(record.error().text());
+  if (!valid_identity_id(record->id)) return std::unexpected(std::string("identity id is not a plain name"));
+  return std::move(*record);
+}
+
+std::string encode_identity_record(const LocalIdentity& record) { return orvo_json::encode(record); }
 
 SigningProtection LocalIdentity::protection() const {
   if (!protection_byte) return SigningProtection::PrivateFile;
@@ -71,7 +77,7 @@ std::expected<IdentityFolder, IoError> find_identity(const std::filesystem::path
 }
 
 std::expected<void, IoError> write_record(const std::filesystem::path& folder, const LocalIdentity& record) {
-  if (auto written = atomic_file::write(folder / kRecordFile, orvo_json::encode(record), 0600); !written) {
+  if (auto written = atomic_file::write(folder / kRecordFile, encode_identity_record(record), 0600); !written) {
     return std::unexpected(IoError::other(written.error()));
   }
   return {};
@@ -181,7 +187,7 @@ std::expected<void, IoError> store_identity(const std::filesystem::path& identit
   if (auto written = atomic_file::write(folder / kSeedFile, seed_bytes, 0600); !written) {
     return std::unexpected(IoError::other(written.error()));
   }
-  if (auto written = atomic_file::write(folder / kRecordFile, orvo_json::encode(record), 0600); !written) {
+  if (auto written = atomic_file::write(folder / kRecordFile, encode_identity_record(record), 0600); !written) {
     return std::unexpected(IoError::other(written.error()));
   }
   return {};

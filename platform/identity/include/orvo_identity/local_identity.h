@@ -10,6 +10,7 @@
 #include <optional>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "orvo_identity/keys.h"
@@ -50,6 +51,12 @@ inline constexpr std::string_view kIdentityDirVariable = "ORVO_USER_IDENTITY_DIR
 
 // The user identity directory; not-found when neither the variable nor a data directory is known.
 std::expected<std::filesystem::path, IoError> identity_dir_from_env();
+
+// Reads an "identity.json" text; the error names what is wrong ("missing field `id`", an id that is
+// not a plain name).
+std::expected<LocalIdentity, std::string> parse_identity_record(std::string_view text);
+// The record as "identity.json" holds it.
+std::string encode_identity_record(const LocalIdentity& record);
 
 // The identities of `identity_dir`, in folder-name order. A missing directory holds none; a folder
 // without "identity.json" is not an identity; a damaged record is an invalid-data error naming it.
