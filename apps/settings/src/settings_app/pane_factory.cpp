@@ -21,6 +21,7 @@
 #include "panes/region/region_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
+#include "panes/users/users_pane.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
 #include "sidebar/sidebar_view.h"
@@ -59,7 +60,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
-    {SettingsSection::Users, generic_pane},
+    {SettingsSection::Users, [](const PaneInputs& inputs) { return panes::users::users_pane(inputs.app); }},
     {SettingsSection::Printers, panes::printers::printers_pane},
     {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},

@@ -57,6 +57,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Notifications,
       SettingsSection::Bluetooth,
       SettingsSection::Printers,
+      SettingsSection::Users,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
