@@ -77,6 +77,9 @@ class OffscreenApp {
 
   ChildProcess& process() { return *app_; }
 
+  // From the next start on, the run's last frame is written to `png` when it ends.
+  void write_png_at_end(std::filesystem::path png) { png_ = std::move(png); }
+
   // Runs orvo-settings-actions with `args` against the running application and waits for it.
   ToolRun tool(const std::vector<std::string>& args) const {
     std::filesystem::create_directories(home_ / "tool");
@@ -89,7 +92,7 @@ class OffscreenApp {
   std::vector<std::string> environment(const std::optional<std::filesystem::path>& script) const {
     return environment_with({{"ORVO_UI_BACKEND", "offscreen"},
                              {"ORVO_UI_SCRIPT", script ? std::optional(script->native()) : std::nullopt},
-                             {"ORVO_UI_PNG", std::nullopt},
+                             {"ORVO_UI_PNG", png_ ? std::optional(png_->native()) : std::nullopt},
                              {"ORVO_UI_STATE", (home_ / "state.json").native()},
                              {"XDG_RUNTIME_DIR", runtime().native()},
                              {"XDG_CONFIG_HOME", config().native()},
@@ -98,6 +101,7 @@ class OffscreenApp {
   }
 
   std::filesystem::path home_;
+  std::optional<std::filesystem::path> png_;
   std::vector<std::string> env_;
   std::unique_ptr<ChildProcess> app_;
 };
