@@ -2,12 +2,14 @@
 // A machine for the network pane in memory: its switches, lists and readings, the calls the pane
 // made, and the calls it refuses.
 #include <algorithm>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <optional>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "panes/network/network_services.h"
@@ -43,8 +45,22 @@ struct FakeMachine {
   // Every call, in order.
   std::vector<std::string> calls;
 
-  Done act(const std::string& name) {
+  // While held, every call waits.
+  bool held = false;
+  std::condition_variable released;
+  // The threads the calls ran on.
+  std::set<std::thread::id> threads;
+
+  void hold(bool on) {
     std::lock_guard guard(lock);
+    held = on;
+    released.notify_all();
+  }
+
+  Done act(const std::string& name) {
+    std::unique_lock guard(lock);
+    released.wait(guard, [&] { return !held; });
+    threads.insert(std::this_thread::get_id());
     calls.push_back(name);
     if (refused.contains(name)) return std::unexpected(std::string("refused"));
     return {};

@@ -228,7 +228,10 @@ TEST(NetworkVpnStudio, PressesOpenTheToolAndAFailureWarns) {
   Mounted mounted;
   mounted.put(vpn_studio_key("Office"), true);
   mounted.press(kVpnStudioOpenKey);
-  EXPECT_EQ(mounted.machine->studio_profiles, (std::vector<std::optional<std::string>>{"Office", std::nullopt}));
+  // Each launch runs on a worker of its own, in any order.
+  auto launched = mounted.machine->studio_profiles;
+  std::sort(launched.begin(), launched.end());
+  EXPECT_EQ(launched, (std::vector<std::optional<std::string>>{std::nullopt, "Office"}));
   EXPECT_EQ(mounted.flag(vpn_studio_key("Office")), false);
   EXPECT_EQ(mounted.flag(kVpnStudioOpenKey), false);
 
@@ -324,6 +327,55 @@ TEST(NetworkEditors, PickersAndEditorToggles) {
   EXPECT_EQ(mounted.pane->status_message(), "Creating mobile profile…");
   pass_until(*mounted.pane, [&] { return mounted.pane->status_message() != "Creating mobile profile…"; });
   EXPECT_EQ(mounted.pane->status_message(), "Mobile profile created.");
+}
+
+TEST(NetworkPaneThreads, APassNeverWaitsForTheMachineAndAnOperationWaitsForTheFirstLook) {
+  using settings_app::OperationStatus;
+  PaneHarness harness;
+  auto machine = std::make_shared<FakeMachine>();
+  machine->hold(true);
+  NetworkPane pane = NetworkPane(fake_services(machine))
+                         .with_pane_operation(harness.operation_cell())
+                         .with_operation_status(harness.status_cell());
+  const std::string key =
+      harness.hand_over(settings_app::PaneOperation(actions::NetworkOperation::SetWifiEnabled{false}));
+  PaneHarness::pass(pane);  // every call of the machine waits: the pass does not
+  PaneHarness::pass(pane);
+  EXPECT_FALSE(pane.loaded());
+  EXPECT_FALSE(harness.operation_cell().snapshot().has_value());
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Running{key}));
+  const auto texts = panes::testing::texts_of(*pane.content());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Reading the network state…"), texts.end());
+
+  machine->hold(false);
+  settle(pane);
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Succeeded{key, "Wi-Fi disabled."}));
+  EXPECT_FALSE(machine->wifi);
+  std::lock_guard guard(machine->lock);
+  EXPECT_FALSE(machine->threads.contains(std::this_thread::get_id()));
+}
+
+TEST(NetworkPaneThreads, NoPlatformCallRunsOnTheInterfaceThread) {
+  Mounted mounted;
+  mounted.pane->hotspot_password()->assign("correct horse");
+  mounted.put(kWiredEnabledKey, false);
+  mounted.put(kAirplaneModeKey, true);
+  mounted.put(vpn_key("Office"), true);
+  mounted.put(autoconnect_key(kHomeUuid), false);
+  for (const std::string& key : {std::string(kRefreshKey), std::string(kDiagnosticsRunKey), std::string(kHotspotApplyKey),
+                                 std::string(kCaptivePortalKey), std::string(kVpnStudioOpenKey),
+                                 ipv4_key(kWiredUuid, "apply"), policy_key(kHomeUuid), forget_key(kHomeUuid)}) {
+    mounted.put(key, true);
+  }
+  mounted.pass();
+  for (std::string call : {"set_wired", "set_airplane_mode", "set_vpn_connection", "set_network_autoconnect",
+                           "list_wifi_networks", "connection_diagnostics", "configure_hotspot", "captive_portal_uri",
+                           "open_vpn_studio", "configure_ipv4", "configure_connection_policy_patch",
+                           "forget_network_profile"}) {
+    EXPECT_EQ(mounted.machine->count(call), 1u) << call;
+  }
+  std::lock_guard guard(mounted.machine->lock);
+  EXPECT_FALSE(mounted.machine->threads.contains(std::this_thread::get_id()));
 }
 
 }  // namespace
