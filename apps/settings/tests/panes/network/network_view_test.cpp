@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "mounted_pane.h"
 #include "orvo_ui/widgets/button.h"
@@ -195,6 +197,37 @@ TEST(NetworkPage, SecretFieldsNeverShowTheirText) {
   }
   EXPECT_EQ(page.label(kEnterpriseEditorKey), "Close enterprise setup");
   EXPECT_TRUE(page.has(kEnterpriseCaKey));
+}
+
+TEST(NetworkPageInTheWindow, ConnectAsksForThePasswordAndJoinUsesIt) {
+  Mounted mounted;
+  panes::testing::PaneInALoop window(*mounted.pane, 1280, 1600);
+  const auto frames_until = [&](const std::function<bool()>& done) {
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      window.frame();
+    }
+  };
+  // No password is stored or shared for "Home": its row opens for one.
+  window.click(*find_widget(*mounted.pane, connect_key("Home")));
+  frames_until([&] { return find_widget(*mounted.pane, "settings.network.password.Home") != nullptr; });
+  auto* field = find_widget(*mounted.pane, "settings.network.password.Home");
+  ASSERT_NE(field, nullptr);
+  EXPECT_TRUE(mounted.pane->status_message()->starts_with("Enter the password for Home."));
+
+  window.click(*field);
+  window.type("home password");
+  const auto buffer = mounted.pane->wifi_password("Home");
+  ASSERT_TRUE(buffer);
+  EXPECT_EQ(buffer->copy().view(), "home password");
+  window.click(*find_widget(*mounted.pane, join_key("Home")));
+  frames_until([&] {
+    std::lock_guard guard(mounted.machine->lock);
+    return !mounted.machine->joins.empty() && mounted.pane->joins_in_flight().empty();
+  });
+  EXPECT_EQ(mounted.machine->joins, (std::vector<std::pair<std::string, bool>>{{"Home", true}}));
+  EXPECT_TRUE(buffer->empty());
+  EXPECT_EQ(find_widget(*mounted.pane, "settings.network.password.Home"), nullptr);
 }
 
 }  // namespace
