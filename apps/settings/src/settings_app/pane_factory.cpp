@@ -12,6 +12,7 @@
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/network/network_pane.h"
+#include "panes/sound/audio_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "settings_app/settings_app.h"
@@ -47,7 +48,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Network, panes::network::network_pane},
     {SettingsSection::Bluetooth, generic_pane},
     {SettingsSection::DevicesSync, generic_pane},
-    {SettingsSection::Sound, generic_pane},
+    {SettingsSection::Sound, panes::sound::audio_pane},
     {SettingsSection::Displays, generic_pane},
     {SettingsSection::MouseKeyboard, generic_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},

@@ -44,7 +44,8 @@ class TemporaryHome {
 bool has_own_pane(SettingsSection section) {
   return section == SettingsSection::ExternalAccounts || section == SettingsSection::Updates ||
          section == SettingsSection::Network || section == SettingsSection::TimeDate ||
-         section == SettingsSection::Appearance;
+         section == SettingsSection::Appearance ||
+         section == SettingsSection::Sound;
 }
 
 struct PageParts {

@@ -1,0 +1,159 @@
+#include "panes/sound/audio_pane.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fmt/format.h>
+#include <utility>
+
+#include "actions/audio_handlers.h"
+#include "orvo_log/log.h"
+#include "orvo_runtime/text.h"
+#include "preferences/preferences_file.h"
+#include "settings_app/pane_factory.h"
+
+namespace settings::panes::sound {
+
+namespace {
+
+using media::audio::AudioNode;
+using media::audio::DeviceChoice;
+
+std::vector<DeviceChoice> choices_of(const std::vector<AudioNode>& nodes) {
+  std::vector<DeviceChoice> choices;
+  choices.reserve(nodes.size());
+  for (const AudioNode& node : nodes) choices.push_back({node.description, node.id, node.is_default});
+  return choices;
+}
+
+std::optional<std::string> default_name(const std::vector<DeviceChoice>& devices) {
+  for (const DeviceChoice& device : devices) {
+    if (device.is_default) return device.name;
+  }
+  return std::nullopt;
+}
+
+// Makes the node with the preferred description the default; answers its id when that worked.
+std::optional<std::uint32_t> apply_preferred(const std::optional<std::string>& preferred, std::vector<AudioNode>& nodes,
+                                             const std::function<media::audio::ControlResult(std::uint32_t)>& make_default) {
+  if (!preferred) return std::nullopt;
+  const auto found = std::find_if(nodes.begin(), nodes.end(), [&](const AudioNode& node) { return node.description == *preferred; });
+  if (found == nodes.end() || !make_default(found->id)) return std::nullopt;
+  const std::uint32_t id = found->id;
+  for (AudioNode& node : nodes) node.is_default = node.id == id;
+  return id;
+}
+
+}  // namespace
+
+std::string stream_sink_key(std::uint32_t stream_id) { return fmt::format("audio.stream.{}.sink", stream_id); }
+std::string stream_volume_key(std::uint32_t stream_id) { return fmt::format("audio.stream.{}.volume", stream_id); }
+std::string stream_muted_key(std::uint32_t stream_id) { return fmt::format("audio.stream.{}.muted", stream_id); }
+std::string device_profile_key(std::uint32_t device_id) { return fmt::format("audio.device.{}.profile", device_id); }
+
+std::optional<float> parse_input_level(std::string_view text) {
+  text = text.substr(0, text.find('\n'));
+  const auto colon = text.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  std::string_view rest = orvo_runtime::text::trim_unicode_whitespace(text.substr(colon + 1));
+  rest = rest.substr(0, rest.find_first_of(" \t\r\n\v\f"));
+  float level = 0;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), level);
+  if (rest.empty() || error != std::errc() || end != rest.data() + rest.size() || std::isnan(level)) return std::nullopt;
+  return std::clamp(level, 0.0F, 1.0F);
+}
+
+long percent_of(float value) { return std::lround(static_cast<double>(value) * 100.0); }
+
+AudioPane::AudioPane(AudioServices services) : PaneGlue("AudioPane", DirtyRule::OwnFlagFirst), services_(std::move(services)) {
+  if (auto state = services_.get_volume_state()) {
+    initial_output_volume_ = state->volume;
+    output_muted_ = state->muted;
+  }
+  if (auto answer = services_.wpctl_output({"get-volume", "@DEFAULT_AUDIO_SOURCE@"})) {
+    initial_input_volume_ = parse_input_level(*answer).value_or(0.75F);
+  }
+  prefs_ = preferences::load_preferences().audio;
+  if (auto status = services_.wpctl_output({"status"})) {
+    auto lists = media::audio::parse_wpctl_status(*status);
+    output_devices_ = std::move(lists.sinks);
+    input_devices_ = std::move(lists.sources);
+  }
+  if (auto graph = services_.enumerator->enumerate()) graph_ = std::move(*graph);
+  auto& control = *services_.graph_control;
+  apply_preferred(prefs_.output_device, graph_.sinks, [&](std::uint32_t id) { return control.set_default_sink(id); });
+  apply_preferred(prefs_.input_device, graph_.sources, [&](std::uint32_t id) { return control.set_default_source(id); });
+  if (!graph_.sinks.empty() || !graph_.sources.empty()) rebuild_device_lists();
+  default_output_name_ = default_name(output_devices_);
+  default_input_name_ = default_name(input_devices_);
+  graph_signature_ = graph_.topology_signature();
+  capabilities_ = services_.runtime->capabilities();
+  last_refresh_ = std::chrono::steady_clock::now();
+  applied_balance_ = std::clamp(prefs_.balance, 0.0F, 1.0F);
+  applied_mono_ = prefs_.mono_output;
+  applied_output_volume_ = initial_output_volume_;
+  applied_input_volume_ = initial_input_volume_;
+}
+
+AudioPane AudioPane::with_pane_operation(settings_app::PaneOperationCell cell) && {
+  operations_.attach_operation_cell(std::move(cell));
+  attached_ = true;
+  return std::move(*this);
+}
+
+AudioPane AudioPane::with_operation_status(settings_app::OperationStatusCell cell) && {
+  operations_.attach_status_cell(std::move(cell));
+  status_attached_ = true;
+  return std::move(*this);
+}
+
+std::optional<orvo_ui::PaneDescriptor> AudioPane::pane_descriptor() {
+  return settings_app::section_descriptor(settings_app::SettingsSection::Sound);
+}
+
+void AudioPane::rebuild_device_lists() {
+  output_devices_ = choices_of(graph_.sinks);
+  input_devices_ = choices_of(graph_.sources);
+}
+
+std::string AudioPane::stream_route_label(const media::audio::AudioStream& stream) const {
+  if (stream.target_node) {
+    const AudioNode* node = stream.playback ? graph_.sink_by_id(*stream.target_node) : graph_.source_by_id(*stream.target_node);
+    if (node && !node->is_default) return node->description;
+  }
+  return std::string(actions::kDefaultRoute);
+}
+
+bool AudioPane::operation_is_current(std::string_view key) const {
+  if (!status_attached_) return true;
+  const auto* in_hand = operations_.in_hand();
+  return in_hand && written_key_ == key && operations_.status_cell().snapshot().is_running(in_hand->key());
+}
+
+void AudioPane::finish_operation(PaneOutcome outcome) {
+  operations_.finish(std::move(outcome));
+  written_key_.reset();
+}
+
+void AudioPane::set_message(std::string message) {
+  message_ = std::move(message);
+  mark_structure_dirty();
+}
+
+std::optional<std::string> AudioPane::save_audio_prefs(const std::function<void(preferences::AudioPrefs&)>& change) {
+  preferences::Preferences prefs = preferences::load_preferences();
+  change(prefs.audio);
+  if (auto saved = preferences::save_preferences(prefs); !saved) {
+    orvo_log::warn("failed to persist audio prefs", {{"op", "audio_prefs_save"}, {"error", saved.error()}});
+    return saved.error();
+  }
+  prefs_ = prefs.audio;
+  return std::nullopt;
+}
+
+std::unique_ptr<orvo_ui::Widget> audio_pane(const settings_app::PaneInputs& inputs) {
+  return std::make_unique<AudioPane>(
+      AudioPane().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
+}
+
+}  // namespace settings::panes::sound
