@@ -190,8 +190,13 @@ std::unique_ptr<orvo_ui::Widget> AudioPane::stream_card(std::string_view title,
                            "stream route is part of the stream's resource");
     }
     std::vector<WidgetBox> rows;
-    rows.push_back(ws::described_setting_row_fixed(stream.application, stream.media.value_or(""),
-                                                   std::make_unique<orvo_ui::Dropdown>(std::move(route))));
+    auto route_box = std::make_unique<orvo_ui::Dropdown>(std::move(route));
+    // A stream that says nothing of what it plays gets no empty description line.
+    if (stream.media) {
+      rows.push_back(ws::described_setting_row_fixed(stream.application, *stream.media, std::move(route_box)));
+    } else {
+      rows.push_back(ws::setting_row_fixed(stream.application, std::move(route_box)));
+    }
     rows.push_back(ws::setting_row_fixed(
         "Volume", std::make_unique<orvo_ui::Slider>(bind_or_warn(controls_.slider(volume_key).with_id(volume_key + ".sl"),
                                                                  actions::stream_volume_binding(stream.id, stream.playback, label),
