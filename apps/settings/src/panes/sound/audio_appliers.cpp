@@ -18,19 +18,27 @@ void warn_failed(std::string_view message, std::string_view op, const std::strin
 }  // namespace
 
 void AudioPane::apply_volume_and_mute(Document& document) {
+  using media::audio::ControlResult;
   if (auto read = read_number(document, kVolumeKey)) {
     const auto value = static_cast<float>(*read);
     if (levels_differ(value, applied_output_volume_)) {
       if (!operation_is_current(kVolumeKey)) {
         put_number(document, kVolumeKey, applied_output_volume_);
-      } else if (auto done = services_.dispatcher->set_volume(std::clamp(value, 0.0F, 1.0F) * 100.0F)) {
-        applied_output_volume_ = value;
-        finish_operation(PaneOutcome::success(fmt::format("Output volume set to {}%.", percent_of(value))));
       } else {
-        put_number(document, kVolumeKey, applied_output_volume_);
-        set_message(fmt::format("Volume could not be changed: {}", done.error()));
-        warn_failed("audio pane dispatch failed", "set_volume", done.error());
-        finish_operation(PaneOutcome::failure(fmt::format("Output volume could not be changed: {}", done.error())));
+        const float percent = std::clamp(value, 0.0F, 1.0F) * 100.0F;
+        start_change(
+            document, [dispatcher = services_.dispatcher, percent] { return dispatcher->set_volume(percent); },
+            [value](AudioPane& pane, Document& document, const ControlResult& done) {
+              if (done) {
+                pane.applied_output_volume_ = value;
+                pane.finish_operation(PaneOutcome::success(fmt::format("Output volume set to {}%.", percent_of(value))));
+                return;
+              }
+              put_number(document, kVolumeKey, pane.applied_output_volume_);
+              pane.set_message(fmt::format("Volume could not be changed: {}", done.error()));
+              warn_failed("audio pane dispatch failed", "set_volume", done.error());
+              pane.finish_operation(PaneOutcome::failure(fmt::format("Output volume could not be changed: {}", done.error())));
+            });
       }
     }
   }
@@ -39,29 +47,42 @@ void AudioPane::apply_volume_and_mute(Document& document) {
     if (levels_differ(value, applied_input_volume_)) {
       if (!operation_is_current(kInputVolumeKey)) {
         put_number(document, kInputVolumeKey, applied_input_volume_);
-      } else if (auto done = services_.set_input_level(std::clamp(value, 0.0F, 1.0F) * 100.0F)) {
-        applied_input_volume_ = value;
-        finish_operation(PaneOutcome::success(fmt::format("Input level set to {}%.", percent_of(value))));
       } else {
-        put_number(document, kInputVolumeKey, applied_input_volume_);
-        std::string sentence = fmt::format("Input level could not be changed: {}", done.error());
-        set_message(sentence);
-        warn_failed("audio pane dispatch failed", "set_input_volume", done.error());
-        finish_operation(PaneOutcome::failure(std::move(sentence)));
+        const float percent = std::clamp(value, 0.0F, 1.0F) * 100.0F;
+        start_change(
+            document, [set = services_.set_input_level, percent] { return set(percent); },
+            [value](AudioPane& pane, Document& document, const ControlResult& done) {
+              if (done) {
+                pane.applied_input_volume_ = value;
+                pane.finish_operation(PaneOutcome::success(fmt::format("Input level set to {}%.", percent_of(value))));
+                return;
+              }
+              put_number(document, kInputVolumeKey, pane.applied_input_volume_);
+              std::string sentence = fmt::format("Input level could not be changed: {}", done.error());
+              pane.set_message(sentence);
+              warn_failed("audio pane dispatch failed", "set_input_volume", done.error());
+              pane.finish_operation(PaneOutcome::failure(std::move(sentence)));
+            });
       }
     }
   }
   if (auto muted = read_flag(document, kMutedKey); muted && *muted != output_muted_) {
     if (!operation_is_current(kMutedKey)) {
       put_flag(document, kMutedKey, output_muted_);
-    } else if (auto done = services_.dispatcher->set_mute(*muted)) {
-      output_muted_ = *muted;
-      finish_operation(PaneOutcome::success(*muted ? "Output muted." : "Output unmuted."));
     } else {
-      put_flag(document, kMutedKey, output_muted_);
-      set_message(fmt::format("Mute could not be changed: {}", done.error()));
-      warn_failed("audio pane dispatch failed", "set_mute", done.error());
-      finish_operation(PaneOutcome::failure(fmt::format("Output mute could not be changed: {}", done.error())));
+      start_change(
+          document, [dispatcher = services_.dispatcher, flag = *muted] { return dispatcher->set_mute(flag); },
+          [flag = *muted](AudioPane& pane, Document& document, const ControlResult& done) {
+            if (done) {
+              pane.output_muted_ = flag;
+              pane.finish_operation(PaneOutcome::success(flag ? "Output muted." : "Output unmuted."));
+              return;
+            }
+            put_flag(document, kMutedKey, pane.output_muted_);
+            pane.set_message(fmt::format("Mute could not be changed: {}", done.error()));
+            warn_failed("audio pane dispatch failed", "set_mute", done.error());
+            pane.finish_operation(PaneOutcome::failure(fmt::format("Output mute could not be changed: {}", done.error())));
+          });
     }
   }
 }
@@ -155,45 +176,37 @@ void AudioPane::toggle_microphone_meter() {
 }
 
 void AudioPane::apply_default_devices(Document& document) {
-  struct Side {
-    std::string_view key;
-    const std::vector<media::audio::DeviceChoice>& devices;
-    std::optional<std::string>& current;
-    std::string_view failure;
-    std::string_view op;
-    std::string_view changed;
-    bool output;
-  };
-  const Side sides[] = {
-      {kOutputDeviceKey, output_devices_, default_output_name_, "Output device could not be changed: {}",
-       "set_default_sink", "Audio output device changed.", true},
-      {kInputDeviceKey, input_devices_, default_input_name_, "Input device could not be changed: {}",
-       "set_default_source", "Audio input device changed.", false},
-  };
-  for (const Side& side : sides) {
-    auto wanted = read_text(document, side.key);
-    if (!wanted || wanted == side.current) continue;
-    const auto entry = std::find_if(side.devices.begin(), side.devices.end(),
-                                    [&](const auto& device) { return device.name == *wanted; });
-    if (entry == side.devices.end()) continue;
-    if (!operation_is_current(side.key)) {
-      if (side.current) put_text(document, side.key, *side.current);
+  for (const bool output : {true, false}) {
+    const std::string_view key = output ? kOutputDeviceKey : kInputDeviceKey;
+    const auto& devices = output ? output_devices_ : input_devices_;
+    const std::optional<std::string>& current = output ? default_output_name_ : default_input_name_;
+    auto wanted = read_text(document, key);
+    if (!wanted || wanted == current) continue;
+    const auto entry = std::find_if(devices.begin(), devices.end(), [&](const auto& device) { return device.name == *wanted; });
+    if (entry == devices.end()) continue;
+    if (!operation_is_current(key)) {
+      if (current) put_text(document, key, *current);
       continue;
     }
-    if (auto done = services_.set_default_device(entry->id); !done) {
-      if (side.current) put_text(document, side.key, *side.current);
-      std::string sentence = fmt::format(fmt::runtime(side.failure), done.error());
-      set_message(sentence);
-      warn_failed("audio pane device switch failed", side.op, done.error());
-      finish_operation(PaneOutcome::failure(std::move(sentence)));
-      continue;
-    }
-    // A preference that could not be saved is logged by the save; the device did change.
-    if (persist_preferences_) {
-      (void)save_audio_prefs([&](auto& audio) { (side.output ? audio.output_device : audio.input_device) = *wanted; });
-    }
-    side.current = *wanted;
-    finish_operation(PaneOutcome::success(std::string(side.changed)));
+    start_change(
+        document, [set = services_.set_default_device, id = entry->id] { return set(id); },
+        [output, key, wanted = *wanted](AudioPane& pane, Document& document, const media::audio::ControlResult& done) {
+          std::optional<std::string>& current = output ? pane.default_output_name_ : pane.default_input_name_;
+          if (!done) {
+            if (current) put_text(document, key, *current);
+            std::string sentence = fmt::format("{} device could not be changed: {}", output ? "Output" : "Input", done.error());
+            pane.set_message(sentence);
+            warn_failed("audio pane device switch failed", output ? "set_default_sink" : "set_default_source", done.error());
+            pane.finish_operation(PaneOutcome::failure(std::move(sentence)));
+            return;
+          }
+          // A preference that could not be saved is logged by the save; the device did change.
+          if (pane.persist_preferences_) {
+            (void)pane.save_audio_prefs([&](auto& audio) { (output ? audio.output_device : audio.input_device) = wanted; });
+          }
+          current = wanted;
+          pane.finish_operation(PaneOutcome::success(output ? "Audio output device changed." : "Audio input device changed."));
+        });
   }
 }
 

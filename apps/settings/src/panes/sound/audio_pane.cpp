@@ -9,6 +9,8 @@
 #include "actions/audio_handlers.h"
 #include "orvo_log/log.h"
 #include "orvo_runtime/text.h"
+#include "orvo_ui/wake.h"
+#include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
 #include "settings_app/pane_factory.h"
 
@@ -18,6 +20,10 @@ namespace {
 
 using media::audio::AudioNode;
 using media::audio::DeviceChoice;
+
+// Answers of changes; only one change is in flight at a time.
+constexpr std::size_t kReplyCapacity = 4;
+constexpr std::string_view kChangeThread = "settings-audio";
 
 std::vector<DeviceChoice> choices_of(const std::vector<AudioNode>& nodes) {
   std::vector<DeviceChoice> choices;
@@ -66,6 +72,9 @@ std::optional<float> parse_input_level(std::string_view text) {
 long percent_of(float value) { return std::lround(static_cast<double>(value) * 100.0); }
 
 AudioPane::AudioPane(AudioServices services) : PaneGlue("AudioPane", DirtyRule::OwnFlagFirst), services_(std::move(services)) {
+  auto [sender, receiver] = orvo_runtime::make_channel<ChangeReply>(kReplyCapacity);
+  reply_sender_.emplace(std::move(sender));
+  reply_receiver_.emplace(std::move(receiver));
   if (auto state = services_.get_volume_state()) {
     initial_output_volume_ = state->volume;
     output_muted_ = state->muted;
@@ -133,6 +142,33 @@ bool AudioPane::operation_is_current(std::string_view key) const {
 void AudioPane::finish_operation(PaneOutcome outcome) {
   operations_.finish(std::move(outcome));
   written_key_.reset();
+}
+
+bool AudioPane::start_change(Document& document, std::function<media::audio::ControlResult()> call, ChangeDone done) {
+  if (pending_change_) return false;
+  const std::uint64_t job = ++last_job_;
+  auto started = workers::start_worker(std::string(kChangeThread), [sender = *reply_sender_, call = std::move(call), job]() mutable {
+    media::audio::ControlResult result = call();
+    if (sender.send(ChangeReply{job, std::move(result)})) orvo_ui::WakeHandle().wake();
+  });
+  if (!started) {
+    done(*this, document, std::unexpected(std::move(started.error())));
+    return true;
+  }
+  pending_change_ = PendingChange{job, std::move(done)};
+  return true;
+}
+
+void AudioPane::take_change_replies(Document& document) {
+  while (true) {
+    auto received = reply_receiver_->try_recv();
+    auto* reply = std::get_if<ChangeReply>(&received);
+    if (!reply) return;
+    if (!pending_change_ || pending_change_->job != reply->job) continue;
+    ChangeDone done = std::move(pending_change_->done);
+    pending_change_.reset();
+    done(*this, document, reply->result);
+  }
 }
 
 void AudioPane::set_message(std::string message) {

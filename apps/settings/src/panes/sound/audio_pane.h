@@ -9,8 +9,10 @@
 // the shell's status, the appliers run only while an audio operation runs, and only the change
 // that operation wrote is carried out; every operation the pane takes ends under its exact key.
 //
-// Interface thread only.
+// Platform changes run on a worker, one at a time, and end in a later pass; the pane is otherwise
+// used on the interface thread only.
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -20,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "orvo_runtime/channel.h"
 #include "panes/pane_glue.h"
 #include "panes/sound/audio_services.h"
 #include "panes/taken_operation.h"
@@ -70,6 +73,9 @@ class AudioPane final : public PaneGlue {
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
   // A pane not mounted by the shell works on the frame's document.
   void sync(orvo_ui::SyncContext& context) override;
+
+  // Whether a change sent to the platform has not answered yet.
+  bool change_in_flight() const { return pending_change_.has_value(); }
 
   // Time between graph refreshes: zero refreshes on every pass, the maximum never.
   void set_refresh_interval(std::chrono::steady_clock::duration interval) { refresh_interval_ = interval; }
@@ -126,6 +132,11 @@ class AudioPane final : public PaneGlue {
   void apply_stream(Document& document, const media::audio::AudioStream& stream);
   void apply_device_profile(Document& document, const media::audio::AudioDevice& device);
   void start_channel_test(bool left);
+  // Changes run on a worker, one at a time: `call` there, then `done` in the pass that takes its
+  // answer. Answers false, doing nothing, while another change is in flight.
+  using ChangeDone = std::function<void(AudioPane&, Document&, const media::audio::ControlResult&)>;
+  bool start_change(Document& document, std::function<media::audio::ControlResult()> call, ChangeDone done);
+  void take_change_replies(Document& document);
   void toggle_microphone_meter();
 
   // Whether the change under `key` may be carried out: the pane does not share the shell's
@@ -146,7 +157,20 @@ class AudioPane final : public PaneGlue {
                                                const std::vector<media::audio::DeviceChoice>& devices,
                                                std::string_view empty_text);
 
+  struct ChangeReply {
+    std::uint64_t job = 0;
+    media::audio::ControlResult result;
+  };
+  struct PendingChange {
+    std::uint64_t job = 0;
+    ChangeDone done;
+  };
+
   AudioServices services_;
+  std::optional<orvo_runtime::Sender<ChangeReply>> reply_sender_;
+  std::optional<orvo_runtime::Receiver<ChangeReply>> reply_receiver_;
+  std::optional<PendingChange> pending_change_;
+  std::uint64_t last_job_ = 0;
   PaneOperations<settings_app::PaneOperation> operations_;
   bool attached_ = false;
   bool status_attached_ = false;

@@ -50,11 +50,12 @@ void AudioPane::sync_pane(Document* document, orvo_ui::SyncContext&) {
   poll_tests();
   refresh_graph();
   if (!document) return;
+  take_change_replies(*document);
   if (needs_seeding_) seed(*document);
   adopt_streams(*document);
   hand_over(*document);
   if (!status_attached_ || audio_operation_running()) run_appliers(*document);
-  operations_.settle(false, settled_);
+  operations_.settle(pending_change_.has_value(), settled_);
   if (!operations_.in_hand()) written_key_.reset();
 }
 

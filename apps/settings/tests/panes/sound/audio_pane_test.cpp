@@ -2,7 +2,9 @@
 // gating, streams, profiles, the speaker and microphone tests, the graph refresh and the view.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "fake_audio.h"
 #include "harness/pane_harness.h"
@@ -42,7 +44,15 @@ struct Mounted {
     pass();
     audio->calls.clear();
   }
-  void pass() { PaneHarness::pass(*pane); }
+  // One pass, and further passes until a change sent to the (fake) platform has answered.
+  void pass() {
+    PaneHarness::pass(*pane);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (pane->change_in_flight() && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      PaneHarness::pass(*pane);
+    }
+  }
   std::string hand(AudioOperation operation) {
     std::string key = harness.hand_over(PaneOperation(std::move(operation)));
     pass();
@@ -198,6 +208,30 @@ TEST(AudioPane, RefusedChangesReturnTheDocumentToTheAppliedState) {
   const auto route = std::find_if(events.begin(), events.end(), [](const auto& e) { return e.message == "audio pane stream route failed"; });
   ASSERT_NE(route, events.end());
   EXPECT_EQ(route->rendered(), "audio pane stream route failed op=route_stream stream=70 error=boom");
+}
+
+TEST(AudioPane, ChangesRunOffTheInterfaceThreadOneAtATime) {
+  Mounted mounted;
+  std::promise<void> open;
+  mounted.audio->gate = open.get_future().share();
+  const std::string key = mounted.harness.hand_over(PaneOperation(AudioOperation(AudioOperation::SetOutputVolume{0.4})));
+  for (int i = 0; i < 3; ++i) PaneHarness::pass(*mounted.pane);
+  EXPECT_TRUE(mounted.pane->change_in_flight());
+  EXPECT_EQ(mounted.harness.status(), OperationStatus(OperationStatus::Running{key}));
+  open.set_value();
+  mounted.pass();
+  EXPECT_EQ(mounted.harness.status(), ended(true, key, "Output volume set to 40%."));
+  EXPECT_EQ(mounted.audio->calls, std::vector<std::string>{"set_volume 40"});
+
+  // A pane closed while its change runs ends the operation; the late answer is dropped.
+  std::promise<void> later;
+  mounted.audio->gate = later.get_future().share();
+  const std::string muting = mounted.harness.hand_over(PaneOperation(AudioOperation(AudioOperation::SetOutputMuted{true})));
+  PaneHarness::pass(*mounted.pane);
+  mounted.pane.reset();
+  EXPECT_EQ(mounted.harness.status(), ended(false, muting, std::string(kInterruptedSentence)));
+  later.set_value();
+  while (mounted.audio->answered < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 TEST(AudioPane, OnlyTheRunningOperationsChangeIsCarriedOut) {
@@ -441,6 +475,15 @@ struct Shown {
         }, mount),
         loop(*mounted.pane, 1280, 800) {}
   orvo_ui::Widget* find(std::string_view id) { return find_widget(*mounted.pane, id); }
+  // Frames until a change sent to the platform has answered.
+  void frames() {
+    loop.frame();
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (mounted.pane->change_in_flight() && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      loop.frame();
+    }
+  }
   std::optional<std::string> placeholder(std::string_view id) {
     auto* dropdown = dynamic_cast<orvo_ui::Dropdown*>(find(id));
     if (!dropdown) return std::nullopt;
@@ -519,11 +562,11 @@ TEST(AudioPaneView, ControlsChangeTheMachineByMouseAndKeyboard) {
   auto* mute = shown.find("audio.mute");
   ASSERT_TRUE(mute);
   shown.loop.click(*mute);
-  shown.loop.frame();
+  shown.frames();
   EXPECT_EQ(shown.mounted.audio->calls, std::vector<std::string>{"set_mute true"});
   // Space on the focused toggle flips it back.
   shown.loop.press(orvo_ui::NamedKey::Space);
-  shown.loop.frame();
+  shown.frames();
   EXPECT_EQ(shown.mounted.audio->calls, (std::vector<std::string>{"set_mute true", "set_mute false"}));
   EXPECT_TRUE(shown.mounted.pane->output_muted() == false);
 }

@@ -2,6 +2,8 @@
 // A sound system for pane tests: a graph the test edits, every call recorded as one line
 // ("set_volume 40", "route_stream 7 1050"), failures chosen per call name, and speaker and
 // microphone tests whose progress the test drives.
+#include <atomic>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,10 +37,17 @@ struct FakeAudio {
   std::vector<std::shared_ptr<FakeTestState>> speaker_tests;
   std::vector<std::shared_ptr<FakeTestState>> meters;
 
+  // While valid, every change waits for it (changes run on the pane's worker).
+  std::shared_future<void> gate;
+  std::atomic<int> answered{0};
+
   media::audio::ControlResult call(std::string name, std::string line) {
+    if (gate.valid()) gate.wait();
     calls.push_back(std::move(line));
-    if (auto failing = failures.find(name); failing != failures.end()) return std::unexpected(failing->second);
-    return {};
+    media::audio::ControlResult result;
+    if (auto failing = failures.find(name); failing != failures.end()) result = std::unexpected(failing->second);
+    ++answered;
+    return result;
   }
 };
 
