@@ -24,6 +24,7 @@ using media::audio::DeviceChoice;
 // Answers of changes; only one change is in flight at a time.
 constexpr std::size_t kReplyCapacity = 4;
 constexpr std::string_view kChangeThread = "settings-audio";
+constexpr std::string_view kProbeThread = "settings-audio-probe";
 
 std::vector<DeviceChoice> choices_of(const std::vector<AudioNode>& nodes) {
   std::vector<DeviceChoice> choices;
@@ -75,33 +76,63 @@ AudioPane::AudioPane(AudioServices services) : PaneGlue("AudioPane", DirtyRule::
   auto [sender, receiver] = orvo_runtime::make_channel<ChangeReply>(kReplyCapacity);
   reply_sender_.emplace(std::move(sender));
   reply_receiver_.emplace(std::move(receiver));
-  if (auto state = services_.get_volume_state()) {
-    initial_output_volume_ = state->volume;
-    output_muted_ = state->muted;
-  }
-  if (auto answer = services_.wpctl_output({"get-volume", "@DEFAULT_AUDIO_SOURCE@"})) {
-    initial_input_volume_ = parse_input_level(*answer).value_or(0.75F);
-  }
   prefs_ = preferences::load_preferences().audio;
-  if (auto status = services_.wpctl_output({"status"})) {
-    auto lists = media::audio::parse_wpctl_status(*status);
-    output_devices_ = std::move(lists.sinks);
-    input_devices_ = std::move(lists.sources);
+  capabilities_ = services_.runtime->capabilities();
+  applied_balance_ = std::clamp(prefs_.balance, 0.0F, 1.0F);
+  applied_mono_ = prefs_.mono_output;
+  auto [probe_sender, probe_receiver] = orvo_runtime::make_channel<AudioProbe>(1);
+  auto started = workers::start_worker(std::string(kProbeThread), [sender = std::move(probe_sender), services = services_,
+                                                                   prefs = prefs_]() mutable {
+    if (sender.send(probe_audio_system(services, prefs))) orvo_ui::WakeHandle().wake();
+  });
+  if (started) {
+    probe_receiver_.emplace(std::move(probe_receiver));
+  } else {
+    use_probe(probe_audio_system(services_, prefs_));
   }
-  if (auto graph = services_.enumerator->enumerate()) graph_ = std::move(*graph);
-  auto& control = *services_.graph_control;
-  apply_preferred(prefs_.output_device, graph_.sinks, [&](std::uint32_t id) { return control.set_default_sink(id); });
-  apply_preferred(prefs_.input_device, graph_.sources, [&](std::uint32_t id) { return control.set_default_source(id); });
+}
+
+AudioProbe probe_audio_system(const AudioServices& services, const preferences::AudioPrefs& prefs) {
+  AudioProbe probe;
+  if (auto state = services.get_volume_state()) probe.output = *state;
+  if (auto answer = services.wpctl_output({"get-volume", "@DEFAULT_AUDIO_SOURCE@"})) probe.input_level = parse_input_level(*answer);
+  if (auto status = services.wpctl_output({"status"})) probe.status_lists = media::audio::parse_wpctl_status(*status);
+  if (auto graph = services.enumerator->enumerate()) probe.graph = std::move(*graph);
+  auto& control = *services.graph_control;
+  apply_preferred(prefs.output_device, probe.graph.sinks, [&](std::uint32_t id) { return control.set_default_sink(id); });
+  apply_preferred(prefs.input_device, probe.graph.sources, [&](std::uint32_t id) { return control.set_default_source(id); });
+  return probe;
+}
+
+void AudioPane::take_probe() {
+  if (!probe_receiver_) return;
+  auto received = probe_receiver_->try_recv();
+  if (auto* error = std::get_if<orvo_runtime::TryRecvError>(&received); error && *error == orvo_runtime::TryRecvError::Empty) return;
+  if (auto* probe = std::get_if<AudioProbe>(&received)) {
+    use_probe(std::move(*probe));
+  } else {
+    use_probe(AudioProbe{});
+  }
+  probe_receiver_.reset();
+}
+
+void AudioPane::use_probe(AudioProbe probe) {
+  if (probe.output) {
+    initial_output_volume_ = probe.output->volume;
+    output_muted_ = probe.output->muted;
+  }
+  initial_input_volume_ = probe.input_level.value_or(0.75F);
+  output_devices_ = std::move(probe.status_lists.sinks);
+  input_devices_ = std::move(probe.status_lists.sources);
+  graph_ = std::move(probe.graph);
   if (!graph_.sinks.empty() || !graph_.sources.empty()) rebuild_device_lists();
   default_output_name_ = default_name(output_devices_);
   default_input_name_ = default_name(input_devices_);
   graph_signature_ = graph_.topology_signature();
-  capabilities_ = services_.runtime->capabilities();
   last_refresh_ = std::chrono::steady_clock::now();
-  applied_balance_ = std::clamp(prefs_.balance, 0.0F, 1.0F);
-  applied_mono_ = prefs_.mono_output;
   applied_output_volume_ = initial_output_volume_;
   applied_input_volume_ = initial_input_volume_;
+  mark_structure_dirty();
 }
 
 AudioPane AudioPane::with_pane_operation(settings_app::PaneOperationCell cell) && {

@@ -9,8 +9,8 @@
 // the shell's status, the appliers run only while an audio operation runs, and only the change
 // that operation wrote is carried out; every operation the pane takes ends under its exact key.
 //
-// Platform changes run on a worker, one at a time, and end in a later pass; the pane is otherwise
-// used on the interface thread only.
+// The first reading of the sound system runs on a worker, and so do platform changes, one at a time,
+// each ending in a later pass; the pane is otherwise used on the interface thread only.
 #include <chrono>
 #include <functional>
 #include <cstdint>
@@ -61,6 +61,17 @@ std::optional<float> parse_input_level(std::string_view text);
 // A 0..1 value as a whole percentage, halves away from zero.
 long percent_of(float value);
 
+// What the pane reads of the sound system when it opens.
+struct AudioProbe {
+  std::optional<os_actions::audio::VolumeState> output;
+  std::optional<float> input_level;
+  media::audio::DeviceLists status_lists;  // from `wpctl status`; used when the graph has no device
+  media::audio::AudioGraph graph;          // with the preferred devices made default
+};
+// Reads the output and input levels, the device lists and the graph, and makes the preferred devices
+// default by description. Blocks on the sound server's tools; runs on the pane's probe worker.
+AudioProbe probe_audio_system(const AudioServices& services, const preferences::AudioPrefs& prefs);
+
 class AudioPane final : public PaneGlue {
  public:
   explicit AudioPane(AudioServices services = real_audio_services());
@@ -74,6 +85,9 @@ class AudioPane final : public PaneGlue {
   // A pane not mounted by the shell works on the frame's document.
   void sync(orvo_ui::SyncContext& context) override;
 
+  // Whether the first reading of the sound system has not arrived yet; until it has, the pane seeds
+  // nothing and takes no operation.
+  bool probing() const { return probe_receiver_.has_value(); }
   // Whether a change sent to the platform has not answered yet.
   bool change_in_flight() const { return pending_change_.has_value(); }
 
@@ -115,10 +129,13 @@ class AudioPane final : public PaneGlue {
   using Document = orvo_doc::Document;
 
   // The steps of a pass (audio_sync.cpp).
+  void take_probe();
+  void use_probe(AudioProbe probe);
   void poll_tests();
   void refresh_graph();
   void seed(Document& document);
   void adopt_streams(Document& document);
+  void take_operation();
   void hand_over(Document& document);
   void run_appliers(Document& document);
   bool audio_operation_running() const;
@@ -170,12 +187,15 @@ class AudioPane final : public PaneGlue {
   std::optional<orvo_runtime::Sender<ChangeReply>> reply_sender_;
   std::optional<orvo_runtime::Receiver<ChangeReply>> reply_receiver_;
   std::optional<PendingChange> pending_change_;
+  std::optional<orvo_runtime::Receiver<AudioProbe>> probe_receiver_;
   std::uint64_t last_job_ = 0;
   PaneOperations<settings_app::PaneOperation> operations_;
   bool attached_ = false;
   bool status_attached_ = false;
   // The key the operation in hand wrote, and how it ends when the pass finds nothing to do.
   std::optional<std::string> written_key_;
+  // An operation taken but not yet written into the document.
+  bool operation_unwritten_ = false;
   PaneOutcome settled_;
 
   std::vector<media::audio::DeviceChoice> output_devices_;

@@ -47,6 +47,10 @@ void AudioPane::sync(orvo_ui::SyncContext& context) {
 }
 
 void AudioPane::sync_pane(Document* document, orvo_ui::SyncContext&) {
+  take_probe();
+  take_operation();
+  // An operation handed over meanwhile waits in hand for the first reading.
+  if (probing()) return;
   poll_tests();
   refresh_graph();
   if (!document) return;
@@ -153,12 +157,19 @@ bool AudioPane::audio_operation_running() const {
   return running && running->key.starts_with(AudioOperation::kKind);
 }
 
-void AudioPane::hand_over(Document& document) {
+void AudioPane::take_operation() {
   const auto* handed = operations_.take([](const settings_app::PaneOperation& operation) {
     return std::holds_alternative<AudioOperation>(operation);
   });
-  if (!handed) return;
-  const AudioOperation& operation = std::get<AudioOperation>(*handed);
+  if (handed) operation_unwritten_ = true;
+}
+
+void AudioPane::hand_over(Document& document) {
+  take_operation();
+  const auto* in_hand = operations_.in_hand();
+  if (!operation_unwritten_ || !in_hand) return;
+  operation_unwritten_ = false;
+  const AudioOperation& operation = std::get<AudioOperation>(in_hand->operation());
   written_key_.reset();
   const auto write = [&](std::string key, orvo_doc::ScalarValue value) {
     (void)document.put(object_, key, std::move(value));

@@ -48,7 +48,7 @@ struct Mounted {
   void pass() {
     PaneHarness::pass(*pane);
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (pane->change_in_flight() && std::chrono::steady_clock::now() < limit) {
+    while ((pane->probing() || pane->change_in_flight()) && std::chrono::steady_clock::now() < limit) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       PaneHarness::pass(*pane);
     }
@@ -232,6 +232,29 @@ TEST(AudioPane, ChangesRunOffTheInterfaceThreadOneAtATime) {
   EXPECT_EQ(mounted.harness.status(), ended(false, muting, std::string(kInterruptedSentence)));
   later.set_value();
   while (mounted.audio->answered < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(AudioPane, AnOperationHandedOverBeforeTheFirstReadingWaitsForIt) {
+  PaneHarness harness;
+  auto audio = std::make_shared<FakeAudio>();
+  audio->graph = sample_graph();
+  std::promise<void> open;
+  audio->gate = open.get_future().share();
+  AudioPane pane =
+      AudioPane(fake_services(audio)).with_pane_operation(harness.operation_cell()).with_operation_status(harness.status_cell());
+  const std::string key = harness.hand_over(PaneOperation(AudioOperation(AudioOperation::SetOutputVolume{0.4})));
+  PaneHarness::pass(pane);
+  EXPECT_TRUE(pane.probing());
+  EXPECT_FALSE(harness.operation_cell().snapshot().has_value()) << "taken in the first pass";
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Running{key}));
+  open.set_value();
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  do {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    PaneHarness::pass(pane);
+  } while ((pane.probing() || pane.change_in_flight()) && std::chrono::steady_clock::now() < limit);
+  EXPECT_EQ(harness.status(), ended(true, key, "Output volume set to 40%."));
+  EXPECT_EQ(audio->calls, std::vector<std::string>{"set_volume 40"});
 }
 
 TEST(AudioPane, OnlyTheRunningOperationsChangeIsCarriedOut) {

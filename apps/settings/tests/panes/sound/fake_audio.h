@@ -37,7 +37,7 @@ struct FakeAudio {
   std::vector<std::shared_ptr<FakeTestState>> speaker_tests;
   std::vector<std::shared_ptr<FakeTestState>> meters;
 
-  // While valid, every change waits for it (changes run on the pane's worker).
+  // While valid, every change and every `wpctl` reading waits for it (they run on the pane's workers).
   std::shared_future<void> gate;
   std::atomic<int> answered{0};
 
@@ -151,6 +151,7 @@ inline AudioServices fake_services(const std::shared_ptr<FakeAudio>& audio) {
   };
   services.get_volume_state = [audio] { return audio->volume_state; };
   services.wpctl_output = [audio](const std::vector<std::string>& arguments) -> std::optional<std::string> {
+    if (audio->gate.valid()) audio->gate.wait();
     return arguments.front() == "status" ? audio->status_answer : audio->input_answer;
   };
   return services;
