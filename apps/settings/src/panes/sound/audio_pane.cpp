@@ -1,14 +1,12 @@
 #include "panes/sound/audio_pane.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <fmt/format.h>
 #include <utility>
 
 #include "actions/audio_handlers.h"
 #include "orvo_log/log.h"
-#include "orvo_runtime/text.h"
 #include "orvo_ui/wake.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
@@ -59,15 +57,9 @@ std::string stream_muted_key(std::uint32_t stream_id) { return fmt::format("audi
 std::string device_profile_key(std::uint32_t device_id) { return fmt::format("audio.device.{}.profile", device_id); }
 
 std::optional<float> parse_input_level(std::string_view text) {
-  text = text.substr(0, text.find('\n'));
-  const auto colon = text.find(':');
-  if (colon == std::string_view::npos) return std::nullopt;
-  std::string_view rest = orvo_runtime::text::trim_unicode_whitespace(text.substr(colon + 1));
-  rest = rest.substr(0, rest.find_first_of(" \t\r\n\v\f"));
-  float level = 0;
-  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), level);
-  if (rest.empty() || error != std::errc() || end != rest.data() + rest.size() || std::isnan(level)) return std::nullopt;
-  return std::clamp(level, 0.0F, 1.0F);
+  auto state = os_actions::audio::parse_volume_state(text);
+  if (!state) return std::nullopt;
+  return std::clamp(state->volume, 0.0F, 1.0F);
 }
 
 long percent_of(float value) { return std::lround(static_cast<double>(value) * 100.0); }

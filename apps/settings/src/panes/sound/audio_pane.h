@@ -56,7 +56,7 @@ std::string device_profile_key(std::uint32_t device_id);
 inline constexpr std::chrono::milliseconds kMicrophoneTestLength{8000};
 
 // The input level in the first line `wpctl get-volume` prints ("Volume: 0.40 [MUTED]" gives 0.4),
-// clamped to 0..1; none when the line holds no number.
+// clamped to 0..1; none when the line holds no volume.
 std::optional<float> parse_input_level(std::string_view text);
 // A 0..1 value as a whole percentage, halves away from zero.
 long percent_of(float value);
