@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <variant>
+#include <orvo_runtime/overloaded.h>
 
 namespace settings::device_local {
 namespace {
@@ -12,13 +13,7 @@ using namespace settings::actions;
 using media::audio::AudioGraph;
 using media::audio::AudioStream;
 
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-// GCC deduces the aggregate's arguments itself; clang before 17 needs the guide.
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
+using orvo_runtime::Overloaded;
 
 CheckResult refuse(std::string_view message) { return std::unexpected(std::string(message)); }
 

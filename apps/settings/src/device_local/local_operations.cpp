@@ -7,6 +7,7 @@
 
 #include "os_actions/time.h"
 #include "preferences/preferences_file.h"
+#include <orvo_runtime/overloaded.h>
 
 namespace settings::device_local {
 namespace {
@@ -15,13 +16,7 @@ using namespace settings::actions;
 using preferences::InputPrefs;
 using Applied = std::expected<std::string, std::string>;
 
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-// GCC deduces the aggregate's arguments itself; clang before 17 needs the guide.
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
+using orvo_runtime::Overloaded;
 
 Applied failed(std::string_view message) { return std::unexpected(std::string(message)); }
 

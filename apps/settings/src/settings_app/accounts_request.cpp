@@ -2,6 +2,7 @@
 
 #include <array>
 #include <utility>
+#include <orvo_runtime/overloaded.h>
 
 namespace settings::settings_app {
 namespace {
@@ -10,13 +11,7 @@ constexpr std::array<std::pair<AccountKind, std::string_view>, 4> kKinds{{{Accou
                                                                            {AccountKind::WebDav, "webdav"},
                                                                            {AccountKind::Nextcloud, "nextcloud"}}};
 
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-// GCC deduces the aggregate's arguments itself; clang before 17 needs the guide.
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
+using orvo_runtime::Overloaded;
 }  // namespace
 
 std::optional<AccountKind> account_kind_from_text(std::string_view text) {

@@ -1,14 +1,12 @@
 #include "panes/agent_models/local_models.h"
 
 #include <fmt/format.h>
+#include <orvo_runtime/overloaded.h>
 
 namespace settings::panes::agent_models {
 namespace {
 
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
+using orvo_runtime::Overloaded;
 
 bool is_ascii_alphanumeric(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');

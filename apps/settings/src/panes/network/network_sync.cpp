@@ -10,6 +10,7 @@
 #include "panes/document_controls.h"
 #include "panes/network/network_keys.h"
 #include "panes/network/network_pane.h"
+#include <orvo_runtime/overloaded.h>
 
 namespace settings::panes::network {
 
@@ -18,10 +19,7 @@ namespace {
 using actions::NetworkOperation;
 using orvo_doc::ScalarValue;
 
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
+using orvo_runtime::Overloaded;
 
 bool absent(const orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key) {
   auto value = document.get(object, key);

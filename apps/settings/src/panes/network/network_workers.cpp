@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "panes/workers/worker_start.h"
+#include <orvo_runtime/overloaded.h>
 
 namespace settings::panes::network {
 
@@ -10,10 +11,7 @@ namespace continuity = os_actions::continuity;
 
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
+using orvo_runtime::Overloaded;
 
 void reply(ReplySender& sender, NetworkJob job, NetworkJobOutcome outcome, const orvo_ui::WakeHandle& wake) {
   (void)sender.send(NetworkJobReply{std::move(job), std::move(outcome)});
