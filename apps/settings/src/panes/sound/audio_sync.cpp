@@ -7,6 +7,7 @@
 
 #include "actions/audio_handlers.h"
 #include "lib/settings_document.h"
+#include "orvo_runtime/overloaded.h"
 #include "panes/sound/audio_document.h"
 #include "panes/sound/audio_pane.h"
 
@@ -19,10 +20,7 @@ using media::audio::AudioGraph;
 using media::audio::AudioNode;
 using media::audio::AudioStream;
 
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
+using orvo_runtime::Overloaded;
 
 const AudioStream* find_stream(const AudioGraph& graph, std::uint32_t stream_id, bool playback) {
   const auto& streams = playback ? graph.playback_streams : graph.recording_streams;
