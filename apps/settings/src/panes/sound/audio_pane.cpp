@@ -8,6 +8,7 @@
 #include "actions/audio_handlers.h"
 #include "orvo_log/log.h"
 #include "orvo_ui/wake.h"
+#include "panes/sound/audio_jobs.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
 #include "settings_app/pane_factory.h"
@@ -72,9 +73,11 @@ AudioPane::AudioPane(AudioServices services) : PaneGlue("AudioPane", DirtyRule::
   capabilities_ = services_.runtime->capabilities();
   applied_balance_ = std::clamp(prefs_.balance, 0.0F, 1.0F);
   applied_mono_ = prefs_.mono_output;
+  static const bool before_first_job = (register_audio_exit_wait(), true);
+  (void)before_first_job;
   auto [probe_sender, probe_receiver] = orvo_runtime::make_channel<AudioProbe>(1);
   auto started = workers::start_worker(std::string(kProbeThread), [sender = std::move(probe_sender), services = services_,
-                                                                   prefs = prefs_]() mutable {
+                                                                   prefs = prefs_, job = std::make_shared<AudioJob>()]() mutable {
     if (sender.send(probe_audio_system(services, prefs))) orvo_ui::WakeHandle().wake();
   });
   if (started) {
@@ -86,10 +89,13 @@ AudioPane::AudioPane(AudioServices services) : PaneGlue("AudioPane", DirtyRule::
 
 AudioProbe probe_audio_system(const AudioServices& services, const preferences::AudioPrefs& prefs) {
   AudioProbe probe;
+  // The graph first: once its reader exists, the exit hook can be registered to run before it goes.
+  if (auto graph = services.enumerator->enumerate()) probe.graph = std::move(*graph);
+  static const bool after_first_read = (register_audio_exit_wait(), true);
+  (void)after_first_read;
   if (auto state = services.get_volume_state()) probe.output = *state;
   if (auto answer = services.wpctl_output({"get-volume", "@DEFAULT_AUDIO_SOURCE@"})) probe.input_level = parse_input_level(*answer);
   if (auto status = services.wpctl_output({"status"})) probe.status_lists = media::audio::parse_wpctl_status(*status);
-  if (auto graph = services.enumerator->enumerate()) probe.graph = std::move(*graph);
   auto& control = *services.graph_control;
   apply_preferred(prefs.output_device, probe.graph.sinks, [&](std::uint32_t id) { return control.set_default_sink(id); });
   apply_preferred(prefs.input_device, probe.graph.sources, [&](std::uint32_t id) { return control.set_default_source(id); });
@@ -170,7 +176,8 @@ void AudioPane::finish_operation(PaneOutcome outcome) {
 bool AudioPane::start_change(Document& document, std::function<media::audio::ControlResult()> call, ChangeDone done) {
   if (pending_change_) return false;
   const std::uint64_t job = ++last_job_;
-  auto started = workers::start_worker(std::string(kChangeThread), [sender = *reply_sender_, call = std::move(call), job]() mutable {
+  auto started = workers::start_worker(std::string(kChangeThread), [sender = *reply_sender_, call = std::move(call), job,
+                                                                    running = std::make_shared<AudioJob>()]() mutable {
     media::audio::ControlResult result = call();
     if (sender.send(ChangeReply{job, std::move(result)})) orvo_ui::WakeHandle().wake();
   });
