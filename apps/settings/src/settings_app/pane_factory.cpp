@@ -19,6 +19,7 @@
 #include "panes/power/power_pane.h"
 #include "panes/printers/printers_pane.h"
 #include "panes/region/region_pane.h"
+#include "panes/sound/audio_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "panes/users/users_pane.h"
@@ -55,7 +56,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Network, panes::network::network_pane},
     {SettingsSection::Bluetooth, panes::bluetooth::bluetooth_pane},
     {SettingsSection::DevicesSync, generic_pane},
-    {SettingsSection::Sound, generic_pane},
+    {SettingsSection::Sound, panes::sound::audio_pane},
     {SettingsSection::Displays, panes::display::display_pane},
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},

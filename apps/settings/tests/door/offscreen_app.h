@@ -113,7 +113,6 @@ class OffscreenApp {
   std::optional<std::filesystem::path> png_;
   std::vector<std::string> env_;
   std::unique_ptr<ChildProcess> app_;
-  bool keep_png_ = false;
 };
 
 }  // namespace settings::door_tests

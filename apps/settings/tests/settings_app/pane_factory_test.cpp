@@ -58,6 +58,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Bluetooth,
       SettingsSection::Printers,
       SettingsSection::Users,
+      SettingsSection::Sound,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
