@@ -21,6 +21,18 @@ std::string file_text(const door_tests::OffscreenApp& app, const char* name) {
   return std::filesystem::exists(path) ? door_tests::read_file(path) : std::string();
 }
 
+TEST(KeyboardShortcutsEndToEnd, AChordRecordedInTheWindowIsSavedInItsCanonicalForm) {
+  door_tests::OffscreenApp app("{}");
+  // The search field finds the section; at 1280x800 the lock recorder sits at the right of the
+  // third row of the "System" card.
+  ASSERT_EQ(app.run_script("click 130 26\ntext shortcuts\nframes 2\nclick 120 99\nframes 5\n"
+                           "click 1160 289\nframes 2\nkey ctrl+alt+super+l\nframes 5\n"),
+            0)
+      << app.process().err();
+  EXPECT_EQ(Json::parse(file_text(app, "shortcuts.json"))["bindings"]["2"], "Super+Ctrl+Alt+L")
+      << file_text(app, "shortcuts.json");
+}
+
 TEST(KeyboardShortcutsEndToEnd, ChangesFromOutsideReachTheFilesAndSurviveARestart) {
   door_tests::OffscreenApp app(R"({"foreign": {"kept": true}})");
   ASSERT_TRUE(app.start()) << app.process().err();
