@@ -135,38 +135,40 @@ void ShortcutPane::sync_shortcut(orvo_doc::Document& document, std::string_view 
   if (!text) return;
   const std::string current = shown(action);
   const std::string edit_name = edit_key(id);
-  if (*text == current) {
-    refused_.erase(std::string(id));
-    const std::string edit = lib::read_string(document, object_, edit_name).value_or(*text);
-    if (edit == current) return;
-    // The user's recording.
-    auto applied = apply(action, edit);
-    if (!applied) {
-      put_text(document, edit_name, current);
-      put_flag(document, error_key(id), true);
+  if (*text == current) refused_.erase(std::string(id));
+  const auto refused = refused_.find(id);
+  // A text refused before is not tried again until it changes; the recorder stays usable meanwhile.
+  const bool from_outside = *text != current && (refused == refused_.end() || refused->second != *text);
+  if (from_outside) {
+    auto applied = apply(action, *text);
+    if (applied) {
+      refused_.erase(std::string(id));
+      put_text(document, id, *applied);
+      put_text(document, edit_name, *applied);
+      put_flag(document, error_key(id), false);
       return;
     }
-    put_text(document, id, *applied);
-    put_text(document, edit_name, *applied);
-    put_flag(document, error_key(id), false);
-    dispatch(document, SettingsAction::set_setting(id, *applied));
+    refused_.insert_or_assign(std::string(id), *text);
+    if (current.empty()) return;
+    dispatch(document, SettingsAction::set_setting(id, current));
+    put_text(document, edit_name, current);
+    put_flag(document, error_key(id), true);
     return;
   }
-  // Through the action system. A text refused before is not tried again until it changes.
-  if (const auto it = refused_.find(id); it != refused_.end() && it->second == *text) return;
-  auto applied = apply(action, *text);
-  if (applied) {
-    refused_.erase(std::string(id));
-    put_text(document, id, *applied);
-    put_text(document, edit_name, *applied);
-    put_flag(document, error_key(id), false);
+  const std::string edit = lib::read_string(document, object_, edit_name).value_or(current);
+  if (edit == current) return;
+  // The user's recording.
+  auto applied = apply(action, edit);
+  if (!applied) {
+    put_text(document, edit_name, current);
+    put_flag(document, error_key(id), true);
     return;
   }
-  refused_.insert_or_assign(std::string(id), *text);
-  if (current.empty()) return;
-  dispatch(document, SettingsAction::set_setting(id, current));
-  put_text(document, edit_name, current);
-  put_flag(document, error_key(id), true);
+  refused_.erase(std::string(id));
+  put_text(document, id, *applied);
+  put_text(document, edit_name, *applied);
+  put_flag(document, error_key(id), false);
+  dispatch(document, SettingsAction::set_setting(id, *applied));
 }
 
 void ShortcutPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {

@@ -189,6 +189,17 @@ TEST(ShortcutPane, ARefusedChangeOfAShortcutWithoutChordIsNotRetried) {
   EXPECT_EQ(f.text(edit_key(kLock)), "Super+Ctrl+Alt+K");
 }
 
+TEST(ShortcutPane, TheRecorderStaysUsableAfterARefusedChangeFromOutside) {
+  PaneFixture f(R"({"bindings": {"0": "Super+Escape"}})");
+  f.put(kLock, ScalarValue::str("Super+Nope"));
+  f.pass();
+  f.put(edit_key(kLock), ScalarValue::str("Ctrl+Super+L"));
+  f.pass();
+  EXPECT_EQ(f.saved_chord(2), "Super+Ctrl+L");
+  EXPECT_EQ(f.text(kLock), "Super+Ctrl+L");
+  EXPECT_EQ(f.pane->dispatches(), 1u);
+}
+
 TEST(ShortcutPane, VimModeBothWays) {
   PaneFixture f;
   // The user's flip is saved and announced.
