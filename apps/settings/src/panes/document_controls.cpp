@@ -80,6 +80,10 @@ orvo_ui::TextInput DocumentControls::text_input(std::string_view key) {
   return orvo_ui::TextInput::from_state(binding(key, Kind::Text).text).with_id(key);
 }
 
+orvo_ui::ShortcutRecorder DocumentControls::shortcut_recorder(std::string id, std::string_view key) {
+  return orvo_ui::ShortcutRecorder::from_state(std::move(id), binding(key, Kind::Choice).text);
+}
+
 orvo_ui::Button DocumentControls::press_button(std::string id, std::string label, std::string_view press_key) {
   orvo_ui::PublishedCell<bool> pressed = binding(press_key, Kind::Press).flag;
   return orvo_ui::Button(std::move(id), std::move(label)).on_press([pressed] { (void)pressed.publish(true); });

@@ -8,7 +8,7 @@
 //   - after the pane's pass, every key's value is shown in its cell (`push_from`), so a value the
 //     pane wrote (a seeded value, a refused switch written back) shows in that same frame.
 //
-// A toggle writes a Boolean, a slider an F64, a dropdown the chosen Str, a text field edits a Text
+// A toggle writes a Boolean, a slider an F64, a dropdown the chosen Str, a shortcut recorder the chord Str, a text field edits a Text
 // object (made with `ensure_text_object`), and a press button writes true under its press key,
 // which the pass reads once and writes back to false (`take_press`).
 //
@@ -22,6 +22,7 @@
 #include "orvo_doc/document.h"
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/widgets/button.h"
+#include "orvo_ui/widgets/shortcut_recorder.h"
 #include "orvo_ui/widgets/dropdown.h"
 #include "orvo_ui/widgets/slider.h"
 #include "orvo_ui/widgets/text_input.h"
@@ -37,6 +38,8 @@ class DocumentControls {
   orvo_ui::Slider slider(std::string_view key);
   orvo_ui::Dropdown dropdown(std::string_view key, std::vector<std::string> choices);
   orvo_ui::TextInput text_input(std::string_view key);
+  // A recorder publishes its chord as a plain text, as a dropdown does.
+  orvo_ui::ShortcutRecorder shortcut_recorder(std::string id, std::string_view key);
   orvo_ui::Button press_button(std::string id, std::string label, std::string_view press_key);
 
   // Moves the user's changes into the document (see above); a write the document refuses is

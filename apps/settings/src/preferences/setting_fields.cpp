@@ -13,6 +13,7 @@
 #include "orvo_ui/theme.h"
 #include "preferences/preferences_file.h"
 #include "settings_store/settings_file.h"
+#include "settings_store/shortcut_config.h"
 
 namespace settings::preferences {
 namespace {
@@ -154,7 +155,11 @@ constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturd
 #define SECTION_FLAG_ROW(KEY, SECTION, MEMBER, ABSENT) \
   SettingField { KEY, SettingStore::SettingsSection, SECTION, nullptr, nullptr, MEMBER, ABSENT }
 
-const std::array<SettingField, 36> kFields{{
+// A chord of the shortcut configuration, by desktop action code.
+#define SHORTCUT_ROW(KEY, ACTION) \
+  SettingField { KEY, SettingStore::Shortcuts, "shortcuts", nullptr, nullptr, {}, false, ACTION }
+
+const std::array<SettingField, 54> kFields{{
     // Appearance.
     FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
@@ -206,8 +211,29 @@ const std::array<SettingField, 36> kFields{{
     // Text assistance: checking and correcting stay on until switched off.
     SECTION_FLAG_ROW("text.check_spelling", "text_assistance", "check_spelling", true),
     SECTION_FLAG_ROW("text.auto_correct", "text_assistance", "auto_correct", true),
+    // Desktop shortcuts and controls, read by the compositor.
+    SHORTCUT_ROW("shortcuts.search", 0),
+    SHORTCUT_ROW("shortcuts.overview", 1),
+    SHORTCUT_ROW("shortcuts.lock", 2),
+    SHORTCUT_ROW("shortcuts.quick_settings", 3),
+    SHORTCUT_ROW("shortcuts.help", 4),
+    SHORTCUT_ROW("shortcuts.focus_previous_window", 5),
+    SHORTCUT_ROW("shortcuts.focus_next_window", 6),
+    SHORTCUT_ROW("shortcuts.previous_tab", 7),
+    SHORTCUT_ROW("shortcuts.next_tab", 8),
+    SHORTCUT_ROW("shortcuts.previous_strip", 9),
+    SHORTCUT_ROW("shortcuts.next_strip", 10),
+    SHORTCUT_ROW("shortcuts.previous_workspace", 11),
+    SHORTCUT_ROW("shortcuts.next_workspace", 12),
+    SHORTCUT_ROW("shortcuts.move_group_left", 17),
+    SHORTCUT_ROW("shortcuts.move_group_right", 18),
+    SHORTCUT_ROW("shortcuts.resize_narrower", 19),
+    SHORTCUT_ROW("shortcuts.resize_wider", 20),
+    SettingField{"shortcuts.vim_mode", SettingStore::DesktopControls, "desktop-controls", nullptr, nullptr, "vim_mode",
+                 false},
 }};
 
+#undef SHORTCUT_ROW
 #undef SECTION_FLAG_ROW
 #undef FLAG_ROW
 #undef CHOICE_ROW
@@ -273,6 +299,9 @@ std::optional<std::string> stored_label(const Preferences& prefs, std::string_vi
 
 std::optional<bool> stored_section_flag(std::string_view key) {
   const SettingField* field = find_setting_field(key);
+  if (field && field->store == SettingStore::DesktopControls) {
+    return settings_store::hardware::DesktopControlsConfig::load().vim_mode;
+  }
   if (!field || field->store != SettingStore::SettingsSection) return std::nullopt;
   const auto section = settings_store::load_section(field->section);
   if (!section || !section->is_object()) return field->absent_flag;
@@ -297,12 +326,44 @@ std::expected<void, std::string> write_section_flag(const SettingField& field, c
   return {};
 }
 
+std::expected<void, std::string> write_shortcut(const SettingField& field, const SettingFieldValue& value) {
+  namespace hw = settings_store::hardware;
+  auto text = as_text(field.key, value);
+  if (!text) return std::unexpected(std::move(text.error()));
+  auto chord = hw::KeyChord::parse(*text);
+  if (!chord) return std::unexpected(fmt::format("Could not set the shortcut: {}", chord.error()));
+  auto config = hw::ShortcutConfig::load();
+  if (const auto it = config.bindings.find(field.action); it != config.bindings.end() && it->second == *chord) return {};
+  if (auto set = config.set(field.action, *chord); !set) {
+    return std::unexpected(fmt::format("Could not set the shortcut: {}", set.error()));
+  }
+  if (auto saved = config.save(); !saved) return std::unexpected("Could not save the shortcuts: " + saved.error());
+  return {};
+}
+
+std::expected<void, std::string> write_desktop_control(const SettingField& field, const SettingFieldValue& value) {
+  auto flag = as_flag(field.key, value);
+  if (!flag) return std::unexpected(std::move(flag.error()));
+  auto config = settings_store::hardware::DesktopControlsConfig::load();
+  if (config.vim_mode == *flag) return {};
+  config.vim_mode = *flag;
+  if (auto saved = config.save(); !saved) {
+    return std::unexpected("Could not save the desktop controls: " + saved.error());
+  }
+  return {};
+}
+
 }  // namespace
 
 std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value) {
   const SettingField* field = find_setting_field(key);
   if (!field) return {};
-  if (field->store == SettingStore::SettingsSection) return write_section_flag(*field, value);
+  switch (field->store) {
+    case SettingStore::SettingsSection: return write_section_flag(*field, value);
+    case SettingStore::Shortcuts: return write_shortcut(*field, value);
+    case SettingStore::DesktopControls: return write_desktop_control(*field, value);
+    case SettingStore::PreferencesFile: break;
+  }
   // A value the row cannot hold is refused before the file is read.
   Preferences scratch;
   if (auto fits = field->write(scratch, value); !fits) return std::unexpected(std::move(fits.error()));

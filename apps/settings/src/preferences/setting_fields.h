@@ -4,12 +4,15 @@
 // value and back. Three users read it, so they cannot disagree: the write-through that keeps a
 // setting action's value when no pane does, the catalogues' current values, and the panes.
 //
-// A row keeps its value either in a section of the preferences record (preferences_file.h) or as a
-// flag of a section of the settings file that is not part of that record (settings_store's
-// sections, such as "text_assistance"). A row may refuse a value it cannot store (a label that
-// names no choice); the caller then changes nothing. Keys without a row (shortcut bindings, default
-// applications, per-application notification rules, region formats) live in the document only
-// until their stores arrive.
+// A row keeps its value in a section of the preferences record (preferences_file.h), as a flag of a
+// section of the settings file that is not part of that record (settings_store's sections, such as
+// "text_assistance"), or in the desktop's own files: a shortcut's chord in the shortcut
+// configuration and a desktop control in the desktop controls configuration
+// (settings_store/shortcut_config.h). A row may refuse a value it cannot store (a label that names
+// no choice, a chord that does not parse or that another shortcut holds); the caller then changes
+// nothing. Keys without a row (default applications, per-application notification rules, region
+// formats) live in the document only until their stores arrive.
+#include <cstdint>
 #include <expected>
 #include <optional>
 #include <span>
@@ -25,7 +28,7 @@ namespace settings::preferences {
 // A setting as the document holds it: a flag or a text (a label for a choice).
 using SettingFieldValue = std::variant<bool, std::string>;
 
-enum class SettingStore { PreferencesFile, SettingsSection };
+enum class SettingStore { PreferencesFile, SettingsSection, Shortcuts, DesktopControls };
 
 struct SettingField {
   std::string_view key;
@@ -41,6 +44,8 @@ struct SettingField {
   // absent or not a flag.
   std::string_view member;
   bool absent_flag = false;
+  // Shortcut rows: the desktop action code the chord is bound to.
+  std::uint8_t action = 0;
 };
 
 // The row of `key`, or none when the key has no store of its own.
@@ -52,8 +57,8 @@ std::span<const SettingField> setting_fields();
 // The stored value of `key` as a flag or as a label; none when the key has no preferences row or
 // the row holds the other kind.
 std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key);
-// The flag a settings-section row keeps, read from the settings file; none when the key has no
-// such row.
+// The flag a settings-section or desktop-controls row keeps, read from its file; none when the key
+// has no such row.
 std::optional<bool> stored_section_flag(std::string_view key);
 std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key);
 

@@ -13,6 +13,7 @@
 #include "panes/appearance/appearance_pane.h"
 #include "panes/bluetooth/bluetooth_pane.h"
 #include "panes/display/display_pane.h"
+#include "panes/keyboard_shortcuts/shortcut_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/notifications/notifications_pane.h"
@@ -59,7 +60,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Sound, panes::sound::audio_pane},
     {SettingsSection::Displays, panes::display::display_pane},
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},
-    {SettingsSection::KeyboardShortcuts, generic_pane},
+    {SettingsSection::KeyboardShortcuts, panes::keyboard_shortcuts::boxed_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
     {SettingsSection::Users, [](const PaneInputs& inputs) { return panes::users::users_pane(inputs.app); }},
     {SettingsSection::Printers, panes::printers::printers_pane},

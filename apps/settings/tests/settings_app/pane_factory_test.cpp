@@ -59,6 +59,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Printers,
       SettingsSection::Users,
       SettingsSection::Sound,
+      SettingsSection::KeyboardShortcuts,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
@@ -70,6 +71,9 @@ std::optional<orvo_ui::PaneDescriptor> own_descriptor(SettingsSection section) {
   }
   if (section == SettingsSection::MouseKeyboard) {
     return orvo_ui::PaneDescriptor{"input", "Mouse & keyboard", "Change input preferences"};
+  }
+  if (section == SettingsSection::KeyboardShortcuts) {
+    return orvo_ui::PaneDescriptor{"keyboard-shortcuts", "Keyboard shortcuts", "Change keyboard shortcuts"};
   }
   if (section == SettingsSection::Power) return orvo_ui::PaneDescriptor{"power", "Power", "Change power preferences"};
   if (section == SettingsSection::RegionFormats) {

@@ -10,6 +10,8 @@
 #include "catalogues/shortcut_titles.h"
 #include "orvo_actions/action_param.h"
 #include "orvo_actions/action_constructors.h"
+#include "lib/settings_document.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::actions {
 namespace {
@@ -34,12 +36,19 @@ orvo_actions::ActionSpec shortcut_action(const std::string& setting_id, const st
   return attached ? std::move(*attached) : std::move(spec);
 }
 
+constexpr std::string_view kVimModeKey = "shortcuts.vim_mode";
+
+// The document's flag; while it has none, the one the desktop controls keep.
+bool vim_mode(const orvo_doc::Document& document) {
+  if (auto value = lib::read_bool(document, orvo_doc::kRoot, kVimModeKey)) return *value;
+  return preferences::stored_section_flag(kVimModeKey).value_or(false);
+}
+
 }  // namespace
 
 orvo_actions::Resource keyboard_shortcuts_resource(const SectionInputs& inputs) {
   auto resource = section_shell(settings_app::SettingsSection::KeyboardShortcuts);
-  resource.actions.push_back(setting_flip_action("vim-mode", "shortcuts.vim_mode",
-                                                 current_bool(inputs.document, "shortcuts.vim_mode", false),
+  resource.actions.push_back(setting_flip_action("vim-mode", kVimModeKey, vim_mode(inputs.document),
                                                  "Vim-style desktop navigation"));
   for (const auto& [setting_id, title] : panes::keyboard_shortcuts::shortcut_titles()) {
     resource.actions.push_back(shortcut_action(setting_id, title));
