@@ -16,14 +16,16 @@ struct Overrides {
   std::optional<std::filesystem::path> data_dir;
 };
 
+// Never destroyed: workers that are never joined may still ask for a path while the program's
+// statics are torn down at exit.
 std::mutex& overrides_mutex() {
-  static std::mutex mutex;
-  return mutex;
+  static auto* mutex = new std::mutex;
+  return *mutex;
 }
 
 Overrides& overrides() {
-  static Overrides value;
-  return value;
+  static auto* value = new Overrides;
+  return *value;
 }
 
 Overrides current() {
