@@ -13,6 +13,7 @@
 #include "orvo_runtime/system_paths.h"
 #include "orvo_ui/wake.h"
 #include "panes/workers/worker_start.h"
+#include "settings_app/pane_factory.h"
 
 namespace settings::panes::agent_models {
 namespace {
@@ -446,6 +447,11 @@ void AgentModelsPane::fail(const AgentModelOperation& operation, std::string sen
   status_message_ = sentence;
   mark_structure_dirty();
   finish_operation(operation, PaneOutcome::failure(std::move(sentence)));
+}
+
+std::unique_ptr<orvo_ui::Widget> agent_models_pane(const settings_app::PaneInputs& inputs) {
+  return std::make_unique<AgentModelsPane>(
+      AgentModelsPane::make().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
 }
 
 }  // namespace settings::panes::agent_models

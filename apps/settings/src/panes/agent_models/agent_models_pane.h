@@ -34,6 +34,10 @@
 #include "panes/taken_operation.h"
 #include "settings_app/settings_app.h"
 
+namespace settings::settings_app {
+struct PaneInputs;
+}
+
 namespace settings::panes::agent_models {
 
 using actions::AgentModelOperation;
@@ -171,5 +175,8 @@ class AgentModelsPane final : public PaneGlue {
   bool seed_controls_ = true;
   bool attached_ = false;
 };
+
+// The pane as the shell mounts it: the system's manager and the shell's cells.
+std::unique_ptr<orvo_ui::Widget> agent_models_pane(const settings_app::PaneInputs& inputs);
 
 }  // namespace settings::panes::agent_models

@@ -15,6 +15,7 @@
 
 #include "harness/pane_harness.h"
 #include "harness/stub_programs.h"
+#include "model_stub.h"
 #include "lib/settings_document.h"
 #include "panes/agent_models/agent_models_pane.h"
 
@@ -459,6 +460,34 @@ TEST(AgentModelsPane, LongCallsRunOnAWorker) {
   std::sort(calls.begin(), calls.end());
   EXPECT_EQ(calls, (std::vector<std::string>{"start idle", "stop busy"}));
   EXPECT_EQ(scene.harness.status(), succeeded(key, "Start request accepted by the local model manager"));
+}
+
+constexpr std::string_view kRecommending = R"({"hardware":{"fit":"good","memory_gib":32,"accelerator":"none",
+"reason":"Enough memory."},"recommendation":{"id":"tiny-2.5","name":"Tiny","description":"Small.","source":"s",
+"revision":"r7","license":"MIT","license_url":"u","download_bytes":1,"installed_bytes":2},"models":[]})";
+
+TEST(AgentModelsPane, FramesGoOnDuringASlowInstall) {
+  PaneHarness harness;
+  testing::ModelManagerStub stub(harness.home().root() / "stubs");
+  stub.answer(kRecommending);
+  stub.sleep_on("install", 5);
+  auto pane = AgentModelsPane::with_backend(std::make_shared<SystemModelManager>())
+                  .with_pane_operation(harness.operation_cell())
+                  .with_operation_status(harness.status_cell());
+  ASSERT_TRUE(pane.snapshot().recommendation);
+  testing::PaneInALoop loop(pane);
+  loop.frame();
+  const std::string key = harness.hand_over(settings_app::PaneOperation(AgentModelOperation(op::Install{"tiny-2.5", "r7"})));
+  for (int i = 0; i < 10; ++i) loop.frame();
+  // Ten frames came and went while the manager still installs.
+  EXPECT_TRUE(pane.working("tiny-2.5"));
+  EXPECT_TRUE(harness.status().is_running(key));
+  for (int i = 0; i < 2000 && pane.calls_in_flight(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    loop.frame();
+  }
+  EXPECT_EQ(harness.status(), succeeded(key, "Model installation request accepted by the local model manager"));
+  EXPECT_EQ(pane.status_message(), std::nullopt);
 }
 
 TEST(AgentModelsPane, ClosingWithACallRunningEndsTheOperation) {
