@@ -115,6 +115,13 @@ class FakeManager final : public ModelManagerBackend {
   }
 };
 
+// Waits until the workers' copies of the manager are gone, so no worker outlives the test.
+template <typename Manager>
+void await_workers(const std::shared_ptr<Manager>& manager, long owners) {
+  for (int i = 0; i < 2000 && manager.use_count() > owners; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(manager.use_count(), owners);
+}
+
 // A pane attached to the harness's cells, with its own document where the page's buttons write.
 struct Scene {
   PaneHarness harness;
@@ -122,6 +129,10 @@ struct Scene {
   std::optional<AgentModelsPane> pane;
 
   Scene() { open(); }
+  ~Scene() {
+    pane.reset();
+    await_workers(manager, 1);
+  }
   void open() {
     pane.emplace(AgentModelsPane::with_backend(manager)
                      .with_pane_operation(harness.operation_cell())
@@ -471,7 +482,8 @@ TEST(AgentModelsPane, FramesGoOnDuringASlowInstall) {
   testing::ModelManagerStub stub(harness.home().root() / "stubs");
   stub.answer(kRecommending);
   stub.sleep_on("install", 5);
-  auto pane = AgentModelsPane::with_backend(std::make_shared<SystemModelManager>())
+  auto manager = std::make_shared<SystemModelManager>();
+  auto pane = AgentModelsPane::with_backend(manager)
                   .with_pane_operation(harness.operation_cell())
                   .with_operation_status(harness.status_cell());
   ASSERT_TRUE(pane.snapshot().recommendation);
@@ -488,6 +500,7 @@ TEST(AgentModelsPane, FramesGoOnDuringASlowInstall) {
   }
   EXPECT_EQ(harness.status(), succeeded(key, "Model installation request accepted by the local model manager"));
   EXPECT_EQ(pane.status_message(), std::nullopt);
+  await_workers(manager, 2);
 }
 
 TEST(AgentModelsPane, ClosingWithACallRunningEndsTheOperation) {
