@@ -140,6 +140,7 @@ std::optional<AccessibilityNode> SettingsApp::accessibility() const {
 }
 
 bool SettingsApp::needs_idle_sync() const { return shell_ && shell_->needs_idle_sync(); }
+bool SettingsApp::update() { return shell_ && shell_->update(); }
 bool SettingsApp::needs_animation_frame() const { return shell_ && shell_->needs_animation_frame(); }
 bool SettingsApp::layout_needs_measure() const { return shell_ && shell_->layout_needs_measure(); }
 

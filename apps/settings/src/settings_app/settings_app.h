@@ -139,6 +139,8 @@ class SettingsApp final : public orvo_ui::Widget {
   orvo_ui::Rect get_rect() const override { return rect_; }
   std::optional<orvo_ui::AccessibilityNode> accessibility() const override;
   bool needs_idle_sync() const override;
+  // The shell passes it on to the page, so a pane that polls keeps the loop waking.
+  bool update() override;
   std::vector<std::shared_ptr<orvo_ui::SearchProvider>> search_providers() override;
   std::optional<std::string> descendant_query() override;
   bool needs_animation_frame() const override;

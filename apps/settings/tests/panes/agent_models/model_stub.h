@@ -19,6 +19,8 @@ class ModelManagerStub {
   explicit ModelManagerStub(const std::filesystem::path& dir) : stubs_(dir) {
     stubs_.script("orvo-model-manager",
                   "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$MODEL_STUB_ARGS\"\n"
+                  "[ -n \"$MODEL_STUB_SLEEP\" ] && [ \"$1\" = \"$MODEL_STUB_SLEEP_VERB\" ] && "
+                  "/bin/sleep \"$MODEL_STUB_SLEEP\"\n"
                   "[ -n \"$MODEL_STUB_OUTPUT\" ] && /bin/cat \"$MODEL_STUB_OUTPUT\"\n"
                   "[ -n \"$MODEL_STUB_ERROR\" ] && /bin/cat \"$MODEL_STUB_ERROR\" >&2\n"
                   "[ -n \"$MODEL_STUB_SIGNAL\" ] && kill -\"$MODEL_STUB_SIGNAL\" $$\n"
@@ -28,7 +30,7 @@ class ModelManagerStub {
   }
   ~ModelManagerStub() {
     for (const char* name : {"MODEL_STUB_ARGS", "MODEL_STUB_OUTPUT", "MODEL_STUB_ERROR", "MODEL_STUB_SIGNAL",
-                             "MODEL_STUB_STATUS"}) {
+                             "MODEL_STUB_STATUS", "MODEL_STUB_SLEEP", "MODEL_STUB_SLEEP_VERB"}) {
       ::unsetenv(name);
     }
   }
@@ -40,6 +42,11 @@ class ModelManagerStub {
     ::setenv("MODEL_STUB_ERROR", (stubs_.dir() / "error").c_str(), 1);
     ::setenv("MODEL_STUB_STATUS", std::to_string(status).c_str(), 1);
     ::unsetenv("MODEL_STUB_SIGNAL");
+  }
+  // Runs whose first argument is `verb` take `seconds` longer.
+  void sleep_on(const std::string& verb, int seconds) {
+    ::setenv("MODEL_STUB_SLEEP_VERB", verb.c_str(), 1);
+    ::setenv("MODEL_STUB_SLEEP", std::to_string(seconds).c_str(), 1);
   }
   void die_by_signal(int signal) { ::setenv("MODEL_STUB_SIGNAL", std::to_string(signal).c_str(), 1); }
   void uninstall() { stubs_.remove("orvo-model-manager"); }

@@ -1,0 +1,182 @@
+#pragma once
+// The pane of the section "agent_models": how well the device suits local models, the recommended
+// package and the installed models with their life cycle, the accelerator setup, and the model
+// providers' forms.
+//
+// Requests arrive as boolean keys of the pane's document: the page's buttons set them, and an
+// operation handed over by the shell is turned into the same key. A pass takes each key that is
+// true (writing false back) and carries the request out through the model manager. Installing and
+// removing ask for a second, confirming request. Every operation taken from the shell ends under
+// its exact key, also when the pane cannot carry it out.
+//
+// Interface thread only. The snapshot is read in the pass (a short call); the manager's long calls
+// (install, remove, start, stop, accelerator staging) run on a worker each, and their replies come
+// back over a channel that wakes the loop. While one runs, its model shows as working and a second
+// request for the same model is refused.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "actions/account_operations.h"
+#include "orvo_runtime/channel.h"
+#include "orvo_secret/secret_buffer.h"
+#include "panes/agent_models/local_models.h"
+#include "panes/agent_models/model_manager.h"
+#include "panes/agent_models/providers.h"
+#include "panes/pane_glue.h"
+#include "panes/taken_operation.h"
+#include "settings_app/settings_app.h"
+
+namespace settings::settings_app {
+struct PaneInputs;
+}
+
+namespace settings::panes::agent_models {
+
+using actions::AgentModelOperation;
+
+// Document keys of the requests that do not belong to one model.
+inline constexpr std::string_view kSetupKey = "agent_models.local.setup";
+inline constexpr std::string_view kConfirmKey = "agent_models.local.confirm";
+inline constexpr std::string_view kCancelKey = "agent_models.local.cancel";
+inline constexpr std::string_view kAcceleratorSetupKey = "agent_models.accelerator.setup";
+
+inline constexpr std::chrono::milliseconds kPollInterval{750};
+inline constexpr std::string_view kManagerThread = "settings-models";
+
+using MonotonicClock = std::function<std::chrono::steady_clock::time_point()>;
+
+// The verdict the pane works out itself when the manager cannot be reached, from the text of
+// "/proc/meminfo" (none when it could not be read).
+HardwareRecommendation fallback_recommendation(std::optional<std::string_view> meminfo);
+// The same from the system's "/proc/meminfo".
+HardwareRecommendation read_fallback_recommendation();
+
+// When the key holds the boolean true: writes false there and answers true. Anything else (no key,
+// false, another kind, a refused read) answers false and writes nothing.
+bool take_document_flag(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key);
+
+// The document key a handed-over operation sets.
+std::string operation_document_key(const AgentModelOperation& operation);
+
+// The sentences of a request's outcome.
+std::string success_sentence(const AgentModelOperation& operation);
+std::string failure_sentence(const AgentModelOperation& operation, std::string_view error);
+
+class AgentModelsPane final : public PaneGlue {
+ public:
+  using KeyInputs = std::map<std::string, std::shared_ptr<orvo_secret::SecretBuffer>>;
+  using FormInputs = std::map<std::string, std::shared_ptr<ProviderFormInputs>>;
+
+  // Reads the first snapshot now; the fallback verdict when the manager does not answer.
+  static AgentModelsPane with_backend(std::shared_ptr<const ModelManagerBackend> backend,
+                                      MonotonicClock clock = std::chrono::steady_clock::now);
+  // The pane of the running system: the system's manager, keeping the local model provider in step.
+  static AgentModelsPane make();
+
+  AgentModelsPane(AgentModelsPane&&) = default;
+  ~AgentModelsPane() override;
+
+  AgentModelsPane with_pane_operation(settings_app::PaneOperationCell cell) &&;
+  AgentModelsPane with_operation_status(settings_app::OperationStatusCell cell) &&;
+
+  std::string_view type_name() const override { return "settings::panes::agent_models::AgentModelsPane"; }
+  // A pane not mounted by the shell works on the frame's document.
+  void sync(orvo_ui::SyncContext& context) override;
+  // Refreshes at most every 750 ms while something is in flight; answers whether it is.
+  bool update() override;
+  // Syncs keep coming while a manager call runs, so its reply is taken promptly.
+  bool needs_idle_sync() const override;
+
+  // Asks for a new snapshot; a failure keeps the old one and says so.
+  void refresh();
+  // A model downloads or installs, or the accelerator setup is queued or staging.
+  bool needs_polling() const;
+
+  // The status holds Running with exactly this operation's key.
+  bool operation_running(const AgentModelOperation& operation) const;
+  // Publishes the outcome when the status holds Running with this operation's key.
+  void finish_operation(const AgentModelOperation& operation, PaneOutcome outcome);
+
+  // What the view and the tests read.
+  const LocalModelSnapshot& snapshot() const { return snapshot_; }
+  const std::optional<std::string>& pending_install() const { return pending_install_; }
+  const std::optional<std::string>& pending_removal() const { return pending_removal_; }
+  const std::optional<std::string>& status_message() const { return status_message_; }
+  bool service_available() const { return service_available_; }
+  // A manager call for this model (a package id) is running on a worker.
+  bool working(std::string_view model_id) const;
+  bool accelerator_working() const { return working(kAcceleratorJob); }
+  bool calls_in_flight() const { return !jobs_.empty(); }
+  const NoticeCell& notice_cell() const { return notice_; }
+
+  // The inputs of a provider's form, made on first use and shared with the page.
+  std::shared_ptr<orvo_secret::SecretBuffer> key_input(const std::string& provider_id);
+  std::shared_ptr<ProviderFormInputs> form_inputs(const std::string& provider_id);
+
+ protected:
+  std::unique_ptr<orvo_ui::Widget> build_view() override;
+  void sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext& context) override;
+
+ private:
+  // The worker key of the accelerator staging (no package id is empty).
+  static constexpr std::string_view kAcceleratorJob = "";
+
+  struct JobReply {
+    AgentModelOperation operation;
+    std::expected<void, std::string> result;
+  };
+  struct Job {
+    std::string model_id;
+    AgentModelOperation operation;
+    orvo_runtime::Receiver<JobReply> reply;
+  };
+  using Call = std::function<std::expected<void, std::string>(const ModelManagerBackend&)>;
+
+  AgentModelsPane(std::shared_ptr<const ModelManagerBackend> backend, MonotonicClock clock);
+
+  // The steps of a pass.
+  void take_replies();
+  void take_notice();
+  void seed_controls(orvo_doc::Document& document);
+  void take_operation(orvo_doc::Document& document);
+  void accelerator_step(orvo_doc::Document& document);
+  void install_steps(orvo_doc::Document& document);
+  void model_steps(orvo_doc::Document& document);
+  void settle_operation(orvo_doc::Document& document);
+
+  // Runs the call on a worker for the model (refused while one runs for it); the reply ends it.
+  void run_call(std::string model_id, AgentModelOperation operation, Call call);
+  void conclude(const AgentModelOperation& operation, const std::expected<void, std::string>& result);
+  void fail(const AgentModelOperation& operation, std::string sentence);
+
+  std::shared_ptr<const ModelManagerBackend> backend_;
+  MonotonicClock clock_;
+  LocalModelSnapshot snapshot_;
+  std::optional<std::string> pending_install_;
+  std::optional<std::string> pending_removal_;
+  std::optional<std::string> status_message_;
+  std::chrono::steady_clock::time_point last_refresh_;
+  PaneOperations<settings_app::PaneOperation> operations_;
+  std::shared_ptr<std::mutex> inputs_lock_ = std::make_shared<std::mutex>();
+  KeyInputs key_inputs_;
+  FormInputs form_inputs_;
+  NoticeCell notice_;
+  std::vector<Job> jobs_;
+  bool service_available_ = false;
+  bool manage_local_provider_ = false;
+  bool seed_controls_ = true;
+  bool attached_ = false;
+};
+
+// The pane as the shell mounts it: the system's manager and the shell's cells.
+std::unique_ptr<orvo_ui::Widget> agent_models_pane(const settings_app::PaneInputs& inputs);
+
+}  // namespace settings::panes::agent_models
