@@ -277,10 +277,19 @@ TEST(DeviceMeshPane, DroppingThePaneWhileTheApplyRunsReturnsAtOnce) {
   EXPECT_LT(took, 200ms);
 }
 
-TEST(DeviceMeshPane, RefreshReloadsTheRoamingProvenanceOnlyWhenItsFileChanged) {
+TEST(DeviceMeshPane, RefreshMarksAChangedSyncStatusOrProvenanceFileAndNothingElse) {
   MeshPaneFixture fixture;
+  fixture.home().write("etc/orvo/relay.toml", "state_dir = \"" + (fixture.home().root() / "relay").string() + "\"\n");
   DeviceMeshPane pane;
+  EXPECT_EQ(pane.sync_status(), SyncStatus::Offline);
   (void)pane.take_structure_dirty();
+  pane.refresh_status();
+  EXPECT_FALSE(pane.take_structure_dirty());
+
+  fixture.home().write("relay/metrics.json", R"({"peers":1})");
+  pane.refresh_status();
+  EXPECT_EQ(pane.sync_status(), SyncStatus::Online);
+  EXPECT_TRUE(pane.take_structure_dirty());
   pane.refresh_status();
   EXPECT_FALSE(pane.take_structure_dirty());
 
