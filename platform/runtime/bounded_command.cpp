@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <system_error>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -19,6 +21,8 @@
 #include <utility>
 
 #include <fmt/format.h>
+
+#include "orvo_runtime/named_thread.h"
 
 extern char** environ;
 
@@ -169,12 +173,49 @@ std::expected<Child, Error> start(std::string_view program, std::span<const std:
   return child;
 }
 
+std::atomic<bool> g_signals_delivered{true};
+
+void signal_group(pid_t pid) {
+  if (!g_signals_delivered.load(std::memory_order_relaxed)) return;
+  ::kill(-pid, SIGKILL);
+  ::kill(pid, SIGKILL);
+}
+
+// Waits for a child that was already signalled, in the background, so that no zombie remains.
+void hand_to_reaper(pid_t pid) {
+  try {
+    std::thread([pid] {
+      orvo_runtime::set_current_thread_name("orvo-cmd-reaper");
+      while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // Without a thread the child is left to init once we exit; never block the caller on it.
+  }
+}
+
+bool try_reap(Child& child);
+
+// A child we may signal ends within moments of SIGKILL. One we may not (a program another user
+// runs for us, as pkexec does once approved) may live on for minutes: the owner (often the
+// interface thread, dropping the command) must not wait for it, so after a short grace it goes to
+// a background reaper.
 void kill_and_reap(Child& child) {
   if (child.reaped) return;
-  ::kill(-child.pid, SIGKILL);
-  ::kill(child.pid, SIGKILL);
-  while (::waitpid(child.pid, &child.wait_status, 0) < 0 && errno == EINTR) {
+  signal_group(child.pid);
+  constexpr auto kGrace = std::chrono::milliseconds(20);
+  const auto until = Clock::now() + kGrace;
+  while (!try_reap(child) && Clock::now() < until) {
+    if (child.pidfd.valid()) {
+      pollfd fd{child.pidfd.get(), POLLIN, 0};
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+      ::poll(&fd, 1, static_cast<int>(std::max<long long>(left, 1)));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
+  if (child.reaped) return;
+  hand_to_reaper(child.pid);
   child.reaped = true;
 }
 
@@ -246,6 +287,16 @@ std::expected<Output, Error> drive(Child& child, std::string_view input, std::si
   std::size_t written = 0;
   if (child.input.valid() && input.empty()) child.input.reset();
 
+  // A stop request wakes the poll at once, so the owner dropping the command is not kept waiting.
+  Fd wake_read, wake_write;
+  if (int ends[2]; stop.stop_possible() && ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+    wake_read = Fd(ends[0]);
+    wake_write = Fd(ends[1]);
+  }
+  std::stop_callback wake_on_stop(stop, [&wake_write] {
+    if (wake_write.valid()) (void)!::write(wake_write.get(), "x", 1);
+  });
+
   for (;;) {
     if (child.reaped) {
       // The child has ended: take what is still buffered, without waiting for any process it left
@@ -266,17 +317,18 @@ std::expected<Output, Error> drive(Child& child, std::string_view input, std::si
       return std::unexpected(Error{ErrorKind::TimedOut, child.program, limit_text(time_limit)});
     }
 
-    pollfd fds[4];
+    pollfd fds[5];
     nfds_t count = 0;
     int out_index = -1, err_index = -1, in_index = -1, pid_index = -1;
     if (child.out.valid()) { out_index = static_cast<int>(count); fds[count++] = {child.out.get(), POLLIN, 0}; }
     if (child.err.valid()) { err_index = static_cast<int>(count); fds[count++] = {child.err.get(), POLLIN, 0}; }
     if (child.input.valid()) { in_index = static_cast<int>(count); fds[count++] = {child.input.get(), POLLOUT, 0}; }
     if (child.pidfd.valid()) { pid_index = static_cast<int>(count); fds[count++] = {child.pidfd.get(), POLLIN, 0}; }
+    if (wake_read.valid()) fds[count++] = {wake_read.get(), POLLIN, 0};
 
     auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
     if (!child.pidfd.valid()) wait = std::min<long long>(wait, 10);
-    if (stop.stop_possible()) wait = std::min<long long>(wait, 50);
+    if (stop.stop_possible() && !wake_read.valid()) wait = std::min<long long>(wait, 50);
     const int ready = ::poll(fds, count, static_cast<int>(wait));
     if (ready < 0 && errno != EINTR) {
       const int err = errno;
@@ -408,5 +460,9 @@ std::expected<AsyncCommand, Error> spawn_streaming(const PreparedCommand& comman
   });
   return AsyncCommand(std::move(state));
 }
+
+namespace testing {
+void deliver_signals(bool deliver) { g_signals_delivered.store(deliver, std::memory_order_relaxed); }
+}  // namespace testing
 
 }  // namespace bounded_command

@@ -196,6 +196,31 @@ TEST(BoundedCommandAsync, DroppingARunningCommandKillsIt) {
   EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pids[0])));
 }
 
+TEST(BoundedCommandAsync, DroppingAChildThatOutlivesItsSignalReturnsAtOnceAndLeavesNoZombie) {
+  TempDir dir;
+  const auto pid_file = dir.path() / "pid";
+  bounded_command::testing::deliver_signals(false);
+  std::chrono::steady_clock::duration drop_took{};
+  {
+    auto command = bounded_command::spawn_prepared({"sh", sh("echo $$ > " + pid_file.string() + "; exec sleep 1")},
+                                                   std::nullopt, 1024, 60s);
+    ASSERT_TRUE(command.has_value());
+    for (int i = 0; i < 200 && read_pids(pid_file).empty(); ++i) std::this_thread::sleep_for(10ms);
+    const auto start = std::chrono::steady_clock::now();
+    { auto dropped = std::move(*command); }
+    drop_took = std::chrono::steady_clock::now() - start;
+  }
+  bounded_command::testing::deliver_signals(true);
+  EXPECT_LT(drop_took, 200ms);
+  const auto pids = read_pids(pid_file);
+  ASSERT_EQ(pids.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists("/proc/" + std::to_string(pids[0]))) << "the child was not signalled";
+  // It ends by itself within its second and the background reaper leaves nothing behind.
+  for (int i = 0; i < 300 && std::filesystem::exists("/proc/" + std::to_string(pids[0])); ++i)
+    std::this_thread::sleep_for(10ms);
+  EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pids[0])));
+}
+
 TEST(BoundedCommandStreaming, OutputArrivesWhileTheCommandRunsAndIsNotKept) {
   std::mutex mutex;
   std::string heard;

@@ -71,7 +71,8 @@ std::expected<Output, Error> run(std::string_view program, std::span<const std::
                                  std::chrono::milliseconds time_limit);
 
 // A command started by `spawn_prepared` that runs on its own while the caller polls it. Dropping a
-// command that is still running kills its process group and reaps it.
+// command that is still running kills its process group and returns at once; a child that outlives
+// the signal (one running as another user, as pkexec's program does) is reaped in the background.
 class AsyncCommand {
  public:
   struct Running {};
@@ -110,5 +111,11 @@ std::expected<AsyncCommand, Error> spawn_streaming(const PreparedCommand& comman
 // Where `program` would be started from: itself when it holds a '/', else the first executable
 // match on PATH. Empty when there is none.
 std::optional<std::string> find_program(std::string_view program);
+
+namespace testing {
+// With false, the kill of a dropped or timed-out child is skipped, as for a child running as
+// another user that we may not signal. Tests only.
+void deliver_signals(bool deliver);
+}  // namespace testing
 
 }  // namespace bounded_command
