@@ -10,6 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalogues/queries/installed_apps.h"
+#include "desktop_entry/desktop_entry.h"
+#include "desktop_policy/personal_defaults.h"
 #include "orvo_ui/theme.h"
 #include "preferences/preferences_file.h"
 #include "settings_store/settings_file.h"
@@ -154,7 +157,7 @@ constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturd
 #define SECTION_FLAG_ROW(KEY, SECTION, MEMBER, ABSENT) \
   SettingField { KEY, SettingStore::SettingsSection, SECTION, nullptr, nullptr, MEMBER, ABSENT }
 
-const std::array<SettingField, 36> kFields{{
+const std::array<SettingField, 37> kFields{{
     // Appearance.
     FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
@@ -206,6 +209,8 @@ const std::array<SettingField, 36> kFields{{
     // Text assistance: checking and correcting stay on until switched off.
     SECTION_FLAG_ROW("text.check_spelling", "text_assistance", "check_spelling", true),
     SECTION_FLAG_ROW("text.auto_correct", "text_assistance", "auto_correct", true),
+    // Default applications, one key per kind of file or link.
+    SettingField{"default_apps.", SettingStore::PersonalDefaults, "personal-defaults", nullptr, nullptr, "", false},
 }};
 
 #undef SECTION_FLAG_ROW
@@ -217,7 +222,11 @@ const std::array<SettingField, 36> kFields{{
 
 const SettingField* find_setting_field(std::string_view key) {
   for (const auto& field : kFields) {
-    if (field.key == key) return &field;
+    // The personal-defaults row stands for the keys under its prefix, not for the prefix itself.
+    const bool matches = field.store == SettingStore::PersonalDefaults
+                             ? key.size() > field.key.size() && key.starts_with(field.key)
+                             : field.key == key;
+    if (matches) return &field;
   }
   return nullptr;
 }
@@ -297,12 +306,37 @@ std::expected<void, std::string> write_section_flag(const SettingField& field, c
   return {};
 }
 
+// The value of a default application's setting, put into the personal-defaults store as the
+// Apps & Files pane would: resolved to an installed application that opens the kind.
+std::expected<void, std::string> write_default_app_choice(std::string_view key, std::string_view value) {
+  namespace apps = panes::personal_apps;
+  const auto candidates = apps::installed_gui_apps(desktop_entry::cached_scan());
+  const auto kind = apps::default_app_kind_of_key(candidates, key);
+  if (!kind) return {};
+  const auto choices = apps::candidates_for_kind(candidates, *kind);
+  // A value naming no installed application is kept in the document only.
+  const auto* chosen = apps::chosen_candidate(choices, value);
+  if (!chosen) return {};
+  auto personal = desktop_policy::defaults::PersonalDefaults::load();
+  if (personal.get(*kind) == chosen->id) return {};
+  if (auto set = personal.set(*kind, chosen->id, candidates); !set) return set;
+  if (auto saved = personal.save(); !saved) {
+    return std::unexpected("Could not save the default applications: " + saved.error());
+  }
+  return {};
+}
+
 }  // namespace
 
 std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value) {
   const SettingField* field = find_setting_field(key);
   if (!field) return {};
   if (field->store == SettingStore::SettingsSection) return write_section_flag(*field, value);
+  if (field->store == SettingStore::PersonalDefaults) {
+    auto label = as_text(key, value);
+    if (!label) return std::unexpected(std::move(label.error()));
+    return write_default_app_choice(key, *label);
+  }
   // A value the row cannot hold is refused before the file is read.
   Preferences scratch;
   if (auto fits = field->write(scratch, value); !fits) return std::unexpected(std::move(fits.error()));

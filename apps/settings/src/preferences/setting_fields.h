@@ -4,12 +4,13 @@
 // value and back. Three users read it, so they cannot disagree: the write-through that keeps a
 // setting action's value when no pane does, the catalogues' current values, and the panes.
 //
-// A row keeps its value either in a section of the preferences record (preferences_file.h) or as a
+// A row keeps its value either in a section of the preferences record (preferences_file.h), as a
 // flag of a section of the settings file that is not part of that record (settings_store's
-// sections, such as "text_assistance"). A row may refuse a value it cannot store (a label that
-// names no choice); the caller then changes nothing. Keys without a row (shortcut bindings, default
-// applications, per-application notification rules, region formats) live in the document only
-// until their stores arrive.
+// sections, such as "text_assistance"), or in the personal-defaults store of default applications
+// (desktop_policy/personal_defaults.h): that row stands for every key under its prefix, one per
+// kind of file or link. A row may refuse a value it cannot store (a label that names no choice);
+// the caller then changes nothing. Keys without a row (shortcut bindings, per-application
+// notification rules, region formats) live in the document only until their stores arrive.
 #include <expected>
 #include <optional>
 #include <span>
@@ -25,7 +26,13 @@ namespace settings::preferences {
 // A setting as the document holds it: a flag or a text (a label for a choice).
 using SettingFieldValue = std::variant<bool, std::string>;
 
-enum class SettingStore { PreferencesFile, SettingsSection };
+enum class SettingStore {
+  PreferencesFile,
+  SettingsSection,
+  // The application chosen for a kind: the row's key is a prefix ("default_apps."), the value a
+  // choice label ("<name> — <id>") or a bare application id.
+  PersonalDefaults,
+};
 
 struct SettingField {
   std::string_view key;
@@ -43,7 +50,7 @@ struct SettingField {
   bool absent_flag = false;
 };
 
-// The row of `key`, or none when the key has no store of its own.
+// The row of `key` (a prefix row for the keys under it), or none when the key has no store of its own.
 const SettingField* find_setting_field(std::string_view key);
 
 // Every row, in table order.
