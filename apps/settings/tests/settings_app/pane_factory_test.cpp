@@ -56,6 +56,10 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::RegionFormats,
       SettingsSection::Notifications,
       SettingsSection::DefaultApps,
+      SettingsSection::Bluetooth,
+      SettingsSection::Printers,
+      SettingsSection::Users,
+      SettingsSection::Sound,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }

@@ -133,11 +133,9 @@ void PersonalAppsPane::save() {
 
 void PersonalAppsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
-  const EmitSetting emit = [&](const actions::SettingsAction& action) {
+  const EmitSetting emit = [&, dispatch = setting_emitter(host_, *document)](const actions::SettingsAction& action) {
     ++emitted_;
-    actions::dispatch_with_context(
-        host_, *document, actions::SettingsAction::kNamespace, action,
-        actions::context_for_typed_action(actions::kSettingsAppId, actions::kSettingsAppName, action));
+    dispatch(action);
   };
   if (initial_publication_pending_) {
     publish(emit);
