@@ -18,6 +18,7 @@ namespace {
 
 constexpr ToolEntry kTools[] = {
     {Tool::VpnStudio, "so.orvo.VpnStudio", "VPN Studio"},
+    {Tool::WorkspaceSettings, "so.orvo.WorkspaceSettings", "Workspace Settings"},
 };
 
 // The program's path: as given when it names a path, else the first executable of that name on PATH.
@@ -100,6 +101,8 @@ std::expected<void, std::string> spawn_detached(const std::string& program, std:
 
 std::span<const ToolEntry> tools() { return kTools; }
 
+ToolIntent workspace_page(std::uint8_t page) { return ToolIntent{Tool::WorkspaceSettings, std::nullopt, page}; }
+
 std::expected<void, std::string> open_tool(const ToolIntent& intent) {
   const ToolEntry* tool = nullptr;
   for (const auto& entry : kTools) {
@@ -115,6 +118,7 @@ std::expected<void, std::string> open_tool(const ToolIntent& intent) {
   const auto program = resolve(arguments->front());
   if (!program) return std::unexpected(name + " could not be started: " + arguments->front() + " was not found");
   if (intent.profile) arguments->push_back(*intent.profile);
+  if (intent.page) arguments->push_back("--page=" + std::to_string(*intent.page));
   auto started = spawn_detached(*program, std::move(*arguments));
   if (!started) return std::unexpected(name + " could not be started: " + started.error());
   return {};

@@ -97,6 +97,22 @@ TEST(OpenTool, StartsTheEntrysProgramWithTheProfileAsOneArgument) {
   EXPECT_EQ(open_tool({Tool::VpnStudio, std::nullopt}).error(), "VPN Studio is not installed");
 }
 
+TEST(OpenTool, OpensAWorkspacePageWithItsPageNumber) {
+  os_actions_testing::TempTree tree;
+  const auto out = tree.root() / "arguments.txt";
+  const auto script = tree.write("bin/workspace", "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" +
+                                                      out.string() + ".part'\necho '<end>' >> '" + out.string() +
+                                                      ".part'\nmv '" + out.string() + ".part' '" + out.string() + "'\n");
+  ::chmod(script.c_str(), 0755);
+  ScopedEnv home("XDG_DATA_HOME", (tree.root() / "data").string());
+  ScopedEnv dirs("XDG_DATA_DIRS", (tree.root() / "none").string());
+  EXPECT_EQ(open_tool(workspace_page(3)).error(), "Workspace Settings is not installed");
+  tree.write("data/applications/so.orvo.WorkspaceSettings.desktop",
+             "[Desktop Entry]\nType=Application\nName=Workspace Settings\nExec=" + script.string() + " %U\n");
+  ASSERT_TRUE(open_tool(workspace_page(3)).has_value());
+  EXPECT_EQ(read_when_written(out), "[--page=3]\n<end>\n");
+}
+
 TEST(WifiContinuity, WithoutABrokerEveryRequestAnswersUnavailable) {
   using namespace os_actions::continuity;
   const WifiContinuityBackend backend;

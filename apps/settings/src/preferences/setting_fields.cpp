@@ -10,6 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalogues/queries/installed_apps.h"
+#include "desktop_entry/desktop_entry.h"
+#include "desktop_policy/personal_defaults.h"
 #include "orvo_ui/theme.h"
 #include "preferences/preferences_file.h"
 #include "settings_store/settings_file.h"
@@ -159,7 +162,7 @@ constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturd
 #define SHORTCUT_ROW(KEY, ACTION) \
   SettingField { KEY, SettingStore::Shortcuts, "shortcuts", nullptr, nullptr, {}, false, ACTION }
 
-const std::array<SettingField, 54> kFields{{
+const std::array<SettingField, 55> kFields{{
     // Appearance.
     FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
@@ -231,6 +234,8 @@ const std::array<SettingField, 54> kFields{{
     SHORTCUT_ROW("shortcuts.resize_wider", 20),
     SettingField{"shortcuts.vim_mode", SettingStore::DesktopControls, "desktop-controls", nullptr, nullptr, "vim_mode",
                  false},
+    // Default applications, one key per kind of file or link.
+    SettingField{"default_apps.", SettingStore::PersonalDefaults, "personal-defaults", nullptr, nullptr, "", false},
 }};
 
 #undef SHORTCUT_ROW
@@ -243,7 +248,11 @@ const std::array<SettingField, 54> kFields{{
 
 const SettingField* find_setting_field(std::string_view key) {
   for (const auto& field : kFields) {
-    if (field.key == key) return &field;
+    // The personal-defaults row stands for the keys under its prefix, not for the prefix itself.
+    const bool matches = field.store == SettingStore::PersonalDefaults
+                             ? key.size() > field.key.size() && key.starts_with(field.key)
+                             : field.key == key;
+    if (matches) return &field;
   }
   return nullptr;
 }
@@ -353,6 +362,26 @@ std::expected<void, std::string> write_desktop_control(const SettingField& field
   return {};
 }
 
+// The value of a default application's setting, put into the personal-defaults store as the
+// Apps & Files pane would: resolved to an installed application that opens the kind.
+std::expected<void, std::string> write_default_app_choice(std::string_view key, std::string_view value) {
+  namespace apps = panes::personal_apps;
+  const auto candidates = apps::installed_gui_apps(desktop_entry::cached_scan());
+  const auto kind = apps::default_app_kind_of_key(candidates, key);
+  if (!kind) return {};
+  const auto choices = apps::candidates_for_kind(candidates, *kind);
+  // A value naming no installed application is kept in the document only.
+  const auto* chosen = apps::chosen_candidate(choices, value);
+  if (!chosen) return {};
+  auto personal = desktop_policy::defaults::PersonalDefaults::load();
+  if (personal.get(*kind) == chosen->id) return {};
+  if (auto set = personal.set(*kind, chosen->id, candidates); !set) return set;
+  if (auto saved = personal.save(); !saved) {
+    return std::unexpected("Could not save the default applications: " + saved.error());
+  }
+  return {};
+}
+
 }  // namespace
 
 std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value) {
@@ -362,6 +391,11 @@ std::expected<void, std::string> write_setting_through(std::string_view key, con
     case SettingStore::SettingsSection: return write_section_flag(*field, value);
     case SettingStore::Shortcuts: return write_shortcut(*field, value);
     case SettingStore::DesktopControls: return write_desktop_control(*field, value);
+    case SettingStore::PersonalDefaults: {
+      auto label = as_text(key, value);
+      if (!label) return std::unexpected(std::move(label.error()));
+      return write_default_app_choice(key, *label);
+    }
     case SettingStore::PreferencesFile: break;
   }
   // A value the row cannot hold is refused before the file is read.

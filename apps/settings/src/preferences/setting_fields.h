@@ -6,12 +6,13 @@
 //
 // A row keeps its value in a section of the preferences record (preferences_file.h), as a flag of a
 // section of the settings file that is not part of that record (settings_store's sections, such as
-// "text_assistance"), or in the desktop's own files: a shortcut's chord in the shortcut
-// configuration and a desktop control in the desktop controls configuration
-// (settings_store/shortcut_config.h). A row may refuse a value it cannot store (a label that names
-// no choice, a chord that does not parse or that another shortcut holds); the caller then changes
-// nothing. Keys without a row (default applications, per-application notification rules, region
-// formats) live in the document only until their stores arrive.
+// "text_assistance"), in the desktop's own files (a shortcut's chord in the shortcut configuration,
+// a desktop control in the desktop controls configuration, settings_store/shortcut_config.h), or in
+// the personal-defaults store of default applications (desktop_policy/personal_defaults.h): that
+// row stands for every key under its prefix, one per kind of file or link. A row may refuse a value
+// it cannot store (a label that names no choice, a chord that does not parse or that another
+// shortcut holds); the caller then changes nothing. Keys without a row (per-application
+// notification rules, region formats) live in the document only until their stores arrive.
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -28,7 +29,15 @@ namespace settings::preferences {
 // A setting as the document holds it: a flag or a text (a label for a choice).
 using SettingFieldValue = std::variant<bool, std::string>;
 
-enum class SettingStore { PreferencesFile, SettingsSection, Shortcuts, DesktopControls };
+enum class SettingStore {
+  PreferencesFile,
+  SettingsSection,
+  Shortcuts,
+  DesktopControls,
+  // The application chosen for a kind: the row's key is a prefix ("default_apps."), the value a
+  // choice label ("<name> — <id>") or a bare application id.
+  PersonalDefaults,
+};
 
 struct SettingField {
   std::string_view key;
@@ -48,7 +57,7 @@ struct SettingField {
   std::uint8_t action = 0;
 };
 
-// The row of `key`, or none when the key has no store of its own.
+// The row of `key` (a prefix row for the keys under it), or none when the key has no store of its own.
 const SettingField* find_setting_field(std::string_view key);
 
 // Every row, in table order.

@@ -17,6 +17,7 @@
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/notifications/notifications_pane.h"
+#include "panes/personal_apps/personal_apps_pane.h"
 #include "panes/power/power_pane.h"
 #include "panes/printers/printers_pane.h"
 #include "panes/region/region_pane.h"
@@ -68,7 +69,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, generic_pane},
     {SettingsSection::Notifications, panes::notifications::boxed_pane},
-    {SettingsSection::DefaultApps, generic_pane},
+    {SettingsSection::DefaultApps, panes::personal_apps::boxed_pane},
     {SettingsSection::Storage, generic_pane},
     {SettingsSection::ExternalAccounts, accounts_pane},
     {SettingsSection::AgentModels, generic_pane},

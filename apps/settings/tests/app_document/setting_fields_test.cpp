@@ -14,6 +14,7 @@
 #include "actions/register.h"
 #include "actions/setting_keeper.h"
 #include "preferences/preferences_file.h"
+#include "desktop_policy/personal_defaults.h"
 #include "preferences/setting_fields.h"
 
 namespace settings::preferences {
@@ -214,6 +215,67 @@ TEST_F(ConfigHome, TheKeeperAppliesTheKeyFilterBeforeAnyStore) {
 
   ASSERT_TRUE(keep("notifications.do_not_disturb", true));
   EXPECT_EQ(Json::parse(read())["notifications"]["do_not_disturb"], true);
+}
+
+// Default applications: the installed applications come from a data directory of the test's own.
+struct DefaultAppsHome : ConfigHome {
+  std::string saved_data_home = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+  std::string saved_data_dirs = std::getenv("XDG_DATA_DIRS") ? std::getenv("XDG_DATA_DIRS") : "";
+  std::filesystem::path store = dir / "orvo" / "personal-defaults.json";
+
+  static void restore(const char* name, const std::string& value) {
+    if (value.empty()) {
+      ::unsetenv(name);
+    } else {
+      ::setenv(name, value.c_str(), 1);
+    }
+  }
+  void SetUp() override {
+    ConfigHome::SetUp();
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (dir / "no-system-data").c_str(), 1);
+    for (const char* name : {"Alpha", "Beta"}) {
+      const auto path = dir / "data" / "applications" / (std::string("org.example.") + name + ".desktop");
+      std::filesystem::create_directories(path.parent_path());
+      std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << name << "\nMimeType=text/plain;\n";
+    }
+  }
+  void TearDown() override {
+    restore("XDG_DATA_HOME", saved_data_home);
+    restore("XDG_DATA_DIRS", saved_data_dirs);
+    ConfigHome::TearDown();
+  }
+  std::optional<std::string> chosen() const {
+    return desktop_policy::defaults::PersonalDefaults::load_at(store).get("mime:text/plain");
+  }
+};
+
+TEST_F(DefaultAppsHome, AChoiceIsWrittenThroughToThePersonalDefaultsByLabelOrId) {
+  constexpr std::string_view kKey = "default_apps.mime.text/plain";
+  ASSERT_NE(find_setting_field(kKey), nullptr);
+  EXPECT_EQ(find_setting_field(kKey)->store, SettingStore::PersonalDefaults);
+  EXPECT_EQ(find_setting_field("default_apps."), nullptr);
+
+  ASSERT_TRUE(write_setting_through(kKey, std::string("Beta \u2014 org.example.Beta")));
+  EXPECT_EQ(chosen(), "org.example.Beta");
+  ASSERT_TRUE(write_setting_through(kKey, std::string("org.example.Alpha")));
+  EXPECT_EQ(chosen(), "org.example.Alpha");
+  std::ifstream mimeapps(dir / "mimeapps.list");
+  std::stringstream text;
+  text << mimeapps.rdbuf();
+  EXPECT_EQ(text.str(), "[Default Applications]\ntext/plain=org.example.Alpha.desktop\n");
+
+  // A value naming no installed application, or a kind nothing opens, stays in the document only.
+  ASSERT_TRUE(write_setting_through(kKey, std::string("Gone \u2014 org.gone")));
+  ASSERT_TRUE(write_setting_through("default_apps.mime.image/png", std::string("org.example.Alpha")));
+  EXPECT_EQ(chosen(), "org.example.Alpha");
+  EXPECT_FALSE(write_setting_through(kKey, true));
+
+  std::filesystem::remove(store);
+  std::filesystem::create_directory(store);
+  auto unsaved = write_setting_through(kKey, std::string("org.example.Beta"));
+  ASSERT_FALSE(unsaved);
+  EXPECT_TRUE(unsaved.error().starts_with("Could not save the default applications: ")) << unsaved.error();
 }
 
 }  // namespace

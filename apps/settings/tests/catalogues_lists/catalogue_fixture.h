@@ -23,11 +23,13 @@ class FakeLists final : public ListQueries {
  public:
   std::vector<panes::users::LocalUser> users;
   std::vector<desktop_entry::DesktopEntry> apps;
+  desktop_policy::defaults::PersonalDefaults personal;
   std::vector<os_actions::printing::PrinterQueue> queues;
   std::vector<os_actions::printing::PrintJob> jobs;
 
   std::vector<panes::users::LocalUser> local_users() const override { return users; }
   std::vector<desktop_entry::DesktopEntry> desktop_apps() const override { return apps; }
+  desktop_policy::defaults::PersonalDefaults personal_defaults() const override { return personal; }
   std::vector<os_actions::printing::PrinterQueue> printer_queues() const override { return queues; }
   std::vector<os_actions::printing::PrintJob> print_jobs() const override { return jobs; }
 };

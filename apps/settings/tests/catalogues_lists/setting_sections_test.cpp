@@ -216,6 +216,14 @@ TEST(DefaultAppsCatalogue, OneChildPerHandledKindWithSortedHandlers) {
   EXPECT_EQ(section.children[1].id, "settings.default-app:scheme:https");
   EXPECT_EQ(invoke(action(section.children[1], "set-handler")).payload,
             set_text("default_apps.scheme.https", "com.example.Removed"));
+
+  // Without a document value, the application of the personal defaults is current.
+  Catalogue stored;
+  stored.lists.apps = catalogue.lists.apps;
+  const std::vector<desktop_policy::defaults::AppCandidate> browsers{{"org.example.Browser", "Browser", {"mime:text/html"}}};
+  ASSERT_TRUE(stored.lists.personal.set("mime:text/html", "org.example.Browser", browsers));
+  EXPECT_EQ(invoke(action(stored.build(default_apps_resource).children[0], "set-handler")).payload,
+            set_text("default_apps.mime.text/html", "Browser \u2014 org.example.Browser"));
 }
 
 }  // namespace

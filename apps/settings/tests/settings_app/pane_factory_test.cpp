@@ -55,6 +55,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Power,
       SettingsSection::RegionFormats,
       SettingsSection::Notifications,
+      SettingsSection::DefaultApps,
       SettingsSection::Bluetooth,
       SettingsSection::Printers,
       SettingsSection::Users,
@@ -76,6 +77,9 @@ std::optional<orvo_ui::PaneDescriptor> own_descriptor(SettingsSection section) {
     return orvo_ui::PaneDescriptor{"keyboard-shortcuts", "Keyboard shortcuts", "Change keyboard shortcuts"};
   }
   if (section == SettingsSection::Power) return orvo_ui::PaneDescriptor{"power", "Power", "Change power preferences"};
+  if (section == SettingsSection::DefaultApps) {
+    return orvo_ui::PaneDescriptor{"personal-apps", "Personal app defaults", "Change default apps"};
+  }
   if (section == SettingsSection::RegionFormats) {
     return orvo_ui::PaneDescriptor{"region", "Region & formats", "Change region preferences"};
   }

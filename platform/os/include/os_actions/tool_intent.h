@@ -2,21 +2,32 @@
 // Opening a desktop tool, optionally on one of its profiles. Each tool is one line of `tools()`:
 // its desktop entry id and its name. The tool's entry is found in the applications directories and
 // its Exec= command is started detached, in a session of its own, without a shell; the profile
-// name is appended as one argument. The call does not wait for the tool.
+// name is appended as one argument, a page of a tool as "--page=<n>". The call does not wait for the
+// tool.
+#include <cstdint>
 #include <expected>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace os_actions::tool_intent {
 
-enum class Tool { VpnStudio };
+enum class Tool { VpnStudio, WorkspaceSettings };
 
 struct ToolIntent {
-  Tool tool = Tool::VpnStudio;
+  ToolIntent(Tool tool = Tool::VpnStudio, std::optional<std::string> profile = std::nullopt,
+             std::optional<std::uint8_t> page = std::nullopt)
+      : tool(tool), profile(std::move(profile)), page(page) {}
+
+  Tool tool;
   std::optional<std::string> profile;
+  std::optional<std::uint8_t> page;
 };
+
+// The workspace settings opened on one page of the current workspace (2 access, 3 app rules).
+ToolIntent workspace_page(std::uint8_t page);
 
 struct ToolEntry {
   Tool tool;

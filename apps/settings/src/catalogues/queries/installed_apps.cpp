@@ -33,13 +33,59 @@ std::vector<AppCandidate> installed_gui_apps(std::span<const desktop_entry::Desk
     if (entry.no_display || entry.hidden) continue;
     candidates.push_back(AppCandidate{entry.id, entry.name, kinds_of(entry)});
   }
-  std::stable_sort(candidates.begin(), candidates.end(), [](const AppCandidate& a, const AppCandidate& b) {
-    return std::tie(a.name, a.id) < std::tie(b.name, b.id);
-  });
+  std::stable_sort(candidates.begin(), candidates.end(), app_choice_is_less);
   return candidates;
 }
 
 std::string app_choice_label(const AppCandidate& candidate) { return candidate.name + " \u2014 " + candidate.id; }
+
+std::vector<std::string> default_app_kinds(std::span<const AppCandidate> candidates) {
+  std::vector<std::string> kinds;
+  for (const auto& candidate : candidates) kinds.insert(kinds.end(), candidate.handles.begin(), candidate.handles.end());
+  std::sort(kinds.begin(), kinds.end());
+  kinds.erase(std::unique(kinds.begin(), kinds.end()), kinds.end());
+  return kinds;
+}
+
+bool app_choice_is_less(const AppCandidate& a, const AppCandidate& b) {
+  return std::tie(a.name, a.id) < std::tie(b.name, b.id);
+}
+
+std::vector<AppCandidate> candidates_for_kind(std::span<const AppCandidate> candidates, std::string_view kind) {
+  std::vector<AppCandidate> handlers;
+  for (const auto& candidate : candidates) {
+    if (!candidate.handles_kind(kind)) continue;
+    const bool seen = std::any_of(handlers.begin(), handlers.end(),
+                                  [&](const AppCandidate& handler) { return handler.id == candidate.id; });
+    if (!seen) handlers.push_back(candidate);
+  }
+  std::stable_sort(handlers.begin(), handlers.end(), app_choice_is_less);
+  return handlers;
+}
+
+std::string default_app_setting_key(std::string_view kind) {
+  std::string key = "default_apps.";
+  key += kind;
+  std::replace(key.begin() + 13, key.end(), ':', '.');
+  return key;
+}
+
+std::optional<std::string> default_app_kind_of_key(std::span<const AppCandidate> candidates, std::string_view key) {
+  for (auto& kind : default_app_kinds(candidates)) {
+    if (default_app_setting_key(kind) == key) return std::move(kind);
+  }
+  return std::nullopt;
+}
+
+const AppCandidate* chosen_candidate(std::span<const AppCandidate> choices, std::string_view value) {
+  for (const auto& choice : choices) {
+    if (app_choice_label(choice) == value) return &choice;
+  }
+  for (const auto& choice : choices) {
+    if (choice.id == value) return &choice;
+  }
+  return nullptr;
+}
 
 }  // namespace settings::panes::personal_apps
 

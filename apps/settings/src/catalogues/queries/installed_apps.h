@@ -2,6 +2,7 @@
 // The installed applications as the settings lists offer them: candidates for default applications,
 // and the applications that can get their own notification rules.
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,31 @@ std::vector<desktop_policy::defaults::AppCandidate> installed_gui_apps(
 // How an application is named in a default-application choice and in the setting that stores it:
 // "<name> — <id>" (an em dash between single spaces).
 std::string app_choice_label(const desktop_policy::defaults::AppCandidate& candidate);
+
+// Every kind any candidate opens, sorted byte-wise, without duplicates.
+std::vector<std::string> default_app_kinds(std::span<const desktop_policy::defaults::AppCandidate> candidates);
+
+// Orders choices by name, then id.
+bool app_choice_is_less(const desktop_policy::defaults::AppCandidate& a,
+                        const desktop_policy::defaults::AppCandidate& b);
+
+// The candidates that open `kind`, by name then id, each id once.
+std::vector<desktop_policy::defaults::AppCandidate> candidates_for_kind(
+    std::span<const desktop_policy::defaults::AppCandidate> candidates, std::string_view kind);
+
+// The setting that mirrors a kind's choice: "default_apps." and the kind with every ":" as "."
+// ("mime:text/html" → "default_apps.mime.text/html").
+std::string default_app_setting_key(std::string_view kind);
+
+// The kind of `candidates` whose setting key is `key`; none when no candidate opens such a kind.
+// (A key cannot be turned back into its kind by itself: a MIME type may hold a ".".)
+std::optional<std::string> default_app_kind_of_key(std::span<const desktop_policy::defaults::AppCandidate> candidates,
+                                                   std::string_view key);
+
+// The candidate a kind's setting value names: by its choice label first, else by its bare id (the
+// form other devices may write). None when it names none of `choices`.
+const desktop_policy::defaults::AppCandidate* chosen_candidate(
+    std::span<const desktop_policy::defaults::AppCandidate> choices, std::string_view value);
 
 }  // namespace settings::panes::personal_apps
 

@@ -18,6 +18,10 @@ class SystemListQueries final : public ListQueries {
   // one of the application directories changes.
   std::vector<desktop_entry::DesktopEntry> desktop_apps() const override { return desktop_entry::cached_scan(); }
 
+  desktop_policy::defaults::PersonalDefaults personal_defaults() const override {
+    return desktop_policy::defaults::PersonalDefaults::load();
+  }
+
   std::vector<os_actions::printing::PrinterQueue> printer_queues() const override {
     auto queues = os_actions::printing::queues();
     return queues ? std::move(*queues) : std::vector<os_actions::printing::PrinterQueue>{};
