@@ -55,6 +55,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Power,
       SettingsSection::RegionFormats,
       SettingsSection::Notifications,
+      SettingsSection::Accessibility,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
