@@ -49,7 +49,7 @@ std::string_view delivery_state(const preferences::NotificationPrefs& prefs);
 class NotificationsPane final : public PaneGlue {
  public:
   // The applications listed are `apps` (see `notification_apps`).
-  NotificationsPane(preferences::NotificationPrefs prefs, std::vector<NotificationApp> apps);
+  explicit NotificationsPane(preferences::NotificationPrefs prefs, std::vector<NotificationApp> apps = {});
   // The pane of the saved preferences.
   static std::unique_ptr<NotificationsPane> load();
   NotificationsPane(NotificationsPane&&) = default;
