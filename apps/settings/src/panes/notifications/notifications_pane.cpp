@@ -106,8 +106,14 @@ NotificationsPane::NotificationsPane(preferences::NotificationPrefs prefs, std::
     : PaneGlue("NotificationsPane", DirtyRule::OwnFlagFirst), apps_(std::move(apps)) {
   prefs_.notifications = std::move(prefs);
   const std::int64_t now = device_mesh::now_unix_secs();
+  app_keys_.reserve(apps_.size());
   for (const NotificationApp& app : apps_) {
     mute_labels_.emplace(app.id, mute_label(rule_of(app.id).muted_until, now));
+    app_keys_.push_back({{app_setting_key(app.id, "banners"), app_setting_key(app.id, "previews"),
+                          app_setting_key(app.id, "sounds"), app_setting_key(app.id, "badges")},
+                         app_setting_key(app.id, "priority"),
+                         app_setting_key(app.id, "priority_contacts"),
+                         app_setting_key(app.id, "mute")});
   }
   use_frame_document();
 }
@@ -150,13 +156,13 @@ void NotificationsPane::publish_app_rules(const EmitSetting& emit) {
 }
 
 bool NotificationsPane::sync_app_rules(orvo_doc::Document& document) {
-  const auto flag_at = [&](const std::string& key) -> std::optional<bool> {
+  const auto flag_at = [&](std::string_view key) -> std::optional<bool> {
     auto found = document.get(object_, key);
     if (!found || !*found) return std::nullopt;
     const auto* scalar = std::get_if<orvo_doc::ScalarValue>(&**found);
     return scalar ? scalar->as_bool() : std::nullopt;
   };
-  const auto text_at = [&](const std::string& key) -> std::optional<std::string> {
+  const auto text_at = [&](std::string_view key) -> std::optional<std::string> {
     auto found = document.get(object_, key);
     if (!found || !*found) return std::nullopt;
     const auto* scalar = std::get_if<orvo_doc::ScalarValue>(&**found);
@@ -165,7 +171,9 @@ bool NotificationsPane::sync_app_rules(orvo_doc::Document& document) {
   };
   bool changed = false;
   std::int64_t now = -1;
-  for (const NotificationApp& app : apps_) {
+  for (std::size_t index = 0; index < apps_.size(); ++index) {
+    const NotificationApp& app = apps_[index];
+    const AppKeys& keys = app_keys_[index];
     // The rule flags that changed in the document since last seen; untouched ones keep following
     // the global choices.
     using RuleFlag = std::optional<bool> AppNotificationRule::*;
@@ -175,17 +183,17 @@ bool NotificationsPane::sync_app_rules(orvo_doc::Document& document) {
                                                                      {"badges", &AppNotificationRule::badges}}};
     std::array<std::optional<bool>, 4> taken{};
     for (std::size_t i = 0; i < flags.size(); ++i) {
-      std::string key = app_setting_key(app.id, flags[i].first);
+      const std::string& key = keys.flags[i];
       const std::optional<bool> value = flag_at(key);
       if (!value) continue;
       const auto seen = rule_values_.find(key);
       if (seen != rule_values_.end() && seen->second == *value) continue;
-      rule_values_.insert_or_assign(std::move(key), *value);
+      rule_values_.insert_or_assign(key, *value);
       taken[i] = *value;
     }
-    const std::optional<bool> priority = flag_at(app_setting_key(app.id, "priority"));
-    const std::optional<bool> contacts = flag_at(app_setting_key(app.id, "priority_contacts"));
-    const std::optional<std::string> mute = text_at(app_setting_key(app.id, "mute"));
+    const std::optional<bool> priority = flag_at(keys.priority);
+    const std::optional<bool> contacts = flag_at(keys.priority_contacts);
+    const std::optional<std::string> mute = text_at(keys.mute);
 
     const auto existing = prefs_.notifications.per_app.find(app.id);
     AppNotificationRule rule = existing == prefs_.notifications.per_app.end() ? AppNotificationRule{} : existing->second;

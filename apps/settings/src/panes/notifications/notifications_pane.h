@@ -13,6 +13,7 @@
 // until the user sets it here; a temporary mute is stored as its expiry and shown as the time left.
 //
 // Interface thread only.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -94,6 +95,12 @@ class NotificationsPane final : public PaneGlue {
   std::size_t saves_ = 0;
   // The applications offered rules, in list order; fixed for the pane's life.
   std::vector<NotificationApp> apps_;
+  // The setting keys of each application's rule, made once (the pass runs every frame).
+  struct AppKeys {
+    std::array<std::string, 4> flags;  // banners, previews, sounds, badges
+    std::string priority, priority_contacts, mute;
+  };
+  std::vector<AppKeys> app_keys_;
   // Per rule flag key, the value last seen under it or written there.
   std::map<std::string, bool, std::less<>> rule_values_;
   // Per application, the mute label last applied.
