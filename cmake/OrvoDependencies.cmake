@@ -18,6 +18,8 @@ pkg_check_modules(QRENCODE REQUIRED IMPORTED_TARGET libqrencode)
 pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
 pkg_check_modules(TOMLPLUSPLUS REQUIRED IMPORTED_TARGET tomlplusplus)
+pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
+pkg_check_modules(LIBCRYPT REQUIRED IMPORTED_TARGET libcrypt)
 find_package(Cups REQUIRED)  # Debian ships no cups.pc: CMake's module gives Cups::Cups
 if(ORVO_BUILD_TESTS)
   find_package(GTest REQUIRED)

@@ -1,9 +1,16 @@
-// A quiet pass of the network pane (60 networks, 40 saved profiles, 10 VPNs, nothing changed):
-// it must make no platform call and stay well under a frame (target: under 0.2 ms).
+// The network pane with 60 networks, 40 saved profiles and 10 VPNs: a quiet pass (nothing
+// changed) must make no platform call and stay well under a frame (target: under 0.2 ms); a
+// rebuild of the page with its layout and drawing in a 1280x800 offscreen window must stay under
+// 5 ms.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <chrono>
 #include <fmt/format.h>
+#include <thread>
+
+#include "frame_loop.h"
+#include "offscreen_backend.h"
 
 #include "panes/network/network_pane.h"
 
@@ -73,7 +80,12 @@ void BM_QuietNetworkPass(benchmark::State& state) {
   orvo_doc::Document frame;
   orvo_ui::SyncContext context;
   context.document = &frame;
-  pane.sync(context);  // seeds
+  // The first look at the machine comes back from its worker; the pass after it seeds.
+  while (!pane.loaded()) {
+    pane.sync(context);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  pane.sync(context);
   g_calls = 0;
   for (auto _ : state) {
     pane.sync(context);
@@ -82,6 +94,25 @@ void BM_QuietNetworkPass(benchmark::State& state) {
   state.counters["platform_calls"] = static_cast<double>(g_calls.load());
 }
 BENCHMARK(BM_QuietNetworkPass)->Unit(benchmark::kMicrosecond);
+
+void BM_PageRebuild(benchmark::State& state) {
+  settings::settings_app::PaneOperationCell operations{std::nullopt};
+  NetworkPane pane = NetworkPane(busy_machine()).with_pane_operation(operations);
+  orvo_ui::OffscreenBackend backend(1280, 800);
+  orvo_ui::App app;
+  orvo_ui::FrameLoop loop(backend, pane, app, orvo_ui::TextRenderer::Metrics::Fonts);
+  while (!pane.loaded()) {
+    loop.frame(backend.take_events());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  loop.frame(backend.take_events());
+  for (auto _ : state) {
+    // Opening or closing the connection policy editor rebuilds the page.
+    (void)pane.own_document()->put(orvo_doc::kRoot, "network.advanced", orvo_doc::ScalarValue::boolean(true));
+    loop.frame(backend.take_events());
+  }
+}
+BENCHMARK(BM_PageRebuild)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,9 +1,11 @@
 #include "orvo_dbus/connection.h"
 
 #include <poll.h>
+#include <systemd/sd-bus.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <optional>
 
 #include <fmt/format.h>
@@ -65,6 +67,26 @@ Error Connection::from_sdbus(const sdbus::Error& error) {
     message = "the service did not answer in time";
   }
   return Error{error.getName(), std::move(message)};
+}
+
+namespace {
+
+// sdbus-c++ 1.2 keeps the sd-bus message to itself and offers no setter for this flag; a derived
+// type may name the protected member, which is all this reads.
+struct RawMessage : sdbus::MethodCall {
+  static sd_bus_message* of(sdbus::MethodCall& message) {
+    return static_cast<sd_bus_message*>(message.*(&RawMessage::msg_));
+  }
+};
+
+}  // namespace
+
+void Connection::allow_interactive_authorisation(sdbus::MethodCall& message) {
+  const int result = sd_bus_message_set_allow_interactive_authorization(RawMessage::of(message), 1);
+  if (result < 0) {
+    throw sdbus::Error(std::string(kLocalError),
+                       fmt::format("could not allow interactive authorisation ({})", std::strerror(-result)));
+  }
 }
 
 Error Connection::local_error(std::string message) { return Error{std::string(kLocalError), std::move(message)}; }

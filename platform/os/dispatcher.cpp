@@ -1,6 +1,7 @@
 #include "os_actions/dispatcher.h"
 
 #include "os_actions/audio.h"
+#include "os_actions/bluez.h"
 #include "os_actions/display.h"
 #include "os_actions/network.h"
 #include "os_actions/power.h"
@@ -36,6 +37,9 @@ DispatchResult Dispatcher::set_mute(bool) const { return unavailable("Mute contr
 
 DispatchResult RealDispatcher::set_brightness(float percent) const { return display::set_brightness(percent); }
 DispatchResult RealDispatcher::set_wifi(bool enabled) const { return network::set_wifi(enabled); }
+DispatchResult RealDispatcher::set_bluetooth(bool enabled) const { return bluez::set_powered(enabled); }
+DispatchResult RealDispatcher::connect_bluetooth(std::string_view device) const { return bluez::connect(device); }
+DispatchResult RealDispatcher::disconnect_bluetooth(std::string_view device) const { return bluez::disconnect(device); }
 DispatchResult RealDispatcher::set_wired(bool enabled) const { return network::set_wired(enabled); }
 DispatchResult RealDispatcher::set_airplane_mode(bool enabled) const { return network::set_airplane_mode(enabled); }
 DispatchResult RealDispatcher::set_hotspot(bool enabled) const { return network::set_hotspot(enabled); }

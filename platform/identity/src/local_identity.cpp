@@ -15,7 +15,11 @@ namespace runtime_identity::unix {
 constexpr auto describe_json(orvo_json::Tag<LocalIdentity>) {
   return orvo_json::strict_record<LocalIdentity>("LocalIdentity", orvo_json::field("id", &LocalIdentity::id),
                                                  orvo_json::field("user_public_key", &LocalIdentity::user_public_key),
-                                                 orvo_json::field("active", &LocalIdentity::active));
+                                                 orvo_json::field("active", &LocalIdentity::active),
+                                                 orvo_json::omitted_when_none_field("label", &LocalIdentity::label),
+                                                 orvo_json::omitted_when_none_field("threshold", &LocalIdentity::threshold),
+                                                 orvo_json::omitted_when_none_field("signers", &LocalIdentity::signers),
+                                                 orvo_json::omitted_when_none_field("protection", &LocalIdentity::protection_byte));
 }
 
 namespace {
@@ -37,15 +41,79 @@ std::expected<std::optional<LocalIdentity>, IoError> read_record(const std::file
   auto text = atomic_file::read_existing(path);
   if (!text) return std::unexpected(IoError::other(text.error()));
   if (!*text) return std::optional<LocalIdentity>();
-  auto record = orvo_json::decode<LocalIdentity>(**text);
-  if (!record) return std::unexpected(IoError::invalid_data(path.string() + ": " + record.error().text()));
-  if (!valid_identity_id(record->id)) {
-    return std::unexpected(IoError::invalid_data(path.string() + ": identity id is not a plain name"));
-  }
+  auto record = parse_identity_record(**text);
+  if (!record) return std::unexpected(IoError::invalid_data(path.string() + ": " + record.error()));
   return std::optional<LocalIdentity>(std::move(*record));
 }
 
 }  // namespace
+
+std::expected<LocalIdentity, std::string> parse_identity_record(std::string_view text) {
+  auto record = orvo_json::decode<LocalIdentity>(text);
+  if (!record) return std::unexpected(record.error().text());
+  if (!valid_identity_id(record->id)) return std::unexpected(std::string("identity id is not a plain name"));
+  return std::move(*record);
+}
+
+std::string encode_identity_record(const LocalIdentity& record) { return orvo_json::encode(record); }
+
+SigningProtection LocalIdentity::protection() const {
+  if (!protection_byte) return SigningProtection::PrivateFile;
+  switch (*protection_byte) {
+    case 0: return SigningProtection::DesktopKeyring;
+    case 1: return SigningProtection::PrivateFile;
+    case 2: return SigningProtection::HardwareBacked;
+    default: return SigningProtection::NeedsMigration;
+  }
+}
+
+std::expected<IdentityFolder, IoError> find_identity(const std::filesystem::path& identity_dir, const std::string& id) {
+  if (!valid_identity_id(id)) return std::unexpected(IoError::invalid_data("identity id is not a plain name"));
+  const auto folder = identity_dir / id;
+  auto record = read_record(folder);
+  if (!record) return std::unexpected(record.error());
+  if (!*record || (*record)->id != id) return std::unexpected(IoError::not_found("no identity " + id));
+  return IdentityFolder{folder, std::move(**record)};
+}
+
+std::expected<void, IoError> write_record(const std::filesystem::path& folder, const LocalIdentity& record) {
+  if (auto written = atomic_file::write(folder / kRecordFile, encode_identity_record(record), 0600); !written) {
+    return std::unexpected(IoError::other(written.error()));
+  }
+  return {};
+}
+
+std::expected<void, IoError> set_active_identity(const std::filesystem::path& identity_dir, const std::string& id) {
+  auto chosen = find_identity(identity_dir, id);
+  if (!chosen) return std::unexpected(chosen.error());
+  auto identities = list_identities(identity_dir);
+  if (!identities) return std::unexpected(identities.error());
+  // The chosen one first, so that a failure half-way never leaves the directory without an
+  // active identity.
+  if (!chosen->record.active) {
+    chosen->record.active = true;
+    if (auto written = write_record(chosen->folder, chosen->record); !written) return written;
+  }
+  for (auto& identity : *identities) {
+    if (identity.id == id || !identity.active) continue;
+    identity.active = false;
+    if (auto written = write_record(identity_dir / identity.id, identity); !written) return written;
+  }
+  return {};
+}
+
+std::expected<void, IoError> remove_identity(const std::filesystem::path& identity_dir, const std::string& id) {
+  auto found = find_identity(identity_dir, id);
+  if (!found) return std::unexpected(found.error());
+  if (found->record.active) return std::unexpected(IoError::invalid_data("the active identity cannot be removed"));
+  // The key first: a folder left half-removed must not keep a usable seed.
+  std::error_code ec;
+  std::filesystem::remove(found->folder / kSeedFile, ec);
+  if (ec) return std::unexpected(IoError::other("could not remove " + found->folder.string() + ": " + ec.message()));
+  std::filesystem::remove_all(found->folder, ec);
+  if (ec) return std::unexpected(IoError::other("could not remove " + found->folder.string() + ": " + ec.message()));
+  return {};
+}
 
 std::expected<std::filesystem::path, IoError> identity_dir_from_env() {
   const char* value = std::getenv(std::string(kIdentityDirVariable).c_str());
@@ -111,12 +179,15 @@ std::expected<void, IoError> store_identity(const std::filesystem::path& identit
   std::filesystem::create_directories(folder, ec);
   if (ec) return std::unexpected(IoError::other("could not create " + folder.string() + ": " + ec.message()));
   ::chmod(folder.c_str(), 0700);
-  const LocalIdentity record{id, orvo_user_identity::ed25519::public_key(seed), active};
+  LocalIdentity record;
+  record.id = id;
+  record.user_public_key = orvo_user_identity::ed25519::public_key(seed);
+  record.active = active;
   const std::string_view seed_bytes(reinterpret_cast<const char*>(seed.view().data()), 32);
   if (auto written = atomic_file::write(folder / kSeedFile, seed_bytes, 0600); !written) {
     return std::unexpected(IoError::other(written.error()));
   }
-  if (auto written = atomic_file::write(folder / kRecordFile, orvo_json::encode(record), 0600); !written) {
+  if (auto written = atomic_file::write(folder / kRecordFile, encode_identity_record(record), 0600); !written) {
     return std::unexpected(IoError::other(written.error()));
   }
   return {};

@@ -203,7 +203,11 @@ TEST(LocalIdentities, ListResolveAndLoad) {
   const auto listed = id::list_identities(dir.path()).value();
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].id, "a-first");
-  EXPECT_EQ(listed[1], (id::LocalIdentity{"b-second", ed25519::public_key(seed_of(2)), true}));
+  id::LocalIdentity second;
+  second.id = "b-second";
+  second.user_public_key = ed25519::public_key(seed_of(2));
+  second.active = true;
+  EXPECT_EQ(listed[1], second);
   EXPECT_EQ(id::resolve_active_identity(dir.path()).value().id, "b-second");
 
   auto signer = id::load_from_path(dir.path() / "b-second");

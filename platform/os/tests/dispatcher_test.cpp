@@ -43,11 +43,6 @@ TEST(Dispatcher, SlotsNotYetFilledAnswerTheirSentence) {
   }
 }
 
-TEST(Dispatcher, TheRealHandleKeepsTheProvidedSlotsItDoesNotCarryOut) {
-  const std::unique_ptr<Dispatcher> real = std::make_unique<RealDispatcher>();
-  EXPECT_EQ(real->set_bluetooth(true).error(), "Bluetooth control is not available on this system.");
-}
-
 TEST(Dispatcher, ABackendOverridesOnlyItsOwnSlots) {
   struct Brightness final : Dispatcher {
     DispatchResult set_brightness(float percent) const override {

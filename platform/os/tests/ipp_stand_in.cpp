@@ -53,7 +53,57 @@ std::string lower(std::string text) {
   return text;
 }
 
+RecordedRequest record(ipp_t* request) {
+  RecordedRequest recorded{static_cast<int>(ippGetOperation(request)), {}};
+  for (ipp_attribute_t* attr = ippFirstAttribute(request); attr != nullptr; attr = ippNextAttribute(request)) {
+    const char* name = ippGetName(attr);
+    if (name == nullptr) continue;
+    std::string values;
+    for (int i = 0; i < ippGetCount(attr); ++i) {
+      if (i > 0) values += ",";
+      const ipp_tag_t tag = ippGetValueTag(attr);
+      if (tag == IPP_TAG_INTEGER || tag == IPP_TAG_ENUM) values += std::to_string(ippGetInteger(attr, i));
+      else if (tag == IPP_TAG_BOOLEAN) values += ippGetBoolean(attr, i) ? "true" : "false";
+      else if (const char* text = ippGetString(attr, i, nullptr)) values += text;
+    }
+    recorded.attributes[name] = values;
+  }
+  return recorded;
+}
+
+void add_printer(ipp_t* response, const FakePrinter& p) {
+  ippAddString(response, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, p.name.c_str());
+  const std::string uri = "ipp://localhost/printers/" + p.name;
+  ippAddString(response, IPP_TAG_PRINTER, IPP_TAG_URI, "printer-uri-supported", nullptr, uri.c_str());
+  ippAddInteger(response, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", p.state);
+  add_keywords(response, IPP_TAG_PRINTER, "printer-state-reasons", p.reasons);
+  ippAddString(response, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-state-message", nullptr, p.message.c_str());
+  ippAddBoolean(response, IPP_TAG_PRINTER, "printer-is-accepting-jobs", p.accepting ? 1 : 0);
+  if (p.markers && !p.markers->empty()) {
+    std::vector<const char*> names;
+    std::vector<int> levels;
+    for (const auto& [name, level] : *p.markers) {
+      names.push_back(name.c_str());
+      levels.push_back(level);
+    }
+    ippAddStrings(response, IPP_TAG_PRINTER, IPP_TAG_NAME, "marker-names", static_cast<int>(names.size()), nullptr,
+                  names.data());
+    ippAddIntegers(response, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "marker-levels", static_cast<int>(levels.size()),
+                   levels.data());
+  }
+}
+
 }  // namespace
+
+std::vector<RecordedRequest> IppStandIn::changes() const {
+  std::lock_guard lock(mutex_);
+  return changes_;
+}
+
+void IppStandIn::refuse(int operation, int status, std::string message) {
+  std::lock_guard lock(mutex_);
+  refusals_[operation] = {status, std::move(message)};
+}
 
 void use_print_server(const std::string& server) {
   ::setenv("CUPS_SERVER", server.c_str(), 1);
@@ -146,30 +196,40 @@ std::string IppStandIn::answer(const std::string& body) {
   Reader reader{body};
   ippReadIO(&reader, read_from, 1, nullptr, request);
   ipp_t* response = ippNewResponse(request);
-  switch (ippGetOperation(request)) {
+  const int operation = static_cast<int>(ippGetOperation(request));
+  std::optional<std::pair<int, std::string>> refusal;
+  {
+    std::lock_guard lock(mutex_);
+    if (auto found = refusals_.find(operation); found != refusals_.end()) refusal = found->second;
+  }
+  switch (operation) {
     case IPP_OP_CUPS_GET_PRINTERS: {
       bool first = true;
       for (const auto& p : printers_) {
         if (!first) ippAddSeparator(response);
         first = false;
-        ippAddString(response, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, p.name.c_str());
-        ippAddInteger(response, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", p.state);
-        add_keywords(response, IPP_TAG_PRINTER, "printer-state-reasons", p.reasons);
-        ippAddString(response, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-state-message", nullptr, p.message.c_str());
-        ippAddBoolean(response, IPP_TAG_PRINTER, "printer-is-accepting-jobs", p.accepting ? 1 : 0);
-        if (p.markers && !p.markers->empty()) {
-          std::vector<const char*> names;
-          std::vector<int> levels;
-          for (const auto& [name, level] : *p.markers) {
-            names.push_back(name.c_str());
-            levels.push_back(level);
-          }
-          ippAddStrings(response, IPP_TAG_PRINTER, IPP_TAG_NAME, "marker-names", static_cast<int>(names.size()),
-                        nullptr, names.data());
-          ippAddIntegers(response, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "marker-levels", static_cast<int>(levels.size()),
-                         levels.data());
-        }
+        add_printer(response, p);
       }
+      break;
+    }
+    case IPP_OP_GET_PRINTER_ATTRIBUTES: {
+      ipp_attribute_t* uri = ippFindAttribute(request, "printer-uri", IPP_TAG_URI);
+      const std::string wanted = uri ? std::string(ippGetString(uri, 0, nullptr)) : std::string();
+      const auto found = std::find_if(printers_.begin(), printers_.end(), [&](const FakePrinter& p) {
+        return wanted.size() > p.name.size() && wanted.ends_with("/" + p.name);
+      });
+      if (found == printers_.end()) ippSetStatusCode(response, IPP_STATUS_ERROR_NOT_FOUND);
+      else add_printer(response, *found);
+      break;
+    }
+    case IPP_OP_PAUSE_PRINTER:
+    case IPP_OP_RESUME_PRINTER:
+    case IPP_OP_CUPS_DELETE_PRINTER:
+    case IPP_OP_CUPS_ADD_MODIFY_PRINTER:
+    case IPP_OP_CANCEL_JOB:
+    case IPP_OP_RESTART_JOB: {
+      std::lock_guard lock(mutex_);
+      changes_.push_back(record(request));
       break;
     }
     case IPP_OP_CUPS_GET_DEFAULT:
@@ -204,6 +264,10 @@ std::string IppStandIn::answer(const std::string& body) {
     }
     default:
       ippSetStatusCode(response, IPP_STATUS_ERROR_OPERATION_NOT_SUPPORTED);
+  }
+  if (refusal) {
+    ippSetStatusCode(response, static_cast<ipp_status_t>(refusal->first));
+    ippAddString(response, IPP_TAG_OPERATION, IPP_TAG_TEXT, "status-message", nullptr, refusal->second.c_str());
   }
   std::string out;
   ippSetState(response, IPP_STATE_IDLE);

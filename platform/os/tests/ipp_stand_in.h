@@ -1,10 +1,13 @@
 #pragma once
 // A stand-in printing service for tests: an IPP server on 127.0.0.1 that answers the requests the
-// printing backend sends (CUPS-Get-Printers, CUPS-Get-Default, Get-Jobs) from fixed data. While it
-// lives, CUPS_SERVER points this process at it.
+// printing backend sends (CUPS-Get-Printers, CUPS-Get-Default, Get-Printer-Attributes, Get-Jobs)
+// from fixed data, and accepts and records the change requests (pause, resume, delete, add, cancel,
+// restart) unless told to refuse one. While it lives, CUPS_SERVER points this process at it.
 #include <atomic>
 #include <expected>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,6 +37,13 @@ struct FakeJob {
   long completed_at = 0;  // 0: attribute absent
 };
 
+// A change request as the stand-in received it: the operation code and each attribute's values
+// (text, or the number as text) joined with ",".
+struct RecordedRequest {
+  int operation = 0;
+  std::map<std::string, std::string> attributes;
+};
+
 class IppStandIn {
  public:
   static std::expected<std::unique_ptr<IppStandIn>, std::string> start(std::vector<FakePrinter> printers,
@@ -41,6 +51,11 @@ class IppStandIn {
                                                                        std::vector<FakeJob> jobs);
   ~IppStandIn();
   int port() const { return port_; }
+
+  // The change requests received so far, in order.
+  std::vector<RecordedRequest> changes() const;
+  // Answers `operation` from now on with `status` and `message`.
+  void refuse(int operation, int status, std::string message);
 
  private:
   IppStandIn() = default;
@@ -51,6 +66,9 @@ class IppStandIn {
   std::vector<FakePrinter> printers_;
   std::optional<std::string> default_printer_;
   std::vector<FakeJob> jobs_;
+  mutable std::mutex mutex_;
+  std::vector<RecordedRequest> changes_;
+  std::map<int, std::pair<int, std::string>> refusals_;
   int listener_ = -1;
   int port_ = 0;
   std::jthread thread_;

@@ -2,10 +2,19 @@
 
 #include <optional>
 
+#include "actions/settings_dispatch.h"
 #include "lib/settings_document.h"
 #include "orvo_log/log.h"
 
 namespace settings::panes {
+
+EmitSetting setting_emitter(orvo_ui::ActionHost& host, orvo_doc::Document& document) {
+  return [&host, &document](const actions::SettingsAction& action) {
+    actions::dispatch_with_context(
+        host, document, actions::SettingsAction::kNamespace, action,
+        actions::context_for_typed_action(actions::kSettingsAppId, actions::kSettingsAppName, action));
+  };
+}
 namespace {
 
 const orvo_doc::ScalarValue* scalar_at(const orvo_doc::Document& document, orvo_doc::ObjId object,

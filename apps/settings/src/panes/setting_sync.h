@@ -23,12 +23,17 @@
 
 #include "actions/settings_action.h"
 #include "orvo_doc/document.h"
+#include "orvo_ui/action_host.h"
 #include "preferences/setting_fields.h"
 
 namespace settings::panes {
 
 // Carries one setting action out (on the pane's working document, through its action host).
 using EmitSetting = std::function<void(const actions::SettingsAction&)>;
+
+// The emitter of a pane that owns `host`: each action goes through it onto `document`, in the
+// context of this application. Both must outlive the emitter (one pass).
+EmitSetting setting_emitter(orvo_ui::ActionHost& host, orvo_doc::Document& document);
 
 template <class T>
 struct Reconciled {

@@ -12,14 +12,18 @@
 #include "panes/accessibility/accessibility_pane.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
+#include "panes/bluetooth/bluetooth_pane.h"
 #include "panes/display/display_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/notifications/notifications_pane.h"
 #include "panes/power/power_pane.h"
+#include "panes/printers/printers_pane.h"
 #include "panes/region/region_pane.h"
+#include "panes/sound/audio_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
+#include "panes/users/users_pane.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
 #include "sidebar/sidebar_view.h"
@@ -51,15 +55,15 @@ struct PaneEntry {
 // receives the root's cells through `PaneInputs::app`.
 constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Network, panes::network::network_pane},
-    {SettingsSection::Bluetooth, generic_pane},
+    {SettingsSection::Bluetooth, panes::bluetooth::bluetooth_pane},
     {SettingsSection::DevicesSync, generic_pane},
-    {SettingsSection::Sound, generic_pane},
+    {SettingsSection::Sound, panes::sound::audio_pane},
     {SettingsSection::Displays, panes::display::display_pane},
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},
     {SettingsSection::KeyboardShortcuts, generic_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
-    {SettingsSection::Users, generic_pane},
-    {SettingsSection::Printers, generic_pane},
+    {SettingsSection::Users, [](const PaneInputs& inputs) { return panes::users::users_pane(inputs.app); }},
+    {SettingsSection::Printers, panes::printers::printers_pane},
     {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
     {SettingsSection::Accessibility, panes::accessibility::boxed_pane},

@@ -77,8 +77,10 @@ class OffscreenApp {
 
   ChildProcess& process() { return *app_; }
 
-  // Asks the application (started afterwards) for a PNG of its last frame, written at its end.
-  void keep_last_frame() { keep_png_ = true; }
+  // From the next start on, the run's last frame is written to `png` when it ends.
+  void write_png_at_end(std::filesystem::path png) { png_ = std::move(png); }
+  // The same, into the home's "last-frame.png" (`last_frame()`).
+  void keep_last_frame() { png_ = last_frame(); }
   std::filesystem::path last_frame() const { return home_ / "last-frame.png"; }
   // Ends a started application as the session would (SIGTERM) and answers its exit status.
   std::optional<int> stop() {
@@ -99,7 +101,7 @@ class OffscreenApp {
   std::vector<std::string> environment(const std::optional<std::filesystem::path>& script) const {
     return environment_with({{"ORVO_UI_BACKEND", "offscreen"},
                              {"ORVO_UI_SCRIPT", script ? std::optional(script->native()) : std::nullopt},
-                             {"ORVO_UI_PNG", keep_png_ ? std::optional(last_frame().native()) : std::nullopt},
+                             {"ORVO_UI_PNG", png_ ? std::optional(png_->native()) : std::nullopt},
                              {"ORVO_UI_STATE", (home_ / "state.json").native()},
                              {"XDG_RUNTIME_DIR", runtime().native()},
                              {"XDG_CONFIG_HOME", config().native()},
@@ -108,9 +110,9 @@ class OffscreenApp {
   }
 
   std::filesystem::path home_;
+  std::optional<std::filesystem::path> png_;
   std::vector<std::string> env_;
   std::unique_ptr<ChildProcess> app_;
-  bool keep_png_ = false;
 };
 
 }  // namespace settings::door_tests

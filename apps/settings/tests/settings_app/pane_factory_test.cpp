@@ -55,6 +55,10 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Power,
       SettingsSection::RegionFormats,
       SettingsSection::Notifications,
+      SettingsSection::Bluetooth,
+      SettingsSection::Printers,
+      SettingsSection::Users,
+      SettingsSection::Sound,
       SettingsSection::Accessibility,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);

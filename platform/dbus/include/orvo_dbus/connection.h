@@ -87,20 +87,18 @@ class Connection {
   std::expected<std::tuple<Out...>, Error> call(const Target& target, std::string_view interface,
                                                 std::string_view method, std::chrono::milliseconds timeout,
                                                 const In&... in) {
-    try {
-      auto proxy = sdbus::createProxy(*connection_, target.service, target.path);
-      auto message = proxy->createMethodCall(std::string(interface), std::string(method));
-      ((message << in), ...);
-      auto reply = proxy->callMethod(message, to_microseconds(timeout));
-      std::tuple<Out...> out;
-      std::apply([&reply](auto&... value) { ((reply >> value), ...); }, out);
-      return out;
-    } catch (const sdbus::Error& e) {
-      return std::unexpected(from_sdbus(e));
-    } catch (const std::exception& e) {
-      return std::unexpected(local_error(e.what()));
-    }
+    return call_with<Out...>(Authorisation::NotInteractive, target, interface, method, timeout, in...);
   }
+
+  // The same for a call the service may let the user authorise first (a password prompt of the
+  // system's authorisation agent); the time limit should leave room for the user to answer.
+  template <typename... Out, typename... In>
+  std::expected<std::tuple<Out...>, Error> call_authorised(const Target& target, std::string_view interface,
+                                                           std::string_view method, std::chrono::milliseconds timeout,
+                                                           const In&... in) {
+    return call_with<Out...>(Authorisation::Interactive, target, interface, method, timeout, in...);
+  }
+
 
   std::expected<sdbus::Variant, Error> property(const Target& target, std::string_view interface,
                                                 std::string_view name,
@@ -121,6 +119,31 @@ class Connection {
                                                        std::chrono::milliseconds timeout = kDefaultTimeout);
 
  private:
+  enum class Authorisation { NotInteractive, Interactive };
+
+  template <typename... Out, typename... In>
+  std::expected<std::tuple<Out...>, Error> call_with(Authorisation authorisation, const Target& target,
+                                                     std::string_view interface, std::string_view method,
+                                                     std::chrono::milliseconds timeout, const In&... in) {
+    try {
+      auto proxy = sdbus::createProxy(*connection_, target.service, target.path);
+      auto message = proxy->createMethodCall(std::string(interface), std::string(method));
+      if (authorisation == Authorisation::Interactive) allow_interactive_authorisation(message);
+      ((message << in), ...);
+      auto reply = proxy->callMethod(message, to_microseconds(timeout));
+      std::tuple<Out...> out;
+      std::apply([&reply](auto&... value) { ((reply >> value), ...); }, out);
+      return out;
+    } catch (const sdbus::Error& e) {
+      return std::unexpected(from_sdbus(e));
+    } catch (const std::exception& e) {
+      return std::unexpected(local_error(e.what()));
+    }
+  }
+
+  // Sets the message's ALLOW_INTERACTIVE_AUTHORIZATION flag; throws sdbus::Error when it cannot.
+  static void allow_interactive_authorisation(sdbus::MethodCall& message);
+
   explicit Connection(std::unique_ptr<sdbus::IConnection> connection);
   static std::uint64_t to_microseconds(std::chrono::milliseconds timeout);
   static Error from_sdbus(const sdbus::Error& error);

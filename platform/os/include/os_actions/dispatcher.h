@@ -41,11 +41,15 @@ class Dispatcher {
 
 // The system's own handle: the slots of the family backends this build carries out, the rest as
 // provided. Brightness goes to `os_actions::display`, the network slots to `os_actions::network`, the
-// volume and mute slots to `os_actions::audio`, the power profile to `os_actions::power`.
+// volume and mute slots to `os_actions::audio`, the Bluetooth slots to `os_actions::bluez` (a device is its
+// object path), the power profile to `os_actions::power`.
 class RealDispatcher final : public Dispatcher {
  public:
   DispatchResult set_brightness(float percent) const override;
   DispatchResult set_wifi(bool enabled) const override;
+  DispatchResult set_bluetooth(bool enabled) const override;
+  DispatchResult connect_bluetooth(std::string_view device) const override;
+  DispatchResult disconnect_bluetooth(std::string_view device) const override;
   DispatchResult set_wired(bool enabled) const override;
   DispatchResult set_airplane_mode(bool enabled) const override;
   DispatchResult set_hotspot(bool enabled) const override;

@@ -1,9 +1,11 @@
 #pragma once
 // Print queues and jobs, read from the printing service (CUPS) over IPP.
+#include <chrono>
 #include <cstdint>
 #include <expected>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace os_actions::printing {
@@ -59,10 +61,51 @@ struct PrintJob {
   std::optional<std::uint8_t> progress_percent() const;
 };
 
-// The configured queues in the service's order.
+// A printer that announces itself on the network and prints without a driver (IPP Everywhere).
+struct DriverlessPrinter {
+  std::string identifier;  // the printer's device URI; unique where names repeat
+  std::string name;
+  std::optional<std::string> detail;  // make and model, or location
+};
+
+// A scanner as the scanning service lists it.
+struct Scanner {
+  std::string device;  // the device name a scanning program opens
+  std::string description;
+};
+
+using Done = std::expected<void, std::string>;
+
+// The configured queues in the service's order. The default is the one the user's own default
+// names (see `set_default`) while that queue exists, else the service's.
 std::expected<std::vector<PrinterQueue>, std::string> queues();
 
 // Jobs not yet finished, and finished jobs of the last hour (so a failed job can be retried).
 std::expected<std::vector<PrintJob>, std::string> jobs();
 
+// Driverless printers announced nearby that are not configured yet; waits a few seconds at most.
+std::expected<std::vector<DriverlessPrinter>, std::string> discover_driverless();
+
+inline constexpr std::chrono::milliseconds kScannerListLimit{20'000};
+
+// Scanners, from `scanimage -L` (stopped after `time_limit`). A listing, or its failure, is reused
+// for 60 seconds. Without the scanning program there are no scanners.
+std::expected<std::vector<Scanner>, std::string> scanners(std::chrono::milliseconds time_limit = kScannerListLimit);
+// The next `scanners` call lists again.
+void forget_scanners();
+
+// Changes. A request the printing service refuses fails with the service's own message.
+// Adds the printer as an IPP Everywhere queue that accepts jobs.
+Done add_driverless(const DriverlessPrinter& printer);
+// Makes the queue the user's default destination (no privileges needed).
+Done set_default(std::string_view name);
+// Resumes (true) or pauses (false) the queue.
+Done set_enabled(std::string_view name, bool enabled);
+Done remove_queue(std::string_view name);
+Done cancel_job(std::string_view id);
+// Restarts a stopped, cancelled or failed job.
+Done retry_job(std::string_view id);
+
+// The scanners `scanimage -L` lists in `text`, in order.
+std::vector<Scanner> parse_scanner_list(std::string_view text);
 }  // namespace os_actions::printing

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <string.h>
 
 #include "widgets/node_support.h"
 
@@ -33,19 +34,41 @@ std::string encoder_error(int error) {
   }
 }
 
+QrWidget::DropObserver& drop_observer() {
+  static QrWidget::DropObserver observer;
+  return observer;
+}
+
 }  // namespace
 
-QrWidget::QrWidget(std::string payload) { set_payload(std::move(payload)); }
+QrWidget::QrWidget(std::string_view payload) { set_payload(payload); }
 
-void QrWidget::set_payload(std::string payload) {
+QrWidget::QrWidget(orvo_secret::SecretString payload) { set_payload(std::move(payload)); }
+
+QrWidget::~QrWidget() {
+  payload_.wipe();
+  wipe_modules();
+  if (const DropObserver& observer = drop_observer()) observer(payload_.storage_for_testing(), modules_);
+}
+
+void QrWidget::set_drop_observer_for_testing(DropObserver observer) { drop_observer() = std::move(observer); }
+
+void QrWidget::set_payload(std::string_view payload) { set_payload(orvo_secret::SecretString(payload)); }
+
+void QrWidget::set_payload(orvo_secret::SecretString payload) {
   payload_ = std::move(payload);
   encode();
 }
 
+void QrWidget::wipe_modules() {
+  if (!modules_.empty()) explicit_bzero(modules_.data(), modules_.size());
+}
+
 void QrWidget::encode() {
+  wipe_modules();
   errno = 0;
   QRcode* code = nullptr;
-  if (payload_.find('\0') == std::string::npos) {
+  if (payload_.view().find('\0') == std::string_view::npos) {
     // Mixed modes: digit and upper-case runs pack tighter; everything else is encoded byte by byte.
     code = QRcode_encodeString(payload_.c_str(), 0, to_level(level_), QR_MODE_8, 1);
   } else {
@@ -63,6 +86,7 @@ void QrWidget::encode() {
   modules_.resize(count);
   for (std::size_t i = 0; i < count; ++i) modules_[i] = code->data[i] & 1;
   error_.reset();
+  explicit_bzero(code->data, count);
   QRcode_free(code);
 }
 

@@ -12,10 +12,7 @@ class SystemListQueries final : public ListQueries {
  public:
   // The account files can change while the program runs (an account added or removed here), so
   // they are read on every request; they are small.
-  std::vector<panes::users::LocalUser> local_users() const override {
-    const char* user = std::getenv("USER");
-    return panes::users::read_local_users(system_paths::etc(), user ? std::optional<std::string>(user) : std::nullopt);
-  }
+  std::vector<panes::users::LocalUser> local_users() const override { return panes::users::local_users(); }
 
   // Applications get installed and removed while the program runs: the scan is kept only until
   // one of the application directories changes.

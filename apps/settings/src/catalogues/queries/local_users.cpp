@@ -1,9 +1,13 @@
 #include "catalogues/queries/local_users.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
+
+#include "orvo_runtime/system_paths.h"
+#include "os_actions/users.h"
 
 namespace settings::panes::users {
 namespace {
@@ -87,8 +91,7 @@ std::vector<LocalUser> parse_local_users(std::string_view passwd, std::optional<
     user.uid = *uid;
     user.administrator = admins.contains(user.username);
     user.signed_in = signed_in_user && *signed_in_user == user.username;
-    // No automatic-login service is reachable from here; an account reads as not logging in
-    // automatically, which is also the answer when such a service fails.
+    // Asked of the account service afterwards (`local_users`).
     user.automatic_login = false;
     users.push_back(std::move(user));
   });
@@ -102,5 +105,17 @@ std::vector<LocalUser> read_local_users(const std::filesystem::path& etc,
   const auto group = read_file(etc / "group");
   return parse_local_users(*passwd, group ? std::optional<std::string_view>(*group) : std::nullopt, signed_in_user);
 }
+
+std::vector<LocalUser> local_users(const AutomaticLoginQuery& query) {
+  const char* user = std::getenv("USER");
+  auto users = read_local_users(system_paths::etc(), user ? std::optional<std::string>(user) : std::nullopt);
+  for (LocalUser& account : users) {
+    const auto enabled = query(account.username);
+    account.automatic_login = enabled.value_or(false);
+  }
+  return users;
+}
+
+std::vector<LocalUser> local_users() { return local_users(os_actions::users::automatic_login); }
 
 }  // namespace settings::panes::users

@@ -1,7 +1,9 @@
 #pragma once
 // The regular login accounts of the machine, read from the system account files.
 #include <cstdint>
+#include <expected>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,5 +39,15 @@ std::vector<LocalUser> parse_local_users(std::string_view passwd, std::optional<
 // The same from `<etc>/passwd` and `<etc>/group`; no accounts when passwd cannot be read.
 std::vector<LocalUser> read_local_users(const std::filesystem::path& etc,
                                         const std::optional<std::string>& signed_in_user);
+
+// Whether automatic login is on for an account, or why that could not be learnt.
+using AutomaticLoginQuery = std::function<std::expected<bool, std::string>(std::string_view username)>;
+
+// The machine's accounts (the system account files, the environment's USER as the signed-in
+// account), each with the automatic login `query` answers; off when it fails. The one reading the
+// Users pane and the Users catalogue share.
+std::vector<LocalUser> local_users(const AutomaticLoginQuery& query);
+// The same with the system's account service as the query.
+std::vector<LocalUser> local_users();
 
 }  // namespace settings::panes::users

@@ -170,11 +170,7 @@ void AccessibilityPane::save() {
 
 void AccessibilityPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
-  const EmitSetting emit = [&](const actions::SettingsAction& action) {
-    actions::dispatch_with_context(
-        host_, *document, actions::SettingsAction::kNamespace, action,
-        actions::context_for_typed_action(actions::kSettingsAppId, actions::kSettingsAppName, action));
-  };
+  const EmitSetting emit = setting_emitter(host_, *document);
   if (initial_publication_pending_) {
     publish_missing(*document, emit);
     for (const FlagSetting& setting : kFlags) show_stored_setting(*document, object_, setting.key);

@@ -105,11 +105,7 @@ void AppearancePane::save() {
 
 void AppearancePane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
-  const EmitSetting emit = [&](const actions::SettingsAction& action) {
-    actions::dispatch_with_context(
-        host_, *document, actions::SettingsAction::kNamespace, action,
-        actions::context_for_typed_action(actions::kSettingsAppId, actions::kSettingsAppName, action));
-  };
+  const EmitSetting emit = setting_emitter(host_, *document);
   if (initial_publication_pending_) {
     publish(emit);
     for (std::string_view key : kTextKeys) show_stored_setting(*document, object_, key);

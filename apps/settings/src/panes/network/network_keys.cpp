@@ -63,6 +63,24 @@ std::optional<std::string> first_nonblank_line(std::span<const std::string> line
   return std::nullopt;
 }
 
+std::vector<std::string> typed_list(std::string_view text) {
+  std::vector<std::string> pieces;
+  while (pieces.size() < kTypedListLimit) {
+    const std::size_t comma = text.find(',');
+    const std::string_view piece = orvo_runtime::text::trim_unicode_whitespace(text.substr(0, comma));
+    if (!piece.empty()) pieces.emplace_back(piece);
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  return pieces;
+}
+
+std::optional<std::string> typed_optional(std::string_view text) {
+  const std::string_view trimmed = orvo_runtime::text::trim_unicode_whitespace(text);
+  if (trimmed.empty()) return std::nullopt;
+  return std::string(trimmed);
+}
+
 std::vector<std::string> network_profile_choices(std::span<const net::SavedNetworkProfile> profiles) {
   std::vector<std::string> labels;
   labels.reserve(profiles.size());

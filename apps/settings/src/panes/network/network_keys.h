@@ -30,6 +30,15 @@ inline constexpr std::string_view kMobileSimKey = "network.mobile.sim";
 inline constexpr std::string_view kEnterpriseMethodKey = "network.enterprise.method";
 inline constexpr std::string_view kEnterprisePhase2Key = "network.enterprise.phase2";
 inline constexpr std::string_view kEnterpriseCaKey = "network.enterprise.ca";
+inline constexpr std::string_view kMobileCreateKey = "network.mobile.create";
+inline constexpr std::string_view kMobileUnlockKey = "network.mobile.unlock";
+inline constexpr std::string_view kMobileProfileKey = "network.mobile.profile";
+inline constexpr std::string_view kMobileApnKey = "network.mobile.apn";
+inline constexpr std::string_view kEnterpriseConnectKey = "network.enterprise.connect";
+inline constexpr std::string_view kEnterpriseEditorKey = "network.enterprise.editor";
+inline constexpr std::string_view kEnterpriseCaChooseKey = "network.enterprise.ca.choose";
+inline constexpr std::string_view kCaptivePortalKey = "network.captive_portal.open";
+inline constexpr std::string_view kAdvancedKey = "network.advanced";
 
 // Text fields made Text objects at seeding.
 inline constexpr std::string_view kSeededTextKeys[] = {
@@ -69,6 +78,12 @@ std::string_view connectivity_label(os_actions::network::Connectivity connectivi
 
 // The first text that is not blank, trimmed; none when every text is blank.
 std::optional<std::string> first_nonblank_line(std::span<const std::string> lines);
+// A typed list of addresses or servers: split at ",", each piece trimmed, empty pieces dropped,
+// at most the first 17 pieces kept.
+inline constexpr std::size_t kTypedListLimit = 17;
+std::vector<std::string> typed_list(std::string_view text);
+// A typed optional text: trimmed; none when nothing is left.
+std::optional<std::string> typed_optional(std::string_view text);
 // Each profile's choice label, in order.
 std::vector<std::string> network_profile_choices(std::span<const os_actions::network::SavedNetworkProfile> profiles);
 // The saved profiles of one connection type, in order.

@@ -17,11 +17,6 @@ namespace {
 // Worker replies waiting for the next pass; a job that finds the queue full waits for room.
 constexpr std::size_t kReplyCapacity = 256;
 
-template <typename T>
-T value_or(Reading<T> reading, T fallback) {
-  return reading ? std::move(*reading) : std::move(fallback);
-}
-
 std::optional<std::string> first_uuid_of_kind(const std::vector<net::SavedNetworkProfile>& profiles,
                                               std::string_view kind) {
   for (const auto& profile : profiles) {
@@ -43,19 +38,16 @@ std::optional<std::string> keep_selection(const std::optional<std::string>& sele
 
 }  // namespace
 
-NetworkPane::NetworkPane(NetworkServices services) : PaneGlue("NetworkPane", DirtyRule::AlwaysAskView), services_(std::move(services)) {
+NetworkPane::NetworkPane(NetworkServices services)
+    : PaneGlue("NetworkPane", DirtyRule::AlwaysAskView),
+      services_(std::make_shared<const NetworkServices>(std::move(services))) {
   auto [sender, receiver] = orvo_runtime::make_channel<NetworkJobReply>(kReplyCapacity);
   reply_sender_.emplace(std::move(sender));
   reply_receiver_.emplace(std::move(receiver));
-  wifi_networks_ = value_or(services_.list_wifi_networks(), {});
-  wifi_enabled_ = value_or(services_.get_wifi(), true);
-  wired_ = value_or(services_.get_wired(), {});
-  radio_ = value_or(services_.get_radio_state(), {});
-  connectivity_ = value_or(services_.get_connectivity(), net::Connectivity::NotTested);
-  read_profiles();
-  read_vpn_connections();
-  mobile_sims_ = value_or(services_.list_mobile_sims(), {});
-  hotspot_clients_ = value_or(services_.list_hotspot_clients(), {});
+  auto [machine_sender, machine_receiver] = orvo_runtime::make_channel<MachineReply>(kReplyCapacity);
+  machine_sender_.emplace(std::move(machine_sender));
+  machine_receiver_.emplace(std::move(machine_receiver));
+  start_reading(ReadingScope::Everything);
 }
 
 NetworkPane::~NetworkPane() {
@@ -84,25 +76,44 @@ std::optional<orvo_ui::PaneDescriptor> NetworkPane::pane_descriptor() {
   return settings_app::section_descriptor(settings_app::SettingsSection::Network);
 }
 
-void NetworkPane::read_profiles() { use_profiles(value_or(services_.list_saved_network_profiles(), {})); }
-
-void NetworkPane::use_profiles(std::vector<net::SavedNetworkProfile> profiles) {
+void NetworkPane::use_profiles(std::vector<net::SavedNetworkProfile> profiles,
+                               std::map<std::string, net::ConnectionProfileSettings> settings) {
   saved_profiles_ = std::move(profiles);
-  profile_settings_.clear();
-  for (const auto& profile : saved_profiles_) {
-    if (auto settings = services_.connection_profile_settings(profile.uuid)) {
-      profile_settings_.insert_or_assign(profile.uuid, std::move(*settings));
-    }
-  }
+  profile_settings_ = std::move(settings);
   selected_advanced_profile_ = keep_selection(selected_advanced_profile_, saved_profiles_, kWirelessKind);
   selected_ipv4_profile_ = keep_selection(selected_ipv4_profile_, saved_profiles_, kEthernetKind);
 }
 
-void NetworkPane::read_vpn_connections() {
+void NetworkPane::use_vpn_connections(std::vector<net::VpnConnection> connections) {
   vpn_connections_.clear();
-  auto listed = services_.list_vpn_connections();
-  if (!listed) return;
-  for (auto& connection : *listed) vpn_connections_.push_back({std::move(connection.name), connection.active});
+  for (auto& connection : connections) vpn_connections_.push_back({std::move(connection.name), connection.active});
+}
+
+void NetworkPane::start_reading(ReadingScope scope) {
+  call_on_worker<Reading<MachineReading>>(
+      "read", [services = services_, scope]() -> Reading<MachineReading> { return read_machine(*services, scope); },
+      [](NetworkPane& pane, orvo_doc::Document& document, Reading<MachineReading> reading) {
+        if (reading) {
+          pane.use_reading(document, std::move(*reading));
+          return;
+        }
+        orvo_log::warn("network state could not be read", {{"error", reading.error()}});
+        if (!pane.loaded_) {
+          pane.loaded_ = true;
+          pane.set_status("Could not read the network state: " + reading.error());
+        }
+      });
+}
+
+void NetworkPane::take_machine_replies(orvo_doc::Document& document) {
+  while (true) {
+    auto received = machine_receiver_->try_recv();
+    auto* reply = std::get_if<MachineReply>(&received);
+    if (!reply) return;
+    if (auto found = tasks_.find(reply->task); found != tasks_.end()) tasks_.erase(found);
+    reply->apply(*this, document);
+    mark_structure_dirty();
+  }
 }
 
 bool NetworkPane::operation_is_current(const NetworkOperation& operation) const {
@@ -156,14 +167,15 @@ void NetworkPane::connect_wifi(std::string_view ssid, std::uint8_t kind, std::op
   joins_in_flight_.emplace_back(ssid);
   set_status(fmt::format("Connecting to {}…", ssid));
   WifiJoinRequest request{std::string(ssid), kind, std::move(passphrase), lookup};
-  if (auto started = start_wifi_join(*reply_sender_, services_.dispatcher, services_.continuity, std::move(request), {});
+  if (auto started = start_wifi_join(*reply_sender_, services_->dispatcher, services_->continuity, std::move(request), {});
       !started) {
     (void)reply_sender_->try_send(NetworkJobReply{job::WifiJoin{std::string(ssid)}, outcome::Failed{started.error()}});
   }
 }
 
 void NetworkPane::start_mobile_profile(std::string name, std::string apn) {
-  if (auto started = network::start_mobile_profile(*reply_sender_, services_.create_mobile_profile, std::move(name),
+  set_status("Creating mobile profile…");
+  if (auto started = network::start_mobile_profile(*reply_sender_, services_->create_mobile_profile, std::move(name),
                                                    std::move(apn), {});
       !started) {
     (void)reply_sender_->try_send(NetworkJobReply{job::MobileProfile{}, outcome::Failed{started.error()}});
@@ -172,7 +184,13 @@ void NetworkPane::start_mobile_profile(std::string name, std::string apn) {
 
 void NetworkPane::start_sim_unlock(std::optional<std::string> sim) {
   orvo_secret::SecretString pin = mobile_pin_->take();
-  if (auto started = network::start_sim_unlock(*reply_sender_, services_.unlock_mobile_sim_on, std::move(sim),
+  // A wrong attempt uses up one of the SIM's few tries: an empty PIN is never sent.
+  if (pin.empty()) {
+    set_status(std::string(kEnterPinFirst));
+    return;
+  }
+  set_status("Unlocking SIM…");
+  if (auto started = network::start_sim_unlock(*reply_sender_, services_->unlock_mobile_sim_on, std::move(sim),
                                                std::move(pin), {});
       !started) {
     (void)reply_sender_->try_send(NetworkJobReply{job::SimUnlock{}, outcome::Failed{started.error()}});
@@ -181,7 +199,8 @@ void NetworkPane::start_sim_unlock(std::optional<std::string> sim) {
 
 void NetworkPane::start_enterprise_wifi(net::EnterpriseWifiConfiguration configuration) {
   orvo_secret::SecretString password = enterprise_password_->take();
-  if (auto started = network::start_enterprise_wifi(*reply_sender_, services_.connect_enterprise_wifi,
+  set_status("Connecting to enterprise Wi-Fi…");
+  if (auto started = network::start_enterprise_wifi(*reply_sender_, services_->connect_enterprise_wifi,
                                                     std::move(configuration), std::move(password), {});
       !started) {
     (void)reply_sender_->try_send(NetworkJobReply{job::EnterpriseWifi{}, outcome::Failed{started.error()}});
@@ -191,7 +210,7 @@ void NetworkPane::start_enterprise_wifi(net::EnterpriseWifiConfiguration configu
 void NetworkPane::start_ca_chooser() {
   if (ca_chooser_) return;
   auto [sender, receiver] = orvo_runtime::make_channel<CaChoice>(1);
-  if (auto started = network::start_ca_chooser(std::move(sender), services_.choose_ca_certificate, {}); !started) {
+  if (auto started = network::start_ca_chooser(std::move(sender), services_->choose_ca_certificate, {}); !started) {
     set_status(fmt::format("Could not choose certificate: {}", started.error()));
     return;
   }
@@ -208,14 +227,7 @@ std::expected<net::HotspotConfiguration, std::string> NetworkPane::hotspot_confi
   return configuration;
 }
 
-std::unique_ptr<orvo_ui::Widget> NetworkPane::build_view() {
-  const auto descriptor = settings_app::section_descriptor(settings_app::SettingsSection::Network);
-  std::vector<widget_support::WidgetBox> lines;
-  lines.push_back(std::make_unique<orvo_ui::Text>(orvo_ui::Text(descriptor.subtitle).with_size(widget_support::kRowTextSize)));
-  lines.push_back(widget_support::caption_text(fmt::format("{} is not available yet.", descriptor.title)));
-  if (status_message_) lines.push_back(widget_support::caption_text(*status_message_));
-  return widget_support::titled_card(descriptor.title, widget_support::section_stack(std::move(lines)));
-}
+std::unique_ptr<orvo_ui::Widget> NetworkPane::build_view() { return content(); }
 
 std::unique_ptr<orvo_ui::Widget> network_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<NetworkPane>(

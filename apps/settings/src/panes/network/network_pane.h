@@ -5,11 +5,19 @@
 // document keys, the pass compares them with what the pane knows of the machine, calls the
 // platform, and writes a refused change back so the document converges to the machine's state.
 // Each outcome is one sentence in `status_message`; an operation the shell handed over ends under
-// its exact key. Blocking work runs on the workers of network_workers.h.
+// its exact key.
+//
+// Nothing in the pass waits for the machine: the first look at it, refreshes, switches and every
+// other platform call run on short-lived workers (`call_on_worker`, and the jobs of
+// network_workers.h), whose results come back over channels and are used in a later pass, which
+// their wake starts. Until the first look has come back the page says so, and an operation handed
+// over waits; an operation in hand ends once no call started for the page is still out.
 //
 // Interface thread only; the secret buffers are shared with the view's fields and wiped on drop.
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +25,10 @@
 
 #include "orvo_runtime/channel.h"
 #include "orvo_secret/secret_buffer.h"
+#include "panes/network/network_reading.h"
 #include "panes/network/network_services.h"
 #include "panes/network/network_workers.h"
+#include "panes/workers/worker_start.h"
 #include "panes/pane_glue.h"
 #include "panes/taken_operation.h"
 #include "settings_app/operation_status.h"
@@ -35,6 +45,16 @@ inline constexpr std::string_view kMobilePinField = "__mobile_pin";
 inline constexpr std::string_view kEnterprisePasswordField = "__enterprise_password";
 inline constexpr std::string_view kDefaultHotspotName = "Orvo Hotspot";
 inline constexpr std::string_view kDefaultHotspotBand = "Automatic";
+inline constexpr std::string_view kEnterPinFirst = "Enter the SIM PIN first.";
+
+class NetworkPane;
+
+// What a worker's call gives back: applied to the pane and its document in the pass that takes it.
+using MachineChange = std::function<void(NetworkPane&, orvo_doc::Document&)>;
+struct MachineReply {
+  std::string task;
+  MachineChange apply;
+};
 
 struct VpnConnectionRow {
   std::string name;
@@ -44,6 +64,7 @@ struct VpnConnectionRow {
 
 class NetworkPane final : public PaneGlue {
  public:
+  // Starts the first look at the machine on a worker.
   explicit NetworkPane(NetworkServices services = real_network_services());
   NetworkPane(NetworkPane&&) = default;
   ~NetworkPane() override;
@@ -64,6 +85,7 @@ class NetworkPane final : public PaneGlue {
   void set_expanded_network(orvo_doc::Document& document, std::optional<std::string> ssid);
   // The other jobs; each reports through the pane's reply channel.
   void start_mobile_profile(std::string name, std::string apn);
+  // An empty PIN is refused without calling the modem.
   void start_sim_unlock(std::optional<std::string> sim);
   void start_enterprise_wifi(os_actions::network::EnterpriseWifiConfiguration configuration);
   // Opens the CA chooser unless one is open.
@@ -72,8 +94,21 @@ class NetworkPane final : public PaneGlue {
   std::expected<os_actions::network::HotspotConfiguration, std::string> hotspot_configuration(
       std::string_view name, std::string_view band) const;
 
+  // The page (rebuilt at every layout): ten cards, or a line saying the machine is being read.
+  std::unique_ptr<orvo_ui::Widget> content();
+
   // What the view and the tests read.
+  // Whether the first look at the machine has come back.
+  bool loaded() const { return loaded_; }
+  // Whether a call started for the page has not come back yet.
+  bool calls_in_flight() const { return !tasks_.empty(); }
   const std::optional<std::string>& status_message() const { return status_message_; }
+  bool advanced_open() const { return advanced_open_; }
+  bool enterprise_editor_open() const { return enterprise_editor_open_; }
+  bool hotspot_qr_shown() const { return hotspot_qr_shown_; }
+  const std::string& hotspot_ssid() const { return hotspot_ssid_; }
+  const std::string& hotspot_band() const { return hotspot_band_; }
+  const std::vector<os_actions::modem::MobileSim>& mobile_sims() const { return mobile_sims_; }
   const std::vector<os_actions::network::WifiNetwork>& wifi_networks() const { return wifi_networks_; }
   const os_actions::network::WiredState& wired() const { return wired_; }
   const os_actions::network::RadioState& radio() const { return radio_; }
@@ -120,13 +155,52 @@ class NetworkPane final : public PaneGlue {
   void sync_saved_profiles(orvo_doc::Document& document);
   void sync_profile_shares(orvo_doc::Document& document);
   void settle_operation();
+  void take_machine_replies(orvo_doc::Document& document);
 
-  // Reading the machine (network_pane.cpp).
-  void read_profiles();
-  // Takes a fresh list of saved profiles: their settings, and the pickers' selections kept while
-  // their profiles remain.
-  void use_profiles(std::vector<os_actions::network::SavedNetworkProfile> profiles);
-  void read_vpn_connections();
+  // The editors and joins (network_editors.cpp), in the order the pass runs them.
+  void sync_hotspot(orvo_doc::Document& document);
+  void sync_profile_pickers(orvo_doc::Document& document);
+  void sync_ipv4(orvo_doc::Document& document);
+  void sync_mobile_profile(orvo_doc::Document& document);
+  void sync_editor_toggles(orvo_doc::Document& document);
+  void sync_policy(orvo_doc::Document& document);
+  void sync_sim_unlock(orvo_doc::Document& document);
+  void sync_enterprise(orvo_doc::Document& document);
+  void sync_captive_portal(orvo_doc::Document& document);
+  void sync_vpn_studio(orvo_doc::Document& document);
+  void sync_expanded(orvo_doc::Document& document);
+  void sync_connect_and_join(orvo_doc::Document& document);
+
+  // The cards (network_view.cpp).
+  std::unique_ptr<orvo_ui::Widget> internet_card();
+  std::unique_ptr<orvo_ui::Widget> wifi_card();
+  std::unique_ptr<orvo_ui::Widget> enterprise_card();
+  std::unique_ptr<orvo_ui::Widget> wired_card();
+  std::unique_ptr<orvo_ui::Widget> profiles_card();
+  std::unique_ptr<orvo_ui::Widget> diagnostics_card();
+  std::unique_ptr<orvo_ui::Widget> vpn_card();
+  std::unique_ptr<orvo_ui::Widget> airplane_card();
+  std::unique_ptr<orvo_ui::Widget> hotspot_card();
+  std::unique_ptr<orvo_ui::Widget> mobile_card();
+  // A masked field editing the secret buffer of `field`.
+  std::unique_ptr<orvo_ui::Widget> secret_field(const std::shared_ptr<orvo_secret::SecretBuffer>& buffer,
+                                                std::string_view id, std::string_view placeholder);
+
+  // Runs `call` on a worker; its result is handed to `use` in a later pass. `task` names the call
+  // while it is out (a switch is not flipped again while its call is out). A worker the system
+  // refuses to start gives `use` that error at the next pass.
+  template <typename Result>
+  void call_on_worker(std::string task, std::function<Result()> call,
+                      std::function<void(NetworkPane&, orvo_doc::Document&, Result)> use);
+  bool task_running(std::string_view task) const { return tasks_.contains(task); }
+  void start_reading(ReadingScope scope);
+  void use_reading(orvo_doc::Document& document, MachineReading reading);
+
+  // Takes a fresh list of saved profiles with their settings; the pickers' selections are kept
+  // while their profiles remain.
+  void use_profiles(std::vector<os_actions::network::SavedNetworkProfile> profiles,
+                    std::map<std::string, os_actions::network::ConnectionProfileSettings> settings);
+  void use_vpn_connections(std::vector<os_actions::network::VpnConnection> connections);
 
   // Whether a switch change backed by `operation` may act: the pane is not attached to the shell's
   // status, or the status runs exactly this operation.
@@ -137,11 +211,17 @@ class NetworkPane final : public PaneGlue {
   void publish_outcome(const NetworkOperation& operation, PaneOutcome outcome);
   void set_status(std::string message);
 
-  NetworkServices services_;
+  std::shared_ptr<const NetworkServices> services_;
   PaneOperations<settings_app::PaneOperation> operations_;
   bool attached_ = false;
   bool status_attached_ = false;
+  bool loaded_ = false;
   bool needs_seeding_ = true;
+  // Whether the operation in hand has been written into its key.
+  bool hand_over_written_ = false;
+  bool advanced_open_ = false;
+  bool enterprise_editor_open_ = false;
+  bool hotspot_qr_shown_ = false;
   std::optional<std::string> status_message_;
 
   std::vector<os_actions::network::WifiNetwork> wifi_networks_;
@@ -171,7 +251,29 @@ class NetworkPane final : public PaneGlue {
   std::optional<ReplySender> reply_sender_;
   std::optional<orvo_runtime::Receiver<NetworkJobReply>> reply_receiver_;
   std::optional<orvo_runtime::Receiver<CaChoice>> ca_chooser_;
+  std::optional<orvo_runtime::Sender<MachineReply>> machine_sender_;
+  std::optional<orvo_runtime::Receiver<MachineReply>> machine_receiver_;
+  // The calls out, by task name (one name may be out more than once).
+  std::multiset<std::string, std::less<>> tasks_;
 };
+
+template <typename Result>
+void NetworkPane::call_on_worker(std::string task, std::function<Result()> call,
+                                 std::function<void(NetworkPane&, orvo_doc::Document&, Result)> use) {
+  tasks_.insert(task);
+  const auto reply = [task](std::function<void(NetworkPane&, orvo_doc::Document&, Result)> use, Result result) {
+    return MachineReply{task, [use = std::move(use), result = std::move(result)](NetworkPane& pane,
+                                                                                 orvo_doc::Document& document) {
+                          use(pane, document, result);
+                        }};
+  };
+  auto started = workers::start_worker(
+      "network-call", [sender = *machine_sender_, call = std::move(call), use, reply]() mutable {
+        (void)sender.send(reply(std::move(use), call()));
+        orvo_ui::WakeHandle{}.wake();
+      });
+  if (!started) (void)machine_sender_->try_send(reply(std::move(use), Result(std::unexpected(started.error()))));
+}
 
 // The pane table's line for the section.
 std::unique_ptr<orvo_ui::Widget> network_pane(const settings_app::PaneInputs& inputs);

@@ -26,6 +26,16 @@ NetworkServices real_network_services() {
   services.connection_diagnostics = net::connection_diagnostics;
   services.set_network_autoconnect = net::set_network_autoconnect;
   services.forget_network_profile = net::forget_network_profile;
+  services.configure_hotspot = net::configure_hotspot;
+  services.configure_ipv4 = net::configure_ipv4;
+  services.configure_connection_policy_patch = net::configure_connection_policy_patch;
+  services.captive_portal_uri = net::captive_portal_uri;
+  services.open_uri = [](std::string_view uri) -> Done {
+    if (auto opened = runtime_portal_xdg::OpenUri::open(uri); !opened) {
+      return std::unexpected("could not open browser through the desktop portal: " + opened.error().display());
+    }
+    return {};
+  };
   services.create_mobile_profile = net::create_mobile_profile;
   services.unlock_mobile_sim_on = os_actions::modem::unlock_mobile_sim_on;
   services.connect_enterprise_wifi = net::connect_enterprise_wifi;

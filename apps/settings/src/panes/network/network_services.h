@@ -3,8 +3,8 @@
 // continuity backend, and one callable per platform call. `real_network_services` wires the
 // system's own backends; tests hand the pane stand-ins.
 //
-// The callables may be called from worker threads (the dispatcher, the continuity backend, the
-// mobile, SIM, enterprise and chooser calls) and must be safe to share.
+// Every callable is called from the pane's worker threads, never from the interface thread, and
+// must be safe to share.
 #include <expected>
 #include <functional>
 #include <memory>
@@ -48,6 +48,12 @@ struct NetworkServices {
   std::function<Reading<net::ConnectionDiagnostics>()> connection_diagnostics;
   std::function<Done(std::string_view uuid, bool enabled)> set_network_autoconnect;
   std::function<Done(std::string_view uuid)> forget_network_profile;
+  std::function<Done(const net::HotspotConfiguration&)> configure_hotspot;
+  std::function<Done(std::string_view uuid, const net::Ipv4Settings&)> configure_ipv4;
+  std::function<Done(std::string_view uuid, const net::ConnectionPolicyPatch&)> configure_connection_policy_patch;
+  std::function<Reading<std::string>()> captive_portal_uri;
+  // Hands an address to the desktop's browser; the error is already worded for the person.
+  std::function<Done(std::string_view uri)> open_uri;
   using CreateMobileProfile = std::function<Done(std::string_view name, std::string_view apn)>;
   using UnlockSim = std::function<Done(std::string_view sim, const orvo_secret::SecretString& pin)>;
   using ConnectEnterprise =

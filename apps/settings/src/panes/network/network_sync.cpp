@@ -94,17 +94,35 @@ void NetworkPane::sync(orvo_ui::SyncContext& context) {
 void NetworkPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
   orvo_doc::Document& working = *document;
+  take_machine_replies(working);
   take_ca_choice(working);
   take_worker_replies(working);
-  if (needs_seeding_) seed(working);
   hand_over(working);
+  // Until the first look at the machine has come back there is nothing to compare with.
+  if (!loaded_) return;
+  if (needs_seeding_) {
+    seed(working);
+    hand_over(working);
+  }
   sync_wired_and_wifi(working);
   sync_radio_actions(working);
   sync_vpn_switches(working);
   sync_saved_profiles(working);
   sync_profile_shares(working);
+  sync_hotspot(working);
+  sync_profile_pickers(working);
+  sync_ipv4(working);
+  sync_mobile_profile(working);
+  sync_editor_toggles(working);
   sync_diagnostics(working);
+  sync_policy(working);
+  sync_sim_unlock(working);
+  sync_enterprise(working);
+  sync_captive_portal(working);
+  sync_vpn_studio(working);
   sync_refresh(working);
+  sync_expanded(working);
+  sync_connect_and_join(working);
   settle_operation();
 }
 
@@ -154,8 +172,7 @@ void NetworkPane::handle_reply(orvo_doc::Document& document, NetworkJobReply rep
           [&](outcome::Connected& connected) {
             set_status(connected.detail ? fmt::format("Connected to {}. {}", label, *connected.detail)
                                         : fmt::format("Connected to {}.", label));
-            if (auto networks = services_.list_wifi_networks()) wifi_networks_ = std::move(*networks);
-            if (auto profiles = services_.list_saved_network_profiles()) use_profiles(std::move(*profiles));
+            start_reading(ReadingScope::NetworksAndProfiles);
             if (join) set_expanded_network(document, std::nullopt);
           },
           [&](outcome::PasswordNeeded& needed) {
@@ -202,7 +219,7 @@ void NetworkPane::seed(orvo_doc::Document& document) {
   for (std::string_view key : kSeededFalseKeys) put_bool(document, object_, key, false);
   put_str_if_absent(document, object_, kEnterpriseMethodKey, "PEAP");
   put_str_if_absent(document, object_, kEnterprisePhase2Key, "MSCHAPv2");
-  if (!mobile_sims_.empty()) put_str_if_absent(document, object_, kMobileSimKey, mobile_sims_.front().path);
+  if (!mobile_sims_.empty()) put_str_if_absent(document, object_, kMobileSimKey, mobile_sims_.front().label);
   for (const auto& profile : saved_profiles_) {
     put_bool(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
     put_bool(document, object_, forget_key(profile.uuid), false);
@@ -228,9 +245,18 @@ void NetworkPane::seed(orvo_doc::Document& document) {
 }
 
 void NetworkPane::hand_over(orvo_doc::Document& document) {
-  const auto* taken = operations_.take(
-      [](const settings_app::PaneOperation& operation) { return std::holds_alternative<NetworkOperation>(operation); });
+  if (!operations_.in_hand()) {
+    hand_over_written_ = false;
+    (void)operations_.take([](const settings_app::PaneOperation& operation) {
+      return std::holds_alternative<NetworkOperation>(operation);
+    });
+  }
+  // An operation taken before the page knows the machine waits; its key is written once.
+  const auto* in_hand = operations_.in_hand();
+  if (!in_hand || !loaded_ || needs_seeding_ || hand_over_written_) return;
+  const auto* taken = std::get_if<NetworkOperation>(&in_hand->operation());
   if (!taken) return;
+  hand_over_written_ = true;
   std::visit(Overloaded{
                  [&](const NetworkOperation::Refresh&) { put_bool(document, object_, kRefreshKey, true); },
                  [&](const NetworkOperation::SetWifiEnabled& op) { put_bool(document, object_, kWifiEnabledKey, op.enabled); },
@@ -242,147 +268,224 @@ void NetworkPane::hand_over(orvo_doc::Document& document) {
                  },
                  [&](const NetworkOperation::RunDiagnostics&) { put_bool(document, object_, kDiagnosticsRunKey, true); },
              },
-             static_cast<const NetworkOperation::variant&>(std::get<NetworkOperation>(*taken)));
-  sync_wired_and_wifi(document);
-  sync_radio_actions(document);
-  sync_refresh(document);
-  sync_diagnostics(document);
+             static_cast<const NetworkOperation::variant&>(*taken));
 }
 
 void NetworkPane::sync_wired_and_wifi(orvo_doc::Document& document) {
-  if (auto wanted = lib::read_bool(document, object_, kWifiEnabledKey); wanted && *wanted != wifi_enabled_) {
+  if (auto wanted = lib::read_bool(document, object_, kWifiEnabledKey);
+      wanted && *wanted != wifi_enabled_ && !task_running("wifi")) {
     const NetworkOperation operation = NetworkOperation::SetWifiEnabled{*wanted};
     if (!operation_is_current(operation)) {
       write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
-    } else if (auto done = services_.dispatcher->set_wifi(*wanted); done) {
-      wifi_enabled_ = *wanted;
-      publish_outcome(operation, PaneOutcome::success(wifi_sentence(*wanted)));
     } else {
-      orvo_log::warn("network pane dispatch failed", {{"op", "set_wifi"}, {"error", done.error()}});
-      write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
-      publish_outcome(operation, PaneOutcome::failure("Could not change Wi-Fi power: " + done.error()));
+      call_on_worker<Done>(
+          "wifi", [dispatcher = services_->dispatcher, on = *wanted] { return dispatcher->set_wifi(on); },
+          [operation, on = *wanted](NetworkPane& pane, orvo_doc::Document& document, Done done) {
+            if (done) {
+              pane.wifi_enabled_ = on;
+              pane.publish_outcome(operation, PaneOutcome::success(wifi_sentence(on)));
+              return;
+            }
+            orvo_log::warn("network pane dispatch failed", {{"op", "set_wifi"}, {"error", done.error()}});
+            write_back(document, pane.object_, kWifiEnabledKey, pane.wifi_enabled_);
+            pane.publish_outcome(operation, PaneOutcome::failure("Could not change Wi-Fi power: " + done.error()));
+          });
     }
   }
   auto wanted = lib::read_bool(document, object_, kWiredEnabledKey);
-  if (!wanted || *wanted == wired_.enabled) return;
+  if (!wanted || *wanted == wired_.enabled || task_running("wired")) return;
   const NetworkOperation operation = NetworkOperation::SetWiredEnabled{*wanted};
   // A wired switch flipped in the pane has no action of its own: it acts while nothing else runs.
   if (!wired_.interface || !(operation_is_current(operation) || nothing_running())) {
     write_back(document, object_, kWiredEnabledKey, wired_.enabled);
     return;
   }
-  if (auto done = services_.dispatcher->set_wired(*wanted); done) {
-    wired_.enabled = *wanted;
-    publish_outcome(operation, PaneOutcome::success(wired_sentence(*wanted)));
-  } else {
-    orvo_log::warn("network pane dispatch failed", {{"op", "set_wired"}, {"error", done.error()}});
-    write_back(document, object_, kWiredEnabledKey, wired_.enabled);
-    publish_outcome(operation, PaneOutcome::failure("Could not change wired networking: " + done.error()));
-  }
+  call_on_worker<Done>(
+      "wired", [dispatcher = services_->dispatcher, on = *wanted] { return dispatcher->set_wired(on); },
+      [operation, on = *wanted](NetworkPane& pane, orvo_doc::Document& document, Done done) {
+        if (done) {
+          pane.wired_.enabled = on;
+          pane.publish_outcome(operation, PaneOutcome::success(wired_sentence(on)));
+          return;
+        }
+        orvo_log::warn("network pane dispatch failed", {{"op", "set_wired"}, {"error", done.error()}});
+        write_back(document, pane.object_, kWiredEnabledKey, pane.wired_.enabled);
+        pane.publish_outcome(operation, PaneOutcome::failure("Could not change wired networking: " + done.error()));
+      });
 }
 
 void NetworkPane::sync_radio_actions(orvo_doc::Document& document) {
   for (const Radio& radio : kRadios) {
-    std::optional<bool>& state = radio_.*radio.field;
-    if (!state) continue;
+    const std::optional<bool>& state = radio_.*radio.field;
+    const std::string task = fmt::format("radio.{}", radio.word);
+    if (!state || task_running(task)) continue;
     auto wanted = lib::read_bool(document, object_, radio.key);
     if (!wanted || *wanted == *state) continue;
-    const NetworkOperation operation = radio.operation(*wanted);
-    if (auto done = ((*services_.dispatcher).*radio.set)(*wanted); done) {
-      state = *wanted;
-      publish_outcome(operation, PaneOutcome::success(radio_sentence(radio.word, *wanted)));
-    } else {
-      orvo_log::warn("radio action failed", {{"op", std::string(radio.word)}, {"error", done.error()}});
-      write_back(document, object_, radio.key, *state);
-      publish_outcome(operation, PaneOutcome::failure(radio_failure(radio.word, done.error())));
-    }
+    call_on_worker<Done>(
+        task,
+        [dispatcher = services_->dispatcher, set = radio.set, on = *wanted] { return ((*dispatcher).*set)(on); },
+        [&radio, on = *wanted](NetworkPane& pane, orvo_doc::Document& document, Done done) {
+          std::optional<bool>& state = pane.radio_.*radio.field;
+          const NetworkOperation operation = radio.operation(on);
+          if (done) {
+            state = on;
+            pane.publish_outcome(operation, PaneOutcome::success(radio_sentence(radio.word, on)));
+            return;
+          }
+          orvo_log::warn("radio action failed", {{"op", std::string(radio.word)}, {"error", done.error()}});
+          if (state) write_back(document, pane.object_, radio.key, *state);
+          pane.publish_outcome(operation, PaneOutcome::failure(radio_failure(radio.word, done.error())));
+        });
   }
 }
 
 void NetworkPane::sync_refresh(orvo_doc::Document& document) {
-  if (!take_press(document, object_, kRefreshKey)) return;
-  const NetworkOperation operation = NetworkOperation::Refresh{};
-  if (auto networks = services_.list_wifi_networks()) {
-    wifi_networks_ = std::move(*networks);
-    publish_outcome(operation, PaneOutcome::success("Network list refreshed."));
-  } else {
-    orvo_log::warn("rescan failed", {{"op", "list_wifi_networks"}, {"error", networks.error()}});
-    publish_outcome(operation, PaneOutcome::failure("Could not refresh network list: " + networks.error()));
+  if (!take_press(document, object_, kRefreshKey) || task_running("refresh")) return;
+  call_on_worker<Reading<MachineReading>>(
+      "refresh",
+      [services = services_]() -> Reading<MachineReading> { return read_machine(*services, ReadingScope::Everything); },
+      [](NetworkPane& pane, orvo_doc::Document& document, Reading<MachineReading> reading) {
+        const NetworkOperation operation = NetworkOperation::Refresh{};
+        if (!reading) {
+          pane.publish_outcome(operation, PaneOutcome::failure("Could not refresh network list: " + reading.error()));
+          return;
+        }
+        if (reading->networks) {
+          pane.publish_outcome(operation, PaneOutcome::success("Network list refreshed."));
+        } else {
+          orvo_log::warn("rescan failed", {{"op", "list_wifi_networks"}, {"error", reading->networks.error()}});
+          pane.publish_outcome(operation,
+                               PaneOutcome::failure("Could not refresh network list: " + reading->networks.error()));
+        }
+        pane.use_reading(document, std::move(*reading));
+      });
+}
+
+void NetworkPane::use_reading(orvo_doc::Document& document, MachineReading reading) {
+  const bool first = !loaded_;
+  loaded_ = true;
+  if (reading.networks) wifi_networks_ = std::move(*reading.networks);
+  if (reading.profiles) use_profiles(std::move(*reading.profiles), std::move(reading.settings));
+  if (reading.scope == ReadingScope::NetworksAndProfiles) return;
+  if (first) {
+    // What could not be read shows as off, absent or unknown; seeding writes the keys.
+    wifi_enabled_ = reading.wifi.value_or(true);
+    wired_ = reading.wired.value_or(net::WiredState{});
+    radio_ = reading.radio.value_or(net::RadioState{});
+    connectivity_ = reading.connectivity.value_or(net::Connectivity::NotTested);
+    use_vpn_connections(reading.vpns.value_or(std::vector<net::VpnConnection>{}));
+    mobile_sims_ = reading.sims.value_or(std::vector<os_actions::modem::MobileSim>{});
+    hotspot_clients_ = reading.clients.value_or(std::vector<net::HotspotClient>{});
+    return;
   }
   // Every state read again is written into its key, so the next pass does not undo a change made
-  // outside the pane.
-  if (auto wired = services_.get_wired()) {
-    wired_ = std::move(*wired);
-    write_back(document, object_, kWiredEnabledKey, wired_.enabled);
+  // outside the pane; a switch whose own call is still out keeps what the person asked for.
+  if (reading.wired) {
+    wired_ = std::move(*reading.wired);
+    if (!task_running("wired")) write_back(document, object_, kWiredEnabledKey, wired_.enabled);
   }
-  if (auto wifi = services_.get_wifi()) {
-    wifi_enabled_ = *wifi;
-    write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
+  if (reading.wifi) {
+    wifi_enabled_ = *reading.wifi;
+    if (!task_running("wifi")) write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
   }
-  if (auto radio = services_.get_radio_state()) {
-    radio_ = std::move(*radio);
+  if (reading.radio) {
+    radio_ = std::move(*reading.radio);
     for (const Radio& each : kRadios) {
-      if (const auto& state = radio_.*each.field) write_back(document, object_, each.key, *state);
+      const auto& state = radio_.*each.field;
+      if (state && !task_running(fmt::format("radio.{}", each.word))) write_back(document, object_, each.key, *state);
     }
   }
-  hotspot_clients_ = services_.list_hotspot_clients().value_or(std::vector<net::HotspotClient>{});
-  connectivity_ = services_.get_connectivity().value_or(net::Connectivity::NotTested);
-  read_profiles();
-  for (const auto& profile : saved_profiles_) write_back(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
-  read_vpn_connections();
-  for (const auto& vpn : vpn_connections_) write_back(document, object_, vpn_key(vpn.name), vpn.active);
-  mark_structure_dirty();
+  hotspot_clients_ = reading.clients.value_or(std::vector<net::HotspotClient>{});
+  connectivity_ = reading.connectivity.value_or(net::Connectivity::NotTested);
+  if (reading.sims) mobile_sims_ = std::move(*reading.sims);
+  for (const auto& profile : saved_profiles_) {
+    if (!task_running("autoconnect." + profile.uuid)) {
+      write_back(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
+    }
+  }
+  if (reading.vpns) use_vpn_connections(std::move(*reading.vpns));
+  for (const auto& vpn : vpn_connections_) {
+    if (!task_running("vpn." + vpn.name)) write_back(document, object_, vpn_key(vpn.name), vpn.active);
+  }
 }
 
 void NetworkPane::sync_diagnostics(orvo_doc::Document& document) {
-  if (!take_press(document, object_, kDiagnosticsRunKey)) return;
-  const NetworkOperation operation = NetworkOperation::RunDiagnostics{};
-  if (auto diagnostics = services_.connection_diagnostics()) {
-    diagnostics_ = std::move(*diagnostics);
-    publish_outcome(operation, PaneOutcome::success("Network diagnostics completed."));
-  } else {
-    publish_outcome(operation, PaneOutcome::failure("Diagnostics unavailable: " + diagnostics.error()));
-  }
-  mark_structure_dirty();
+  if (!take_press(document, object_, kDiagnosticsRunKey) || task_running("diagnostics")) return;
+  call_on_worker<Reading<net::ConnectionDiagnostics>>(
+      "diagnostics", [services = services_] { return services->connection_diagnostics(); },
+      [](NetworkPane& pane, orvo_doc::Document&, Reading<net::ConnectionDiagnostics> diagnostics) {
+        const NetworkOperation operation = NetworkOperation::RunDiagnostics{};
+        if (diagnostics) {
+          pane.diagnostics_ = std::move(*diagnostics);
+          pane.publish_outcome(operation, PaneOutcome::success("Network diagnostics completed."));
+        } else {
+          pane.publish_outcome(operation, PaneOutcome::failure("Diagnostics unavailable: " + diagnostics.error()));
+        }
+      });
 }
 
 void NetworkPane::sync_vpn_switches(orvo_doc::Document& document) {
-  for (auto& vpn : vpn_connections_) {
+  for (const auto& vpn : vpn_connections_) {
     const std::string key = vpn_key(vpn.name);
+    const std::string task = "vpn." + vpn.name;
     auto wanted = lib::read_bool(document, object_, key);
-    if (!wanted || *wanted == vpn.active) continue;
-    if (auto done = services_.dispatcher->set_vpn_connection(vpn.name, *wanted); done) {
-      vpn.active = *wanted;
-    } else {
-      orvo_log::warn("VPN action failed", {{"action", "set_vpn_connection"}, {"error", done.error()}});
-      write_back(document, object_, key, vpn.active);
-    }
-    mark_structure_dirty();
+    if (!wanted || *wanted == vpn.active || task_running(task)) continue;
+    call_on_worker<Done>(
+        task,
+        [dispatcher = services_->dispatcher, name = vpn.name, on = *wanted] {
+          return dispatcher->set_vpn_connection(name, on);
+        },
+        [name = vpn.name, on = *wanted](NetworkPane& pane, orvo_doc::Document& document, Done done) {
+          auto row = std::find_if(pane.vpn_connections_.begin(), pane.vpn_connections_.end(),
+                                  [&](const VpnConnectionRow& each) { return each.name == name; });
+          if (done) {
+            if (row != pane.vpn_connections_.end()) row->active = on;
+            return;
+          }
+          orvo_log::warn("VPN action failed", {{"action", "set_vpn_connection"}, {"error", done.error()}});
+          if (row != pane.vpn_connections_.end()) write_back(document, pane.object_, vpn_key(name), row->active);
+        });
   }
 }
 
 void NetworkPane::sync_saved_profiles(orvo_doc::Document& document) {
-  const std::vector<net::SavedNetworkProfile> profiles = saved_profiles_;
-  for (const auto& profile : profiles) {
+  for (const auto& profile : saved_profiles_) {
     const std::string key = autoconnect_key(profile.uuid);
-    if (auto wanted = lib::read_bool(document, object_, key); wanted && *wanted != profile.autoconnect) {
-      if (auto done = services_.set_network_autoconnect(profile.uuid, *wanted); done) {
-        for (auto& saved : saved_profiles_) {
-          if (saved.uuid == profile.uuid) saved.autoconnect = *wanted;
-        }
-      } else {
-        set_status(fmt::format("Could not update {}: {}", profile.name, done.error()));
-        write_back(document, object_, key, profile.autoconnect);
-      }
+    const std::string task = "autoconnect." + profile.uuid;
+    if (auto wanted = lib::read_bool(document, object_, key);
+        wanted && *wanted != profile.autoconnect && !task_running(task)) {
+      call_on_worker<Done>(
+          task,
+          [services = services_, uuid = profile.uuid, on = *wanted] {
+            return services->set_network_autoconnect(uuid, on);
+          },
+          [uuid = profile.uuid, name = profile.name, on = *wanted](NetworkPane& pane, orvo_doc::Document& document,
+                                                                   Done done) {
+            auto saved = std::find_if(pane.saved_profiles_.begin(), pane.saved_profiles_.end(),
+                                      [&](const auto& each) { return each.uuid == uuid; });
+            if (done) {
+              if (saved != pane.saved_profiles_.end()) saved->autoconnect = on;
+              return;
+            }
+            pane.set_status(fmt::format("Could not update {}: {}", name, done.error()));
+            if (saved != pane.saved_profiles_.end()) {
+              write_back(document, pane.object_, autoconnect_key(uuid), saved->autoconnect);
+            }
+          });
     }
-    if (!take_press(document, object_, forget_key(profile.uuid))) continue;
-    if (auto done = services_.forget_network_profile(profile.uuid); done) {
-      std::erase_if(saved_profiles_, [&](const auto& saved) { return saved.uuid == profile.uuid; });
-      profile_settings_.erase(profile.uuid);
-      set_status(fmt::format("Forgot {}.", profile.name));
-    } else {
-      set_status(fmt::format("Could not forget {}: {}", profile.name, done.error()));
-    }
+    if (!take_press(document, object_, forget_key(profile.uuid)) || task_running("forget." + profile.uuid)) continue;
+    call_on_worker<Done>(
+        "forget." + profile.uuid,
+        [services = services_, uuid = profile.uuid] { return services->forget_network_profile(uuid); },
+        [uuid = profile.uuid, name = profile.name](NetworkPane& pane, orvo_doc::Document&, Done done) {
+          if (!done) {
+            pane.set_status(fmt::format("Could not forget {}: {}", name, done.error()));
+            return;
+          }
+          std::erase_if(pane.saved_profiles_, [&](const auto& saved) { return saved.uuid == uuid; });
+          pane.profile_settings_.erase(uuid);
+          pane.set_status(fmt::format("Forgot {}.", name));
+        });
   }
 }
 
@@ -391,7 +494,7 @@ void NetworkPane::sync_profile_shares(orvo_doc::Document& document) {
     if (profile.kind != kWirelessKind || !take_press(document, object_, share_key(profile.uuid))) continue;
     set_status(fmt::format("Sealing {} for your devices…", profile.name));
     job::ProfileShare share{profile.uuid, profile.name};
-    if (auto started = start_profile_share(*reply_sender_, services_.continuity, share, {}); !started) {
+    if (auto started = start_profile_share(*reply_sender_, services_->continuity, share, {}); !started) {
       (void)reply_sender_->try_send(NetworkJobReply{std::move(share), outcome::Failed{started.error()}});
     }
   }
@@ -399,7 +502,7 @@ void NetworkPane::sync_profile_shares(orvo_doc::Document& document) {
 
 void NetworkPane::settle_operation() {
   const auto* in_hand = operations_.in_hand();
-  if (!in_hand) return;
+  if (!in_hand || !hand_over_written_ || !tasks_.empty()) return;
   const auto* operation = std::get_if<NetworkOperation>(&in_hand->operation());
   if (!operation) return;
   // Nothing in the pass changed anything for it: the machine is already as asked, or it cannot be.

@@ -270,11 +270,7 @@ void NotificationsPane::save() {
 
 void NotificationsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   if (!document) return;
-  const EmitSetting emit = [&](const actions::SettingsAction& action) {
-    actions::dispatch_with_context(
-        host_, *document, actions::SettingsAction::kNamespace, action,
-        actions::context_for_typed_action(actions::kSettingsAppId, actions::kSettingsAppName, action));
-  };
+  const EmitSetting emit = setting_emitter(host_, *document);
   if (initial_publication_pending_) {
     publish(emit);
     initial_publication_pending_ = false;

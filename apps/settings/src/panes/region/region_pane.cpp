@@ -150,11 +150,7 @@ void RegionPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) 
   // The window may have been resized since the rows were built.
   if (stacked() != built_stacked_) mark_structure_dirty();
   if (!document) return;
-  const EmitSetting emit = [&](const actions::SettingsAction& action) {
-    actions::dispatch_with_context(
-        host_, *document, actions::SettingsAction::kNamespace, action,
-        actions::context_for_typed_action(actions::kSettingsAppId, actions::kSettingsAppName, action));
-  };
+  const EmitSetting emit = setting_emitter(host_, *document);
   if (publish_pending_) {
     for (std::size_t field = 0; field < kRegionFields.size(); ++field) {
       write_text_setting(emit, kRegionFields[field].key, label_of(field));

@@ -25,12 +25,12 @@ TEST(HandOverEndToEnd, AnOperationThePageCannotCarryOutEndsAtOnce) {
   ASSERT_TRUE(app.start()) << app.process().err();
   const auto tool = [&](const std::vector<std::string>& args) { return app.tool(args); };
 
-  // The sound page is the generic page: nothing there takes the operation.
+  // The storage page is the generic page: nothing there takes the operation.
   const auto started = std::chrono::steady_clock::now();
-  ToolRun muted = tool({"--timeout", "10", "invoke", "settings.section:sound", "muted", R"({"value":true})"});
+  ToolRun disks = tool({"--timeout", "10", "invoke", "settings.section:storage", "open-disks"});
   const auto took = std::chrono::steady_clock::now() - started;
-  EXPECT_EQ(muted.status, 1) << muted.out;
-  EXPECT_NE(muted.err.find("This page cannot carry out this operation."), std::string::npos) << muted.err;
+  EXPECT_EQ(disks.status, 1) << disks.out;
+  EXPECT_NE(disks.err.find("This page cannot carry out this operation."), std::string::npos) << disks.err;
   EXPECT_LT(took, std::chrono::seconds(2)) << "ends at once, not when the caller gives up";
 
   ToolRun tap = tool({"invoke", "settings.section:mouse_keyboard", "tap-to-click", R"({"value":true})"});

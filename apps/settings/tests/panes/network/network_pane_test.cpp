@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "fake_network.h"
+#include "mounted_pane.h"
 #include "harness/pane_harness.h"
 #include "lib/settings_document.h"
 #include "orvo_log/log.h"
@@ -23,28 +24,6 @@ using actions::NetworkOperation;
 using panes::testing::PaneHarness;
 using settings_app::OperationStatus;
 using settings_app::PaneOperation;
-
-// A pane mounted as the pane table mounts it, on a fake machine, seeded by one pass.
-struct Mounted {
-  explicit Mounted(std::function<void(FakeMachine&)> setup = {}) {
-    if (setup) setup(*machine);
-    pane = std::make_unique<NetworkPane>(NetworkPane(fake_services(machine))
-                                             .with_pane_operation(harness.operation_cell())
-                                             .with_operation_status(harness.status_cell()));
-    pass();
-    machine->calls.clear();
-  }
-  void pass() { PaneHarness::pass(*pane); }
-  orvo_doc::Document& doc() { return *pane->own_document(); }
-  std::optional<bool> flag(std::string_view key) { return lib::read_bool(doc(), orvo_doc::kRoot, key); }
-  void put(std::string_view key, bool value) {
-    (void)doc().put(orvo_doc::kRoot, key, orvo_doc::ScalarValue::boolean(value));
-  }
-
-  PaneHarness harness;
-  std::shared_ptr<FakeMachine> machine = std::make_shared<FakeMachine>();
-  std::unique_ptr<NetworkPane> pane;
-};
 
 OperationStatus ended(bool succeeded, const std::string& key, std::string message) {
   return succeeded ? OperationStatus(OperationStatus::Succeeded{key, std::move(message)})
@@ -204,7 +183,7 @@ TEST(NetworkPaneSeeding, WritesAbsentKeysOnlyAndStopsAtAnUnknownRadio) {
   NetworkPane pane(fake_services(machine));  // keeps no cells: works on the frame's document
   orvo_doc::Document frame;
   (void)frame.put(orvo_doc::kRoot, kWiredEnabledKey, orvo_doc::ScalarValue::boolean(false));
-  PaneHarness::pass(pane, &frame);
+  settle(pane, &frame);
   const auto flag = [&](std::string_view key) { return lib::read_bool(frame, orvo_doc::kRoot, key); };
   EXPECT_EQ(flag(kWifiEnabledKey), true);
   for (std::string_view key : {kAirplaneModeKey, kHotspotKey, kMobileBroadbandKey}) EXPECT_FALSE(flag(key)) << key;
@@ -317,11 +296,12 @@ TEST(NetworkPaneJobs, NoSimAndACancelledChooserChangeNothingElse) {
   auto machine = std::make_shared<FakeMachine>();
   NetworkPane pane(fake_services(machine));
   orvo_doc::Document frame;
-  PaneHarness::pass(pane, &frame);
+  settle(pane, &frame);
   pane.secret_input(kMobilePinField)->assign("1234");
   pane.start_sim_unlock(std::nullopt);
   pane.start_ca_chooser();
-  for (int i = 0; i < 500 && (pane.ca_chooser_open() || !pane.status_message()); ++i) {
+  EXPECT_EQ(pane.status_message(), "Unlocking SIM…");
+  for (int i = 0; i < 500 && (pane.ca_chooser_open() || pane.status_message() == "Unlocking SIM…"); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     PaneHarness::pass(pane, &frame);
   }
@@ -381,7 +361,7 @@ TEST(NetworkPaneSecrets, DroppingThePaneWipesEveryBufferAndSsidBuffersStandApart
   auto machine = std::make_shared<FakeMachine>();
   auto pane = std::make_unique<NetworkPane>(fake_services(machine));
   orvo_doc::Document frame;
-  PaneHarness::pass(*pane, &frame);
+  settle(*pane, &frame);
   pane->secret_input(kMobilePinField)->assign("1234");
   pane->secret_input(kEnterprisePasswordField)->assign("enterprise secret");
   pane->hotspot_password()->assign("hotspot secret");

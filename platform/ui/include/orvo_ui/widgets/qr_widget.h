@@ -2,11 +2,18 @@
 // A QR code of a text payload, encoded at error-correction level M in the smallest version that
 // holds it. A payload the encoder refuses leaves no modules and the encoder's error text; the widget
 // stays usable and a later payload replaces both.
+//
+// A payload may carry a secret (a network's password): it is kept only in wiping memory, and the
+// payload and the modules that encode it are wiped when a new payload replaces them and when the
+// widget is dropped.
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "orvo_secret/secret_string.h"
 #include "orvo_ui/widget.h"
 
 namespace orvo_ui {
@@ -18,12 +25,22 @@ class QrWidget final : public Widget {
   // Natural size of one module, in points.
   static constexpr float kModulePoints = 4;
 
-  explicit QrWidget(std::string payload);
+  explicit QrWidget(std::string_view payload);
+  explicit QrWidget(orvo_secret::SecretString payload);
+  QrWidget(QrWidget&&) noexcept = default;
+  QrWidget& operator=(QrWidget&&) noexcept = default;
+  ~QrWidget() override;
 
-  // Stores the payload and encodes it again.
-  void set_payload(std::string payload);
+  // Stores the payload and encodes it again; the previous payload and modules are wiped.
+  void set_payload(std::string_view payload);
+  void set_payload(orvo_secret::SecretString payload);
 
-  const std::string& payload() const { return payload_; }
+  std::string_view payload() const { return payload_.view(); }
+
+  // Tests: called as a widget is dropped, after the wipe and before its memory is released, with
+  // the payload's storage and the modules.
+  using DropObserver = std::function<void(std::span<const char> payload, std::span<const std::uint8_t> modules)>;
+  static void set_drop_observer_for_testing(DropObserver observer);
   // One byte per module, row by row from the top left: 1 dark, 0 light.
   const std::vector<std::uint8_t>& modules() const { return modules_; }
   std::uint64_t width() const { return width_; }
@@ -49,10 +66,11 @@ class QrWidget final : public Widget {
 
  private:
   void encode();
+  void wipe_modules();
 
   std::string id_ = "qr_widget";
   std::string label_ = "QR code";
-  std::string payload_;
+  orvo_secret::SecretString payload_;
   std::vector<std::uint8_t> modules_;
   std::optional<std::string> error_;
   Rect rect_;

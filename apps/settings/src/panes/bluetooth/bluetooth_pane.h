@@ -1,0 +1,156 @@
+#pragma once
+// The pane of the section "bluetooth": adapter power, discovery, and one row per known or nearby
+// device with pair, connect, disconnect, trust, rename and forget. Every control writes a key of
+// the pane's document; each pass compares the document with what the pane knows of the machine,
+// acts through the backend and writes a refused change back, so the controls converge to the real
+// state. Each outcome is one sentence in `notice`; an operation the shell handed over ends under its
+// exact key. Pairing runs on a worker of its own, one at a time.
+//
+// Interface thread only; the pairing worker holds its own backend handle and never touches the pane.
+#include <memory>
+#include <optional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "actions/hardware_operations.h"
+#include "orvo_runtime/channel.h"
+#include "panes/bluetooth/bluetooth_backend.h"
+#include "panes/pane_glue.h"
+#include "panes/taken_operation.h"
+#include "settings_app/operation_status.h"
+#include "settings_app/pane_operation.h"
+#include "settings_app/settings_app.h"
+
+namespace settings::settings_app {
+struct PaneInputs;
+}
+
+namespace settings::panes::bluetooth {
+
+using BackendHandle = std::shared_ptr<const BluetoothBackend>;
+
+inline constexpr std::string_view kPairingThread = "orvo-bt-pairing";
+inline constexpr std::string_view kConnectionThread = "orvo-bt-connect";
+inline constexpr std::string_view kAnotherPairing = "Another Bluetooth pairing is in progress.";
+inline constexpr std::string_view kDeviceGone = "Bluetooth device is no longer available.";
+
+// What the pairing worker sends back.
+struct PairingReply {
+  std::string path;
+  PairResult result;
+};
+
+// What a connection worker sends back: the Connect or Disconnect it carried out, the device's name
+// when it started, and the result.
+struct ConnectionReply {
+  actions::BluetoothOperation operation;
+  std::string name;
+  Done result;
+};
+
+// The pairing worker's body: pairs, sends the result (dropped when the pane has gone) and wakes the
+// interface loop.
+void bluetooth_pair_worker(BackendHandle backend, std::string path, orvo_runtime::Sender<PairingReply> sender);
+// A connection worker's body: connects or disconnects as the operation says, sends the result and
+// wakes the interface loop. Setting up a link over the air may take seconds, so it never runs on
+// the interface thread.
+void bluetooth_connection_worker(BackendHandle backend, actions::BluetoothOperation operation, std::string name,
+                                 orvo_runtime::Sender<ConnectionReply> sender);
+
+class BluetoothPane final : public PaneGlue {
+ public:
+  // Reads the devices, power and discovery from the backend; a failed read counts as none and off.
+  static BluetoothPane create(BackendHandle backend = std::make_shared<const BluetoothBackend>());
+  BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning);
+  BluetoothPane(BluetoothPane&&) = default;
+  ~BluetoothPane() override = default;
+
+  BluetoothPane with_pane_operation(settings_app::PaneOperationCell cell) &&;
+  BluetoothPane with_operation_status(settings_app::OperationStatusCell cell) &&;
+
+  std::string_view type_name() const override { return "settings::panes::bluetooth::BluetoothPane"; }
+  std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
+  // A pane not mounted by the shell works on the frame's document.
+  void sync(orvo_ui::SyncContext& context) override;
+
+  // What the view and the tests read.
+  const std::vector<BluetoothDevice>& devices() const { return devices_; }
+  const std::optional<std::string>& notice() const { return notice_; }
+  const std::optional<std::string>& expanded() const { return expanded_; }
+  const std::optional<std::string>& pending_forget() const { return pending_forget_; }
+  const std::optional<std::string>& pairing() const { return pairing_; }
+  bool powered() const { return powered_; }
+  bool scanning() const { return scanning_; }
+
+ protected:
+  std::unique_ptr<orvo_ui::Widget> build_view() override;
+  void sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext& context) override;
+
+ private:
+  using BluetoothOperation = actions::BluetoothOperation;
+  using ConnectionChannel = std::pair<orvo_runtime::Sender<ConnectionReply>, orvo_runtime::Receiver<ConnectionReply>>;
+
+  BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning,
+                ConnectionChannel channel);
+
+  // The steps of a pass, in order (bluetooth_sync.cpp).
+  void take_pairing_reply(orvo_doc::Document& document);
+  void take_connection_replies(orvo_doc::Document& document);
+  void seed(orvo_doc::Document& document);
+  void hand_over(orvo_doc::Document& document);
+  void apply_power(orvo_doc::Document& document);
+  void apply_discovery(orvo_doc::Document& document);
+  void apply_refresh(orvo_doc::Document& document);
+  void apply_device_actions(orvo_doc::Document& document);
+  void settle_operation();
+
+  void handle_pairing_reply(orvo_doc::Document& document, PairingReply reply);
+  void start_pairing(orvo_doc::Document& document, const BluetoothDevice& device);
+  // Starts the backend's `connect` or `disconnect` on a worker, unless the same one is under way.
+  void change_connection(orvo_doc::Document& document, const BluetoothDevice& device, bool connect);
+  void handle_connection_reply(orvo_doc::Document& document, ConnectionReply reply);
+  void forget_device(orvo_doc::Document& document, const BluetoothDevice& device);
+  // Re-reads devices, discovery and power, and shows them in the document.
+  void reload(orvo_doc::Document& document);
+  void read_scanning_and_power();
+  // Seeds the keys of devices seen for the first time, and writes a device's trust and the power
+  // into their keys when they changed, so a later pass never undoes a change made elsewhere.
+  void track_devices(orvo_doc::Document& document);
+  // Ends the operation in hand when it is `operation`; a text for any other is dropped.
+  void publish_outcome(const BluetoothOperation& operation, PaneOutcome outcome);
+  bool status_runs(const BluetoothOperation& operation) const;
+  void set_notice(std::string text);
+
+  BackendHandle backend_;
+  std::vector<BluetoothDevice> devices_;
+  std::optional<std::string> notice_;
+  std::optional<std::string> expanded_;
+  std::optional<std::string> pending_forget_;
+  std::optional<std::string> pairing_;
+  std::optional<orvo_runtime::Receiver<PairingReply>> pairing_rx_;
+  orvo_runtime::Sender<ConnectionReply> connection_tx_;
+  orvo_runtime::Receiver<ConnectionReply> connection_rx_;
+  // The connections and disconnections under way.
+  std::vector<actions::BluetoothOperation> connecting_;
+  PaneOperations<settings_app::PaneOperation> operations_;
+  bool powered_ = false;
+  bool scanning_ = false;
+  bool attached_ = false;
+  bool status_attached_ = false;
+  bool needs_seeding_ = true;
+  // The devices whose keys the document holds, with the trust last written into each; and the
+  // power last written.
+  std::map<std::string, bool, std::less<>> shown_trust_;
+  bool shown_power_ = false;
+};
+
+// The rows of the devices, one per device in list order (bluetooth_rows.cpp).
+std::vector<std::unique_ptr<orvo_ui::Widget>> bluetooth_device_rows(const BluetoothPane& pane,
+                                                                    DocumentControls& controls);
+
+// The pane table's line for the section.
+std::unique_ptr<orvo_ui::Widget> bluetooth_pane(const settings_app::PaneInputs& inputs);
+
+}  // namespace settings::panes::bluetooth
