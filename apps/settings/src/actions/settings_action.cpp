@@ -7,6 +7,7 @@
 #include "actions/setting_key_filter.h"
 #include "lib/settings_document.h"
 #include "orvo_doc/document.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::actions {
 
@@ -33,6 +34,12 @@ std::expected<void, orvo_actions::ActionError> SettingsAction::apply_to_document
   orvo_doc::ScalarValue scalar = std::holds_alternative<SettingValue::Bool>(set.value)
                                      ? orvo_doc::ScalarValue::boolean(std::get<SettingValue::Bool>(set.value))
                                      : orvo_doc::ScalarValue::str(std::get<SettingValue::Text>(set.value));
+  // A shared vision setting keeps its twin key equal, so neither page later reads a stale value
+  // back and reverts the change.
+  if (auto twin = preferences::shared_setting_twin(set.key)) {
+    auto mirrored = lib::put_if_changed(document, orvo_doc::kRoot, *twin, scalar);
+    if (!mirrored) return std::unexpected(orvo_actions::ActionError::document(mirrored.error().message));
+  }
   auto written = lib::put_if_changed(document, orvo_doc::kRoot, set.key, std::move(scalar));
   if (!written) return std::unexpected(orvo_actions::ActionError::document(written.error().message));
   return {};

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "actions/settings_dispatch.h"
+#include "lib/settings_document.h"
 #include "orvo_log/log.h"
 
 namespace settings::panes {
@@ -84,6 +85,26 @@ Reconciled<std::string> sync_text_setting(orvo_doc::Document& document, orvo_doc
   }
   if (!edited) put(document, object, edit, orvo_doc::ScalarValue::str(stored));
   return {std::string(current), false};
+}
+
+void mirror_shared_setting(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key,
+                           const preferences::SettingFieldValue& value) {
+  const auto twin = preferences::shared_setting_twin(key);
+  if (!twin) return;
+  orvo_doc::ScalarValue scalar = std::holds_alternative<bool>(value)
+                                     ? orvo_doc::ScalarValue::boolean(std::get<bool>(value))
+                                     : orvo_doc::ScalarValue::str(std::get<std::string>(value));
+  if (!lib::put_if_changed(document, object, *twin, std::move(scalar))) {
+    orvo_log::warn("could not write a shared setting", {{"key", std::string(*twin)}});
+  }
+}
+
+void show_stored_setting(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key) {
+  const orvo_doc::ScalarValue* value = scalar_at(document, object, key);
+  if (!value) return;
+  if (!lib::put_if_changed(document, object, edit_key(key), *value)) {
+    orvo_log::warn("could not write a setting's control", {{"key", std::string(key)}});
+  }
 }
 
 void write_bool_setting(const EmitSetting& emit, std::string_view key, bool value) {

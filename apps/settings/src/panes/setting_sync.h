@@ -24,6 +24,7 @@
 #include "actions/settings_action.h"
 #include "orvo_doc/document.h"
 #include "orvo_ui/action_host.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::panes {
 
@@ -52,6 +53,17 @@ Reconciled<std::string> sync_text_setting(orvo_doc::Document& document, orvo_doc
 // Publishes a value as a `SetSetting` of the key.
 void write_bool_setting(const EmitSetting& emit, std::string_view key, bool value);
 void write_text_setting(const EmitSetting& emit, std::string_view key, std::string_view value);
+
+// Writes the value a pane took for a shared vision setting under the setting's twin key too
+// (preferences::shared_setting_twin), so the other page reads the same value; nothing for any other
+// key.
+void mirror_shared_setting(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key,
+                           const preferences::SettingFieldValue& value);
+
+// Shows the value under the key in its control (the edit key), when the key holds one. A pane calls
+// it for each setting as it opens: a control left from an earlier opening still holds the value of
+// then, and would otherwise count as the user's choice and undo a change made since.
+void show_stored_setting(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key);
 
 // The key of a setting's control.
 std::string edit_key(std::string_view key);

@@ -259,6 +259,19 @@ const SettingField* find_setting_field(std::string_view key) {
 
 std::span<const SettingField> setting_fields() { return kFields; }
 
+std::optional<std::string_view> shared_setting_twin(std::string_view key) {
+  static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kPairs{{
+      {"appearance.high_contrast", "a11y.high_contrast"},
+      {"appearance.reduce_motion", "a11y.reduce_motion"},
+      {"appearance.text_size", "a11y.text_size"},
+  }};
+  for (const auto& [appearance, a11y] : kPairs) {
+    if (key == appearance) return a11y;
+    if (key == a11y) return appearance;
+  }
+  return std::nullopt;
+}
+
 namespace {
 template <class T, std::size_t N>
 std::vector<std::string> labels_of(const std::array<Choice<T>, N>& choices) {

@@ -77,6 +77,11 @@ std::optional<std::string> stored_label(const Preferences& prefs, std::string_vi
 // `Locale`, whose section has a store of its own). Empty for a flag or a key without a fixed list.
 std::vector<std::string> setting_choice_labels(std::string_view key);
 
+// The vision settings the Appearance and Accessibility pages share are kept under two keys each
+// ("appearance.high_contrast" and "a11y.high_contrast", …) for one stored field, with the same
+// values (the text size as the same label). The other key of such a pair; none for any other key.
+std::optional<std::string_view> shared_setting_twin(std::string_view key);
+
 // Writes `value` of `key` through to its store when the key has a row and the stored value differs;
 // nothing is written otherwise. An error leaves the store as it was.
 std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value);

@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/accessibility/accessibility_pane.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/bluetooth/bluetooth_pane.h"
@@ -67,7 +68,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Printers, panes::printers::printers_pane},
     {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
-    {SettingsSection::Accessibility, generic_pane},
+    {SettingsSection::Accessibility, panes::accessibility::boxed_pane},
     {SettingsSection::Notifications, panes::notifications::boxed_pane},
     {SettingsSection::DefaultApps, panes::personal_apps::boxed_pane},
     {SettingsSection::Storage, generic_pane},

@@ -61,6 +61,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Users,
       SettingsSection::Sound,
       SettingsSection::KeyboardShortcuts,
+      SettingsSection::Accessibility,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }

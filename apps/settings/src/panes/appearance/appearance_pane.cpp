@@ -108,6 +108,8 @@ void AppearancePane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContex
   const EmitSetting emit = setting_emitter(host_, *document);
   if (initial_publication_pending_) {
     publish(emit);
+    for (std::string_view key : kTextKeys) show_stored_setting(*document, object_, key);
+    for (std::string_view key : kFlagKeys) show_stored_setting(*document, object_, key);
     initial_publication_pending_ = false;
   }
 
@@ -116,13 +118,19 @@ void AppearancePane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContex
   for (std::string_view key : kTextKeys) {
     auto result = sync_text_setting(*document, object_, key, label_of(prefs_, key), seen_, emit);
     changed |= result.changed;
-    if (result.changed) taken |= take(key, std::move(result.value));
+    if (result.changed && take(key, result.value)) {
+      taken = true;
+      mirror_shared_setting(*document, object_, key, preferences::find_setting_field(key)->read(prefs_));
+    }
   }
   for (std::string_view key : kFlagKeys) {
     auto result =
         sync_bool_setting(*document, object_, key, preferences::stored_flag(prefs_, key).value_or(false), emit);
     changed |= result.changed;
-    if (result.changed) taken |= take(key, result.value);
+    if (result.changed && take(key, result.value)) {
+      taken = true;
+      mirror_shared_setting(*document, object_, key, result.value);
+    }
   }
   if (!changed) return;
   save();

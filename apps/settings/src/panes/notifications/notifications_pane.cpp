@@ -5,9 +5,13 @@
 #include <vector>
 
 #include "actions/settings_dispatch.h"
+#include "desktop_entry/desktop_entry.h"
+#include "lib/settings_document.h"
 #include "media/notification_sound.h"
 #include "orvo_log/log.h"
 #include "orvo_ui/theme.h"
+#include "panes/device_mesh/clock.h"
+#include "panes/notifications/app_rules.h"
 #include "preferences/preferences_file.h"
 #include "preferences/setting_fields.h"
 #include "widget_support/layout_helpers.h"
@@ -15,6 +19,7 @@
 namespace settings::panes::notifications {
 namespace ws = settings::widget_support;
 using preferences::SettingFieldValue;
+using settings_store::notification_policy::AppNotificationRule;
 
 namespace {
 
@@ -97,14 +102,131 @@ std::string_view delivery_state(const preferences::NotificationPrefs& prefs) {
   return "Banners off";
 }
 
-NotificationsPane::NotificationsPane(preferences::NotificationPrefs prefs)
-    : PaneGlue("NotificationsPane", DirtyRule::OwnFlagFirst) {
+NotificationsPane::NotificationsPane(preferences::NotificationPrefs prefs, std::vector<NotificationApp> apps)
+    : PaneGlue("NotificationsPane", DirtyRule::OwnFlagFirst), apps_(std::move(apps)) {
   prefs_.notifications = std::move(prefs);
+  const std::int64_t now = device_mesh::now_unix_secs();
+  app_keys_.reserve(apps_.size());
+  for (const NotificationApp& app : apps_) {
+    mute_labels_.emplace(app.id, mute_label(rule_of(app.id).muted_until, now));
+    app_keys_.push_back({{app_setting_key(app.id, "banners"), app_setting_key(app.id, "previews"),
+                          app_setting_key(app.id, "sounds"), app_setting_key(app.id, "badges")},
+                         app_setting_key(app.id, "priority"),
+                         app_setting_key(app.id, "priority_contacts"),
+                         app_setting_key(app.id, "mute")});
+  }
   use_frame_document();
 }
 
 std::unique_ptr<NotificationsPane> NotificationsPane::load() {
-  return std::make_unique<NotificationsPane>(preferences::load_preferences().notifications);
+  preferences::NotificationPrefs prefs = preferences::load_preferences().notifications;
+  auto apps = notification_apps(prefs.per_app, desktop_entry::cached_scan());
+  return std::make_unique<NotificationsPane>(std::move(prefs), std::move(apps));
+}
+
+AppNotificationRule NotificationsPane::rule_of(std::string_view app_id) const {
+  const auto& per_app = prefs_.notifications.per_app;
+  const auto found = per_app.find(std::string(app_id));
+  return found == per_app.end() ? AppNotificationRule{} : found->second;
+}
+
+NotificationsPane::Effective NotificationsPane::effective(std::string_view app_id) const {
+  const preferences::NotificationPrefs& global = prefs_.notifications;
+  const AppNotificationRule rule = rule_of(app_id);
+  return {rule.banners.value_or(global.show_banners), rule.previews.value_or(global.show_previews),
+          rule.sounds.value_or(global.play_sounds), rule.badges.value_or(global.show_badges)};
+}
+
+void NotificationsPane::publish_app_rules(const EmitSetting& emit) {
+  const std::int64_t now = device_mesh::now_unix_secs();
+  for (const NotificationApp& app : apps_) {
+    const Effective values = effective(app.id);
+    const std::array<std::pair<std::string_view, bool>, 4> flags{
+        {{"banners", values.banners}, {"previews", values.previews}, {"sounds", values.sounds}, {"badges", values.badges}}};
+    for (const auto& [field, value] : flags) {
+      std::string key = app_setting_key(app.id, field);
+      write_bool_setting(emit, key, value);
+      rule_values_.insert_or_assign(std::move(key), value);
+    }
+    const AppNotificationRule rule = rule_of(app.id);
+    write_bool_setting(emit, app_setting_key(app.id, "priority"), rule.priority);
+    write_bool_setting(emit, app_setting_key(app.id, "priority_contacts"), rule.priority_contacts);
+    write_text_setting(emit, app_setting_key(app.id, "mute"), mute_label(rule.muted_until, now));
+  }
+}
+
+bool NotificationsPane::sync_app_rules(orvo_doc::Document& document) {
+  const auto flag_at = [&](std::string_view key) -> std::optional<bool> {
+    auto found = document.get(object_, key);
+    if (!found || !*found) return std::nullopt;
+    const auto* scalar = std::get_if<orvo_doc::ScalarValue>(&**found);
+    return scalar ? scalar->as_bool() : std::nullopt;
+  };
+  const auto text_at = [&](std::string_view key) -> std::optional<std::string> {
+    auto found = document.get(object_, key);
+    if (!found || !*found) return std::nullopt;
+    const auto* scalar = std::get_if<orvo_doc::ScalarValue>(&**found);
+    if (!scalar || !scalar->as_str()) return std::nullopt;
+    return std::string(*scalar->as_str());
+  };
+  bool changed = false;
+  std::int64_t now = -1;
+  for (std::size_t index = 0; index < apps_.size(); ++index) {
+    const NotificationApp& app = apps_[index];
+    const AppKeys& keys = app_keys_[index];
+    // The rule flags that changed in the document since last seen; untouched ones keep following
+    // the global choices.
+    using RuleFlag = std::optional<bool> AppNotificationRule::*;
+    const std::array<std::pair<std::string_view, RuleFlag>, 4> flags{{{"banners", &AppNotificationRule::banners},
+                                                                     {"previews", &AppNotificationRule::previews},
+                                                                     {"sounds", &AppNotificationRule::sounds},
+                                                                     {"badges", &AppNotificationRule::badges}}};
+    std::array<std::optional<bool>, 4> taken{};
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+      const std::string& key = keys.flags[i];
+      const std::optional<bool> value = flag_at(key);
+      if (!value) continue;
+      const auto seen = rule_values_.find(key);
+      if (seen != rule_values_.end() && seen->second == *value) continue;
+      rule_values_.insert_or_assign(key, *value);
+      taken[i] = *value;
+    }
+    const std::optional<bool> priority = flag_at(keys.priority);
+    const std::optional<bool> contacts = flag_at(keys.priority_contacts);
+    const std::optional<std::string> mute = text_at(keys.mute);
+
+    const auto existing = prefs_.notifications.per_app.find(app.id);
+    AppNotificationRule rule = existing == prefs_.notifications.per_app.end() ? AppNotificationRule{} : existing->second;
+    bool rule_changed = false;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+      if (!taken[i] || rule.*(flags[i].second) == taken[i]) continue;
+      rule.*(flags[i].second) = taken[i];
+      rule_changed = true;
+    }
+    if (priority && *priority != rule.priority) {
+      rule.priority = *priority;
+      rule_changed = true;
+    }
+    if (contacts && *contacts != rule.priority_contacts) {
+      rule.priority_contacts = *contacts;
+      rule_changed = true;
+    }
+    const auto applied = mute_labels_.find(app.id);
+    if (mute && (applied == mute_labels_.end() || applied->second != *mute)) {
+      if (now < 0) now = device_mesh::now_unix_secs();
+      // A text that names no mute choice is ignored.
+      if (auto expiry = mute_expiry(*mute, now)) {
+        rule.muted_until = *expiry;
+        mute_labels_.insert_or_assign(app.id, *mute);
+        rule_changed = true;
+      }
+    }
+    if (!rule_changed) continue;
+    prefs_.notifications.per_app.insert_or_assign(app.id, std::move(rule));
+    changed = true;
+  }
+  if (changed) mark_structure_dirty();
+  return changed;
 }
 
 std::optional<std::string> NotificationsPane::descendant_query() { return std::exchange(handed_text_, std::nullopt); }
@@ -155,7 +277,7 @@ void NotificationsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncCon
   }
   bool changed = sync_setting(*document, kDoNotDisturb, emit);
   changed |= sync_setting(*document, kFocusDays, emit);
-  changed |= sync_app_rules(*document, emit);
+  changed |= sync_app_rules(*document);
   for (std::string_view key : kLaterFlags) changed |= sync_setting(*document, key, emit);
   changed |= sync_setting(*document, kFocusStart, emit);
   changed |= sync_setting(*document, kFocusEnd, emit);
@@ -209,13 +331,66 @@ std::unique_ptr<orvo_ui::Widget> NotificationsPane::build_view() {
   shell.push_back(toggle_row(kBadgesRow));
   cards.push_back(card("Lock screen & shell integration", std::move(shell)));
 
-  // The per-application cards join here.
-
+  cards.push_back(card("Applications", [&] {
+    std::vector<ws::WidgetBox> rows;
+    rows.push_back(ws::caption_text(
+        apps_.empty() ? "Per-application controls appear after a packaged application is installed."
+                      : "Rules use verified Orvo, system, or Flatpak identities — never the name an application writes "
+                        "into a notification."));
+    return rows;
+  }()));
   cards.push_back(ws::titled_card(
       "How this applies",
       ws::caption_text("These choices are read by the compositor's notification layer, so every verified app follows "
                        "the same delivery policy. Do Not Disturb overrides the individual banner and sound toggles.")));
+  add_app_cards(cards);
+  cards.push_back(card("Priority contacts", [] {
+    std::vector<ws::WidgetBox> rows;
+    rows.push_back(ws::value_row("Source", "Favourites in Contacts"));
+    rows.push_back(ws::caption_text(
+        "Contacts publishes a redacted, salted priority registry to the shell. Raw addresses are not stored there. "
+        "Only communication apps you authorize above may assert a sender; the shell verifies the sender against that "
+        "registry."));
+    return rows;
+  }()));
   return ws::page_stack(std::move(cards));
+}
+
+void NotificationsPane::add_app_cards(std::vector<std::unique_ptr<orvo_ui::Widget>>& cards) {
+  struct RuleRow {
+    std::string_view field;
+    std::string_view label;
+    std::string_view help;
+  };
+  static constexpr std::array<RuleRow, 6> kRows{{
+      {"banners", "Allow banners", "Override the global banner choice for this application"},
+      {"previews", "Show previews", "Allow message contents from this application"},
+      {"sounds", "Play sounds", "Override the global sound choice for this application"},
+      {"badges", "Show badges", "Allow verified unread counts in supported shell surfaces"},
+      {"priority", "Priority during focus", "Let this verified application pierce scheduled focus"},
+      {"priority_contacts", "Priority contacts",
+       "Allow this verified communications app to identify senders; only Contacts favourites can pierce focus"},
+  }};
+  const std::int64_t now = device_mesh::now_unix_secs();
+  for (const NotificationApp& app : apps_) {
+    std::vector<ws::WidgetBox> rows;
+    rows.push_back(ws::value_row("Verified application", app.id));
+    for (const RuleRow& row : kRows) {
+      const std::string key = app_setting_key(app.id, row.field);
+      auto toggle = std::make_unique<orvo_ui::Toggle>(controls_.toggle(key).with_id(key));
+      rows.push_back(ws::described_setting_row(row.label, row.help, std::move(toggle)));
+    }
+    const std::string mute_key = app_setting_key(app.id, "mute");
+    auto mute = std::make_unique<orvo_ui::Dropdown>(controls_.dropdown(mute_key, mute_labels())
+                                                        .with_id(mute_key)
+                                                        .with_placeholder(mute_label(rule_of(app.id).muted_until, now)));
+    rows.push_back(ws::setting_row_fixed("Mute temporarily", std::move(mute)));
+    const Effective values = effective(app.id);
+    rows.push_back(ws::caption_text(!values.banners    ? "Notifications go to history without a banner."
+                                    : values.previews ? "Banners and their contents are currently allowed."
+                                                      : "Banners are allowed with their contents hidden."));
+    cards.push_back(ws::titled_card(app.name, ws::section_stack(std::move(rows))));
+  }
 }
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs&) { return NotificationsPane::load(); }

@@ -6,20 +6,27 @@
 //
 // The first pass publishes the saved values; every pass then reconciles each setting with its
 // control (panes/setting_sync.h) and saves the section when something changed. Labels and stored
-// values convert through the setting-key table (preferences/setting_fields.h). The per-application
-// rules run inside the same pass and view; their hooks are marked below.
+// values convert through the setting-key table (preferences/setting_fields.h).
+//
+// Every listed application gets a card of its own rules (panes/notifications/app_rules.h), whose
+// controls are bound to the rule's setting keys themselves. A rule field follows the global choice
+// until the user sets it here; a temporary mute is stored as its expiry and shown as the time left.
 //
 // Interface thread only.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "orvo_ui/action_host.h"
 #include "panes/pane_glue.h"
 #include "panes/setting_sync.h"
+#include "catalogues/queries/installed_apps.h"
 #include "preferences/records.h"
 
 namespace settings::settings_app {
@@ -42,7 +49,8 @@ std::string_view delivery_state(const preferences::NotificationPrefs& prefs);
 
 class NotificationsPane final : public PaneGlue {
  public:
-  explicit NotificationsPane(preferences::NotificationPrefs prefs);
+  // The applications listed are `apps` (see `notification_apps`).
+  explicit NotificationsPane(preferences::NotificationPrefs prefs, std::vector<NotificationApp> apps = {});
   // The pane of the saved preferences.
   static std::unique_ptr<NotificationsPane> load();
   NotificationsPane(NotificationsPane&&) = default;
@@ -52,6 +60,7 @@ class NotificationsPane final : public PaneGlue {
   std::optional<std::string> descendant_query() override;
 
   const preferences::NotificationPrefs& prefs() const { return prefs_.notifications; }
+  const std::vector<NotificationApp>& apps() const { return apps_; }
   // How many times a pass saved the section.
   std::size_t saves() const { return saves_; }
   const orvo_ui::ActionHost& action_host() const { return host_; }
@@ -61,13 +70,20 @@ class NotificationsPane final : public PaneGlue {
   void sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext& context) override;
 
  private:
+  // A rule's effective delivery choices: its own where it has them, else the global ones.
+  struct Effective {
+    bool banners, previews, sounds, badges;
+  };
+  settings_store::notification_policy::AppNotificationRule rule_of(std::string_view app_id) const;
+  Effective effective(std::string_view app_id) const;
   void publish(const EmitSetting& emit);
   // Reconciles one setting of the table and takes what it gives; answers whether it reported a
   // change.
   bool sync_setting(orvo_doc::Document& document, std::string_view key, const EmitSetting& emit);
   // Per-application rules: publication, reconciliation (answers whether a rule changed) and cards.
-  void publish_app_rules(const EmitSetting&) {}
-  bool sync_app_rules(orvo_doc::Document&, const EmitSetting&) { return false; }
+  void publish_app_rules(const EmitSetting& emit);
+  bool sync_app_rules(orvo_doc::Document& document);
+  void add_app_cards(std::vector<std::unique_ptr<orvo_ui::Widget>>& cards);
   void save();
 
   // The section lives in a whole record so the setting-key table's rows read and write it.
@@ -77,6 +93,18 @@ class NotificationsPane final : public PaneGlue {
   bool initial_publication_pending_ = true;
   SeenTexts seen_;
   std::size_t saves_ = 0;
+  // The applications offered rules, in list order; fixed for the pane's life.
+  std::vector<NotificationApp> apps_;
+  // The setting keys of each application's rule, made once (the pass runs every frame).
+  struct AppKeys {
+    std::array<std::string, 4> flags;  // banners, previews, sounds, badges
+    std::string priority, priority_contacts, mute;
+  };
+  std::vector<AppKeys> app_keys_;
+  // Per rule flag key, the value last seen under it or written there.
+  std::map<std::string, bool, std::less<>> rule_values_;
+  // Per application, the mute label last applied.
+  std::map<std::string, std::string, std::less<>> mute_labels_;
 };
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs& inputs);
