@@ -273,6 +273,9 @@ void NotificationsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncCon
   const EmitSetting emit = setting_emitter(host_, *document);
   if (initial_publication_pending_) {
     publish(emit);
+    // The controls show what is stored, not what they showed when the page was last open.
+    for (std::string_view key : kPublishedFlags) show_stored_setting(*document, object_, key);
+    for (std::string_view key : kPublishedTexts) show_stored_setting(*document, object_, key);
     initial_publication_pending_ = false;
   }
   bool changed = sync_setting(*document, kDoNotDisturb, emit);

@@ -127,6 +127,22 @@ TEST(NotificationsPane, AValueFromOutsideIsAdoptedAndSavedWithoutAnAction) {
   EXPECT_EQ(f.delivery_badge(), "Silenced");
 }
 
+TEST(NotificationsPane, AChangeMadeWhileThePageWasClosedSurvivesReopeningIt) {
+  PaneFixture f;
+  f.pass();  // the page's controls now show Do Not Disturb off
+  f.pane.reset();
+  // Switched on from outside while the page is closed: the key and the file say on.
+  f.put("notifications.do_not_disturb", ScalarValue::boolean(true));
+  f.harness.home().write(kFile, std::string(kSaved).replace(std::string(kSaved).find("\"do_not_disturb\":false"),
+                                                              std::string("\"do_not_disturb\":false").size(),
+                                                              "\"do_not_disturb\":true"));
+  f.pane = NotificationsPane::load();
+  for (int i = 0; i < 3; ++i) f.pass();
+  EXPECT_TRUE(f.pane->prefs().do_not_disturb);
+  EXPECT_EQ(f.get("notifications.do_not_disturb"), ScalarValue::boolean(true));
+  EXPECT_EQ(f.saved()["notifications"]["do_not_disturb"], true);
+}
+
 TEST(NotificationsPane, UserChoicesAreCommittedOnceAndSaved) {
   PaneFixture f;
   f.pass();
