@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "orvo_ui/layout_rect.h"
+
 namespace settings::panes {
 
 using namespace orvo_ui;
@@ -37,14 +39,7 @@ NodeId PaneGlue::build_layout(LayoutTree& tree, LayoutContext& context, NodeMap&
 }
 
 void PaneGlue::apply_layout(const LayoutTree& tree, NodeId node, double x, double y) {
-  double lx = 0, ly = 0, w = 0, h = 0;
-  if (auto layout = tree.layout(node)) {
-    lx = layout->x;
-    ly = layout->y;
-    w = layout->size.width;
-    h = layout->size.height;
-  }
-  rect_ = Rect{x + lx, y + ly, x + lx + w, y + ly + h};
+  rect_ = orvo_ui::laid_out_rect(tree, node, x, y);
   if (!view_) return;
   auto kids = tree.children(node);
   if (kids && !kids->empty()) view_->apply_layout(tree, kids->front(), rect_.x0, rect_.y0);

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <utility>
 
+#include "orvo_ui/layout_rect.h"
 #include "settings_app/search_field.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/sidebar_keys.h"
@@ -80,16 +81,9 @@ NodeId SettingsApp::build_layout(LayoutTree& tree, LayoutContext& context, NodeM
 }
 
 void SettingsApp::apply_layout(const LayoutTree& tree, NodeId node, double x, double y) {
-  double lx = 0, ly = 0, w = 0, h = 0;
-  if (auto layout = tree.layout(node)) {
-    lx = layout->x;
-    ly = layout->y;
-    w = layout->size.width;
-    h = layout->size.height;
-  }
-  rect_ = Rect{x + lx, y + ly, x + lx + w, y + ly + h};
+  rect_ = orvo_ui::laid_out_rect(tree, node, x, y);
   auto kids = tree.children(node);
-  if (kids && !kids->empty() && shell_) shell_->apply_layout(tree, kids->front(), x + lx, y + ly);
+  if (kids && !kids->empty() && shell_) shell_->apply_layout(tree, kids->front(), rect_.x0, rect_.y0);
   if (shell_ && shell_->nav() && std::exchange(reveal_selected_row_, false)) {
     for (const sidebar::SidebarRow* row : sidebar::rows_of(*shell_->nav())) {
       if (row->selected()) shell_->reveal_descendant(row);

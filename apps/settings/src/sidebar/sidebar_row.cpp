@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "actions/section_address.h"
+#include "orvo_ui/layout_rect.h"
 
 namespace settings::sidebar {
 
@@ -56,12 +57,7 @@ orvo_ui::Size SidebarRow::measure(orvo_ui::KnownSize known, orvo_ui::AvailableSi
 }
 
 void SidebarRow::apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) {
-  auto layout = tree.layout(node);
-  if (!layout) {
-    rect_ = {x, y, x, y};
-    return;
-  }
-  rect_ = Rect::from_origin_size(x + layout->x, y + layout->y, layout->size.width, layout->size.height);
+  rect_ = orvo_ui::laid_out_rect(tree, node, x, y);
 }
 
 void SidebarRow::draw(orvo_ui::Scene& scene, Affine transform, orvo_ui::TextRenderer& text,

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
-namespace orvo_ui::node_support {
+namespace orvo_ui {
 
 Rect laid_out_rect(const LayoutTree& tree, NodeId node, double x, double y) {
   auto layout = tree.layout(node);
   if (!layout) return {x, y, x, y};
   return Rect::from_origin_size(x + layout->x, y + layout->y, layout->size.width, layout->size.height);
 }
+
+}  // namespace orvo_ui
+
+namespace orvo_ui::node_support {
 
 NodeId measured_leaf(LayoutTree& tree, const Style& style, NodeMap& nodes, Widget& widget) {
   Widget* self = &widget;

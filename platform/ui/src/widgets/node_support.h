@@ -5,13 +5,12 @@
 #include <span>
 #include <vector>
 
+#include "orvo_ui/layout_rect.h"
 #include "orvo_ui/widget.h"
 
 namespace orvo_ui::node_support {
 
-// The widget's rectangle from its computed box, offset by the parent's origin; an empty rectangle at
-// the origin when the tree does not know the node.
-Rect laid_out_rect(const LayoutTree& tree, NodeId node, double x, double y);
+using orvo_ui::laid_out_rect;
 
 // A leaf node measured through the widget's own `measure`.
 NodeId measured_leaf(LayoutTree& tree, const Style& style, NodeMap& nodes, Widget& widget);

@@ -1,8 +1,29 @@
 #include "harness/pane_harness.h"
 
 #include <functional>
+#include <type_traits>
+#include <variant>
 
 #include "orvo_ui/widgets/text.h"
+
+namespace settings::settings_app {
+
+void PrintTo(const OperationStatus& status, std::ostream* out) {
+  std::visit(
+      [&](const auto& state) {
+        if constexpr (requires { state.message; }) {
+          *out << (std::is_same_v<std::decay_t<decltype(state)>, OperationStatus::Failed> ? "Failed{" : "Succeeded{")
+               << state.key << ", " << state.message << "}";
+        } else if constexpr (requires { state.key; }) {
+          *out << "Running{" << state.key << "}";
+        } else {
+          *out << "Idle";
+        }
+      },
+      static_cast<const OperationStatus::variant&>(status));
+}
+
+}  // namespace settings::settings_app
 
 namespace settings::panes::testing {
 

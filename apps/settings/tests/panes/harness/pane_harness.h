@@ -7,6 +7,7 @@
 // Each test starts from a fresh wake (see fresh_wake.cpp in this folder), since a frame loop that
 // ends shuts the process's wake down and cells then refuse publications.
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,11 @@
 #include "orvo_ui/widget.h"
 #include "panes/taken_operation.h"
 #include "settings_app/settings_app.h"
+
+namespace settings::settings_app {
+// How test failures print an operation status: "Idle", "Running{key}", "Succeeded{key, message}".
+void PrintTo(const OperationStatus& status, std::ostream* out);
+}  // namespace settings::settings_app
 
 namespace settings::panes::testing {
 

@@ -19,23 +19,6 @@
 #include "panes/power/power_pane.h"
 #include "preferences/preferences_file.h"
 
-namespace settings::settings_app {
-void PrintTo(const OperationStatus& status, std::ostream* out) {
-  std::visit(
-      [&](const auto& state) {
-        if constexpr (requires { state.message; }) {
-          *out << (std::is_same_v<std::decay_t<decltype(state)>, OperationStatus::Failed> ? "Failed{" : "Succeeded{")
-               << state.key << ", " << state.message << "}";
-        } else if constexpr (requires { state.key; }) {
-          *out << "Running{" << state.key << "}";
-        } else {
-          *out << "Idle";
-        }
-      },
-      static_cast<const OperationStatus::variant&>(status));
-}
-}  // namespace settings::settings_app
-
 namespace settings::panes::power {
 namespace {
 
