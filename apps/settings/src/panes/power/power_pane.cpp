@@ -130,6 +130,33 @@ constexpr ActionSetting kActionSettings[] = {
 };
 
 std::string profile_sentence(std::string_view label) { return fmt::format("{} is now active.", label); }
+// Runs `work` on the apply worker and hands back where its answer arrives (the loop is woken for
+// it); when no thread can be started the work runs at once.
+template <typename Answer, typename Work>
+orvo_runtime::Receiver<Answer> call_on_worker(Work work) {
+  auto [sender, receiver] = orvo_runtime::make_channel<Answer>(1);
+  auto job = [work = std::move(work), sender]() mutable {
+    (void)sender.send(work());
+    orvo_ui::WakeHandle{}.wake();
+  };
+  if (auto started = workers::start_worker(std::string(kApplyThread), job); !started) {
+    orvo_log::warn("could not start the power apply worker", {{"error", started.error()}});
+    job();
+  }
+  return std::move(receiver);
+}
+
+// The answer of a call when it has arrived; a worker that ended without one answers `lost`.
+template <typename Answer>
+std::optional<Answer> answer_of(orvo_runtime::Receiver<Answer>& receiver, Answer lost) {
+  auto received = receiver.try_recv();
+  if (auto* answer = std::get_if<Answer>(&received)) return std::move(*answer);
+  if (std::get<orvo_runtime::TryRecvError>(received) == orvo_runtime::TryRecvError::Empty) return std::nullopt;
+  return lost;
+}
+
+constexpr std::string_view kNoAnswer = "the request ended without an answer";
+
 std::string cap_sentence(std::uint32_t percent) { return fmt::format("hardware confirmed a {}% charge cap", percent); }
 constexpr std::string_view kAutoSuspendSentence = "Automatic suspend preference saved.";
 
@@ -272,6 +299,7 @@ void PowerPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
       [](const settings_app::PaneOperation& operation) { return std::holds_alternative<PowerOperation>(operation); });
   if (!take_facts()) return;
   if (document_dirty_) publish_all(working);
+  take_answers(working);
 
   // Whatever is in hand now was taken in this pass or while the facts were read: every pass that
   // runs this far ends it.
@@ -382,7 +410,7 @@ void PowerPane::apply_profile(orvo_doc::Document& document) {
   const auto label = lib::read_text(document, object_, kProfileKey);
   if (!label) return;
   const auto profile = power_profile_from_label(*label);
-  if (!profile || *profile == published_profile_) return;
+  if (!profile || *profile == published_profile_ || profile_call_) return;
   const PowerOperation operation = PowerOperation::SetProfile{*label};
   if (!may_apply(operation)) return;
 
@@ -394,18 +422,27 @@ void PowerPane::apply_profile(orvo_doc::Document& document) {
     report(operation, PaneOutcome::failure("Power profile is not supported by this device."));
     return;
   }
-  const auto set = dispatcher_->set_power_profile(os_actions::power::profile_name(*profile));
+  profile_call_.emplace(operation, call_on_worker<os_actions::DispatchResult>(
+                                       [dispatcher = dispatcher_, name = std::string(os_actions::power::profile_name(*profile))] {
+                                         return dispatcher->set_power_profile(name);
+                                       }));
+}
+
+void PowerPane::end_profile_call(orvo_doc::Document& document, const os_actions::DispatchResult& set) {
+  const PowerOperation operation = std::move(profile_call_->operation);
+  profile_call_.reset();
+  const std::string label = std::get<PowerOperation::SetProfile>(operation).profile;
+  mark_structure_dirty();
   if (set) {
-    active_profile_ = published_profile_ = *profile;
-    facts_.profile_notice = profile_sentence(*label);
-    mark_structure_dirty();
-    report(operation, PaneOutcome::success(profile_sentence(*label)));
+    active_profile_ = published_profile_ = *power_profile_from_label(label);
+    put_text_if_changed(document, object_, kProfileKey, label);
+    facts_.profile_notice = profile_sentence(label);
+    report(operation, PaneOutcome::success(profile_sentence(label)));
     return;
   }
-  put_text(document, object_, kProfileKey, power_profile_label(published_profile_));
+  put_text_if_changed(document, object_, kProfileKey, power_profile_label(published_profile_));
   const std::string failure = fmt::format("Could not change the power profile: {}", set.error());
   facts_.profile_notice = failure;
-  mark_structure_dirty();
   orvo_log::warn("power pane dispatch failed", {{"op", "set_power_profile"}, {"error", set.error()}});
   report(operation, PaneOutcome::failure(failure));
 }
@@ -414,7 +451,7 @@ void PowerPane::apply_charge_limit(orvo_doc::Document& document) {
   const auto text = lib::read_text(document, object_, kChargeLimitKey);
   if (!text) return;
   const auto percent = parse_percent_label(*text);
-  if (!percent || !facts_.charge_capability) return;
+  if (!percent || !facts_.charge_capability || charge_call_) return;
   const auto& capability = *facts_.charge_capability;
   const auto& supported = capability.supported_percents;
   if (*percent == capability.current_percent ||
@@ -424,21 +461,44 @@ void PowerPane::apply_charge_limit(orvo_doc::Document& document) {
   const PowerOperation operation = PowerOperation::SetChargeLimit{*percent};
   if (!may_apply(operation)) return;
 
-  auto applied = os_actions::battery::set_charge_limit_checked(*percent);
+  charge_call_.emplace(operation, call_on_worker<ChargeAnswer>([percent = *percent] {
+                         return os_actions::battery::set_charge_limit_checked(percent);
+                       }));
+}
+
+void PowerPane::end_charge_call(orvo_doc::Document& document, ChargeAnswer applied) {
+  const PowerOperation operation = std::move(charge_call_->operation);
+  charge_call_.reset();
   mark_structure_dirty();
   if (applied) {
     const std::uint32_t confirmed = applied->current_percent;
     facts_.charge_capability = std::move(*applied);
+    put_text_if_changed(document, object_, kChargeLimitKey, percent_label(confirmed));
     charge_notice_ = fmt::format("Hardware confirmed a {}% charge cap.", confirmed);
     report(operation, PaneOutcome::success(cap_sentence(confirmed)));
     return;
   }
   // The key goes back to the cap in force, so the same choice can be tried again.
-  put_text(document, object_, kChargeLimitKey, percent_label(capability.current_percent));
+  if (facts_.charge_capability) {
+    put_text_if_changed(document, object_, kChargeLimitKey, percent_label(facts_.charge_capability->current_percent));
+  }
   const std::string failure = fmt::format("Charge cap was not applied: {}", applied.error());
   charge_notice_ = failure;
   orvo_log::warn("battery cap failed", {{"op", "set_charge_limit"}, {"error", applied.error()}});
   report(operation, PaneOutcome::failure(failure));
+}
+
+void PowerPane::take_answers(orvo_doc::Document& document) {
+  if (profile_call_) {
+    if (auto set = answer_of(profile_call_->answer, os_actions::DispatchResult(std::unexpect, std::string(kNoAnswer)))) {
+      end_profile_call(document, *set);
+    }
+  }
+  if (charge_call_) {
+    if (auto applied = answer_of(charge_call_->answer, ChargeAnswer(std::unexpect, std::string(kNoAnswer)))) {
+      end_charge_call(document, std::move(*applied));
+    }
+  }
 }
 
 void PowerPane::apply_idle_timeouts(orvo_doc::Document& document) {
@@ -533,8 +593,11 @@ void PowerPane::settle_operation() {
   if (!in_hand) return;
   const auto* operation = std::get_if<PowerOperation>(&in_hand->operation());
   if (!operation) return;
-  // Every change is carried out within the pass, so nothing is ever left pending.
-  operations_.settle(false, settled_outcome(*operation));
+  // A change of a kind whose call is in flight waits for its answer (and then, when it asks for
+  // something else, for its own call); everything else is carried out within the pass.
+  const bool pending = (std::holds_alternative<PowerOperation::SetProfile>(*operation) && profile_call_) ||
+                       (std::holds_alternative<PowerOperation::SetChargeLimit>(*operation) && charge_call_);
+  operations_.settle(pending, settled_outcome(*operation));
 }
 
 std::unique_ptr<orvo_ui::Widget> power_pane(const settings_app::PaneInputs& inputs) {

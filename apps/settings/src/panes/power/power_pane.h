@@ -13,7 +13,8 @@
 // Interface thread only. What the pane shows is read on the worker "settings-power-facts" (the
 // services may be slow to answer); until it arrives the page says so, and an operation taken
 // meanwhile waits in hand. The platform calls of the handlers (the power profile, the charge cap)
-// are short calls to a local service or a sysfs file, made in the pass.
+// run on the worker "settings-power-apply", one of each kind at a time; the operation they carry
+// out stays in hand until the answer arrives.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,6 +58,7 @@ inline constexpr std::string_view kCriticalKey = "power.critical";
 inline constexpr std::string_view kChargeLimitKey = "power.charge_limit";
 
 inline constexpr std::string_view kFactsThread = "settings-power-facts";
+inline constexpr std::string_view kApplyThread = "settings-power-apply";
 inline constexpr std::string_view kReadingFacts = "Reading the power settings…";
 
 // What the pane reads from the machine when it is made.
@@ -108,6 +110,8 @@ class PowerPane final : public PaneGlue {
   std::uint8_t active_profile() const { return active_profile_; }
   const std::optional<std::string>& charge_notice() const { return charge_notice_; }
   const std::optional<std::string>& profile_notice() const { return facts_.profile_notice; }
+  // True while a profile or charge-cap change is being carried out.
+  bool applying() const { return profile_call_.has_value() || charge_call_.has_value(); }
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -116,6 +120,7 @@ class PowerPane final : public PaneGlue {
  private:
   // The steps of a pass.
   bool take_facts();
+  void take_answers(orvo_doc::Document& document);
   void publish_all(orvo_doc::Document& document);
   void stage(orvo_doc::Document& document, const PowerOperation& operation);
   void run_handlers(orvo_doc::Document& document);
@@ -150,6 +155,18 @@ class PowerPane final : public PaneGlue {
   bool reporting_ = false;
   bool document_dirty_ = true;
   std::optional<orvo_runtime::Receiver<PowerFacts>> arriving_;
+
+  // A platform call in flight on the apply worker: the change it carries out and its answer.
+  template <typename Answer>
+  struct Call {
+    PowerOperation operation;
+    orvo_runtime::Receiver<Answer> answer;
+  };
+  using ChargeAnswer = std::expected<os_actions::battery::ChargeCapability, std::string>;
+  std::optional<Call<os_actions::DispatchResult>> profile_call_;
+  std::optional<Call<ChargeAnswer>> charge_call_;
+  void end_profile_call(orvo_doc::Document& document, const os_actions::DispatchResult& set);
+  void end_charge_call(orvo_doc::Document& document, ChargeAnswer applied);
 };
 
 // The pane table's line for the section.

@@ -74,11 +74,21 @@ class PowerPaneTest : public ::testing::Test {
   void put(PowerPane& pane, std::string_view key, std::string value) {
     ASSERT_TRUE(pane.own_document()->put(orvo_doc::kRoot, key, orvo_doc::ScalarValue::str(std::move(value))).has_value());
   }
-  // Hands the operation over, runs one pass and answers how it ended (under its exact key).
+  // Runs passes until the profile and charge-cap calls in flight have answered.
+  static void finish_calls(PowerPane& pane) {
+    PaneHarness::pass(pane);
+    for (int i = 0; i < 2000 && pane.applying(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      PaneHarness::pass(pane);
+    }
+    ASSERT_FALSE(pane.applying());
+  }
+  // Hands the operation over, runs passes until it is carried out and answers how it ended (under
+  // its exact key).
   OperationStatus run(PowerPane& pane, PowerOperation operation, std::string* key = nullptr) {
     const std::string handed = harness.hand_over(settings_app::PaneOperation(std::move(operation)));
     if (key) *key = handed;
-    PaneHarness::pass(pane);
+    finish_calls(pane);
     return harness.status();
   }
   // Runs the operation and expects it to end so, under its own key.
@@ -292,7 +302,7 @@ TEST_F(PowerPaneTest, WithoutReportingAChangedKeyIsCarriedOutAndUnmappableTextsA
   EXPECT_EQ(preferences::load_preferences().power.performance_suspend_minutes, 45u);
 
   put(power, kChargeLimitKey, "70%");
-  PaneHarness::pass(power);
+  finish_calls(power);
   EXPECT_EQ(cap_file(), "70\n");
 }
 
@@ -364,6 +374,37 @@ TEST_F(PowerPaneTest, AnOperationTakenBeforeTheFactsArriveEndsWhenTheyDo) {
   ASSERT_TRUE(power.facts_ready());
   EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Succeeded{key, "Automatic lock timeout saved."}));
   EXPECT_EQ(power.facts().charge_capability->current_percent, 100u);
+}
+
+// The profile service may take seconds to answer: the pass never waits for it, and the
+// operation stays Running until the answer arrives.
+TEST_F(PowerPaneTest, AProfileChangeRunsOffThePassAndEndsWithItsAnswer) {
+  struct GatedDispatcher final : os_actions::Dispatcher {
+    std::shared_future<void> gate;
+    os_actions::DispatchResult set_power_profile(std::string_view) const override {
+      gate.wait();
+      return {};
+    }
+  };
+  std::promise<void> release;
+  auto gated = std::make_shared<GatedDispatcher>();
+  gated->gate = release.get_future().share();
+  auto power = PowerPane(laptop(), gated, preferences::PowerPrefs{})
+                   .with_pane_operation(harness.operation_cell())
+                   .with_operation_status(harness.status_cell());
+  PaneHarness::pass(power);
+  const std::string key = harness.hand_over(settings_app::PaneOperation(PowerOperation::SetProfile{"Performance"}));
+  PaneHarness::pass(power);
+  PaneHarness::pass(power);
+  EXPECT_TRUE(power.applying());
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Running{key}));
+  EXPECT_EQ(power.active_profile(), 1);
+
+  release.set_value();
+  finish_calls(power);
+  EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Succeeded{key, "Performance is now active."}));
+  EXPECT_EQ(power.active_profile(), 2);
+  EXPECT_EQ(text(power, kProfileKey), "Performance");
 }
 
 TEST_F(PowerPaneTest, AnOperationOfAnotherAreaStaysInTheCell) {
