@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+
+#include <unistd.h>
 
 #include "network_stand_in.h"
 #include "orvo_runtime/system_paths.h"
@@ -54,7 +57,8 @@ TEST(NetworkJoin, ThePassphraseTravelsOnlyInTheSettingsDictionary) {
   nm.add_access_point(wlan, "ap_home", "HomeNet", 70, kPsk);
   add_rsn_access_point(nm, wlan, "ap_new", "NewNet", 0x400 | 0x8);
   const os_actions::RealDispatcher dispatcher;
-  const std::string passphrase = "correct horse battery staple";
+  // Unique to this run, so no other program of the machine can hold it by chance.
+  const std::string passphrase = "correct horse battery staple " + std::to_string(::getpid());
 
   ASSERT_TRUE(dispatcher.connect_wifi("HomeNet", SecretString(passphrase)).has_value());
   const Settings join = last_join(nm);

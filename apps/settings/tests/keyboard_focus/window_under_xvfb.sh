@@ -11,7 +11,8 @@ fifo="$work/display"; mkfifo "$fifo"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
-read -r display <"$fifo"
+# Every wait below is bounded: a stuck X call fails the test instead of hanging it.
+read -r -t 20 display <"$fifo" || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$display"
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
@@ -23,7 +24,7 @@ start() {
   "$app" 2>>"$work/app.log" &
   pid=$!
   for _ in $(seq 200); do
-    win=$(xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1 || true)
+    win=$(timeout 2 xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1 || true)
     [ -n "$win" ] && return 0
     sleep 0.05
   done
@@ -33,29 +34,29 @@ start() {
 # Closes with Ctrl+Q or Ctrl+W (key-up included, so no key stays held) and checks the exit status.
 close_with() {
   # No window manager runs: keys go to the window under the pointer.
-  xdotool mousemove --window "$win" 200 200
-  xdotool key "$1"
+  timeout 10 xdotool mousemove --window "$win" 200 200
+  timeout 10 xdotool key "$1"
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
   if kill -0 "$pid" 2>/dev/null; then echo "$1 did not close the window"; kill "$pid"; exit 1; fi
   status=0; wait "$pid" || status=$?
   [ "$status" -eq 0 ] || { echo "exit status $status after $1"; exit 1; }
 }
 
-size_of() { xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
+size_of() { timeout 10 xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
 
 start
-class=$(xprop -id "$win" WM_CLASS)
+class=$(timeout 10 xprop -id "$win" WM_CLASS)
 echo "$class"
 echo "$class" | grep -q '"so.orvo.settings", "so.orvo.settings"' || { echo "WM_CLASS is not the application id"; exit 1; }
 # The icon is set from the thread that opens the window; give the server a moment to show it.
 has_icon=0
 for _ in $(seq 40); do
-  if xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; then has_icon=1; break; fi
+  if timeout 10 xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; then has_icon=1; break; fi
   sleep 0.05
 done
 [ "$has_icon" -eq 1 ] || { echo "the window has no icon"; exit 1; }
 [ "$(size_of)" = "1280x800" ] || { echo "first start is not 1280x800: $(size_of)"; exit 1; }
-xdotool windowsize --sync "$win" 900 700
+timeout 10 xdotool windowsize --sync "$win" 900 700
 sleep 0.2
 close_with ctrl+q
 grep -q '"width":900' "$XDG_STATE_HOME/so.orvo.settings/window-size.json"
