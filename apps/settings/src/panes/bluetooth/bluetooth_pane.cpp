@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "orvo_log/log.h"
+#include "orvo_runtime/overloaded.h"
 #include "orvo_ui/wake.h"
 #include "panes/workers/worker_start.h"
 #include "settings_app/pane_factory.h"
@@ -26,6 +28,38 @@ void bluetooth_connection_worker(BackendHandle backend, actions::BluetoothOperat
   orvo_ui::WakeHandle{}.wake();
 }
 
+AdapterAnswer carry_out_adapter_request(const BluetoothBackend& backend, AdapterRequest request) {
+  using R = AdapterRequest;
+  AdapterAnswer answer{std::move(request), {}, std::nullopt};
+  bool read_after = true;
+  answer.done = std::visit(orvo_runtime::Overloaded{
+                               [](const R::Read&) -> Done { return {}; },
+                               [](const R::Refresh&) -> Done { return {}; },
+                               [&](const R::SetPowered& r) {
+                                 read_after = false;
+                                 return backend.set_powered(r.enabled);
+                               },
+                               [&](const R::Discovery& r) { return r.stop ? backend.stop_scan() : backend.start_scan(); },
+                               [&](const R::Forget& r) { return backend.forget(r.path); },
+                               [&](const R::Trust& r) { return backend.set_trusted(r.path, r.trusted); },
+                               [&](const R::Rename& r) { return backend.set_alias(r.path, r.alias); },
+                               [&](const R::CancelPairing& r) {
+                                 read_after = false;
+                                 return backend.cancel_pairing(r.path);
+                               },
+                           },
+                           answer.request.kind);
+  if (!read_after) return answer;
+  AdapterSnapshot snapshot{backend.devices(), std::nullopt, std::nullopt};
+  // A refresh that could not list the devices reads nothing more.
+  if (!std::holds_alternative<R::Refresh>(answer.request.kind) || snapshot.devices) {
+    snapshot.scanning = backend.is_scanning();
+    snapshot.powered = backend.is_powered();
+  }
+  answer.snapshot = std::move(snapshot);
+  return answer;
+}
+
 namespace {
 
 // Replies waiting for the next pass; a worker that finds the queue full waits for room.
@@ -34,11 +68,10 @@ constexpr std::size_t kConnectionReplies = 16;
 }  // namespace
 
 BluetoothPane BluetoothPane::create(BackendHandle backend) {
-  auto devices = backend->devices();
-  auto powered = backend->is_powered();
-  auto scanning = backend->is_scanning();
-  return BluetoothPane(backend, devices ? std::move(*devices) : std::vector<BluetoothDevice>{}, powered.value_or(false),
-                       scanning.value_or(false));
+  BluetoothPane pane(std::move(backend), {}, false, false);
+  pane.first_read_done_ = false;
+  pane.reread_wanted_ = true;
+  return pane;
 }
 
 BluetoothPane::BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning)
@@ -53,7 +86,8 @@ BluetoothPane::BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice>
       connection_tx_(std::move(channel.first)),
       connection_rx_(std::move(channel.second)),
       powered_(powered),
-      scanning_(scanning) {}
+      scanning_(scanning),
+      first_read_done_(true) {}
 
 BluetoothPane BluetoothPane::with_pane_operation(settings_app::PaneOperationCell cell) && {
   operations_.attach_operation_cell(std::move(cell));
@@ -113,6 +147,22 @@ void BluetoothPane::change_connection(orvo_doc::Document& document, const Blueto
   if (!started) {
     handle_connection_reply(document, ConnectionReply{operation, device.name, std::unexpected(started.error())});
   }
+}
+
+bool BluetoothPane::start_request(AdapterRequest::Kind request) {
+  if (adapter_rx_) return false;
+  auto [sender, receiver] = orvo_runtime::make_channel<AdapterAnswer>(1);
+  adapter_rx_.emplace(std::move(receiver));
+  auto job = [backend = backend_, request = AdapterRequest{std::move(request)}, sender = std::move(sender)]() mutable {
+    (void)sender.send(carry_out_adapter_request(*backend, std::move(request)));
+    orvo_ui::WakeHandle{}.wake();
+  };
+  if (auto started = workers::start_worker(std::string(kAdapterThread), job); !started) {
+    // The answer waits in the channel for the next pass all the same.
+    orvo_log::warn("could not start the Bluetooth adapter worker", {{"error", started.error()}});
+    job();
+  }
+  return true;
 }
 
 std::unique_ptr<orvo_ui::Widget> bluetooth_pane(const settings_app::PaneInputs& inputs) {

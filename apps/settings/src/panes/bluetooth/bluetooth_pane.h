@@ -4,14 +4,20 @@
 // the pane's document; each pass compares the document with what the pane knows of the machine,
 // acts through the backend and writes a refused change back, so the controls converge to the real
 // state. Each outcome is one sentence in `notice`; an operation the shell handed over ends under its
-// exact key. Pairing runs on a worker of its own, one at a time.
+// exact key. Nothing here waits for the Bluetooth service: pairing runs on a worker of its own, one
+// at a time; connections on workers of their own; every other request (power, discovery, trust,
+// rename, forget, cancel, and reading the devices again) on the adapter worker, one at a time and
+// in order, each followed by a fresh read of the devices, power and discovery where it changes them.
+// A request that meets the adapter worker busy waits in its key for the next pass.
 //
-// Interface thread only; the pairing worker holds its own backend handle and never touches the pane.
+// Interface thread only; the workers hold their own backend handles and never touch the pane.
+#include <expected>
 #include <memory>
 #include <optional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "actions/hardware_operations.h"
@@ -33,6 +39,7 @@ using BackendHandle = std::shared_ptr<const BluetoothBackend>;
 
 inline constexpr std::string_view kPairingThread = "orvo-bt-pairing";
 inline constexpr std::string_view kConnectionThread = "orvo-bt-connect";
+inline constexpr std::string_view kAdapterThread = "orvo-bt-adapter";
 inline constexpr std::string_view kAnotherPairing = "Another Bluetooth pairing is in progress.";
 inline constexpr std::string_view kDeviceGone = "Bluetooth device is no longer available.";
 
@@ -59,9 +66,55 @@ void bluetooth_pair_worker(BackendHandle backend, std::string path, orvo_runtime
 void bluetooth_connection_worker(BackendHandle backend, actions::BluetoothOperation operation, std::string name,
                                  orvo_runtime::Sender<ConnectionReply> sender);
 
+// A request to the adapter worker.
+struct AdapterRequest {
+  struct Read {};  // the devices, power and discovery
+  struct Refresh {};  // the devices; power and discovery only when the devices could be read
+  struct SetPowered {
+    bool enabled = false;
+  };
+  struct Discovery {
+    bool stop = false;
+  };
+  struct Forget {
+    std::string path, name;
+  };
+  struct Trust {
+    std::string path, name;
+    bool trusted = false;
+    bool was_trusted = false;
+  };
+  struct Rename {
+    std::string path, name, alias;
+  };
+  struct CancelPairing {
+    std::string path, name;
+  };
+  using Kind = std::variant<Read, Refresh, SetPowered, Discovery, Forget, Trust, Rename, CancelPairing>;
+  Kind kind;
+};
+
+// What the adapter worker read after a request; a value not read is none.
+struct AdapterSnapshot {
+  std::expected<std::vector<BluetoothDevice>, std::string> devices;
+  std::optional<std::expected<bool, std::string>> powered;
+  std::optional<std::expected<bool, std::string>> scanning;
+};
+
+// What the adapter worker sends back: the request, the call's result and the read after it.
+struct AdapterAnswer {
+  AdapterRequest request;
+  Done done;
+  std::optional<AdapterSnapshot> snapshot;
+};
+
+// The adapter worker's body for one request: makes the call, reads what it may have changed.
+AdapterAnswer carry_out_adapter_request(const BluetoothBackend& backend, AdapterRequest request);
+
 class BluetoothPane final : public PaneGlue {
  public:
-  // Reads the devices, power and discovery from the backend; a failed read counts as none and off.
+  // A pane that reads the devices, power and discovery on the adapter worker; until they arrive it
+  // shows none and off (and a failed read leaves it so).
   static BluetoothPane create(BackendHandle backend = std::make_shared<const BluetoothBackend>());
   BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice> devices, bool powered, bool scanning);
   BluetoothPane(BluetoothPane&&) = default;
@@ -83,6 +136,8 @@ class BluetoothPane final : public PaneGlue {
   const std::optional<std::string>& pairing() const { return pairing_; }
   bool powered() const { return powered_; }
   bool scanning() const { return scanning_; }
+  // True while a request is on the adapter worker or a fresh read is due.
+  bool busy() const { return adapter_rx_.has_value() || reread_wanted_; }
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -98,6 +153,7 @@ class BluetoothPane final : public PaneGlue {
   // The steps of a pass, in order (bluetooth_sync.cpp).
   void take_pairing_reply(orvo_doc::Document& document);
   void take_connection_replies(orvo_doc::Document& document);
+  void take_adapter_answer(orvo_doc::Document& document);
   void seed(orvo_doc::Document& document);
   void hand_over(orvo_doc::Document& document);
   void apply_power(orvo_doc::Document& document);
@@ -112,9 +168,15 @@ class BluetoothPane final : public PaneGlue {
   void change_connection(orvo_doc::Document& document, const BluetoothDevice& device, bool connect);
   void handle_connection_reply(orvo_doc::Document& document, ConnectionReply reply);
   void forget_device(orvo_doc::Document& document, const BluetoothDevice& device);
-  // Re-reads devices, discovery and power, and shows them in the document.
-  void reload(orvo_doc::Document& document);
-  void read_scanning_and_power();
+  // Asks for the devices, discovery and power to be read again on the adapter worker.
+  void reload();
+  // Starts `request` on the adapter worker; false (and nothing started) while it is busy.
+  bool start_request(AdapterRequest::Kind request);
+  void finish_request(orvo_doc::Document& document, AdapterAnswer answer);
+  // Takes what a read found: the devices (or the notice why not), power and discovery.
+  void take_snapshot(orvo_doc::Document& document, AdapterSnapshot snapshot);
+  // Writes the keys the operation in hand asks for.
+  void stage(orvo_doc::Document& document, const actions::BluetoothOperation& operation);
   // Seeds the keys of devices seen for the first time, and writes a device's trust and the power
   // into their keys when they changed, so a later pass never undoes a change made elsewhere.
   void track_devices(orvo_doc::Document& document);
@@ -134,6 +196,12 @@ class BluetoothPane final : public PaneGlue {
   orvo_runtime::Receiver<ConnectionReply> connection_rx_;
   // The connections and disconnections under way.
   std::vector<actions::BluetoothOperation> connecting_;
+  // The request on the adapter worker; a read is due once it is free; the operation in hand waits
+  // for that read before its keys are written.
+  std::optional<orvo_runtime::Receiver<AdapterAnswer>> adapter_rx_;
+  bool reread_wanted_ = false;
+  bool staging_ = false;
+  bool first_read_done_ = false;
   PaneOperations<settings_app::PaneOperation> operations_;
   bool powered_ = false;
   bool scanning_ = false;

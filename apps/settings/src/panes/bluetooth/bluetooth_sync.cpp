@@ -1,7 +1,8 @@
-// The Bluetooth pane's pass: the pairing reply, seeding, the handed-over operation, the four
-// handlers (power, discovery, refresh, device requests) and the end of the operation in hand. The
-// handlers run on every pass, so a row's request acts at once; an outcome is published only under
-// the exact key of the operation in hand.
+// The Bluetooth pane's pass: the replies of the workers, seeding, the handed-over operation, the
+// four handlers (power, discovery, refresh, device requests) and the end of the operation in hand.
+// The handlers run on every pass, so a row's request starts at once unless the adapter worker is
+// busy (then it waits in its key); an outcome is published only under the exact key of the
+// operation in hand.
 #include <algorithm>
 #include <cctype>
 #include <utility>
@@ -67,14 +68,139 @@ void BluetoothPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext
   orvo_doc::Document& working = *document;
   take_pairing_reply(working);
   take_connection_replies(working);
-  if (needs_seeding_) seed(working);
+  take_adapter_answer(working);
+  // An operation is taken at once, as the shell expects, even before the first read has arrived.
   hand_over(working);
-  apply_power(working);
-  apply_discovery(working);
-  apply_refresh(working);
-  apply_device_actions(working);
+  if (first_read_done_) {
+    if (needs_seeding_) seed(working);
+    apply_power(working);
+    apply_discovery(working);
+    apply_refresh(working);
+    apply_device_actions(working);
+  }
+  if (reread_wanted_ && start_request(AdapterRequest::Read{})) reread_wanted_ = false;
   settle_operation();
 }
+
+void BluetoothPane::take_adapter_answer(orvo_doc::Document& document) {
+  if (!adapter_rx_) return;
+  auto received = adapter_rx_->try_recv();
+  if (auto* answer = std::get_if<AdapterAnswer>(&received)) {
+    AdapterAnswer taken = std::move(*answer);
+    adapter_rx_.reset();
+    finish_request(document, std::move(taken));
+  } else if (std::get<orvo_runtime::TryRecvError>(received) == orvo_runtime::TryRecvError::Disconnected) {
+    // The worker ended without a word (it cannot): what it did is read again.
+    adapter_rx_.reset();
+    first_read_done_ = true;
+    reload();
+  }
+}
+
+void BluetoothPane::finish_request(orvo_doc::Document& document, AdapterAnswer answer) {
+  using R = AdapterRequest;
+  const bool first = !first_read_done_;
+  first_read_done_ = true;
+  const Done& done = answer.done;
+  std::visit(Overloaded{
+                 [&](const R::Read&) {
+                   // A pane just opened shows a service it cannot read as one with nothing on.
+                   if (first && !answer.snapshot->devices) answer.snapshot->devices = std::vector<BluetoothDevice>{};
+                   take_snapshot(document, std::move(*answer.snapshot));
+                   if (needs_seeding_) seed(document);
+                   if (staging_) {
+                     staging_ = false;
+                     if (const auto* in_hand = operations_.in_hand()) {
+                       if (const auto* operation = std::get_if<BluetoothOperation>(&in_hand->operation())) {
+                         stage(document, *operation);
+                       }
+                     }
+                   }
+                 },
+                 [&](const R::Refresh&) {
+                   const auto& listed = answer.snapshot->devices;
+                   if (!listed) {
+                     set_notice("Could not refresh devices: " + listed.error());
+                     publish_outcome(BluetoothOperation::Refresh{},
+                                     PaneOutcome::failure("Could not refresh Bluetooth devices: " + listed.error()));
+                     return;
+                   }
+                   take_snapshot(document, std::move(*answer.snapshot));
+                   publish_outcome(BluetoothOperation::Refresh{}, PaneOutcome::success(std::string(kRefreshed)));
+                 },
+                 [&](const R::SetPowered& r) {
+                   const BluetoothOperation operation = BluetoothOperation::SetPowered{r.enabled};
+                   if (done) {
+                     powered_ = r.enabled;
+                     set_notice(powered_ ? "Bluetooth is on." : "Bluetooth is off.");
+                     publish_outcome(operation, PaneOutcome::success(power_sentence(powered_)));
+                   } else {
+                     const std::string text = "Could not change Bluetooth power: " + done.error();
+                     set_notice(text);
+                     write_back(document, object_, kEnabledKey, powered_);
+                     publish_outcome(operation, PaneOutcome::failure(text));
+                   }
+                   mark_structure_dirty();
+                 },
+                 [&](const R::Discovery& r) {
+                   if (done) {
+                     scanning_ = !r.stop;
+                     set_notice(scanning_ ? "Discovery started. Use Refresh as devices wake up." : "Discovery stopped.");
+                     publish_outcome(BluetoothOperation::StartScan{}, PaneOutcome::success(discovery_sentence(scanning_)));
+                   } else {
+                     set_notice("Could not change discovery: " + done.error());
+                     publish_outcome(BluetoothOperation::StartScan{},
+                                     PaneOutcome::failure("Could not change Bluetooth discovery: " + done.error()));
+                   }
+                   take_snapshot(document, std::move(*answer.snapshot));
+                 },
+                 [&](const R::Forget& r) {
+                   const BluetoothOperation operation = BluetoothOperation::Forget{r.path};
+                   if (done) {
+                     set_notice("Forgot " + r.name + ". Pair it again to reconnect.");
+                     pending_forget_.reset();
+                     publish_outcome(operation, PaneOutcome::success("Forgot " + r.name + "."));
+                   } else {
+                     const std::string text = "Could not forget " + r.name + ": " + done.error();
+                     set_notice(text);
+                     publish_outcome(operation, PaneOutcome::failure(text));
+                   }
+                   take_snapshot(document, std::move(*answer.snapshot));
+                 },
+                 [&](const R::Trust& r) {
+                   if (done) {
+                     set_notice(r.trusted ? r.name + " is now trusted." : r.name + " now requires service authorisation.");
+                   } else {
+                     set_notice("Could not change device trust: " + done.error());
+                     write_back(document, object_, bluetooth_device_key(r.path, kTrustedWord), r.was_trusted);
+                   }
+                   take_snapshot(document, std::move(*answer.snapshot));
+                 },
+                 [&](const R::Rename& r) {
+                   set_notice(done ? "Renamed device to " + trimmed(r.alias) + "."
+                                   : "Could not rename " + r.name + ": " + done.error());
+                   take_snapshot(document, std::move(*answer.snapshot));
+                 },
+                 [&](const R::CancelPairing& r) {
+                   set_notice(done ? "Cancelled pairing " + r.name + "." : "Could not cancel pairing: " + done.error());
+                 },
+             },
+             answer.request.kind);
+}
+
+void BluetoothPane::take_snapshot(orvo_doc::Document& document, AdapterSnapshot snapshot) {
+  if (snapshot.devices) {
+    devices_ = std::move(*snapshot.devices);
+  } else {
+    set_notice("Could not refresh devices: " + snapshot.devices.error());
+  }
+  if (snapshot.scanning && *snapshot.scanning) scanning_ = **snapshot.scanning;
+  if (snapshot.powered && *snapshot.powered) powered_ = **snapshot.powered;
+  track_devices(document);
+  mark_structure_dirty();
+}
+
+void BluetoothPane::reload() { reread_wanted_ = true; }
 
 void BluetoothPane::take_pairing_reply(orvo_doc::Document& document) {
   if (!pairing_rx_) return;
@@ -106,7 +232,7 @@ void BluetoothPane::handle_pairing_reply(orvo_doc::Document& document, PairingRe
   pairing_.reset();
   pairing_rx_.reset();
   publish_outcome(BluetoothOperation::Pair{reply.path}, std::move(outcome));
-  reload(document);
+  reload();
 }
 
 void BluetoothPane::seed(orvo_doc::Document& document) {
@@ -142,36 +268,24 @@ void BluetoothPane::track_devices(orvo_doc::Document& document) {
   }
 }
 
-void BluetoothPane::read_scanning_and_power() {
-  if (auto scanning = backend_->is_scanning()) scanning_ = *scanning;
-  if (auto powered = backend_->is_powered()) powered_ = *powered;
-}
-
-void BluetoothPane::reload(orvo_doc::Document& document) {
-  if (auto listed = backend_->devices()) {
-    devices_ = std::move(*listed);
-  } else {
-    set_notice("Could not refresh devices: " + listed.error());
-  }
-  read_scanning_and_power();
-  track_devices(document);
-  mark_structure_dirty();
-}
-
 void BluetoothPane::hand_over(orvo_doc::Document& document) {
   const auto* taken = operations_.take(
       [](const settings_app::PaneOperation& operation) { return std::holds_alternative<BluetoothOperation>(operation); });
   if (!taken) return;
   const auto& operation = std::get<BluetoothOperation>(*taken);
-  // A device request reads the list first: a device found since (by discovery, say) gets its
-  // request, and one gone since the runner's check ends as gone instead of reaching the service.
-  // Power and discovery are read again too: a change made elsewhere would otherwise make the pane
-  // answer "already so", or toggle discovery the wrong way.
-  if (device_path(operation)) {
-    reload(document);
-  } else if (!std::holds_alternative<BluetoothOperation::Refresh>(operation)) {
-    read_scanning_and_power();
+  // Every request but a refresh reads the list, power and discovery first: a device found since (by
+  // discovery, say) gets its request, one gone since the runner's check ends as gone instead of
+  // reaching the service, and a change made elsewhere does not make the pane answer "already so" or
+  // toggle discovery the wrong way. Its keys are written when that read arrives.
+  if (std::holds_alternative<BluetoothOperation::Refresh>(operation) && first_read_done_) {
+    stage(document, operation);
+    return;
   }
+  staging_ = true;
+  reload();
+}
+
+void BluetoothPane::stage(orvo_doc::Document& document, const BluetoothOperation& operation) {
   std::visit(Overloaded{
                  [&](const BluetoothOperation::SetPowered& op) { put_bool(document, object_, kEnabledKey, op.enabled); },
                  [&](const BluetoothOperation::StartScan&) { put_bool(document, object_, kScanKey, true); },
@@ -202,49 +316,17 @@ void BluetoothPane::apply_power(orvo_doc::Document& document) {
     write_back(document, object_, kEnabledKey, powered_);
     return;
   }
-  if (auto done = backend_->set_powered(*wanted)) {
-    powered_ = *wanted;
-    set_notice(powered_ ? "Bluetooth is on." : "Bluetooth is off.");
-    publish_outcome(operation, PaneOutcome::success(power_sentence(powered_)));
-  } else {
-    const std::string text = "Could not change Bluetooth power: " + done.error();
-    set_notice(text);
-    write_back(document, object_, kEnabledKey, powered_);
-    publish_outcome(operation, PaneOutcome::failure(text));
-  }
-  mark_structure_dirty();
+  (void)start_request(AdapterRequest::SetPowered{*wanted});
 }
 
 void BluetoothPane::apply_discovery(orvo_doc::Document& document) {
-  if (!take_press(document, object_, kScanKey)) return;
-  const bool stopping = scanning_;
-  auto done = stopping ? backend_->stop_scan() : backend_->start_scan();
-  if (done) {
-    scanning_ = !stopping;
-    set_notice(scanning_ ? "Discovery started. Use Refresh as devices wake up." : "Discovery stopped.");
-    publish_outcome(BluetoothOperation::StartScan{}, PaneOutcome::success(discovery_sentence(scanning_)));
-  } else {
-    set_notice("Could not change discovery: " + done.error());
-    publish_outcome(BluetoothOperation::StartScan{},
-                    PaneOutcome::failure("Could not change Bluetooth discovery: " + done.error()));
-  }
-  reload(document);
+  if (adapter_rx_ || !take_press(document, object_, kScanKey)) return;
+  (void)start_request(AdapterRequest::Discovery{scanning_});
 }
 
 void BluetoothPane::apply_refresh(orvo_doc::Document& document) {
-  if (!take_press(document, object_, kRefreshKey)) return;
-  auto listed = backend_->devices();
-  if (!listed) {
-    set_notice("Could not refresh devices: " + listed.error());
-    publish_outcome(BluetoothOperation::Refresh{},
-                    PaneOutcome::failure("Could not refresh Bluetooth devices: " + listed.error()));
-    return;
-  }
-  devices_ = std::move(*listed);
-  read_scanning_and_power();
-  track_devices(document);
-  mark_structure_dirty();
-  publish_outcome(BluetoothOperation::Refresh{}, PaneOutcome::success(std::string(kRefreshed)));
+  if (adapter_rx_ || !take_press(document, object_, kRefreshKey)) return;
+  (void)start_request(AdapterRequest::Refresh{});
 }
 
 void BluetoothPane::take_connection_replies(orvo_doc::Document& document) {
@@ -265,7 +347,7 @@ void BluetoothPane::handle_connection_reply(orvo_doc::Document& document, Connec
                             : PaneOutcome::failure(connection_failure(word, reply.name, reply.result.error()));
   set_notice(outcome.message);
   publish_outcome(reply.operation, std::move(outcome));
-  reload(document);
+  reload();
 }
 
 void BluetoothPane::forget_device(orvo_doc::Document& document, const BluetoothDevice& device) {
@@ -275,16 +357,7 @@ void BluetoothPane::forget_device(orvo_doc::Document& document, const BluetoothD
     set_notice("Forget " + device.name + "? This removes its bond and keys.");
     return;
   }
-  if (auto done = backend_->forget(device.path)) {
-    set_notice("Forgot " + device.name + ". Pair it again to reconnect.");
-    pending_forget_.reset();
-    publish_outcome(operation, PaneOutcome::success("Forgot " + device.name + "."));
-  } else {
-    const std::string text = "Could not forget " + device.name + ": " + done.error();
-    set_notice(text);
-    publish_outcome(operation, PaneOutcome::failure(text));
-  }
-  reload(document);
+  (void)start_request(AdapterRequest::Forget{device.path, device.name});
 }
 
 void BluetoothPane::apply_device_actions(orvo_doc::Document& document) {
@@ -307,9 +380,8 @@ void BluetoothPane::apply_device_actions(orvo_doc::Document& document) {
         publish_outcome(BluetoothOperation::Pair{device.path}, PaneOutcome::failure(std::string(kAnotherPairing)));
       }
     }
-    if (take_press(document, object_, key("cancel"))) {
-      auto done = backend_->cancel_pairing(device.path);
-      set_notice(done ? "Cancelled pairing " + device.name + "." : "Could not cancel pairing: " + done.error());
+    if (!adapter_rx_ && take_press(document, object_, key("cancel"))) {
+      (void)start_request(AdapterRequest::CancelPairing{device.path, device.name});
     }
     if (take_press(document, object_, key("connect"))) change_connection(document, device, true);
     if (take_press(document, object_, key("disconnect"))) change_connection(document, device, false);
@@ -321,25 +393,15 @@ void BluetoothPane::apply_device_actions(orvo_doc::Document& document) {
       }
       mark_structure_dirty();
     }
-    if (auto trusted = lib::read_bool(document, object_, key(kTrustedWord)); trusted && *trusted != device.trusted) {
-      if (auto done = backend_->set_trusted(device.path, *trusted)) {
-        set_notice(*trusted ? device.name + " is now trusted." : device.name + " now requires service authorisation.");
-      } else {
-        set_notice("Could not change device trust: " + done.error());
-        write_back(document, object_, key(kTrustedWord), device.trusted);
-      }
-      reload(document);
+    if (auto trusted = lib::read_bool(document, object_, key(kTrustedWord));
+        trusted && *trusted != device.trusted && !adapter_rx_) {
+      (void)start_request(AdapterRequest::Trust{device.path, device.name, *trusted, device.trusted});
     }
-    if (take_press(document, object_, key("rename"))) {
-      const std::string alias = lib::read_text(document, object_, key(kAliasWord)).value_or("");
-      if (auto done = backend_->set_alias(device.path, alias)) {
-        set_notice("Renamed device to " + trimmed(alias) + ".");
-      } else {
-        set_notice("Could not rename " + device.name + ": " + done.error());
-      }
-      reload(document);
+    if (!adapter_rx_ && take_press(document, object_, key("rename"))) {
+      std::string alias = lib::read_text(document, object_, key(kAliasWord)).value_or("");
+      (void)start_request(AdapterRequest::Rename{device.path, device.name, std::move(alias)});
     }
-    if (take_press(document, object_, key("forget"))) forget_device(document, device);
+    if (!adapter_rx_ && take_press(document, object_, key("forget"))) forget_device(document, device);
   }
 }
 
@@ -348,6 +410,8 @@ void BluetoothPane::settle_operation() {
   if (!in_hand) return;
   const auto* operation = std::get_if<BluetoothOperation>(&in_hand->operation());
   if (!operation) return;
+  // Its read, or a request of the adapter worker, may still be under way.
+  if (staging_ || adapter_rx_ || reread_wanted_) return;
   const std::string* path = device_path(*operation);
   if (path && std::holds_alternative<BluetoothOperation::Pair>(*operation) && pairing_ == *path) return;
   if (std::find(connecting_.begin(), connecting_.end(), *operation) != connecting_.end()) return;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "fake_bluetooth.h"
@@ -23,6 +24,16 @@ using Op = actions::BluetoothOperation;
 constexpr const char* kHeadset = "/org/bluez/hci0/dev_AA";
 constexpr const char* kMouse = "/org/bluez/hci0/dev_BB";
 
+// One pass, then more until the adapter worker has answered (within 5 s).
+void settle(BluetoothPane& pane, orvo_doc::Document* frame = nullptr) {
+  PaneHarness::pass(pane, frame);
+  for (int i = 0; i < 500 && pane.busy(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    PaneHarness::pass(pane, frame);
+  }
+  ASSERT_FALSE(pane.busy());
+}
+
 class BluetoothPaneTest : public ::testing::Test {
  protected:
   BluetoothPaneTest() {
@@ -37,7 +48,8 @@ class BluetoothPaneTest : public ::testing::Test {
                                                .with_operation_status(harness.status_cell()));
     pass();
   }
-  void pass() { PaneHarness::pass(*pane); }
+  // One pass, then more until the adapter worker has answered.
+  void pass() { settle(*pane); }
   orvo_doc::Document& document() { return *pane->own_document(); }
 
   // A row's request, as its button writes it, and one pass.
@@ -229,13 +241,14 @@ TEST_F(BluetoothPaneTest, ForgetAsksFirstByHandAndActsAtOnceUnderItsOperation) {
 TEST_F(BluetoothPaneTest, AStandAlonePaneWorksOnTheFrameDocument) {
   BluetoothPane alone = BluetoothPane::create(fake);
   orvo_doc::Document frame;
+  settle(alone, &frame);
   PaneHarness::pass(alone, &frame);
   EXPECT_EQ(lib::read_bool(frame, orvo_doc::kRoot, "bluetooth.enabled"), true);
   (void)frame.put(orvo_doc::kRoot, bluetooth_device_key(kMouse, "forget"), orvo_doc::ScalarValue::boolean(true));
-  PaneHarness::pass(alone, &frame);
+  settle(alone, &frame);
   EXPECT_EQ(alone.pending_forget(), kMouse);
   (void)frame.put(orvo_doc::kRoot, "bluetooth.enabled", orvo_doc::ScalarValue::boolean(false));
-  PaneHarness::pass(alone, &frame);
+  settle(alone, &frame);
   EXPECT_FALSE(alone.powered()) << "with no shared status a switch acts at once";
 }
 
@@ -358,6 +371,36 @@ TEST_F(BluetoothPaneTest, AnOperationForADeviceFoundSinceTheLastReadReachesIt) {
   EXPECT_EQ(ended, succeeded(key_of(Op::Connect{"/org/bluez/hci0/dev_CC"}), "Connected Keyboard."));
 }
 
+// The service may be slow to answer (a busy adapter, a stuck daemon): the pass never waits for it.
+TEST(BluetoothPaneConstruction, ASlowServiceNeverHoldsThePass) {
+  struct Slow final : BluetoothBackend {
+    std::shared_future<void> gate;
+    std::expected<std::vector<BluetoothDevice>, std::string> devices() const override {
+      gate.wait();
+      return std::vector<BluetoothDevice>{device(kMouse, "Mouse", true, true)};
+    }
+    std::expected<bool, std::string> is_powered() const override { return true; }
+    std::expected<bool, std::string> is_scanning() const override { return false; }
+  };
+  std::promise<void> release;
+  auto slow = std::make_shared<Slow>();
+  slow->gate = release.get_future().share();
+  BluetoothPane pane = BluetoothPane::create(slow);
+  orvo_doc::Document frame;
+  PaneHarness::pass(pane, &frame);
+  PaneHarness::pass(pane, &frame);
+  EXPECT_TRUE(pane.busy());
+  EXPECT_TRUE(pane.devices().empty());
+  EXPECT_EQ(lib::read_bool(frame, orvo_doc::kRoot, "bluetooth.enabled"), std::nullopt) << "nothing shown before the read";
+
+  release.set_value();
+  settle(pane, &frame);
+  EXPECT_TRUE(pane.powered());
+  EXPECT_EQ(pane.devices().size(), 1u);
+  PaneHarness::pass(pane, &frame);
+  EXPECT_EQ(lib::read_bool(frame, orvo_doc::kRoot, "bluetooth.enabled"), true);
+}
+
 TEST(BluetoothPaneConstruction, FailedReadsGiveNoDevicesAndEverythingOff) {
   struct Broken final : BluetoothBackend {
     std::expected<std::vector<BluetoothDevice>, std::string> devices() const override {
@@ -366,8 +409,11 @@ TEST(BluetoothPaneConstruction, FailedReadsGiveNoDevicesAndEverythingOff) {
     std::expected<bool, std::string> is_powered() const override { return std::unexpected(std::string("down")); }
     std::expected<bool, std::string> is_scanning() const override { return std::unexpected(std::string("down")); }
   };
-  const BluetoothPane pane = BluetoothPane::create(std::make_shared<Broken>());
+  BluetoothPane pane = BluetoothPane::create(std::make_shared<Broken>());
+  orvo_doc::Document frame;
+  settle(pane, &frame);
   EXPECT_TRUE(pane.devices().empty());
+  EXPECT_FALSE(pane.notice()) << "a service that cannot be read at opening shows as one with nothing on";
   EXPECT_FALSE(pane.powered());
   EXPECT_FALSE(pane.scanning());
 }

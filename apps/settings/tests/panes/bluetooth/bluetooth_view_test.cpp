@@ -2,6 +2,9 @@
 // switch, the captions, and the device rows with their buttons, details and status lines.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -57,13 +60,21 @@ class BluetoothView : public ::testing::Test {
                                                .with_pane_operation(harness.operation_cell())
                                                .with_operation_status(harness.status_cell()));
     loop = std::make_unique<PaneInALoop>(*pane, width, height);
+    frames_until_idle();
+  }
+  // Frames until the adapter worker has answered, and one that shows the result.
+  void frames_until_idle() {
+    loop->frame();
+    for (int i = 0; i < 500 && pane->busy(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      loop->frame();
+    }
     loop->frame();
   }
-  // A row's request, then a frame that acts on it and one that shows the result.
+  // A row's request, then frames that act on it and show the result.
   void request(std::string_view path, std::string_view word) {
     (void)pane->own_document()->put(orvo_doc::kRoot, bluetooth_device_key(path, word), orvo_doc::ScalarValue::boolean(true));
-    loop->frame();
-    loop->frame();
+    frames_until_idle();
   }
   std::string label(std::string_view id) {
     auto* button = dynamic_cast<orvo_ui::Button*>(find_widget(*pane, id));
@@ -138,7 +149,7 @@ TEST_F(BluetoothView, DiscoveryButtonAndCaptionsFollowTheAdapter) {
   EXPECT_TRUE(shows("No devices found. Put a device in pairing mode, then start discovery."));
 
   loop->click(*find_widget(*pane, "settings.bluetooth.scan"));
-  loop->frame();
+  frames_until_idle();
   EXPECT_EQ(label("settings.bluetooth.scan"), "Stop discovery");
   EXPECT_TRUE(shows("Looking for nearby devices…"));
   EXPECT_TRUE(shows("Discovery started. Use Refresh as devices wake up."));
