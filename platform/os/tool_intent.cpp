@@ -19,6 +19,10 @@ namespace {
 constexpr ToolEntry kTools[] = {
     {Tool::VpnStudio, "so.orvo.VpnStudio", "VPN Studio"},
     {Tool::WorkspaceSettings, "so.orvo.WorkspaceSettings", "Workspace Settings"},
+    {Tool::Disks, "so.orvo.Disks", "Disks"},
+    {Tool::Disks, "so.orvo.DiskUtility", "Disks"},
+    {Tool::Backups, "so.orvo.Backups", "Backups"},
+    {Tool::Backups, "so.orvo.BackupTool", "Backups"},
 };
 
 // The program's path: as given when it names a path, else the first executable of that name on PATH.
@@ -105,13 +109,15 @@ ToolIntent workspace_page(std::uint8_t page) { return ToolIntent{Tool::Workspace
 
 std::expected<void, std::string> open_tool(const ToolIntent& intent) {
   const ToolEntry* tool = nullptr;
-  for (const auto& entry : kTools) {
-    if (entry.tool == intent.tool) tool = &entry;
+  std::optional<desktop_entry::DesktopEntry> entry;
+  const auto dirs = desktop_entry::application_dirs();
+  for (const auto& line : kTools) {
+    if (line.tool != intent.tool) continue;
+    if (tool == nullptr) tool = &line;
+    if ((entry = desktop_entry::find(line.desktop_id, dirs))) break;
   }
   if (tool == nullptr) return std::unexpected(std::string("This tool is not installed"));
   const std::string name(tool->name);
-
-  const auto entry = desktop_entry::find(tool->desktop_id, desktop_entry::application_dirs());
   if (!entry) return std::unexpected(name + " is not installed");
   auto arguments = desktop_entry::exec_arguments(entry->exec);
   if (!arguments) return std::unexpected(name + " could not be started: its desktop entry has no usable command");

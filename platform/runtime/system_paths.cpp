@@ -14,6 +14,7 @@ struct Overrides {
   std::optional<std::filesystem::path> config_dir;
   std::optional<std::filesystem::path> runtime_dir;
   std::optional<std::filesystem::path> data_dir;
+  std::optional<std::filesystem::path> cache_dir;
 };
 
 // Never destroyed: workers that are never joined may still ask for a path while the program's
@@ -65,6 +66,13 @@ std::optional<std::filesystem::path> user_data_dir() {
   return std::nullopt;
 }
 
+std::optional<std::filesystem::path> user_cache_dir() {
+  if (auto dir = current().cache_dir) return dir;
+  if (auto dir = absolute_env("XDG_CACHE_HOME")) return dir;
+  if (auto home = absolute_env("HOME")) return *home / ".cache";
+  return std::nullopt;
+}
+
 std::filesystem::path user_runtime_dir() {
   if (auto dir = current().runtime_dir) return *dir;
   if (auto dir = absolute_env("XDG_RUNTIME_DIR")) return *dir;
@@ -73,11 +81,13 @@ std::filesystem::path user_runtime_dir() {
 
 ScopedOverride::ScopedOverride(std::filesystem::path root, std::optional<std::filesystem::path> config_dir,
                                std::optional<std::filesystem::path> runtime_dir,
-                               std::optional<std::filesystem::path> data_dir)
+                               std::optional<std::filesystem::path> data_dir,
+                               std::optional<std::filesystem::path> cache_dir)
     : saved_(std::make_unique<Saved>()) {
   std::lock_guard lock(overrides_mutex());
   saved_->previous = overrides();
-  overrides() = Overrides{std::move(root), std::move(config_dir), std::move(runtime_dir), std::move(data_dir)};
+  overrides() = Overrides{std::move(root), std::move(config_dir), std::move(runtime_dir), std::move(data_dir),
+                          std::move(cache_dir)};
 }
 
 ScopedOverride::~ScopedOverride() {

@@ -23,6 +23,7 @@
 #include "panes/printers/printers_pane.h"
 #include "panes/region/region_pane.h"
 #include "panes/sound/audio_pane.h"
+#include "panes/storage/storage_pane.h"
 #include "panes/time_date/time_date_pane.h"
 #include "panes/updates/updates_pane.h"
 #include "panes/users/users_pane.h"
@@ -71,7 +72,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Accessibility, panes::accessibility::boxed_pane},
     {SettingsSection::Notifications, panes::notifications::boxed_pane},
     {SettingsSection::DefaultApps, panes::personal_apps::boxed_pane},
-    {SettingsSection::Storage, generic_pane},
+    {SettingsSection::Storage, panes::storage::storage_pane},
     {SettingsSection::ExternalAccounts, accounts_pane},
     {SettingsSection::AgentModels, generic_pane},
     {SettingsSection::RegionFormats, panes::region::boxed_pane},

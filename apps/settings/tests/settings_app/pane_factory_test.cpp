@@ -62,6 +62,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Sound,
       SettingsSection::KeyboardShortcuts,
       SettingsSection::Accessibility,
+      SettingsSection::Storage,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Opening a desktop tool, optionally on one of its profiles. Each tool is one line of `tools()`:
-// its desktop entry id and its name. The tool's entry is found in the applications directories and
+// Opening a desktop tool, optionally on one of its profiles. Each tool has one or more lines of
+// `tools()`: a desktop entry id and the tool's name; the first line whose entry is installed is
+// the one opened. The tool's entry is found in the applications directories and
 // its Exec= command is started detached, in a session of its own, without a shell; the profile
 // name is appended as one argument, a page of a tool as "--page=<n>". The call does not wait for the
 // tool.
@@ -14,7 +15,7 @@
 
 namespace os_actions::tool_intent {
 
-enum class Tool { VpnStudio, WorkspaceSettings };
+enum class Tool { VpnStudio, WorkspaceSettings, Disks, Backups };
 
 struct ToolIntent {
   ToolIntent(Tool tool = Tool::VpnStudio, std::optional<std::string> profile = std::nullopt,

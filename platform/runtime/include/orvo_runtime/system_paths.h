@@ -26,16 +26,21 @@ std::optional<std::filesystem::path> user_config_dir();
 // none when neither is usable.
 std::optional<std::filesystem::path> user_data_dir();
 
+// The user's cache directory: $XDG_CACHE_HOME when it is an absolute path, else $HOME/.cache;
+// none when neither is usable.
+std::optional<std::filesystem::path> user_cache_dir();
+
 // The user's runtime directory: $XDG_RUNTIME_DIR when absolute, else /run/user/<uid> under the root.
 std::filesystem::path user_runtime_dir();
 
 // While alive, system paths resolve under `root` and, when given, the user's configuration and
-// runtime and data directories are the given ones. For tests; overrides nest.
+// runtime, data and cache directories are the given ones. For tests; overrides nest.
 class ScopedOverride {
  public:
   explicit ScopedOverride(std::filesystem::path root, std::optional<std::filesystem::path> config_dir = std::nullopt,
                           std::optional<std::filesystem::path> runtime_dir = std::nullopt,
-                          std::optional<std::filesystem::path> data_dir = std::nullopt);
+                          std::optional<std::filesystem::path> data_dir = std::nullopt,
+                          std::optional<std::filesystem::path> cache_dir = std::nullopt);
   ~ScopedOverride();
   ScopedOverride(const ScopedOverride&) = delete;
   ScopedOverride& operator=(const ScopedOverride&) = delete;

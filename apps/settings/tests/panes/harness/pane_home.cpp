@@ -16,7 +16,7 @@ PaneHome::PaneHome() {
   std::filesystem::create_directories(config());
   std::filesystem::create_directories(runtime());
   std::filesystem::permissions(runtime(), std::filesystem::perms::owner_all);
-  paths_.emplace(root_, config(), runtime(), data());
+  paths_.emplace(root_, config(), runtime(), data(), cache());
 }
 
 PaneHome::~PaneHome() {

@@ -1,5 +1,5 @@
 #pragma once
-// A temporary home for pane tests: a system root with its own configuration, runtime and data
+// A temporary home for pane tests: a system root with its own configuration, runtime, data and cache
 // directories (every system path and the user's directories resolve under it while it lives),
 // removed afterwards. Every pane test folder uses this one; add to it rather than writing another.
 #include <filesystem>
@@ -22,6 +22,7 @@ class PaneHome {
   std::filesystem::path config() const { return root_ / "config"; }
   std::filesystem::path runtime() const { return root_ / "runtime"; }
   std::filesystem::path data() const { return root_ / "data"; }
+  std::filesystem::path cache() const { return root_ / "cache"; }
   // A system path ("/run/orvo/fs-storage.sock") as it lies under this root.
   std::filesystem::path system(std::string_view absolute) const;
 
