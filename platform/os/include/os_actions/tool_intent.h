@@ -14,7 +14,7 @@
 
 namespace os_actions::tool_intent {
 
-enum class Tool { VpnStudio, WorkspaceSettings };
+enum class Tool { VpnStudio, WorkspaceSettings, IdentityBackup };
 
 struct ToolIntent {
   ToolIntent(Tool tool = Tool::VpnStudio, std::optional<std::string> profile = std::nullopt,
@@ -28,6 +28,8 @@ struct ToolIntent {
 
 // The workspace settings opened on one page of the current workspace (2 access, 3 app rules).
 ToolIntent workspace_page(std::uint8_t page);
+// The identity backup tool, which makes an encrypted portable copy of the user's identity.
+ToolIntent identity_backup();
 
 struct ToolEntry {
   Tool tool;
