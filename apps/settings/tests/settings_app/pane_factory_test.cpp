@@ -62,6 +62,8 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Sound,
       SettingsSection::KeyboardShortcuts,
       SettingsSection::Accessibility,
+      SettingsSection::Permissions,
+      SettingsSection::About,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
