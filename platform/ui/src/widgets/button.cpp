@@ -27,8 +27,8 @@ Button Button::on_press(std::function<void()> handler) && {
   return std::move(*this);
 }
 
-Button Button::with_size(float width, float height) && {
-  size_ = Size{width, height};
+Button Button::with_min_size(float width, float height) && {
+  min_size_ = Size{width, height};
   return std::move(*this);
 }
 
@@ -50,9 +50,9 @@ void Button::press() {
 NodeId Button::build_layout(LayoutTree& tree, LayoutContext&, NodeMap& nodes) {
   Style style;
   style.flex_shrink = 0;
-  if (size_) {
-    style.width = Dimension::points(size_->width);
-    style.height = Dimension::points(size_->height);
+  if (min_size_) {
+    style.min_width = Dimension::points(min_size_->width);
+    style.min_height = Dimension::points(min_size_->height);
   }
   return node_support::measured_leaf(tree, style, nodes, *this);
 }

@@ -39,12 +39,15 @@ std::unique_ptr<orvo_ui::Widget> about_view(const SystemFacts* given) {
   backup.push_back(ws::caption_text("Create an encrypted portable copy of your identity. Orvo asks for a passphrase, "
                                     "lets you choose where to save it, and verifies the copy before confirming "
                                     "success."));
-  backup.push_back(std::make_unique<orvo_ui::Button>(actions::bind_control_invoke(
+  // In a row of its own, the button keeps its label's width instead of spanning the card.
+  orvo_ui::Row button_row;
+  button_row.push(std::make_unique<orvo_ui::Button>(actions::bind_control_invoke(
       orvo_ui::Button(std::string(kIdentityBackupButton), "Create encrypted backup\u2026"),
       orvo_actions::OperationClass::Effect, [] {
         // The tool reports on its own; whether it opens at all is not this page's to show.
         (void)os_actions::tool_intent::open_tool(os_actions::tool_intent::identity_backup());
       })));
+  backup.push_back(std::make_unique<orvo_ui::Row>(std::move(button_row)));
   cards.push_back(ws::titled_card("Identity backup", ws::section_stack(std::move(backup))));
 
   std::vector<ws::WidgetBox> system;

@@ -76,13 +76,16 @@ ws::WidgetBox workspace_access_card() {
   rows.push_back(text_line("App access is scoped to the workspace where the app runs. This page only summarizes it "
                            "across workspaces; it cannot grant, revoke, or change workspace roles. Change access in "
                            "that workspace's Settings, where its people and roles are visible."));
-  rows.push_back(std::make_unique<orvo_ui::Button>(actions::bind_control_invoke(
+  // In a row of its own, so the card's column does not stretch it across the card.
+  orvo_ui::Row button_row;
+  button_row.push(std::make_unique<orvo_ui::Button>(actions::bind_control_invoke(
       orvo_ui::Button(std::string(kOpenWorkspacePrivacyButton), "Open current workspace access")
-          .with_size(kButtonWidth, kButtonHeight),
+          .with_min_size(kButtonWidth, kButtonHeight),
       orvo_actions::OperationClass::Effect, [] {
         // What the tool does, or whether it opens at all, is its own affair.
         (void)os_actions::tool_intent::open_tool(os_actions::tool_intent::workspace_page(kWorkspaceAccessPage));
       })));
+  rows.push_back(std::make_unique<orvo_ui::Row>(std::move(button_row)));
   return card("Workspace access \u00b7 read-only overview", std::move(rows));
 }
 

@@ -141,7 +141,8 @@ TEST(PermissionsPage, ChecksRunOnTheWorkerWhileThePageShowsItsCards) {
   auto* button = dynamic_cast<orvo_ui::Button*>(testing::find_widget(*page, kOpenWorkspacePrivacyButton));
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->label(), "Open current workspace access");
-  EXPECT_EQ(button->get_rect().width(), 248);
+  // 248 by 40 at least; its label is never cut.
+  EXPECT_GE(button->get_rect().width(), 248);
   EXPECT_EQ(button->get_rect().height(), 40);
 
   held();
