@@ -228,18 +228,24 @@ std::expected<AudioGraph, std::string> parse_pw_dump(std::string_view text_in) {
       (media_class == "Audio/Sink" ? graph.sinks : graph.sources).push_back(std::move(node));
       continue;
     }
-    if (media_class == "Stream/Output/Audio" || media_class == "Stream/Input/Audio") {
+    const bool video_capture = media_class == "Stream/Input/Video";
+    if (media_class == "Stream/Output/Audio" || media_class == "Stream/Input/Audio" || video_capture) {
       AudioStream stream;
       stream.id = *id;
       stream.playback = media_class == "Stream/Output/Audio";
       stream.application =
           text(*props, "application.name").value_or(text(*props, "node.name").value_or(fmt::format("Stream {}", *id)));
       stream.media = text(*props, "media.name");
+      stream.running = text(*info, "state") == "running";
       if (const json* controls = first_param(*info, "Props")) {
         stream.volume = user_volume(*controls);
         stream.muted = flag(*controls, "mute").value_or(false);
       }
-      (stream.playback ? graph.playback_streams : graph.recording_streams).push_back(std::move(stream));
+      if (video_capture) {
+        graph.video_capture_streams.push_back(std::move(stream));
+      } else {
+        (stream.playback ? graph.playback_streams : graph.recording_streams).push_back(std::move(stream));
+      }
     }
   }
 

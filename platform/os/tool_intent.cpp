@@ -23,6 +23,7 @@ constexpr ToolEntry kTools[] = {
     {Tool::Disks, "so.orvo.DiskUtility", "Disks"},
     {Tool::Backups, "so.orvo.Backups", "Backups"},
     {Tool::Backups, "so.orvo.BackupTool", "Backups"},
+    {Tool::IdentityBackup, "so.orvo.IdentityBackup", "Identity Backup"},
 };
 
 // The program's path: as given when it names a path, else the first executable of that name on PATH.
@@ -106,6 +107,8 @@ std::expected<void, std::string> spawn_detached(const std::string& program, std:
 std::span<const ToolEntry> tools() { return kTools; }
 
 ToolIntent workspace_page(std::uint8_t page) { return ToolIntent{Tool::WorkspaceSettings, std::nullopt, page}; }
+
+ToolIntent identity_backup() { return ToolIntent{Tool::IdentityBackup}; }
 
 std::expected<void, std::string> open_tool(const ToolIntent& intent) {
   const ToolEntry* tool = nullptr;

@@ -21,4 +21,19 @@ std::string bytes_si(std::uint64_t bytes) {
   return text;
 }
 
+std::string bytes(std::uint64_t bytes) {
+  constexpr std::array<std::string_view, 7> kUnits{"B", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+  if (bytes < 1024) return std::to_string(bytes) + " B";
+  double value = static_cast<double>(bytes);
+  std::size_t unit = 0;
+  // As above: 1023.95 of a unit and more print as 1.0 of the next.
+  while (unit + 1 < kUnits.size() && value >= 1023.95) {
+    value /= 1024.0;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit].data());
+  return text;
+}
+
 }  // namespace orvo_ui::format

@@ -21,4 +21,21 @@ TEST(BytesSi, UsesPowersOfAThousandWithOneDecimal) {
   for (const auto& c : cases) EXPECT_EQ(orvo_ui::format::bytes_si(c.bytes), c.text) << c.bytes;
 }
 
+TEST(Bytes, UsesPowersOf1024WithOneDecimal) {
+  const struct {
+    std::uint64_t bytes;
+    const char* text;
+  } cases[] = {
+      {0, "0 B"},
+      {1023, "1023 B"},
+      {1024, "1.0 KiB"},
+      {1536, "1.5 KiB"},
+      {1'048'524, "1023.9 KiB"},
+      {1'048'525, "1.0 MiB"},  // would round to 1024.0 KiB
+      {8'192'000'000, "7.6 GiB"},
+      {18'446'744'073'709'551'615ull, "16.0 EiB"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(orvo_ui::format::bytes(c.bytes), c.text) << c.bytes;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
+#include "panes/about/about_pane.h"
 #include "panes/accessibility/accessibility_pane.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
@@ -18,6 +19,7 @@
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
 #include "panes/network/network_pane.h"
 #include "panes/notifications/notifications_pane.h"
+#include "panes/permissions/permissions_pane.h"
 #include "panes/personal_apps/personal_apps_pane.h"
 #include "panes/power/power_pane.h"
 #include "panes/printers/printers_pane.h"
@@ -76,9 +78,9 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::ExternalAccounts, accounts_pane},
     {SettingsSection::AgentModels, generic_pane},
     {SettingsSection::RegionFormats, panes::region::boxed_pane},
-    {SettingsSection::Permissions, generic_pane},
+    {SettingsSection::Permissions, panes::permissions::build_pane},
     {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},
-    {SettingsSection::About, generic_pane},
+    {SettingsSection::About, panes::about::build_pane},
 }};
 
 constexpr bool table_in_index_order() {

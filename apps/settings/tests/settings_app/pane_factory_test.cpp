@@ -63,6 +63,8 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::KeyboardShortcuts,
       SettingsSection::Accessibility,
       SettingsSection::Storage,
+      SettingsSection::Permissions,
+      SettingsSection::About,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }

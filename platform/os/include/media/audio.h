@@ -35,6 +35,7 @@ struct AudioStream {
   std::uint32_t id = 0;
   bool playback = true;
   bool muted = false;
+  bool running = false;  // the server is moving data through it now (node state "running")
 
   // "Application · media", or the application alone.
   std::string label() const;
@@ -60,6 +61,9 @@ struct AudioGraph {
   std::vector<AudioNode> sources;
   std::vector<AudioStream> playback_streams;
   std::vector<AudioStream> recording_streams;
+  // Applications' camera capture streams (media class "Stream/Input/Video"), which the same server
+  // carries; read for the privacy status, never routed or shown with the sound streams.
+  std::vector<AudioStream> video_capture_streams;
   std::vector<AudioDevice> devices;
 
   const AudioNode* sink_by_id(std::uint32_t id) const;

@@ -15,7 +15,7 @@
 
 namespace os_actions::tool_intent {
 
-enum class Tool { VpnStudio, WorkspaceSettings, Disks, Backups };
+enum class Tool { VpnStudio, WorkspaceSettings, Disks, Backups, IdentityBackup };
 
 struct ToolIntent {
   ToolIntent(Tool tool = Tool::VpnStudio, std::optional<std::string> profile = std::nullopt,
@@ -29,6 +29,8 @@ struct ToolIntent {
 
 // The workspace settings opened on one page of the current workspace (2 access, 3 app rules).
 ToolIntent workspace_page(std::uint8_t page);
+// The identity backup tool, which makes an encrypted portable copy of the user's identity.
+ToolIntent identity_backup();
 
 struct ToolEntry {
   Tool tool;

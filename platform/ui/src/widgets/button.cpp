@@ -27,6 +27,11 @@ Button Button::on_press(std::function<void()> handler) && {
   return std::move(*this);
 }
 
+Button Button::with_min_size(float width, float height) && {
+  min_size_ = Size{width, height};
+  return std::move(*this);
+}
+
 Button Button::with_control_resource(orvo_actions::Resource resource) && {
   control_resource_ = std::move(resource);
   return std::move(*this);
@@ -45,6 +50,10 @@ void Button::press() {
 NodeId Button::build_layout(LayoutTree& tree, LayoutContext&, NodeMap& nodes) {
   Style style;
   style.flex_shrink = 0;
+  if (min_size_) {
+    style.min_width = Dimension::points(min_size_->width);
+    style.min_height = Dimension::points(min_size_->height);
+  }
   return node_support::measured_leaf(tree, style, nodes, *this);
 }
 

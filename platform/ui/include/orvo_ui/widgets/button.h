@@ -21,6 +21,9 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
   // What assistive technology calls the button when its label is a symbol ("↑"); the label otherwise.
   [[nodiscard]] Button with_accessible_name(std::string_view name) &&;
   [[nodiscard]] Button on_press(std::function<void()> handler) &&;
+  // At least this size, the label centred in it; a longer label still widens the button, so it is
+  // never cut.
+  [[nodiscard]] Button with_min_size(float width, float height) &&;
   // Replaces the resource the button publishes for itself.
   [[nodiscard]] Button with_control_resource(orvo_actions::Resource resource) &&;
   // Replaces what runs when the button's own invoke operation reaches it.
@@ -55,6 +58,7 @@ class Button final : public ControlBuilder<Button, orvo_actions::Unit> {
   void press();
 
   std::string label_;
+  std::optional<Size> min_size_;
   std::optional<std::string> tooltip_;
   std::optional<std::string> accessible_name_;
   std::function<void()> handler_;

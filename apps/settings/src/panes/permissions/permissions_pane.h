@@ -1,0 +1,53 @@
+#pragma once
+// The Device Privacy & Security page: the privacy hardware and who uses it now, the device's
+// security state, and a read-only overview of the grants apps hold per workspace. It changes
+// nothing; its one control opens the current workspace's own access settings. Everything it shows
+// is read once per visit on a worker ("settings-privacy"); until then the page shows its cards with
+// "Checking…" in place of the values.
+#include <expected>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "orvo_ui/widget.h"
+#include "os_actions/privacy.h"
+#include "panes/gathered_page.h"
+#include "panes/permissions/device_security.h"
+#include "panes/permissions/workspace_grants.h"
+
+namespace settings::settings_app {
+struct PaneInputs;
+}
+
+namespace settings::panes::permissions {
+
+inline constexpr std::string_view kPrivacyThread = "settings-privacy";
+inline constexpr std::string_view kOpenWorkspacePrivacyButton = "open-workspace-privacy";
+// The workspace settings' access page.
+inline constexpr std::uint8_t kWorkspaceAccessPage = 2;
+
+struct PermissionsReading {
+  os_actions::privacy::PrivacyStatus privacy;
+  DeviceSecurity security;
+  std::expected<GrantOverview, std::string> grants;
+};
+
+using PermissionsPage = GatheredPage<PermissionsReading>;
+
+// "Available", "Blocked by software", "Blocked by hardware", else by presence.
+std::string_view kill_switch_label(os_actions::privacy::KillSwitch state, bool present);
+std::string_view microphone_mute_label(os_actions::privacy::MicrophoneMute mute);
+
+// Everything the page shows, read from the machine and the user's state file.
+PermissionsReading read_permissions();
+
+// The page's view of a reading; placeholders for none.
+std::unique_ptr<orvo_ui::Widget> permissions_view(const PermissionsReading* reading);
+
+std::unique_ptr<PermissionsPage> make_permissions_page(std::function<PermissionsReading()> read,
+                                                       StartWorker start_worker);
+
+// The pane factory's builder.
+std::unique_ptr<orvo_ui::Widget> build_pane(const settings_app::PaneInputs& inputs);
+
+}  // namespace settings::panes::permissions
