@@ -6,6 +6,7 @@
 
 #include "accounts/store_access.h"
 #include "orvo_doc/document.h"
+#include "../device_local/fake_probe.h"
 #include "root_support.h"
 #include "settings_app/pane_factory.h"
 
@@ -304,6 +305,34 @@ TEST(RootStateSnapshot, ReadsTheDocumentThroughAClone) {
   auto heads = clone.get_heads();
   ASSERT_EQ(heads.size(), 1u);
   EXPECT_EQ(state["effective_document_heads"], (std::vector<std::string>{heads[0].to_hex()}));
+}
+
+// Another section chosen just as an operation is handed over: the page shown now cannot carry it
+// out, so it ends at once with that sentence instead of waiting for the caller to give up, and the
+// runner is free for the next one.
+TEST(RootOperations, AnOperationThePageShownCannotCarryOutEndsAtOnce) {
+  RootInALoop root;
+  SettingsApp& app = root.root();
+  app.set_device_probe(std::make_shared<device_local::testing::FakeProbe>());
+  root.frame();
+  orvo_ui::RequestId id{};
+  id[0] = 7;
+  ASSERT_EQ(app.start_resource_operation_with_document(id, orvo_ui::OperationClass::Effect, "settings.bluetooth-operation",
+                                                       R"({"SetPowered":{"enabled":true}})", nullptr),
+            orvo_ui::StartAnswer(orvo_ui::start::InFlight{}));
+  const std::string key = app.pending_operation_key().value_or("");
+  (void)app.selection().publish(SettingsSection::Network);
+  root.frame();
+  EXPECT_EQ(app.section(), SettingsSection::Network);
+  EXPECT_EQ(app.operation_status().snapshot(),
+            OperationStatus(OperationStatus::Failed{key, "This page cannot carry out this operation."}));
+  EXPECT_FALSE(app.pane_operation().snapshot().has_value());
+  const auto ended = app.poll_operation_results(id, false);
+  ASSERT_TRUE(ended.has_value());
+  const auto* failed = std::get_if<orvo_ui::completion::Failed>(&*ended);
+  ASSERT_NE(failed, nullptr);
+  EXPECT_EQ(failed->message, "This page cannot carry out this operation.");
+  EXPECT_FALSE(app.operation_running());
 }
 
 }  // namespace
