@@ -6,6 +6,7 @@
 
 #include "actions/settings_dispatch.h"
 #include "desktop_entry/desktop_entry.h"
+#include "launcher/registry.h"
 #include "lib/settings_document.h"
 #include "media/notification_sound.h"
 #include "orvo_log/log.h"
@@ -120,7 +121,7 @@ NotificationsPane::NotificationsPane(preferences::NotificationPrefs prefs, std::
 
 std::unique_ptr<NotificationsPane> NotificationsPane::load() {
   preferences::NotificationPrefs prefs = preferences::load_preferences().notifications;
-  auto apps = notification_apps(prefs.per_app, desktop_entry::cached_scan());
+  auto apps = notification_apps(prefs.per_app, launcher::registry::list_installed(), desktop_entry::cached_scan());
   return std::make_unique<NotificationsPane>(std::move(prefs), std::move(apps));
 }
 
