@@ -11,6 +11,8 @@
 #include "offscreen_backend.h"
 #include "orvo_doc/document.h"
 #include "orvo_ui/app.h"
+#include "orvo_ui/layout.h"
+#include "orvo_ui/text.h"
 #include "frame_loop.h"
 #include "panes/accessibility/accessibility_pane.h"
 #include "panes/notifications/notifications_pane.h"
@@ -32,6 +34,29 @@ void BM_NotificationsIdleSync300Apps(benchmark::State& state) {
   if (pane.saves() != 0) state.SkipWithError("an idle pass saved the preferences");
 }
 BENCHMARK(BM_NotificationsIdleSync300Apps)->Unit(benchmark::kMicrosecond);
+
+// The same pass with the page built, so its 2,100 bound controls are read and written too.
+void BM_NotificationsIdleSync300AppsWithPage(benchmark::State& state) {
+  std::vector<settings::panes::notifications::NotificationApp> apps;
+  for (int i = 0; i < 300; ++i) apps.push_back({fmt::format("org.example.app{:03}", i), fmt::format("App {:03}", i)});
+  settings::panes::notifications::NotificationsPane pane({}, std::move(apps));
+  orvo_doc::Document document;
+  orvo_ui::SyncContext context{&document};
+  orvo_ui::TextRenderer text(orvo_ui::TextRenderer::Metrics::Fixed);
+  orvo_ui::LayoutTree tree;
+  orvo_ui::NodeMap nodes;
+  orvo_ui::LayoutContext layout{1, 14, &text, orvo_ui::Size{1280, 800}};
+  pane.sync(context);
+  pane.build_layout(tree, layout, nodes);
+  pane.sync(context);
+  pane.sync(context);
+  for (auto _ : state) {
+    pane.sync(context);
+    benchmark::DoNotOptimize(pane.saves());
+  }
+  if (pane.saves() != 0) state.SkipWithError("an idle pass saved the preferences");
+}
+BENCHMARK(BM_NotificationsIdleSync300AppsWithPage)->Unit(benchmark::kMicrosecond);
 
 // A data directory with 500 application entries and 50 launcher packages, none of them the
 // on-screen keyboard.
@@ -75,6 +100,23 @@ void BM_AccessibilityPageRebuild(benchmark::State& state) {
   std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_AccessibilityPageRebuild)->Unit(benchmark::kMillisecond);
+
+// The layout step alone: the view built afresh (presence checks, bindings, rows) into a layout
+// tree, measured with the fonts the window uses. The frame above adds drawing and the new surface
+// a resize takes.
+void BM_AccessibilityBuildLayout(benchmark::State& state) {
+  const auto root = installed_applications();
+  settings::panes::accessibility::AccessibilityPane pane({}, {});
+  orvo_ui::TextRenderer text(orvo_ui::TextRenderer::Metrics::Fonts);
+  for (auto _ : state) {
+    orvo_ui::LayoutTree tree;
+    orvo_ui::NodeMap nodes;
+    orvo_ui::LayoutContext context{1, 14, &text, orvo_ui::Size{1280, 800}};
+    benchmark::DoNotOptimize(pane.build_layout(tree, context, nodes));
+  }
+  std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_AccessibilityBuildLayout)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
