@@ -78,6 +78,7 @@ struct Fields {
   std::optional<std::string> no_display;
   std::optional<std::string> hidden;
   std::optional<std::string> exec;
+  std::optional<std::string> flatpak;
 
   std::optional<std::string>* slot(std::string_view key) {
     if (key == "Type") return &type;
@@ -86,6 +87,7 @@ struct Fields {
     if (key == "NoDisplay") return &no_display;
     if (key == "Hidden") return &hidden;
     if (key == "Exec") return &exec;
+    if (key == "X-Flatpak") return &flatpak;
     return nullptr;
   }
 };
@@ -192,6 +194,9 @@ std::optional<DesktopEntry> parse(std::string_view text, std::string id) {
   entry.no_display = is_true(fields.no_display);
   entry.hidden = is_true(fields.hidden);
   if (fields.exec) entry.exec = unescape(*fields.exec);
+  if (fields.flatpak) {
+    if (std::string app_id = unescape(*fields.flatpak); !app_id.empty()) entry.app_id = std::move(app_id);
+  }
   return entry;
 }
 
@@ -267,6 +272,24 @@ std::optional<std::string> file_id(const fs::path& relative) {
   return text;
 }
 
+std::vector<fs::path> system_data_dirs() {
+  std::vector<fs::path> dirs;
+  if (const char* value = std::getenv("XDG_DATA_DIRS"); value != nullptr) {
+    std::string_view rest(value);
+    while (!rest.empty()) {
+      const auto colon = rest.find(':');
+      fs::path dir(std::string(rest.substr(0, colon)));
+      if (dir.is_absolute() && std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) dirs.push_back(std::move(dir));
+      rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
+    }
+  }
+  if (dirs.empty()) {
+    dirs.push_back(system_paths::system_path("/usr/local/share"));
+    dirs.push_back(system_paths::usr_share());
+  }
+  return dirs;
+}
+
 std::vector<fs::path> application_dirs() {
   std::vector<fs::path> dirs;
   auto add = [&dirs](fs::path base) {
@@ -278,23 +301,7 @@ std::vector<fs::path> application_dirs() {
   } else if (auto home = absolute_env("HOME")) {
     add(*home / ".local" / "share");
   }
-  bool any_system_dir = false;
-  if (const char* value = std::getenv("XDG_DATA_DIRS"); value != nullptr) {
-    std::string_view rest(value);
-    while (!rest.empty()) {
-      const auto colon = rest.find(':');
-      const fs::path dir(std::string(rest.substr(0, colon)));
-      if (dir.is_absolute()) {
-        add(dir);
-        any_system_dir = true;
-      }
-      rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
-    }
-  }
-  if (!any_system_dir) {
-    add(system_paths::system_path("/usr/local/share"));
-    add(system_paths::usr_share());
-  }
+  for (auto& dir : system_data_dirs()) add(std::move(dir));
   return dirs;
 }
 

@@ -18,14 +18,24 @@ orvo_actions::Resource accessibility_section(const InputQueries& input) {
 
 }  // namespace
 
+AccessibilityBindings::AccessibilityBindings(const InputQueries& queries) : section_(accessibility_section(queries)) {}
+
+std::optional<orvo_actions::ActionBinding<bool>> AccessibilityBindings::toggle(std::string_view action) const {
+  return toggle_binding(section_, action);
+}
+
+std::optional<orvo_actions::ActionBinding<std::string>> AccessibilityBindings::choice(std::string_view action) const {
+  return choice_binding(section_, action);
+}
+
 std::optional<orvo_actions::ActionBinding<bool>> accessibility_toggle_binding(std::string_view action,
                                                                               const InputQueries& queries) {
-  return toggle_binding(accessibility_section(queries), action);
+  return AccessibilityBindings(queries).toggle(action);
 }
 
 std::optional<orvo_actions::ActionBinding<std::string>> accessibility_choice_binding(std::string_view action,
                                                                                      const InputQueries& queries) {
-  return choice_binding(accessibility_section(queries), action);
+  return AccessibilityBindings(queries).choice(action);
 }
 
 }  // namespace settings::actions

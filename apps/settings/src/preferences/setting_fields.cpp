@@ -12,6 +12,7 @@
 
 #include "catalogues/queries/installed_apps.h"
 #include "desktop_entry/desktop_entry.h"
+#include "launcher/registry.h"
 #include "desktop_policy/personal_defaults.h"
 #include "orvo_ui/theme.h"
 #include "preferences/preferences_file.h"
@@ -379,7 +380,7 @@ std::expected<void, std::string> write_desktop_control(const SettingField& field
 // Apps & Files pane would: resolved to an installed application that opens the kind.
 std::expected<void, std::string> write_default_app_choice(std::string_view key, std::string_view value) {
   namespace apps = panes::personal_apps;
-  const auto candidates = apps::installed_gui_apps(desktop_entry::cached_scan());
+  const auto candidates = apps::installed_gui_apps(launcher::registry::list_installed(), desktop_entry::cached_scan());
   const auto kind = apps::default_app_kind_of_key(candidates, key);
   if (!kind) return {};
   const auto choices = apps::candidates_for_kind(candidates, *kind);

@@ -65,7 +65,7 @@ TEST(AssistivePrograms, TheOnScreenKeyboardIsAStartableApplicationEntry) {
     const std::vector<std::filesystem::path> dirs{tree.root() / "user", tree.root() / "system"};
     if (test.user_entry != nullptr) tree.write("user/applications/so.orvo.osk.desktop", test.user_entry);
     if (test.system_entry != nullptr) tree.write("system/applications/so.orvo.osk.desktop", test.system_entry);
-    EXPECT_EQ(on_screen_keyboard_installed(dirs), test.installed);
+    EXPECT_EQ(on_screen_keyboard_installed({}, dirs), test.installed);
   }
 }
 

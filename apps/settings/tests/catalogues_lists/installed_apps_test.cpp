@@ -18,7 +18,7 @@ TEST(InstalledGuiApps, MenuApplicationsWithTheirKindsSortedByNameThenId) {
       entry("helper", "Helper", {"text/plain"}, true),
       entry("b.Editor", "Editor", {"text/plain"}),
   };
-  const auto apps = personal_apps::installed_gui_apps(entries);
+  const auto apps = personal_apps::installed_gui_apps({}, entries);
   ASSERT_EQ(apps.size(), 3u);
   EXPECT_EQ(apps[0].id, "b.Editor");
   EXPECT_EQ(apps[1].id, "a.Viewer");
@@ -33,7 +33,7 @@ TEST(NotificationApps, InstalledThenRuleOnlyApplicationsWithValidIds) {
   per_app["bad/id"] = {};
   const std::vector<DesktopEntry> entries{entry("org.example.Chat", "Chat"), entry("has space", "Invalid"),
                                           entry("helper", "Helper", {}, true), entry("com.b.Zed", "Chat")};
-  const auto apps = notifications::notification_apps(per_app, entries);
+  const auto apps = notifications::notification_apps(per_app, {}, entries);
   EXPECT_EQ(apps, (std::vector<notifications::NotificationApp>{
                       {"com.b.Zed", "Chat"}, {"org.example.Chat", "Chat"}, {"org.example.mail_client", "Mail client"}}));
 }

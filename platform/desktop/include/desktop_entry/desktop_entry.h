@@ -2,8 +2,9 @@
 // Installed applications as their .desktop files describe them, found in the XDG data directories.
 //
 // Only what the settings lists need is read: the application's name, the MIME types and URL schemes
-// it opens (MimeType=), whether it is hidden from menus (NoDisplay=) or removed (Hidden=), and the
-// command that starts it (Exec=).
+// it opens (MimeType=), whether it is hidden from menus (NoDisplay=) or removed (Hidden=), the
+// command that starts it (Exec=), and the application id a sandboxed application runs under
+// (X-Flatpak=).
 // Localised keys ("Name[de]") are ignored; the unlocalised value is the name.
 #include <cstddef>
 #include <filesystem>
@@ -26,6 +27,9 @@ struct DesktopEntry {
   bool hidden = false;
   // The Exec= command line with the string escapes undone; split it with `exec_arguments`.
   std::string exec = {};
+  // X-Flatpak=: the id the application runs under when it differs from the desktop file id; none
+  // when the key is absent or empty.
+  std::optional<std::string> app_id = {};
 
   bool operator==(const DesktopEntry&) const = default;
 };
@@ -49,6 +53,10 @@ std::optional<DesktopEntry> find(std::string_view id, const std::vector<std::fil
 // The desktop file id of a path relative to an "applications" directory; none unless it ends in
 // ".desktop" and names something before that.
 std::optional<std::string> file_id(const std::filesystem::path& relative);
+
+// The system's data directories in precedence order: each absolute directory of $XDG_DATA_DIRS,
+// else /usr/local/share and /usr/share under the system root.
+std::vector<std::filesystem::path> system_data_dirs();
 
 // The "applications" directories in precedence order: the user's data directory ($XDG_DATA_HOME,
 // else ~/.local/share) first, then each of $XDG_DATA_DIRS (else /usr/local/share and /usr/share).

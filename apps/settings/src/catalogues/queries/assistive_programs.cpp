@@ -80,7 +80,11 @@ std::optional<std::string> screen_reader_engine(std::optional<std::string_view> 
 
 std::optional<std::string> screen_reader_engine() { return screen_reader_engine(environment("PATH")); }
 
-bool on_screen_keyboard_installed(std::span<const std::filesystem::path> data_dirs) {
+bool on_screen_keyboard_installed(std::span<const launcher::registry::InstalledPackage> packages,
+                                  std::span<const std::filesystem::path> data_dirs) {
+  for (const auto& package : packages) {
+    if (package.app_id() == kOnScreenKeyboardId && package.manifest.gui_entrypoint("service")) return true;
+  }
   for (const auto& dir : data_dirs) {
     const auto entry = dir / "applications" / kOnScreenKeyboardEntry;
     std::error_code error;
@@ -90,7 +94,9 @@ bool on_screen_keyboard_installed(std::span<const std::filesystem::path> data_di
   return false;
 }
 
-bool on_screen_keyboard_installed() { return on_screen_keyboard_installed(data_directories()); }
+bool on_screen_keyboard_installed() {
+  return on_screen_keyboard_installed(launcher::registry::list_installed(), data_directories());
+}
 
 std::vector<std::filesystem::path> data_directories() {
   std::vector<std::filesystem::path> dirs;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "launcher/registry.h"
+
 namespace settings::actions::assistive {
 
 // Whether a directory of `search_path` (a PATH value, directories separated by ":") holds a regular
@@ -20,13 +22,16 @@ std::optional<std::string> screen_reader_engine(std::optional<std::string_view> 
 // The same with the process's PATH.
 std::optional<std::string> screen_reader_engine();
 
+inline constexpr std::string_view kOnScreenKeyboardId = "so.orvo.osk";
 inline constexpr std::string_view kOnScreenKeyboardEntry = "so.orvo.osk.desktop";
 
-// Whether the on-screen keyboard's desktop entry is installed: the first "applications/
-// so.orvo.osk.desktop" found under the data directories, in order, must be an application that is
-// not hidden and names a program to run.
-bool on_screen_keyboard_installed(std::span<const std::filesystem::path> data_dirs);
-// The same over the user's and the system's data directories.
+// Whether the on-screen keyboard is installed: as the launcher package of application id
+// "so.orvo.osk" with a "service" entry point that has a graphical program; else as its desktop
+// entry, where the first "applications/so.orvo.osk.desktop" found under the data directories, in
+// order, must be an application that is not hidden and names a program to run.
+bool on_screen_keyboard_installed(std::span<const launcher::registry::InstalledPackage> packages,
+                                  std::span<const std::filesystem::path> data_dirs);
+// The same over the installed packages and the user's and the system's data directories.
 bool on_screen_keyboard_installed();
 
 // $XDG_DATA_HOME (else ~/.local/share), then each directory of $XDG_DATA_DIRS (else

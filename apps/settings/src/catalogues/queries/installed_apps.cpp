@@ -1,7 +1,7 @@
 #include "catalogues/queries/installed_apps.h"
 
 #include <algorithm>
-#include <cctype>
+#include <map>
 #include <tuple>
 
 namespace settings::panes::personal_apps {
@@ -13,26 +13,59 @@ namespace {
 
 constexpr std::string_view kSchemeHandler = "x-scheme-handler/";
 
-std::vector<std::string> kinds_of(const desktop_entry::DesktopEntry& entry) {
-  std::vector<std::string> kinds;
-  for (std::string_view type : entry.mime_types) {
+void sort_unique(std::vector<std::string>& kinds) {
+  std::sort(kinds.begin(), kinds.end());
+  kinds.erase(std::unique(kinds.begin(), kinds.end()), kinds.end());
+}
+
+void add_mime_kinds(std::span<const std::string> types, std::vector<std::string>& kinds) {
+  for (std::string_view type : types) {
     auto kind = type.starts_with(kSchemeHandler) ? ResourceKind::scheme(type.substr(kSchemeHandler.size()))
                                                  : ResourceKind::mime(type);
     if (kind) kinds.push_back(std::move(*kind));
   }
-  std::sort(kinds.begin(), kinds.end());
-  kinds.erase(std::unique(kinds.begin(), kinds.end()), kinds.end());
+}
+
+std::vector<std::string> kinds_of(const launcher::manifest::Manifest& manifest) {
+  std::vector<std::string> kinds;
+  for (const auto& extension : manifest.file_extensions) {
+    if (auto kind = ResourceKind::extension(extension)) kinds.push_back(std::move(*kind));
+  }
+  add_mime_kinds(manifest.mime_types, kinds);
+  for (const auto& scheme : manifest.url_schemes) {
+    if (auto kind = ResourceKind::scheme(scheme)) kinds.push_back(std::move(*kind));
+  }
   return kinds;
+}
+
+std::string package_name(const launcher::registry::InstalledPackage& package,
+                         std::span<const launcher::registry::InstalledPackage> packages) {
+  if (!package.manifest.name.empty()) return package.manifest.name;
+  return launcher::registry::display_name_for_package_id(package.app_id(), packages);
 }
 
 }  // namespace
 
-std::vector<AppCandidate> installed_gui_apps(std::span<const desktop_entry::DesktopEntry> entries) {
+std::vector<AppCandidate> installed_gui_apps(std::span<const launcher::registry::InstalledPackage> packages,
+                                             std::span<const desktop_entry::DesktopEntry> entries) {
   std::vector<AppCandidate> candidates;
+  std::map<std::string, std::size_t, std::less<>> index_of;
+  for (const auto& package : packages) {
+    if (!package.manifest.has_gui() || index_of.contains(package.app_id())) continue;
+    index_of.emplace(package.app_id(), candidates.size());
+    candidates.push_back(AppCandidate{package.app_id(), package_name(package, packages), kinds_of(package.manifest)});
+  }
   for (const auto& entry : entries) {
     if (entry.no_display || entry.hidden) continue;
-    candidates.push_back(AppCandidate{entry.id, entry.name, kinds_of(entry)});
+    if (const auto found = index_of.find(entry.id); found != index_of.end()) {
+      add_mime_kinds(entry.mime_types, candidates[found->second].handles);
+      continue;
+    }
+    AppCandidate candidate{entry.id, entry.name, {}};
+    add_mime_kinds(entry.mime_types, candidate.handles);
+    candidates.push_back(std::move(candidate));
   }
+  for (auto& candidate : candidates) sort_unique(candidate.handles);
   std::stable_sort(candidates.begin(), candidates.end(), app_choice_is_less);
   return candidates;
 }
@@ -103,28 +136,26 @@ bool is_valid_notification_app_id(std::string_view id) {
   });
 }
 
-std::string display_name_for_app_id(std::string_view id) {
-  std::string_view last = id;
-  if (const auto dot = id.find_last_of('.'); dot != std::string_view::npos && dot + 1 < id.size()) {
-    last = id.substr(dot + 1);
-  }
-  std::string name(last);
-  std::replace(name.begin(), name.end(), '-', ' ');
-  std::replace(name.begin(), name.end(), '_', ' ');
-  if (!name.empty()) name.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(name.front())));
-  return name;
-}
-
 std::vector<NotificationApp> notification_apps(
     const std::map<std::string, settings_store::notification_policy::AppNotificationRule>& per_app,
+    std::span<const launcher::registry::InstalledPackage> packages,
     std::span<const desktop_entry::DesktopEntry> entries) {
   std::map<std::string, std::string, std::less<>> names;
+  for (const auto& package : packages) {
+    const std::string& id = package.app_id();
+    if (!package.manifest.has_gui() || !is_valid_notification_app_id(id) || names.contains(id)) continue;
+    names.emplace(id, package.manifest.name.empty() ? launcher::registry::display_name_for_package_id(id, packages)
+                                                    : package.manifest.name);
+  }
   for (const auto& entry : entries) {
-    if (entry.no_display || entry.hidden || !is_valid_notification_app_id(entry.id)) continue;
-    names.emplace(entry.id, entry.name);
+    const std::string& id = entry.app_id ? *entry.app_id : entry.id;
+    if (entry.no_display || entry.hidden || !is_valid_notification_app_id(id)) continue;
+    names.emplace(id, entry.name);
   }
   for (const auto& [id, rule] : per_app) {
-    if (is_valid_notification_app_id(id) && !names.contains(id)) names.emplace(id, display_name_for_app_id(id));
+    if (is_valid_notification_app_id(id) && !names.contains(id)) {
+      names.emplace(id, launcher::registry::display_name_for_package_id(id, packages));
+    }
   }
   std::vector<NotificationApp> apps;
   apps.reserve(names.size());

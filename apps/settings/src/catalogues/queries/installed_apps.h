@@ -10,14 +10,20 @@
 
 #include "desktop_entry/desktop_entry.h"
 #include "desktop_policy/resource_kind.h"
+#include "launcher/registry.h"
 #include "settings_store/notification_policy.h"
 
 namespace settings::panes::personal_apps {
 
-// The applications shown in menus (NoDisplay entries are helpers, not choices), each with the kinds
-// its MimeType= declares ("x-scheme-handler/<scheme>" as a URL scheme), malformed ones dropped,
-// sorted and without duplicates. Sorted by name, then id.
+// The installed applications: first the launcher packages with a graphical entry point, by their
+// application id and manifest name (else the name made from the id), with the extensions, MIME
+// types and URL schemes their manifests declare; then the desktop entries shown in menus (NoDisplay
+// entries are helpers, not choices), with the kinds their MimeType= declares
+// ("x-scheme-handler/<scheme>" as a URL scheme). A desktop entry of a package's id adds its kinds
+// to the package's. Malformed kinds are dropped; kinds sorted and without duplicates. Sorted by
+// name, then id.
 std::vector<desktop_policy::defaults::AppCandidate> installed_gui_apps(
+    std::span<const launcher::registry::InstalledPackage> packages,
     std::span<const desktop_entry::DesktopEntry> entries);
 
 // How an application is named in a default-application choice and in the setting that stores it:
@@ -62,15 +68,15 @@ struct NotificationApp {
 // 1 to 160 bytes of ASCII letters, digits, "-", "." and "_". Other ids are never listed.
 bool is_valid_notification_app_id(std::string_view id);
 
-// A name for an application known only by its id: the last dotted part with "-" and "_" as spaces,
-// first letter upper-cased ("org.example.mail-client" gives "Mail client").
-std::string display_name_for_app_id(std::string_view id);
-
-// The applications offered for per-application rules: the installed applications shown in menus,
-// then every application that already has a rule (so a rule stays reachable after an uninstall).
-// The first name met for an id is kept. Sorted by name, then id.
+// The applications offered for per-application rules, each id once with the first name met for it:
+// the launcher packages with a graphical entry point (by application id, named by their manifest or
+// `launcher::registry::display_name_for_package_id`), then the desktop entries shown in menus (by
+// their X-Flatpak id when they have one, else their desktop file id), then every application that
+// already has a rule, so a rule stays reachable after an uninstall. Invalid ids are left out.
+// Sorted by name, then id.
 std::vector<NotificationApp> notification_apps(
     const std::map<std::string, settings_store::notification_policy::AppNotificationRule>& per_app,
+    std::span<const launcher::registry::InstalledPackage> packages,
     std::span<const desktop_entry::DesktopEntry> entries);
 
 }  // namespace settings::panes::notifications

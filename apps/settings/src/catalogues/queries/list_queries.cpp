@@ -14,9 +14,12 @@ class SystemListQueries final : public ListQueries {
   // they are read on every request; they are small.
   std::vector<panes::users::LocalUser> local_users() const override { return panes::users::local_users(); }
 
-  // Applications get installed and removed while the program runs: the scan is kept only until
-  // one of the application directories changes.
+  // Applications get installed and removed while the program runs: the scans are kept only until
+  // one of the application or package directories changes.
   std::vector<desktop_entry::DesktopEntry> desktop_apps() const override { return desktop_entry::cached_scan(); }
+  std::vector<launcher::registry::InstalledPackage> launcher_packages() const override {
+    return launcher::registry::list_installed();
+  }
 
   desktop_policy::defaults::PersonalDefaults personal_defaults() const override {
     return desktop_policy::defaults::PersonalDefaults::load();

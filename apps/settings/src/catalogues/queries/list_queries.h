@@ -6,6 +6,7 @@
 #include "catalogues/queries/local_users.h"
 #include "desktop_entry/desktop_entry.h"
 #include "desktop_policy/personal_defaults.h"
+#include "launcher/registry.h"
 #include "os_actions/printing.h"
 
 namespace settings::actions {
@@ -18,6 +19,8 @@ class ListQueries {
   virtual std::vector<panes::users::LocalUser> local_users() const { return {}; }
   // The installed applications' desktop entries, sorted by id, hidden ones left out.
   virtual std::vector<desktop_entry::DesktopEntry> desktop_apps() const { return {}; }
+  // The installed launcher packages, sorted by package id.
+  virtual std::vector<launcher::registry::InstalledPackage> launcher_packages() const { return {}; }
   // The user's own default applications.
   virtual desktop_policy::defaults::PersonalDefaults personal_defaults() const { return {}; }
   // The print queues and the print jobs of the printing service, in its order.

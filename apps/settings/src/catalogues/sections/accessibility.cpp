@@ -3,7 +3,6 @@
 // shows and stores, so that whatever a client picks is a value the pane understands. The on-screen
 // keyboard and the screen-reader actions exist only when those programs are installed.
 #include <array>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "catalogues/queries/input_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::actions {
 namespace {
@@ -44,7 +44,6 @@ struct ChoiceEntry {
   std::string_view id;
   std::string_view title;
   std::string_view key;
-  std::span<const std::string_view> labels;
 };
 
 void add_toggle(Resource& section, const ToggleEntry& entry) {
@@ -52,12 +51,13 @@ void add_toggle(Resource& section, const ToggleEntry& entry) {
                                                   std::string(entry.key)));
 }
 
-// A choice among `labels`, summarised as their list; its current value is the text the document
-// holds under the key, else the label of the saved preference.
+// A choice among the labels the Accessibility pane offers and stores for the key (the setting-key
+// table's), summarised as their list; its current value is the text the document holds under the
+// key, else the label of the saved preference.
 void add_choice(Resource& section, const SectionInputs& inputs, const ChoiceEntry& entry) {
-  std::vector<std::string> choices(entry.labels.begin(), entry.labels.end());
+  std::vector<std::string> choices = preferences::setting_choice_labels(entry.key);
   std::string summary;
-  for (const auto label : entry.labels) {
+  for (const auto& label : choices) {
     if (!summary.empty()) summary += ", ";
     summary += label;
   }
@@ -67,25 +67,14 @@ void add_choice(Resource& section, const SectionInputs& inputs, const ChoiceEntr
                                                                       entry.key)));
 }
 
-constexpr std::array<std::string_view, 4> kTextSizeLabels{"Small", "Default", "Large", "Larger"};
-constexpr std::array<std::string_view, 4> kCursorSizeLabels{"Default", "Large", "Larger", "Largest"};
-constexpr std::array<std::string_view, 4> kColourFilterLabels{"Off", "Grayscale", "Inverted", "Grayscale + inverted"};
-constexpr std::array<std::string_view, 3> kMagnifierLabels{"Off", "2×", "3×"};
-constexpr std::array<std::string_view, 3> kSwitchKeyLabels{"F6 / F7", "F9 / F10", "1 / 2"};
-constexpr std::array<std::string_view, 4> kSwitchScanLabels{"Manual", "1 second", "2 seconds", "3 seconds"};
-constexpr std::array<std::string_view, 4> kSpeechRateLabels{"Slow", "Default", "Fast", "Very fast"};
-constexpr std::array<std::string_view, 6> kVoiceLabels{"System voice", "English (US)", "English (UK)",
-                                                       "German",       "French",       "Spanish"};
-
-constexpr ChoiceEntry kTextSize{"text-size", "Set text size", "a11y.text_size", kTextSizeLabels};
-constexpr ChoiceEntry kCursorSize{"cursor-size", "Set cursor size", "a11y.cursor_size", kCursorSizeLabels};
-constexpr ChoiceEntry kColourFilter{"colour-filter", "Set colour filter", "a11y.color_filter", kColourFilterLabels};
-constexpr ChoiceEntry kMagnifier{"magnifier", "Set magnifier lens", "a11y.magnifier", kMagnifierLabels};
-constexpr ChoiceEntry kSwitchKeys{"switch-keys", "Set switch keys", "a11y.switch_keys", kSwitchKeyLabels};
-constexpr ChoiceEntry kSwitchScan{"switch-scan", "Set automatic switch scan", "a11y.switch_scan", kSwitchScanLabels};
-constexpr ChoiceEntry kSpeechRate{"speech-rate", "Set screen-reader speech rate", "a11y.reader_rate",
-                                  kSpeechRateLabels};
-constexpr ChoiceEntry kSpeechVoice{"speech-voice", "Set screen-reader voice", "a11y.reader_voice", kVoiceLabels};
+constexpr ChoiceEntry kTextSize{"text-size", "Set text size", "a11y.text_size"};
+constexpr ChoiceEntry kCursorSize{"cursor-size", "Set cursor size", "a11y.cursor_size"};
+constexpr ChoiceEntry kColourFilter{"colour-filter", "Set colour filter", "a11y.color_filter"};
+constexpr ChoiceEntry kMagnifier{"magnifier", "Set magnifier lens", "a11y.magnifier"};
+constexpr ChoiceEntry kSwitchKeys{"switch-keys", "Set switch keys", "a11y.switch_keys"};
+constexpr ChoiceEntry kSwitchScan{"switch-scan", "Set automatic switch scan", "a11y.switch_scan"};
+constexpr ChoiceEntry kSpeechRate{"speech-rate", "Set screen-reader speech rate", "a11y.reader_rate"};
+constexpr ChoiceEntry kSpeechVoice{"speech-voice", "Set screen-reader voice", "a11y.reader_voice"};
 
 }  // namespace
 

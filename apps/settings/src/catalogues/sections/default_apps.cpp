@@ -39,7 +39,7 @@ orvo_actions::ActionSpec set_handler_action(std::string key, std::vector<std::st
 orvo_actions::Resource default_apps_resource(const SectionInputs& inputs) {
   auto resource = section_shell(settings_app::SettingsSection::DefaultApps, kDefaultAppsKind);
   namespace apps = panes::personal_apps;
-  const auto candidates = apps::installed_gui_apps(inputs.queries.lists.desktop_apps());
+  const auto candidates = apps::installed_gui_apps(inputs.queries.lists.launcher_packages(), inputs.queries.lists.desktop_apps());
   const auto kinds = apps::default_app_kinds(candidates);
   const auto personal = inputs.queries.lists.personal_defaults();
   const std::size_t count = std::min(kinds.size(), kMaxLiveChildren);

@@ -113,6 +113,7 @@ orvo_actions::Resource notifications_resource(const SectionInputs& inputs) {
   add_global_flips(resource, inputs);
   add_focus_choices(resource, inputs);
   const auto apps = panes::notifications::notification_apps(inputs.preferences.notifications.per_app,
+                                                            inputs.queries.lists.launcher_packages(),
                                                             inputs.queries.lists.desktop_apps());
   const std::size_t count = std::min(apps.size(), kMaxLiveChildren);
   resource.children.reserve(count);

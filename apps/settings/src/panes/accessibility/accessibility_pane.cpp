@@ -95,6 +95,19 @@ std::optional<std::string> understood_label(std::string_view key, const std::str
   return std::string(fallback);
 }
 
+// The assistive programs as one layout found them, so the rows shown and the actions bound agree
+// and each is looked for once.
+class FoundPrograms final : public actions::InputQueries {
+ public:
+  FoundPrograms() : osk_(accessibility::osk_installed()), engine_(accessibility::screen_reader_engine()) {}
+  bool on_screen_keyboard_installed() const override { return osk_; }
+  std::optional<std::string> screen_reader_engine() const override { return engine_; }
+
+ private:
+  bool osk_;
+  std::optional<std::string> engine_;
+};
+
 }  // namespace
 
 std::optional<std::string> screen_reader_engine() { return actions::assistive::screen_reader_engine(); }
@@ -209,10 +222,12 @@ void AccessibilityPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncCon
 }
 
 std::unique_ptr<orvo_ui::Widget> AccessibilityPane::build_view() {
+  const FoundPrograms programs;
+  const actions::AccessibilityBindings bindings(programs);
   const auto toggle_row = [&](std::string_view key) -> ws::WidgetBox {
     const FlagSetting& setting = flag(key);
     auto toggle = controls_.toggle(edit_key(key)).with_id(key);
-    if (auto binding = actions::accessibility_toggle_binding(setting.action)) {
+    if (auto binding = bindings.toggle(setting.action)) {
       toggle = std::move(toggle).on_action(std::move(*binding));
     }
     return ws::described_setting_row(setting.label, setting.help, std::make_unique<orvo_ui::Toggle>(std::move(toggle)));
@@ -222,7 +237,7 @@ std::unique_ptr<orvo_ui::Widget> AccessibilityPane::build_view() {
     auto dropdown = controls_.dropdown(edit_key(key), preferences::setting_choice_labels(key))
                         .with_id(key)
                         .with_placeholder(label_of(prefs_, key));
-    if (auto binding = actions::accessibility_choice_binding(setting.action)) {
+    if (auto binding = bindings.choice(setting.action)) {
       dropdown = std::move(dropdown).on_action(std::move(*binding));
     }
     return ws::setting_row_fixed(setting.label, std::make_unique<orvo_ui::Dropdown>(std::move(dropdown)));
@@ -251,7 +266,7 @@ std::unique_ptr<orvo_ui::Widget> AccessibilityPane::build_view() {
   }
   {
     std::vector<ws::WidgetBox> rows;
-    if (osk_installed()) {
+    if (programs.on_screen_keyboard_installed()) {
       rows.push_back(toggle_row("a11y.on_screen_keyboard"));
     } else {
       rows.push_back(ws::value_row("On-screen keyboard", "Not installed — add the signed so.orvo.osk system package"));
@@ -265,7 +280,7 @@ std::unique_ptr<orvo_ui::Widget> AccessibilityPane::build_view() {
   }
   {
     std::vector<ws::WidgetBox> rows;
-    if (auto engine = screen_reader_engine()) {
+    if (auto engine = programs.screen_reader_engine()) {
       rows.push_back(toggle_row("a11y.screen_reader"));
       rows.push_back(ws::value_row("Speech engine", *engine));
       rows.push_back(dropdown_row("a11y.reader_rate"));

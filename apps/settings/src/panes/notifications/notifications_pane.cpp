@@ -6,6 +6,7 @@
 
 #include "actions/settings_dispatch.h"
 #include "desktop_entry/desktop_entry.h"
+#include "launcher/registry.h"
 #include "lib/settings_document.h"
 #include "media/notification_sound.h"
 #include "orvo_log/log.h"
@@ -106,21 +107,22 @@ NotificationsPane::NotificationsPane(preferences::NotificationPrefs prefs, std::
     : PaneGlue("NotificationsPane", DirtyRule::OwnFlagFirst), apps_(std::move(apps)) {
   prefs_.notifications = std::move(prefs);
   const std::int64_t now = device_mesh::now_unix_secs();
-  app_keys_.reserve(apps_.size());
+  app_states_.reserve(apps_.size());
   for (const NotificationApp& app : apps_) {
-    mute_labels_.emplace(app.id, mute_label(rule_of(app.id).muted_until, now));
-    app_keys_.push_back({{app_setting_key(app.id, "banners"), app_setting_key(app.id, "previews"),
-                          app_setting_key(app.id, "sounds"), app_setting_key(app.id, "badges")},
-                         app_setting_key(app.id, "priority"),
-                         app_setting_key(app.id, "priority_contacts"),
-                         app_setting_key(app.id, "mute")});
+    app_states_.push_back({{app_setting_key(app.id, "banners"), app_setting_key(app.id, "previews"),
+                            app_setting_key(app.id, "sounds"), app_setting_key(app.id, "badges")},
+                           app_setting_key(app.id, "priority"),
+                           app_setting_key(app.id, "priority_contacts"),
+                           app_setting_key(app.id, "mute"),
+                           {},
+                           std::string(mute_label(rule_of(app.id).muted_until, now))});
   }
   use_frame_document();
 }
 
 std::unique_ptr<NotificationsPane> NotificationsPane::load() {
   preferences::NotificationPrefs prefs = preferences::load_preferences().notifications;
-  auto apps = notification_apps(prefs.per_app, desktop_entry::cached_scan());
+  auto apps = notification_apps(prefs.per_app, launcher::registry::list_installed(), desktop_entry::cached_scan());
   return std::make_unique<NotificationsPane>(std::move(prefs), std::move(apps));
 }
 
@@ -139,68 +141,62 @@ NotificationsPane::Effective NotificationsPane::effective(std::string_view app_i
 
 void NotificationsPane::publish_app_rules(const EmitSetting& emit) {
   const std::int64_t now = device_mesh::now_unix_secs();
-  for (const NotificationApp& app : apps_) {
-    const Effective values = effective(app.id);
-    const std::array<std::pair<std::string_view, bool>, 4> flags{
-        {{"banners", values.banners}, {"previews", values.previews}, {"sounds", values.sounds}, {"badges", values.badges}}};
-    for (const auto& [field, value] : flags) {
-      std::string key = app_setting_key(app.id, field);
-      write_bool_setting(emit, key, value);
-      rule_values_.insert_or_assign(std::move(key), value);
+  for (std::size_t index = 0; index < apps_.size(); ++index) {
+    AppRuleState& state = app_states_[index];
+    const Effective values = effective(apps_[index].id);
+    const std::array<bool, 4> flags{values.banners, values.previews, values.sounds, values.badges};
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+      write_bool_setting(emit, state.flag_keys[i], flags[i]);
+      state.seen[i] = flags[i];
     }
-    const AppNotificationRule rule = rule_of(app.id);
-    write_bool_setting(emit, app_setting_key(app.id, "priority"), rule.priority);
-    write_bool_setting(emit, app_setting_key(app.id, "priority_contacts"), rule.priority_contacts);
-    write_text_setting(emit, app_setting_key(app.id, "mute"), mute_label(rule.muted_until, now));
+    const AppNotificationRule rule = rule_of(apps_[index].id);
+    write_bool_setting(emit, state.priority_key, rule.priority);
+    write_bool_setting(emit, state.priority_contacts_key, rule.priority_contacts);
+    write_text_setting(emit, state.mute_key, mute_label(rule.muted_until, now));
   }
 }
 
 bool NotificationsPane::sync_app_rules(orvo_doc::Document& document) {
+  // The pass runs every frame over every application: values are read in place, not copied.
+  const auto scalar_at = [&](std::string_view key) -> const orvo_doc::ScalarValue* {
+    auto found = document.lookup(object_, key);
+    if (!found || !*found) return nullptr;
+    return std::get_if<orvo_doc::ScalarValue>(*found);
+  };
   const auto flag_at = [&](std::string_view key) -> std::optional<bool> {
-    auto found = document.get(object_, key);
-    if (!found || !*found) return std::nullopt;
-    const auto* scalar = std::get_if<orvo_doc::ScalarValue>(&**found);
+    const auto* scalar = scalar_at(key);
     return scalar ? scalar->as_bool() : std::nullopt;
   };
-  const auto text_at = [&](std::string_view key) -> std::optional<std::string> {
-    auto found = document.get(object_, key);
-    if (!found || !*found) return std::nullopt;
-    const auto* scalar = std::get_if<orvo_doc::ScalarValue>(&**found);
-    if (!scalar || !scalar->as_str()) return std::nullopt;
-    return std::string(*scalar->as_str());
-  };
+  using RuleFlag = std::optional<bool> AppNotificationRule::*;
+  static constexpr std::array<RuleFlag, 4> kFlags{&AppNotificationRule::banners, &AppNotificationRule::previews,
+                                                  &AppNotificationRule::sounds, &AppNotificationRule::badges};
   bool changed = false;
   std::int64_t now = -1;
   for (std::size_t index = 0; index < apps_.size(); ++index) {
     const NotificationApp& app = apps_[index];
-    const AppKeys& keys = app_keys_[index];
+    AppRuleState& state = app_states_[index];
     // The rule flags that changed in the document since last seen; untouched ones keep following
     // the global choices.
-    using RuleFlag = std::optional<bool> AppNotificationRule::*;
-    const std::array<std::pair<std::string_view, RuleFlag>, 4> flags{{{"banners", &AppNotificationRule::banners},
-                                                                     {"previews", &AppNotificationRule::previews},
-                                                                     {"sounds", &AppNotificationRule::sounds},
-                                                                     {"badges", &AppNotificationRule::badges}}};
     std::array<std::optional<bool>, 4> taken{};
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-      const std::string& key = keys.flags[i];
-      const std::optional<bool> value = flag_at(key);
-      if (!value) continue;
-      const auto seen = rule_values_.find(key);
-      if (seen != rule_values_.end() && seen->second == *value) continue;
-      rule_values_.insert_or_assign(key, *value);
-      taken[i] = *value;
+    for (std::size_t i = 0; i < kFlags.size(); ++i) {
+      const std::optional<bool> value = flag_at(state.flag_keys[i]);
+      if (!value || state.seen[i] == value) continue;
+      state.seen[i] = value;
+      taken[i] = value;
     }
-    const std::optional<bool> priority = flag_at(keys.priority);
-    const std::optional<bool> contacts = flag_at(keys.priority_contacts);
-    const std::optional<std::string> mute = text_at(keys.mute);
+    const std::optional<bool> priority = flag_at(state.priority_key);
+    const std::optional<bool> contacts = flag_at(state.priority_contacts_key);
+    const orvo_doc::ScalarValue* mute_value = scalar_at(state.mute_key);
+    const std::string* mute = mute_value ? mute_value->as_str() : nullptr;
 
-    const auto existing = prefs_.notifications.per_app.find(app.id);
-    AppNotificationRule rule = existing == prefs_.notifications.per_app.end() ? AppNotificationRule{} : existing->second;
+    const bool mute_changed = mute && *mute != state.mute_applied;
+    auto& per_app = prefs_.notifications.per_app;
+    const auto existing = per_app.find(app.id);
+    AppNotificationRule rule = existing == per_app.end() ? AppNotificationRule{} : existing->second;
     bool rule_changed = false;
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-      if (!taken[i] || rule.*(flags[i].second) == taken[i]) continue;
-      rule.*(flags[i].second) = taken[i];
+    for (std::size_t i = 0; i < kFlags.size(); ++i) {
+      if (!taken[i] || rule.*(kFlags[i]) == taken[i]) continue;
+      rule.*(kFlags[i]) = taken[i];
       rule_changed = true;
     }
     if (priority && *priority != rule.priority) {
@@ -211,18 +207,17 @@ bool NotificationsPane::sync_app_rules(orvo_doc::Document& document) {
       rule.priority_contacts = *contacts;
       rule_changed = true;
     }
-    const auto applied = mute_labels_.find(app.id);
-    if (mute && (applied == mute_labels_.end() || applied->second != *mute)) {
+    if (mute_changed) {
       if (now < 0) now = device_mesh::now_unix_secs();
       // A text that names no mute choice is ignored.
       if (auto expiry = mute_expiry(*mute, now)) {
         rule.muted_until = *expiry;
-        mute_labels_.insert_or_assign(app.id, *mute);
+        state.mute_applied = *mute;
         rule_changed = true;
       }
     }
     if (!rule_changed) continue;
-    prefs_.notifications.per_app.insert_or_assign(app.id, std::move(rule));
+    per_app.insert_or_assign(app.id, std::move(rule));
     changed = true;
   }
   if (changed) mark_structure_dirty();

@@ -95,16 +95,17 @@ class NotificationsPane final : public PaneGlue {
   std::size_t saves_ = 0;
   // The applications offered rules, in list order; fixed for the pane's life.
   std::vector<NotificationApp> apps_;
-  // The setting keys of each application's rule, made once (the pass runs every frame).
-  struct AppKeys {
-    std::array<std::string, 4> flags;  // banners, previews, sounds, badges
-    std::string priority, priority_contacts, mute;
+  // Per application, in list order: the setting keys of its rule, made once (the pass runs every
+  // frame), and what the pass last saw of them.
+  struct AppRuleState {
+    std::array<std::string, 4> flag_keys;  // banners, previews, sounds, badges
+    std::string priority_key, priority_contacts_key, mute_key;
+    // Per rule flag, the value last seen under its key or written there.
+    std::array<std::optional<bool>, 4> seen;
+    // The mute label last applied.
+    std::string mute_applied;
   };
-  std::vector<AppKeys> app_keys_;
-  // Per rule flag key, the value last seen under it or written there.
-  std::map<std::string, bool, std::less<>> rule_values_;
-  // Per application, the mute label last applied.
-  std::map<std::string, std::string, std::less<>> mute_labels_;
+  std::vector<AppRuleState> app_states_;
 };
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs& inputs);

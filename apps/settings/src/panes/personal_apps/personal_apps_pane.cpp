@@ -7,6 +7,7 @@
 #include "actions/settings_dispatch.h"
 #include "catalogues/queries/installed_apps.h"
 #include "desktop_entry/desktop_entry.h"
+#include "launcher/registry.h"
 #include "orvo_log/log.h"
 #include "os_actions/tool_intent.h"
 #include "widget_support/layout_helpers.h"
@@ -57,7 +58,8 @@ PersonalAppsPane::PersonalAppsPane(std::vector<AppCandidate> candidates, Persona
 }
 
 std::unique_ptr<PersonalAppsPane> PersonalAppsPane::load() {
-  return std::make_unique<PersonalAppsPane>(installed_gui_apps(desktop_entry::cached_scan()), PersonalDefaults::load());
+  return std::make_unique<PersonalAppsPane>(
+      installed_gui_apps(launcher::registry::list_installed(), desktop_entry::cached_scan()), PersonalDefaults::load());
 }
 
 std::optional<orvo_ui::PaneDescriptor> PersonalAppsPane::pane_descriptor() {

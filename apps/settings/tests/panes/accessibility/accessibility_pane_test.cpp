@@ -171,5 +171,23 @@ TEST(AccessibilityPane, SaysPlainlyWhenAScreenReaderOrTheKeyboardIsMissing) {
   EXPECT_NE(testing::find_widget(*f.pane, "a11y.on_screen_keyboard"), nullptr);
 }
 
+TEST(AccessibilityPane, TheKeyboardPackageShowsItsToggleOnlyWithAGraphicalService) {
+  PaneFixture f;
+  ScopedEnv data("XDG_DATA_HOME", (f.harness.home().root() / "xdg-data").string());
+  ScopedEnv dirs("XDG_DATA_DIRS", (f.harness.home().root() / "no-system-data").string());
+  f.pass();
+  const auto install = [&](std::string_view gui_bin) {
+    f.harness.home().write("data/orvo/packages/so.orvo.osk/manifest.json",
+                           R"({"app_id":"so.orvo.osk","name":"Keyboard","entrypoints":[{"kind":"service")" +
+                               std::string(gui_bin) + "}]}");
+  };
+  install("");
+  EXPECT_TRUE(has(texts(*f.pane), "Not installed — add the signed so.orvo.osk system package"));
+  EXPECT_EQ(testing::find_widget(*f.pane, "a11y.on_screen_keyboard"), nullptr);
+  install(R"(,"gui_bin":"bin/osk")");
+  EXPECT_FALSE(has(texts(*f.pane), "Not installed — add the signed so.orvo.osk system package"));
+  EXPECT_NE(testing::find_widget(*f.pane, "a11y.on_screen_keyboard"), nullptr);
+}
+
 }  // namespace
 }  // namespace settings::panes::accessibility

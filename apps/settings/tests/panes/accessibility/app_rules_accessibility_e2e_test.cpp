@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,24 +17,37 @@
 namespace settings::panes::accessibility {
 namespace {
 
-// Keeps the system's own desktop entries out of the application lists while alive.
-class NoSystemApplications {
+// Points the user's data directory at `data` and keeps the system's own applications out of the
+// lists while alive; the application started by the test inherits both.
+class TemporaryDataDirs {
  public:
-  explicit NoSystemApplications(const std::filesystem::path& empty) {
-    if (const char* old = ::getenv("XDG_DATA_DIRS")) saved_ = old;
-    std::filesystem::create_directories(empty);
-    ::setenv("XDG_DATA_DIRS", empty.c_str(), 1);
-  }
-  ~NoSystemApplications() {
-    if (saved_.empty()) {
-      ::unsetenv("XDG_DATA_DIRS");
-    } else {
-      ::setenv("XDG_DATA_DIRS", saved_.c_str(), 1);
-    }
+  TemporaryDataDirs(const std::filesystem::path& data, const std::filesystem::path& empty_system)
+      : home_("XDG_DATA_HOME", data), dirs_("XDG_DATA_DIRS", empty_system) {
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(empty_system);
   }
 
  private:
-  std::string saved_;
+  class Variable {
+   public:
+    Variable(const char* name, const std::filesystem::path& value) : name_(name) {
+      if (const char* old = ::getenv(name)) saved_ = old;
+      ::setenv(name, value.c_str(), 1);
+    }
+    ~Variable() {
+      if (saved_) {
+        ::setenv(name_, saved_->c_str(), 1);
+      } else {
+        ::unsetenv(name_);
+      }
+    }
+
+   private:
+    const char* name_;
+    std::optional<std::string> saved_;
+  };
+  Variable home_;
+  Variable dirs_;
 };
 
 std::int64_t now() {
@@ -42,8 +56,8 @@ std::int64_t now() {
 
 TEST(AppRulesEndToEnd, TheChatCardsMuteChosenByKeyboardReachesTheFile) {
   door_tests::OffscreenApp app(R"({"notifications":{"show_banners":true},"other":{"kept":true}})");
-  NoSystemApplications no_system(app.home() / "no-system-data");
-  const auto applications = app.home() / ".local/share/applications";
+  const TemporaryDataDirs data(app.home() / "data", app.home() / "no-system-data");
+  const auto applications = app.home() / "data/applications";
   std::filesystem::create_directories(applications);
   std::ofstream(applications / "org.example.chat.desktop")
       << "[Desktop Entry]\nType=Application\nName=Chat\nExec=chat\n";

@@ -59,7 +59,7 @@ struct RulesFixture {
     harness.home().write(kFile, file);
     auto prefs = preferences::load_preferences().notifications;
     std::vector<NotificationApp> apps{{"org.example.chat", "Chat"}};
-    for (auto& app : notification_apps(prefs.per_app, {})) apps.push_back(std::move(app));
+    for (auto& app : notification_apps(prefs.per_app, {}, {})) apps.push_back(std::move(app));
     pane = std::make_unique<NotificationsPane>(std::move(prefs), std::move(apps));
   }
   void pass() { PaneHarness::pass(*pane, &document); }

@@ -75,7 +75,7 @@ TEST(PersonalAppsCandidates, KindsKeysAndIdsAndTheCatalogueAgrees) {
       entry("org.example.Editor", "Editor", {"text/plain"}),
       entry("org.example.Another", "Editor", {"text/plain"}),
   };
-  const auto candidates = installed_gui_apps(entries);
+  const auto candidates = installed_gui_apps({}, entries);
   EXPECT_EQ(candidates.at(2).handles, (std::vector<std::string>{"mime:text/plain", "scheme:https"}));
   EXPECT_EQ(default_app_kinds(candidates), (std::vector<std::string>{"mime:text/plain", "scheme:https"}));
   std::vector<std::string> labels;
