@@ -10,6 +10,7 @@
 #include "orvo_ui/widgets/single_child.h"
 #include "orvo_ui/widgets/text.h"
 #include "panes/accessibility/accessibility_pane.h"
+#include "panes/agent_models/agent_models_pane.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/bluetooth/bluetooth_pane.h"
@@ -73,7 +74,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::DefaultApps, panes::personal_apps::boxed_pane},
     {SettingsSection::Storage, generic_pane},
     {SettingsSection::ExternalAccounts, accounts_pane},
-    {SettingsSection::AgentModels, generic_pane},
+    {SettingsSection::AgentModels, panes::agent_models::agent_models_pane},
     {SettingsSection::RegionFormats, panes::region::boxed_pane},
     {SettingsSection::Permissions, generic_pane},
     {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},
