@@ -104,10 +104,14 @@ class ProvidersCard {
                               "https://api.example.com/v1"));
     rows.push_back(text_field(inputs->model, fmt::format("agent-models-model-{}", id), "Model ID", "Model ID"));
 
-    std::vector<WidgetBox> manage;
-    manage.push_back(boxed(actions::bind_control_invoke(
+    // "Save details" under the fields it saves, then the provider's own buttons: the four side by
+    // side would not fit a narrow window.
+    std::vector<WidgetBox> save;
+    save.push_back(boxed(actions::bind_control_invoke(
         Button(fmt::format("agent-models-save-provider-{}", id), "Save details"), kEffect,
         [id, inputs, notice] { save_provider_details(id, *inputs, notice); })));
+    rows.push_back(spaced_row(std::move(save)));
+    std::vector<WidgetBox> manage;
     manage.push_back(boxed(provider_action_button(
         resource_, fmt::format("agent-models-protocol-{}", id),
         fmt::format("Use {}", agent_provider_config::display_name(other_protocol(profile.protocol))), id,
