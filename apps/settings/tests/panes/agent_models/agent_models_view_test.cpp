@@ -516,6 +516,19 @@ TEST(AgentModelsProvidersView, HandlerButtonsRunOnceAndReportOnTheNextSync) {
 
   page.click("agent-models-api-key-claude");
   page.loop->type("sk-secret-1");
+  // The typed key is masked and reaches no state, review or accessibility value.
+  {
+    auto* field = page.field("agent-models-api-key-claude");
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(page.pane->key_input("claude")->with_text([](std::string_view t) { return t == "sk-secret-1"; }));
+    EXPECT_EQ(field->shown_text().find("sk-secret"), std::string::npos);
+    const auto node = field->accessibility();
+    if (node && node->value) EXPECT_EQ(node->value->find("sk-secret"), std::string::npos);
+    if (const auto state = field->get_state()) EXPECT_EQ(state->find("sk-secret"), std::string::npos);
+    if (const auto review = field->text_review(); review && review->text) {
+      EXPECT_EQ(review->text->find("sk-secret"), std::string::npos);
+    }
+  }
   page.click("agent-models-set-api-key-claude");
   EXPECT_EQ(page.pane->status_message(), "API key saved in the Orvo vault.");
   EXPECT_TRUE(orvo_model_gateway::secret_configured("claude"));
