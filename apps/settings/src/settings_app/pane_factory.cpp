@@ -11,6 +11,7 @@
 #include "orvo_ui/widgets/text.h"
 #include "panes/about/about_pane.h"
 #include "panes/accessibility/accessibility_pane.h"
+#include "panes/agent_models/agent_models_pane.h"
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/bluetooth/bluetooth_pane.h"
@@ -76,7 +77,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::DefaultApps, panes::personal_apps::boxed_pane},
     {SettingsSection::Storage, panes::storage::storage_pane},
     {SettingsSection::ExternalAccounts, accounts_pane},
-    {SettingsSection::AgentModels, generic_pane},
+    {SettingsSection::AgentModels, panes::agent_models::agent_models_pane},
     {SettingsSection::RegionFormats, panes::region::boxed_pane},
     {SettingsSection::Permissions, panes::permissions::build_pane},
     {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},

@@ -65,6 +65,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Storage,
       SettingsSection::Permissions,
       SettingsSection::About,
+      SettingsSection::AgentModels,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
@@ -140,8 +141,8 @@ TEST(PaneFactory, EverySectionGetsAPageUnderItsHeader) {
     EXPECT_EQ(texts[1], section.title());
     EXPECT_EQ(texts[2], section.description());
     auto descriptor = const_cast<Widget*>(parts.column->child(1))->pane_descriptor();
-    // The notifications pane describes itself through the page header only.
-    if (section == SettingsSection::Notifications) {
+    // The notifications and agent models panes describe themselves through the page header only.
+    if (section == SettingsSection::Notifications || section == SettingsSection::AgentModels) {
       EXPECT_FALSE(descriptor);
       continue;
     }

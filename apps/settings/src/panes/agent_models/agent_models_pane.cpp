@@ -7,11 +7,13 @@
 #include <sstream>
 #include <utility>
 
+#include "agent_provider_config/provider_config.h"
 #include "lib/settings_document.h"
 #include "orvo_log/log.h"
 #include "orvo_runtime/overloaded.h"
 #include "orvo_runtime/system_paths.h"
 #include "orvo_ui/wake.h"
+#include "panes/agent_models/local_models_view.h"
 #include "panes/workers/worker_start.h"
 #include "settings_app/pane_factory.h"
 
@@ -115,6 +117,16 @@ HardwareRecommendation read_fallback_recommendation() {
   return fallback_recommendation(text.str());
 }
 
+ProviderConfigStamp read_provider_config_stamp() {
+  const auto path = agent_provider_config::ProviderConfig::path();
+  if (!path) return {};
+  std::error_code error;
+  const auto modified = std::filesystem::last_write_time(*path, error);
+  if (error) return {};
+  const auto size = std::filesystem::file_size(*path, error);
+  return {modified, error ? 0 : size};
+}
+
 bool take_document_flag(orvo_doc::Document& document, orvo_doc::ObjId object, std::string_view key) {
   if (lib::read_bool(document, object, key) != true) return false;
   put_flag(document, object, key, false);
@@ -157,6 +169,7 @@ AgentModelsPane::AgentModelsPane(std::shared_ptr<const ModelManagerBackend> back
         "The local model service is unavailable ({}). Install or start orvo-model-manager to inspect hardware, "
         "install models, or manage local model lifecycle.",
         first.error());
+    unavailable_sentence_ = status_message_;
   }
   last_refresh_ = clock_();
 }
@@ -199,10 +212,15 @@ std::shared_ptr<orvo_secret::SecretBuffer> AgentModelsPane::key_input(const std:
   return buffer;
 }
 
-std::shared_ptr<ProviderFormInputs> AgentModelsPane::form_inputs(const std::string& provider_id) {
+std::shared_ptr<ProviderFormInputs> AgentModelsPane::form_inputs(const std::string& provider_id, std::string label,
+                                                                  std::string endpoint, std::string model) {
   std::lock_guard guard(*inputs_lock_);
   auto& inputs = form_inputs_[provider_id];
-  if (!inputs) inputs = std::make_shared<ProviderFormInputs>();
+  if (!inputs) {
+    inputs = std::make_shared<ProviderFormInputs>(ProviderFormInputs{orvo_ui::PublishedCell<std::string>(std::move(label)),
+                                                                     orvo_ui::PublishedCell<std::string>(std::move(endpoint)),
+                                                                     orvo_ui::PublishedCell<std::string>(std::move(model))});
+  }
   return inputs;
 }
 
@@ -266,9 +284,14 @@ void AgentModelsPane::finish_operation(const AgentModelOperation& operation, Pan
   running.finish(operations_.status_cell(), std::move(outcome));
 }
 
-std::unique_ptr<orvo_ui::Widget> AgentModelsPane::build_view() { return nullptr; }
+std::unique_ptr<orvo_ui::Widget> AgentModelsPane::build_view() {
+  // Taken before the page reads the file: a change in between rebuilds once more.
+  provider_config_stamp_ = read_provider_config_stamp();
+  return local_models_view(*this, controls_);
+}
 
 void AgentModelsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
+  notice_provider_changes();
   take_replies();
   take_notice();
   if (!document) return;
@@ -278,6 +301,10 @@ void AgentModelsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncConte
   install_steps(*document);
   model_steps(*document);
   settle_operation(*document);
+}
+
+void AgentModelsPane::notice_provider_changes() {
+  if (read_provider_config_stamp() != provider_config_stamp_) mark_structure_dirty();
 }
 
 void AgentModelsPane::take_replies() {

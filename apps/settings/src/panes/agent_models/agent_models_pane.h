@@ -15,6 +15,7 @@
 // request for the same model is refused.
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -50,6 +51,15 @@ inline constexpr std::string_view kAcceleratorSetupKey = "agent_models.accelerat
 
 inline constexpr std::chrono::milliseconds kPollInterval{750};
 inline constexpr std::string_view kManagerThread = "settings-models";
+
+// What tells a change of the provider configuration file: its modification time and size, none
+// when it is absent or has no path.
+struct ProviderConfigStamp {
+  std::optional<std::filesystem::file_time_type> modified;
+  std::uintmax_t size = 0;
+  bool operator==(const ProviderConfigStamp&) const = default;
+};
+ProviderConfigStamp read_provider_config_stamp();
 
 using MonotonicClock = std::function<std::chrono::steady_clock::time_point()>;
 
@@ -111,15 +121,20 @@ class AgentModelsPane final : public PaneGlue {
   const std::optional<std::string>& pending_removal() const { return pending_removal_; }
   const std::optional<std::string>& status_message() const { return status_message_; }
   bool service_available() const { return service_available_; }
+  // The status message is still the sentence the pane opened with when the manager did not answer
+  // (the page says the same in its own words).
+  bool status_is_opening_notice() const { return status_message_ && status_message_ == unavailable_sentence_; }
   // A manager call for this model (a package id) is running on a worker.
   bool working(std::string_view model_id) const;
   bool accelerator_working() const { return working(kAcceleratorJob); }
   bool calls_in_flight() const { return !jobs_.empty(); }
   const NoticeCell& notice_cell() const { return notice_; }
 
-  // The inputs of a provider's form, made on first use and shared with the page.
+  // The inputs of a provider's form, made on first use and shared with the page. The form's texts
+  // start from the stored values given on that first use; later calls keep what was typed.
   std::shared_ptr<orvo_secret::SecretBuffer> key_input(const std::string& provider_id);
-  std::shared_ptr<ProviderFormInputs> form_inputs(const std::string& provider_id);
+  std::shared_ptr<ProviderFormInputs> form_inputs(const std::string& provider_id, std::string label = {},
+                                                  std::string endpoint = {}, std::string model = {});
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -151,6 +166,9 @@ class AgentModelsPane final : public PaneGlue {
   void install_steps(orvo_doc::Document& document);
   void model_steps(orvo_doc::Document& document);
   void settle_operation(orvo_doc::Document& document);
+  // The page shows the stored provider list: a change of its file, by the shell carrying out a
+  // provider action or by another program, rebuilds it.
+  void notice_provider_changes();
 
   // Runs the call on a worker for the model (refused while one runs for it); the reply ends it.
   void run_call(std::string model_id, AgentModelOperation operation, Call call);
@@ -163,6 +181,7 @@ class AgentModelsPane final : public PaneGlue {
   std::optional<std::string> pending_install_;
   std::optional<std::string> pending_removal_;
   std::optional<std::string> status_message_;
+  std::optional<std::string> unavailable_sentence_;
   std::chrono::steady_clock::time_point last_refresh_;
   PaneOperations<settings_app::PaneOperation> operations_;
   std::shared_ptr<std::mutex> inputs_lock_ = std::make_shared<std::mutex>();
@@ -170,6 +189,7 @@ class AgentModelsPane final : public PaneGlue {
   FormInputs form_inputs_;
   NoticeCell notice_;
   std::vector<Job> jobs_;
+  ProviderConfigStamp provider_config_stamp_;
   bool service_available_ = false;
   bool manage_local_provider_ = false;
   bool seed_controls_ = true;
