@@ -37,6 +37,13 @@ bool take_press(orvo_doc::Document& document, std::string_view key) {
   return true;
 }
 
+orvo_ui::Deadline later(orvo_ui::Deadline from, std::chrono::milliseconds interval) {
+  const std::int64_t nanos = static_cast<std::int64_t>(from.nanos) + (interval.count() % 1000) * 1'000'000;
+  from.secs += interval.count() / 1000 + nanos / 1'000'000'000;
+  from.nanos = static_cast<std::uint32_t>(nanos % 1'000'000'000);
+  return from;
+}
+
 std::string hex_key(const PublicKey& key) {
   std::string out;
   out.reserve(64);
@@ -70,11 +77,7 @@ DeviceMeshPane::DeviceMeshPane()
   home_peers_ = load_home_peers();
   paired_home_server_count_ = home_peers_.size();
 
-  if (auto rows = check_fleet_identity()) {
-    trusted_devices_ = std::move(*rows);
-  } else if (rows.error().kind != orvo_runtime::IoErrorKind::NotFound) {
-    trusted_devices_error_ = rows.error().text;
-  }
+  load_trusted_devices();
 
   continuity_ = load_continuity();
 
@@ -95,6 +98,12 @@ DeviceMeshPane DeviceMeshPane::with_pane_operation(OperationCell cell) && {
 
 DeviceMeshPane DeviceMeshPane::with_operation_status(settings_app::OperationStatusCell cell) && {
   status_cell_ = std::move(cell);
+  return std::move(*this);
+}
+
+DeviceMeshPane DeviceMeshPane::with_clock(MeshClock clock) && {
+  clock_ = std::move(clock);
+  refresh_deadline_ = later(clock_.monotonic(), kRefreshInterval);
   return std::move(*this);
 }
 
@@ -147,24 +156,6 @@ void DeviceMeshPane::poll_policy_command() {
   }
   policy_command_.reset();
   if (apply_again) apply_device_policy();
-  mark_structure_dirty();
-}
-
-void DeviceMeshPane::poll_pairing_command() {
-  if (!pairing_command_) return;
-  auto polled = pairing_command_->try_wait();
-  if (polled && std::holds_alternative<bounded_command::AsyncCommand::Running>(*polled)) return;
-  pairing_command_.reset();
-  discovering_ = false;
-  mark_structure_dirty();
-}
-
-void DeviceMeshPane::poll_admin_command() {
-  if (!admin_command_) return;
-  auto polled = admin_command_->try_wait();
-  if (polled && std::holds_alternative<bounded_command::AsyncCommand::Running>(*polled)) return;
-  admin_command_.reset();
-  admin_command_peer_.reset();
   mark_structure_dirty();
 }
 
@@ -234,7 +225,7 @@ std::optional<std::string> DeviceMeshPane::set_role(std::string_view text) {
   } else {
     config_.full_copy = false;
   }
-  refresh_deadline_ = orvo_ui::Deadline::now();
+  refresh_deadline_ = clock_.monotonic();
   return std::nullopt;
 }
 
@@ -288,7 +279,7 @@ std::optional<std::string> DeviceMeshPane::set_workspace(std::uint64_t id, bool 
 
 void DeviceMeshPane::set_continuity(std::optional<ContinuityCapability> capability, bool enabled) {
   (capability ? continuity_.capability(*capability) : continuity_.enabled) = enabled;
-  continuity_.record_change(capability, enabled, now_unix_secs());
+  continuity_.record_change(capability, enabled, static_cast<std::uint64_t>(now_unix_secs()));
   save_continuity();
 }
 
@@ -333,23 +324,14 @@ void DeviceMeshPane::read_approve_keys(orvo_doc::Document& document) {
   if (take_press(document, kApprovePersonalDeviceKey) && !pairing_command_) start_pairing(1);
 }
 
-void DeviceMeshPane::start_pairing(std::uint8_t kind) {
-  // Discovery and approval are started with the enrolment program once it is wired in; until then
-  // a press only remembers which kind of device was asked for.
-  pairing_kind_ = kind;
-}
-
-void DeviceMeshPane::read_trusted_device_keys(orvo_doc::Document&) {}
-
-void DeviceMeshPane::read_home_peer_keys(orvo_doc::Document&) {}
-
 void DeviceMeshPane::refresh_when_due() {
-  if (orvo_ui::Deadline::now() < refresh_deadline_) return;
+  if (clock_.monotonic() < refresh_deadline_) return;
   refresh_status();
+  run_periodic_admin_work();
 }
 
 void DeviceMeshPane::refresh_status() {
-  const SyncStatus status = device_mesh::sync_status(config_, std::chrono::system_clock::now());
+  const SyncStatus status = device_mesh::sync_status(config_, clock_.wall());
   if (status != sync_status_) {
     sync_status_ = status;
     mark_structure_dirty();
@@ -366,7 +348,7 @@ void DeviceMeshPane::refresh_status() {
       mark_structure_dirty();
     }
   }
-  refresh_deadline_ = orvo_ui::Deadline::after_millis(std::chrono::milliseconds(kRefreshInterval).count());
+  refresh_deadline_ = later(clock_.monotonic(), kRefreshInterval);
 }
 
 }  // namespace settings::panes::device_mesh

@@ -9,7 +9,9 @@
 // runs the pane asks to be woken every 100 ms. Every 2 seconds the pass re-reads the status files.
 #include <chrono>
 #include <cstdint>
+#include <expected>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -58,6 +60,13 @@ std::string command_detail(std::string_view output, std::string_view fallback);
 // The policy document handed to the control program: compact JSON, members in a fixed order.
 std::string device_policy_document(const std::filesystem::path& identity_root, const RelayConfig& config);
 
+// The clocks the pane reads: the loop's monotonic clock for its refresh, the wall clock for
+// last-seen times and revocations. Tests give their own.
+struct MeshClock {
+  std::function<orvo_ui::Deadline()> monotonic = [] { return orvo_ui::Deadline::now(); };
+  std::function<std::chrono::system_clock::time_point()> wall = [] { return std::chrono::system_clock::now(); };
+};
+
 class DeviceMeshPane final : public PaneGlue {
  public:
   using OperationCell = settings_app::DeviceMeshOperationCell;
@@ -68,6 +77,8 @@ class DeviceMeshPane final : public PaneGlue {
 
   DeviceMeshPane with_pane_operation(OperationCell cell) &&;
   DeviceMeshPane with_operation_status(settings_app::OperationStatusCell cell) &&;
+  // Replaces the clocks; the next refresh is due one interval after the new clock's now.
+  DeviceMeshPane with_clock(MeshClock clock) &&;
 
   std::string_view type_name() const override { return "settings::panes::device_mesh::DeviceMeshPane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
@@ -93,6 +104,21 @@ class DeviceMeshPane final : public PaneGlue {
   bool pairing_running() const { return pairing_command_.has_value(); }
   bool reapply_pending() const { return reapply_pending_; }
   orvo_ui::Deadline refresh_deadline() const { return refresh_deadline_; }
+  bool admin_running() const { return admin_command_.has_value(); }
+  // The device node id the running admin command is about ("__pending__" for the retry of removals).
+  const std::optional<std::string>& admin_command_peer() const { return admin_command_peer_; }
+  // Pairing: the kind of the last discovery (0 home server, 1 personal device), whether the running
+  // pairing command is a discovery, and the device found and awaiting approval.
+  std::uint8_t pairing_kind() const { return pairing_kind_; }
+  bool discovering() const { return discovering_; }
+  const std::optional<PairCandidate>& pair_candidate() const { return pair_candidate_; }
+  std::size_t paired_home_server_count() const { return paired_home_server_count_; }
+  // Availability text per home peer device node id; a peer without one has not been checked yet.
+  const std::map<std::string, std::string>& home_peer_status() const { return home_peer_status_; }
+  const std::unordered_map<std::string, std::uint64_t>& home_peer_last_seen() const { return home_peer_last_seen_; }
+  // Whether the first press of a two-press removal or revocation awaits confirmation.
+  bool removal_pending(const std::string& device_node_id) const { return pending_removals_.contains(device_node_id); }
+  bool revocation_pending(const PublicKey& device_public_key) const;
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -126,6 +152,23 @@ class DeviceMeshPane final : public PaneGlue {
   // Starts pairing of a home server (kind 0) or a personal device (kind 1).
   void start_pairing(std::uint8_t kind);
 
+  // Home peer administration: starts `subcommand` about the peer when the admin slot is free.
+  void run_relay_admin(const HomePeerRegistration& peer, std::string_view subcommand,
+                       std::optional<std::string> label);
+  // A rename or removal the user asked for: runs now, or waits for the slot (a later one replaces it).
+  void request_relay_admin(const std::string& device_node_id, std::string_view subcommand,
+                           std::optional<std::string> label);
+  void start_waiting_admin();
+  void end_admin_command(const std::optional<std::string>& key,
+                         const std::expected<bounded_command::AsyncCommand::Poll, bounded_command::Error>& polled);
+  // After the refresh, with the admin slot free: the retry of pending removals or the next health check.
+  void run_periodic_admin_work();
+
+  // The confirmed revocation of a trusted device with the reason chosen in its row.
+  void revoke_trusted_device(const FleetDeviceRow& row, const std::optional<std::string>& reason);
+  // The trusted devices as the pane is built with them: not-found is an empty list without an error.
+  void load_trusted_devices();
+
   std::optional<bounded_command::AsyncCommand> admin_command_;
   std::optional<bounded_command::AsyncCommand> policy_command_;
   std::optional<bounded_command::AsyncCommand> pairing_command_;
@@ -158,6 +201,27 @@ class DeviceMeshPane final : public PaneGlue {
   bool discovering_ = false;
   std::uint8_t pairing_kind_ = 0;
   SyncStatus sync_status_ = SyncStatus::Offline;
+
+  struct WaitingAdmin {
+    std::string device_node_id;
+    std::string subcommand;
+    std::optional<std::string> label;
+  };
+  std::optional<WaitingAdmin> waiting_admin_;
+  MeshClock clock_;
+
+  // The document keys of each row, formatted once per list rather than on every pass.
+  struct HomePeerKeys {
+    std::string device_node_id, name, rename, remove, cancel_remove;
+  };
+  struct TrustedDeviceKeys {
+    PublicKey device_public_key;
+    std::string hex, revoke, cancel, reason;
+  };
+  const std::vector<HomePeerKeys>& home_peer_keys();
+  const std::vector<TrustedDeviceKeys>& trusted_device_keys();
+  std::vector<HomePeerKeys> home_peer_keys_;
+  std::vector<TrustedDeviceKeys> trusted_device_keys_;
 };
 
 }  // namespace settings::panes::device_mesh
