@@ -1,7 +1,5 @@
 #include "panes/device_mesh/continuity.h"
 
-#include <chrono>
-
 #include <nlohmann/json.hpp>
 
 #include "settings_store/settings_file.h"
@@ -38,12 +36,6 @@ void keep_last_entries(std::vector<AuditEntry>& audit) {
 }
 
 }  // namespace
-
-std::uint64_t now_unix_secs() {
-  const auto since = std::chrono::system_clock::now().time_since_epoch();
-  const auto secs = std::chrono::duration_cast<std::chrono::seconds>(since).count();
-  return secs < 0 ? 0 : static_cast<std::uint64_t>(secs);
-}
 
 std::string_view id(ContinuityCapability capability) { return texts(capability).id; }
 std::string_view title(ContinuityCapability capability) { return texts(capability).title; }

@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "orvo_json/json.h"
+#include "panes/device_mesh/clock.h"
 
 namespace settings::panes::device_mesh {
-
-// The current Unix time in whole seconds; 0 when the clock reads before the epoch.
-std::uint64_t now_unix_secs();
 
 enum class ContinuityCapability : std::uint8_t {
   Clipboard = 0,
