@@ -9,7 +9,7 @@
 
 #include "lib/settings_document.h"
 #include "orvo_runtime/text.h"
-#include "orvo_ui/widgets/text.h"
+#include "settings_app/pane_factory.h"
 #include "settings_store/roaming_provenance.h"
 
 namespace settings::panes::device_mesh {
@@ -53,6 +53,8 @@ std::string home_peer_key(std::string_view field, std::string_view device_node_i
 std::string personal_device_key(std::string_view field, const PublicKey& device_public_key) {
   return fmt::format("device_mesh.personal_device.{}.{}.edit", field, hex_key(device_public_key));
 }
+
+std::string device_key_hex(const PublicKey& device_public_key) { return hex_key(device_public_key); }
 
 std::string command_detail(std::string_view output, std::string_view fallback) {
   return orvo_runtime::text::command_detail_text(output, fallback);
@@ -108,11 +110,6 @@ std::optional<orvo_ui::Deadline> DeviceMeshPane::next_wake_deadline() const {
   }
   if (config_.role != DeviceRole::PersonalDevice) return refresh_deadline_;
   return std::nullopt;
-}
-
-std::unique_ptr<orvo_ui::Widget> DeviceMeshPane::build_view() {
-  // The page itself is built with the view; until then the pane shows its last outcome.
-  return std::make_unique<orvo_ui::Text>(orvo_ui::Text(status_message_).with_id("device_mesh.status").with_wrap(true));
 }
 
 void DeviceMeshPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
@@ -367,6 +364,12 @@ void DeviceMeshPane::refresh_status() {
     }
   }
   refresh_deadline_ = orvo_ui::Deadline::after_millis(std::chrono::milliseconds(kRefreshInterval).count());
+}
+
+std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs) {
+  return std::make_unique<DeviceMeshPane>(DeviceMeshPane()
+                                              .with_pane_operation(inputs.app.device_mesh_operation())
+                                              .with_operation_status(inputs.app.operation_status()));
 }
 
 }  // namespace settings::panes::device_mesh

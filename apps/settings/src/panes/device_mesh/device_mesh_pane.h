@@ -22,11 +22,16 @@
 #include "actions/account_operations.h"
 #include "orvo_runtime/bounded_command.h"
 #include "panes/device_mesh/continuity.h"
+#include "panes/device_mesh/device_mesh_view.h"
 #include "panes/device_mesh/fleet.h"
 #include "panes/device_mesh/mesh_files.h"
 #include "panes/pane_glue.h"
 #include "panes/taken_operation.h"
 #include "settings_app/settings_app.h"
+
+namespace settings::settings_app {
+struct PaneInputs;
+}
 
 namespace settings::panes::device_mesh {
 
@@ -50,6 +55,8 @@ inline constexpr auto kCommandPollInterval = std::chrono::milliseconds(100);
 std::string home_peer_key(std::string_view field, std::string_view device_node_id);
 // "device_mesh.personal_device.{field}.{64 lower-case hex digits of the key}.edit"
 std::string personal_device_key(std::string_view field, const PublicKey& device_public_key);
+// The 64 lower-case hexadecimal digits of a device key, as the pending revocations hold it.
+std::string device_key_hex(const PublicKey& device_public_key);
 
 // A program's standard error as the detail of a failure sentence (cleaned, at most 512 characters),
 // or `fallback` when nothing printable is left.
@@ -93,6 +100,15 @@ class DeviceMeshPane final : public PaneGlue {
   bool pairing_running() const { return pairing_command_.has_value(); }
   bool reapply_pending() const { return reapply_pending_; }
   orvo_ui::Deadline refresh_deadline() const { return refresh_deadline_; }
+  const std::optional<std::string>& roaming_provenance_error() const { return roaming_provenance_error_; }
+  const std::optional<PairCandidate>& pair_candidate() const { return pair_candidate_; }
+  std::uint8_t pairing_kind() const { return pairing_kind_; }
+  const std::set<std::string>& pending_revocations() const { return pending_revocations_; }
+  const std::set<std::string>& pending_removals() const { return pending_removals_; }
+  const std::map<std::string, std::string>& home_peer_statuses() const { return home_peer_status_; }
+  std::size_t paired_home_server_count() const { return paired_home_server_count_; }
+  // Everything the page shows, as it stands.
+  MeshPageState page_state() const;
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -159,5 +175,8 @@ class DeviceMeshPane final : public PaneGlue {
   std::uint8_t pairing_kind_ = 0;
   SyncStatus sync_status_ = SyncStatus::Offline;
 };
+
+// The pane of the "devices_sync" line of the pane table, with the shell's cells.
+std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs);
 
 }  // namespace settings::panes::device_mesh
