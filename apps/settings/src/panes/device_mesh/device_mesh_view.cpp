@@ -12,6 +12,7 @@
 #include "catalogues/devices_sync_actions.h"
 #include "orvo_ui/widgets/button.h"
 #include "orvo_ui/widgets/dropdown.h"
+#include "orvo_ui/widgets/text.h"
 #include "orvo_ui/widgets/text_input.h"
 #include "orvo_ui/widgets/toggle.h"
 #include "panes/device_mesh/device_mesh_pane.h"
@@ -246,6 +247,14 @@ class MeshPageBuilder {
     return ws::titled_card("Current Continuity route", ws::section_stack(std::move(rows)));
   }
 
+  // A roamed value and how it was decided: the decision names several devices, so it goes under
+  // its label and wraps rather than squeezing the label beside it.
+  static WidgetBox decision_row(std::string_view label, std::string decision) {
+    return ws::stacked_setting_row(
+        label, std::make_unique<orvo_ui::Text>(
+                   orvo_ui::Text(std::move(decision)).with_size(ws::kRowTextSize).with_wrap(true)));
+  }
+
   WidgetBox roaming_card() {
     std::vector<WidgetBox> rows;
     const auto& provenance = state_.roaming_provenance;
@@ -255,12 +264,12 @@ class MeshPageBuilder {
       rows.push_back(ws::caption_text("No personal settings or saved Wi-Fi profiles are roaming."));
     } else {
       for (const auto& setting : provenance->settings) {
-        rows.push_back(ws::value_row(setting.key, provenance_text(setting.winner, setting.differing)));
+        rows.push_back(decision_row(setting.key, provenance_text(setting.winner, setting.differing)));
       }
       for (const auto& profile : provenance->wifi_profiles) {
-        rows.push_back(ws::value_row(fmt::format("Wi-Fi · {}", profile.profile),
-                                     fmt::format("Sealed {} profile. {}", profile.security,
-                                                 provenance_text(profile.winner, profile.differing))));
+        rows.push_back(decision_row(fmt::format("Wi-Fi · {}", profile.profile),
+                                    fmt::format("Sealed {} profile. {}", profile.security,
+                                                provenance_text(profile.winner, profile.differing))));
       }
     }
     if (state_.roaming_provenance_error) rows.push_back(ws::caption_text(*state_.roaming_provenance_error));

@@ -24,6 +24,7 @@
 #include "orvo_ui/widgets/container.h"
 #include "orvo_ui/widgets/dropdown.h"
 #include "orvo_ui/widgets/scrollable.h"
+#include "orvo_ui/widgets/text.h"
 #include "orvo_ui/widgets/text_input.h"
 #include "orvo_ui/widgets/toggle.h"
 #include "panes/device_mesh/device_mesh_pane.h"
@@ -482,8 +483,14 @@ MeshPageState personal_device_with_audit() {
   state.continuity.record_change(ContinuityCapability::Clipboard, true, 1'765'400'000);
   state.continuity.record_change(std::nullopt, true, 1'765'400'100);
   state.continuity.record_change(ContinuityCapability::Media, true, 1'765'400'200);
-  state.trusted_devices = {device("This laptop", 0x11, true), device("Tablet", 0x22)};
+  state.trusted_devices = {device("Alexandra's work laptop (2024)", 0x11, true), device("Tablet", 0x22)};
   state.workspace_labels = {{"Family", 4}, {"Studio", 12}};
+  RoamingProvenance provenance;
+  provenance.settings.push_back(RoamingSetting{"appearance.theme", {"Tablet", 41}, {}});
+  provenance.settings.push_back(RoamingSetting{
+      "input.keyboard_layout", {"This laptop", 12}, {{"Tablet", 9}, {"Desk", 8}, {"Phone", 7}, {"Old laptop", 3}}});
+  provenance.wifi_profiles.push_back(RoamingWifiProfile{"Home network", "wpa-psk", {"Tablet", 5}, {{"Desk", 4}}});
+  state.roaming_provenance = std::move(provenance);
   return state;
 }
 
@@ -505,8 +512,8 @@ MeshPageState server_with_pending_changes() {
   return state;
 }
 
-// Every widget lies inside the window's width at a wide and a narrow size, and no row of a column
-// overlaps the next. With ORVO_MESH_PNG_DIR
+// Every widget lies inside the window's width at a wide and a narrow size, no text is squeezed
+// into a sliver, and no row of a column overlaps the next. With ORVO_MESH_PNG_DIR
 // set, the pages are also drawn with the real fonts into PNGs there, whole (the window as tall as
 // the page), for a person to look at.
 TEST(DeviceMeshView, FitsWideAndNarrowWindows) {
@@ -525,6 +532,10 @@ TEST(DeviceMeshView, FitsWideAndNarrowWindows) {
         const orvo_ui::Rect rect = widget.get_rect();
         EXPECT_GE(rect.x0, -0.5) << widget.name() << " " << widget.widget_id().value_or("");
         EXPECT_LE(rect.x1, width + 0.5) << widget.name() << " " << widget.widget_id().value_or("");
+        // No text is squeezed into a sliver beside a wide neighbour.
+        if (auto* text = dynamic_cast<orvo_ui::Text*>(&widget); text && text->text().size() > 8) {
+          EXPECT_GE(rect.width(), 48) << '"' << text->text() << '"';
+        }
         // Nothing in a column is drawn over its neighbour.
         const bool column = dynamic_cast<orvo_ui::Column*>(&widget) != nullptr;
         double above = rect.y0;
