@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "actions/settings_dispatch.h"
 #include "lib/settings_document.h"
 #include "orvo_runtime/text.h"
 #include "settings_app/pane_factory.h"
@@ -102,6 +103,11 @@ DeviceMeshPane DeviceMeshPane::with_operation_status(settings_app::OperationStat
 
 std::optional<orvo_ui::PaneDescriptor> DeviceMeshPane::pane_descriptor() {
   return orvo_ui::PaneDescriptor{"devices-sync", "Devices & Sync", "Change device mesh settings"};
+}
+
+std::optional<orvo_actions::ActionContext> DeviceMeshPane::commit_context() {
+  const bool pending = take_commit_pending() || (view() && view()->needs_commit());
+  return actions::preference_pane_source(pending, "devices-sync", "Devices & Sync", "Change device mesh settings");
 }
 
 std::optional<orvo_ui::Deadline> DeviceMeshPane::next_wake_deadline() const {

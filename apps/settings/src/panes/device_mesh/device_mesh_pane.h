@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "actions/account_operations.h"
+#include "orvo_actions/context.h"
 #include "orvo_runtime/bounded_command.h"
 #include "panes/device_mesh/continuity.h"
 #include "panes/device_mesh/device_mesh_view.h"
@@ -79,6 +80,8 @@ class DeviceMeshPane final : public PaneGlue {
   std::string_view type_name() const override { return "settings::panes::device_mesh::DeviceMeshPane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
   std::optional<orvo_ui::Deadline> next_wake_deadline() const override;
+  // The pane as the source of a change the user just made on the page; none when nothing was.
+  std::optional<orvo_actions::ActionContext> commit_context();
 
   // The 2-second refresh: the sync status and the roaming provenance, then the next deadline.
   void refresh_status();

@@ -11,6 +11,7 @@
 
 #include "../../settings_app/root_support.h"
 #include "device_mesh/mesh_env.h"
+#include "device_mesh/mesh_pane_fixture.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "harness/stub_programs.h"
@@ -78,6 +79,27 @@ TEST(DeviceMeshPageInTheRoot, ASwitchReachesThePaneAsAnOperationAndTheRebuiltPag
   }
   ASSERT_EQ(stubs.log().size(), 1u);
   EXPECT_EQ(stubs.log().front(), "pkexec /usr/libexec/orvo-home-peer-control apply");
+}
+
+TEST(DeviceMeshPageInTheRoot, APressOnThePageLeavesThePanesSourceRecordOnce) {
+  testing::MeshPaneFixture fixture;
+  DeviceMeshPane pane = fixture.attached_pane();
+  panes::testing::PaneInALoop ui(pane, 1280, 800);
+  EXPECT_FALSE(pane.commit_context().has_value());
+  orvo_ui::Widget* add = find_widget(pane, "device_mesh.approve_personal_device");
+  ASSERT_NE(add, nullptr);
+  ui.click(*add);
+  ui.frame();
+  const auto source = pane.commit_context();
+  ASSERT_TRUE(source.has_value());
+  EXPECT_EQ(source->title, "Change device mesh settings");
+  ASSERT_TRUE(source->source.has_value());
+  EXPECT_EQ(source->source->resource_id, "settings.preference:devices-sync");
+  EXPECT_EQ(source->source->source_kind, "settings.preference-pane");
+  EXPECT_EQ(source->source->label, "Devices & Sync");
+  ASSERT_TRUE(source->application.has_value());
+  EXPECT_EQ(source->application->id, "org.orvo.Settings");
+  EXPECT_FALSE(pane.commit_context().has_value());
 }
 
 }  // namespace
