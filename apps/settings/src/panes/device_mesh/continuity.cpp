@@ -1,5 +1,7 @@
 #include "panes/device_mesh/continuity.h"
 
+#include <chrono>
+
 #include <nlohmann/json.hpp>
 
 #include "settings_store/settings_file.h"

@@ -10,7 +10,6 @@
 #include "actions/settings_dispatch.h"
 #include "lib/settings_document.h"
 #include "orvo_runtime/text.h"
-#include "settings_app/pane_factory.h"
 #include "settings_store/roaming_provenance.h"
 
 namespace settings::panes::device_mesh {
@@ -370,12 +369,6 @@ void DeviceMeshPane::refresh_status() {
     }
   }
   refresh_deadline_ = orvo_ui::Deadline::after_millis(std::chrono::milliseconds(kRefreshInterval).count());
-}
-
-std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs) {
-  return std::make_unique<DeviceMeshPane>(DeviceMeshPane()
-                                              .with_pane_operation(inputs.app.device_mesh_operation())
-                                              .with_operation_status(inputs.app.operation_status()));
 }
 
 }  // namespace settings::panes::device_mesh

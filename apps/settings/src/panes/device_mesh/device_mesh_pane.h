@@ -30,10 +30,6 @@
 #include "panes/taken_operation.h"
 #include "settings_app/settings_app.h"
 
-namespace settings::settings_app {
-struct PaneInputs;
-}
-
 namespace settings::panes::device_mesh {
 
 using actions::DeviceMeshOperation;
@@ -82,6 +78,8 @@ class DeviceMeshPane final : public PaneGlue {
   std::optional<orvo_ui::Deadline> next_wake_deadline() const override;
   // The pane as the source of a change the user just made on the page; none when nothing was.
   std::optional<orvo_actions::ActionContext> commit_context();
+  // Everything the page shows, as it stands.
+  MeshPageState page_state() const;
 
   // The 2-second refresh: the sync status and the roaming provenance, then the next deadline.
   void refresh_status();
@@ -103,15 +101,6 @@ class DeviceMeshPane final : public PaneGlue {
   bool pairing_running() const { return pairing_command_.has_value(); }
   bool reapply_pending() const { return reapply_pending_; }
   orvo_ui::Deadline refresh_deadline() const { return refresh_deadline_; }
-  const std::optional<std::string>& roaming_provenance_error() const { return roaming_provenance_error_; }
-  const std::optional<PairCandidate>& pair_candidate() const { return pair_candidate_; }
-  std::uint8_t pairing_kind() const { return pairing_kind_; }
-  const std::set<std::string>& pending_revocations() const { return pending_revocations_; }
-  const std::set<std::string>& pending_removals() const { return pending_removals_; }
-  const std::map<std::string, std::string>& home_peer_statuses() const { return home_peer_status_; }
-  std::size_t paired_home_server_count() const { return paired_home_server_count_; }
-  // Everything the page shows, as it stands.
-  MeshPageState page_state() const;
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -178,8 +167,5 @@ class DeviceMeshPane final : public PaneGlue {
   std::uint8_t pairing_kind_ = 0;
   SyncStatus sync_status_ = SyncStatus::Offline;
 };
-
-// The pane of the "devices_sync" line of the pane table, with the shell's cells.
-std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs);
 
 }  // namespace settings::panes::device_mesh

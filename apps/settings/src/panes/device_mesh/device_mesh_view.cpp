@@ -16,6 +16,7 @@
 #include "orvo_ui/widgets/text_input.h"
 #include "orvo_ui/widgets/toggle.h"
 #include "panes/device_mesh/device_mesh_pane.h"
+#include "settings_app/pane_factory.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::device_mesh {
@@ -535,5 +536,11 @@ MeshPageState DeviceMeshPane::page_state() const {
 }
 
 std::unique_ptr<orvo_ui::Widget> DeviceMeshPane::build_view() { return build_device_mesh_page(page_state(), controls_); }
+
+std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs) {
+  return std::make_unique<DeviceMeshPane>(DeviceMeshPane()
+                                              .with_pane_operation(inputs.app.device_mesh_operation())
+                                              .with_operation_status(inputs.app.operation_status()));
+}
 
 }  // namespace settings::panes::device_mesh

@@ -22,6 +22,10 @@
 #include "panes/document_controls.h"
 #include "settings_store/roaming_provenance.h"
 
+namespace settings::settings_app {
+struct PaneInputs;
+}
+
 namespace settings::panes::device_mesh {
 
 using orvo_relay_protocol::config::ReplicationKind;
@@ -63,5 +67,8 @@ std::string provenance_text(const ProvenanceSource& winner, const std::vector<Pr
 
 // The whole page. Bound controls are made with `controls` (their cells outlive the page).
 std::unique_ptr<orvo_ui::Widget> build_device_mesh_page(const MeshPageState& state, DocumentControls& controls);
+
+// The pane of the "devices_sync" line of the pane table, with the shell's cells.
+std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs);
 
 }  // namespace settings::panes::device_mesh
