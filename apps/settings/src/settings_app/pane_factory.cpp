@@ -15,6 +15,7 @@
 #include "panes/accounts/accounts_pane.h"
 #include "panes/appearance/appearance_pane.h"
 #include "panes/bluetooth/bluetooth_pane.h"
+#include "panes/device_mesh/device_mesh_pane.h"
 #include "panes/display/display_pane.h"
 #include "panes/keyboard_shortcuts/shortcut_pane.h"
 #include "panes/mouse_keyboard/mouse_keyboard_pane.h"
@@ -62,7 +63,7 @@ struct PaneEntry {
 constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Network, panes::network::network_pane},
     {SettingsSection::Bluetooth, panes::bluetooth::bluetooth_pane},
-    {SettingsSection::DevicesSync, generic_pane},
+    {SettingsSection::DevicesSync, panes::device_mesh::device_mesh_pane},
     {SettingsSection::Sound, panes::sound::audio_pane},
     {SettingsSection::Displays, panes::display::display_pane},
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},

@@ -66,6 +66,7 @@ bool has_own_pane(SettingsSection section) {
       SettingsSection::Permissions,
       SettingsSection::About,
       SettingsSection::AgentModels,
+      SettingsSection::DevicesSync,
   };
   return std::ranges::find(kOwnPanes, section) != std::end(kOwnPanes);
 }
@@ -82,6 +83,9 @@ std::optional<orvo_ui::PaneDescriptor> own_descriptor(SettingsSection section) {
     return orvo_ui::PaneDescriptor{"keyboard-shortcuts", "Keyboard shortcuts", "Change keyboard shortcuts"};
   }
   if (section == SettingsSection::Power) return orvo_ui::PaneDescriptor{"power", "Power", "Change power preferences"};
+  if (section == SettingsSection::DevicesSync) {
+    return orvo_ui::PaneDescriptor{"devices-sync", "Devices & Sync", "Change device mesh settings"};
+  }
   if (section == SettingsSection::DefaultApps) {
     return orvo_ui::PaneDescriptor{"personal-apps", "Personal app defaults", "Change default apps"};
   }

@@ -7,9 +7,9 @@
 
 #include <fmt/format.h>
 
+#include "actions/settings_dispatch.h"
 #include "lib/settings_document.h"
 #include "orvo_runtime/text.h"
-#include "orvo_ui/widgets/text.h"
 #include "settings_store/roaming_provenance.h"
 
 namespace settings::panes::device_mesh {
@@ -61,6 +61,8 @@ std::string personal_device_key(std::string_view field, const PublicKey& device_
   return fmt::format("device_mesh.personal_device.{}.{}.edit", field, hex_key(device_public_key));
 }
 
+std::string device_key_hex(const PublicKey& device_public_key) { return hex_key(device_public_key); }
+
 std::string command_detail(std::string_view output, std::string_view fallback) {
   return orvo_runtime::text::command_detail_text(output, fallback);
 }
@@ -111,17 +113,17 @@ std::optional<orvo_ui::PaneDescriptor> DeviceMeshPane::pane_descriptor() {
   return orvo_ui::PaneDescriptor{"devices-sync", "Devices & Sync", "Change device mesh settings"};
 }
 
+std::optional<orvo_actions::ActionContext> DeviceMeshPane::commit_context() {
+  const bool pending = take_commit_pending() || (view() && view()->needs_commit());
+  return actions::preference_pane_source(pending, "devices-sync", "Devices & Sync", "Change device mesh settings");
+}
+
 std::optional<orvo_ui::Deadline> DeviceMeshPane::next_wake_deadline() const {
   if (admin_command_ || policy_command_ || pairing_command_) {
     return orvo_ui::Deadline::after_millis(kCommandPollInterval.count());
   }
   if (config_.role != DeviceRole::PersonalDevice) return refresh_deadline_;
   return std::nullopt;
-}
-
-std::unique_ptr<orvo_ui::Widget> DeviceMeshPane::build_view() {
-  // The page itself is built with the view; until then the pane shows its last outcome.
-  return std::make_unique<orvo_ui::Text>(orvo_ui::Text(status_message_).with_id("device_mesh.status").with_wrap(true));
 }
 
 void DeviceMeshPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {

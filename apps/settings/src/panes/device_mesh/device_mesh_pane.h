@@ -22,8 +22,10 @@
 #include <vector>
 
 #include "actions/account_operations.h"
+#include "orvo_actions/context.h"
 #include "orvo_runtime/bounded_command.h"
 #include "panes/device_mesh/continuity.h"
+#include "panes/device_mesh/device_mesh_view.h"
 #include "panes/device_mesh/fleet.h"
 #include "panes/device_mesh/mesh_files.h"
 #include "panes/pane_glue.h"
@@ -52,6 +54,8 @@ inline constexpr auto kCommandPollInterval = std::chrono::milliseconds(100);
 std::string home_peer_key(std::string_view field, std::string_view device_node_id);
 // "device_mesh.personal_device.{field}.{64 lower-case hex digits of the key}.edit"
 std::string personal_device_key(std::string_view field, const PublicKey& device_public_key);
+// The 64 lower-case hexadecimal digits of a device key, as the pending revocations hold it.
+std::string device_key_hex(const PublicKey& device_public_key);
 
 // A program's standard error as the detail of a failure sentence (cleaned, at most 512 characters),
 // or `fallback` when nothing printable is left.
@@ -83,6 +87,10 @@ class DeviceMeshPane final : public PaneGlue {
   std::string_view type_name() const override { return "settings::panes::device_mesh::DeviceMeshPane"; }
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
   std::optional<orvo_ui::Deadline> next_wake_deadline() const override;
+  // The pane as the source of a change the user just made on the page; none when nothing was.
+  std::optional<orvo_actions::ActionContext> commit_context();
+  // Everything the page shows, as it stands.
+  MeshPageState page_state() const;
 
   // The 2-second refresh: the sync status and the roaming provenance, then the next deadline.
   void refresh_status();
