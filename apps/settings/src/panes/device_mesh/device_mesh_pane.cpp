@@ -44,13 +44,6 @@ orvo_ui::Deadline later(orvo_ui::Deadline from, std::chrono::milliseconds interv
   return from;
 }
 
-std::string hex_key(const PublicKey& key) {
-  std::string out;
-  out.reserve(64);
-  for (std::uint8_t byte : key.bytes) out += fmt::format("{:02x}", byte);
-  return out;
-}
-
 }  // namespace
 
 std::string home_peer_key(std::string_view field, std::string_view device_node_id) {
@@ -58,10 +51,8 @@ std::string home_peer_key(std::string_view field, std::string_view device_node_i
 }
 
 std::string personal_device_key(std::string_view field, const PublicKey& device_public_key) {
-  return fmt::format("device_mesh.personal_device.{}.{}.edit", field, hex_key(device_public_key));
+  return fmt::format("device_mesh.personal_device.{}.{}.edit", field, device_key_hex(device_public_key));
 }
-
-std::string device_key_hex(const PublicKey& device_public_key) { return hex_key(device_public_key); }
 
 std::string command_detail(std::string_view output, std::string_view fallback) {
   return orvo_runtime::text::command_detail_text(output, fallback);
