@@ -12,9 +12,11 @@ namespace {
 std::mutex g_capture_mutex;
 CaptureScope* g_capture = nullptr;
 
+// Never destroyed, and kept out of spdlog's registry (which is torn down at exit): a detached
+// worker may still log while the process ends.
 spdlog::logger& logger() {
-  static std::shared_ptr<spdlog::logger> instance = [] {
-    auto l = spdlog::stderr_color_mt("orvo");
+  static spdlog::logger* instance = [] {
+    auto* l = new spdlog::logger("orvo", std::make_shared<spdlog::sinks::stderr_color_sink_mt>());
     l->set_pattern("%Y-%m-%dT%H:%M:%S.%e %^%l%$ %v");
     l->set_level(spdlog::level::info);
     return l;
