@@ -1,4 +1,5 @@
 #include "desktop_entry/desktop_entry.h"
+#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -30,25 +31,6 @@ class TempDir {
 };
 
 // Sets an environment variable for the lifetime of the object, restoring the old value after.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 std::string app(std::string_view name, std::string_view extra = "") {
   return "[Desktop Entry]\nType=Application\nName=" + std::string(name) + "\nExec=true\n" + std::string(extra);
 }

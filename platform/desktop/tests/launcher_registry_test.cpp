@@ -11,6 +11,7 @@
 
 #include "desktop_entry/desktop_entry.h"
 #include "orvo_runtime/system_paths.h"
+#include "scoped_env.h"
 
 namespace {
 
@@ -34,25 +35,6 @@ class TempDir {
 
  private:
   fs::path root_;
-};
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
 };
 
 std::string manifest(std::string_view app_id, std::string_view name, std::string_view gui_bin = "bin/app") {

@@ -11,27 +11,12 @@
 
 #include "os_actions/tool_intent.h"
 #include "temp_tree.h"
+#include "scoped_env.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace os_actions::tool_intent;
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 bool appears(const std::filesystem::path& path) {
   for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(10ms);
