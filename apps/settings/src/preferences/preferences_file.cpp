@@ -237,6 +237,17 @@ std::expected<std::filesystem::path, std::string> save_locale_preferences(const 
   return save_with([&](std::string_view existing) { return merge_locale_json(locale, existing); });
 }
 
+std::expected<std::filesystem::path, std::string> update_locale_preferences(
+    const std::function<std::expected<void, std::string>(Locale&)>& change) {
+  return save_with([&](std::string_view existing) -> std::expected<std::optional<std::string>, std::string> {
+    const Locale before = decode_locale(existing);
+    Locale after = before;
+    if (auto changed = change(after); !changed) return std::unexpected(std::move(changed.error()));
+    if (after == before) return std::nullopt;
+    return merge_locale_json(after, existing);
+  });
+}
+
 std::expected<double, std::string> validate_unit_interval(double value) {
   if (std::isfinite(value) && value >= 0.0 && value <= 1.0) return value;
   return std::unexpected(std::string("input value must be between 0.0 and 1.0"));

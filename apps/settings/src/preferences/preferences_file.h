@@ -56,6 +56,11 @@ Locale load_locale_preferences();
 Locale decode_locale(std::string_view text);
 std::expected<std::filesystem::path, std::string> save_locale_preferences(const Locale& locale);
 std::expected<std::string, std::string> merge_locale_json(const Locale& locale, std::string_view existing);
+// Reads the file, lets `change` edit the locale it holds and, when it changed, writes back the
+// "locale" section with every other key kept. Nothing is written when nothing changed, when `change`
+// fails (its error is answered) or when the file cannot be read.
+std::expected<std::filesystem::path, std::string> update_locale_preferences(
+    const std::function<std::expected<void, std::string>(Locale&)>& change);
 
 // `value` when it is finite and within 0.0 to 1.0 (both included), else
 // "input value must be between 0.0 and 1.0".

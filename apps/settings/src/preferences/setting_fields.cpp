@@ -124,15 +124,42 @@ std::expected<std::uint16_t, std::string> focus_minute(std::string_view key, con
   return chosen(key, kFocusTimes, value);
 }
 
-// The region formats, in the order of their enumerations (preferences/locale.h): a label's index
-// is its stored value.
-constexpr std::array<std::string_view, 9> kCurrencies{"USD", "EUR", "GBP", "JPY", "CHF", "CAD", "AUD", "CNY", "INR"};
-constexpr std::array<std::string_view, 4> kDateFormats{"ISO (2023-03-15)", "US (03/15/2023)", "European (15/03/2023)",
-                                                       "Long (15 Mar 2023)"};
-constexpr std::array<std::string_view, 2> kTimeFormats{"24-hour (14:05)", "12-hour (2:05 PM)"};
-constexpr std::array<std::string_view, 2> kMeasurements{"Metric (°C, km, kg)", "Imperial (°F, mi, lb)"};
-constexpr std::array<std::string_view, 2> kNumberStyles{"1,234,567.89", "1.234.567,89"};
-constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturday"};
+// The region formats: the labels the Region & formats page offers, in the order of their
+// enumerations (preferences/locale.h).
+constexpr std::array<Choice<Currency>, 9> kCurrencies{{{"USD", Currency::USD},
+                                                      {"EUR", Currency::EUR},
+                                                      {"GBP", Currency::GBP},
+                                                      {"JPY", Currency::JPY},
+                                                      {"CHF", Currency::CHF},
+                                                      {"CAD", Currency::CAD},
+                                                      {"AUD", Currency::AUD},
+                                                      {"CNY", Currency::CNY},
+                                                      {"INR", Currency::INR}}};
+constexpr std::array<Choice<DateFormat>, 4> kDateFormats{{{"ISO (2023-03-15)", DateFormat::ISO},
+                                                         {"US (03/15/2023)", DateFormat::US},
+                                                         {"European (15/03/2023)", DateFormat::EU},
+                                                         {"Long (15 Mar 2023)", DateFormat::Long}}};
+constexpr std::array<Choice<TimeFormat>, 2> kTimeFormats{
+    {{"24-hour (14:05)", TimeFormat::H24}, {"12-hour (2:05 PM)", TimeFormat::H12}}};
+constexpr std::array<Choice<Measurement>, 2> kMeasurements{
+    {{"Metric (°C, km, kg)", Measurement::Metric}, {"Imperial (°F, mi, lb)", Measurement::Imperial}}};
+constexpr std::array<Choice<NumberStyle>, 2> kNumberStyles{
+    {{"1,234,567.89", NumberStyle::DecimalPoint}, {"1.234.567,89", NumberStyle::DecimalComma}}};
+constexpr std::array<Choice<FirstDayOfWeek>, 3> kFirstDays{
+    {{"Monday", FirstDayOfWeek::Monday}, {"Sunday", FirstDayOfWeek::Sunday}, {"Saturday", FirstDayOfWeek::Saturday}}};
+
+// A currency is named by its code in any ASCII letter case ("usd" is USD).
+std::expected<Currency, std::string> chosen_currency(std::string_view key, const SettingFieldValue& value) {
+  auto code = as_text(key, value);
+  if (!code) return std::unexpected(std::move(code.error()));
+  for (char& c : *code) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  for (const auto& choice : kCurrencies) {
+    if (choice.label == *code) return choice.value;
+  }
+  return std::unexpected(fmt::format("{} cannot be {}", key, std::get<std::string>(value)));
+}
 
 // Rows are written with these helpers and plain lambdas, one line of meaning each: a row shows the
 // stored field through SHOW and stores what PARSE(KEY, value) answers.
@@ -155,6 +182,24 @@ constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturd
   FIELD_ROW(KEY, SECTION, FIELD, LABEL_OF_STORED,                                                  \
             [](std::string_view key, const SettingFieldValue& value) { return chosen(key, CHOICES, value); })
 
+// A region format of the "locale" section: its field of `Locale` shown as the label of its
+// choice and set from the choice PARSE(KEY, value) answers.
+#define LOCALE_ROW(KEY, FIELD, CHOICES, PARSE)                                                             \
+  SettingField {                                                                                           \
+    KEY, SettingStore::Locale, "locale", nullptr, nullptr, {}, false, 0,                                   \
+        [](const Locale& l) { return label_by_code(CHOICES, l.FIELD, CHOICES.front().label); },            \
+        [](Locale& l, const SettingFieldValue& v) -> Result {                                              \
+          auto parsed = PARSE(KEY, v);                                                                     \
+          if (!parsed) return std::unexpected(std::move(parsed.error()));                                  \
+          l.FIELD = *parsed;                                                                               \
+          return {};                                                                                       \
+        }                                                                                                  \
+  }
+
+#define LOCALE_CHOICE_ROW(KEY, FIELD, CHOICES)                                                             \
+  LOCALE_ROW(KEY, FIELD, CHOICES,                                                                          \
+             [](std::string_view key, const SettingFieldValue& value) { return chosen(key, CHOICES, value); })
+
 // A flag of a settings-file section outside the preferences record.
 #define SECTION_FLAG_ROW(KEY, SECTION, MEMBER, ABSENT) \
   SettingField { KEY, SettingStore::SettingsSection, SECTION, nullptr, nullptr, MEMBER, ABSENT }
@@ -163,7 +208,7 @@ constexpr std::array<std::string_view, 3> kFirstDays{"Monday", "Sunday", "Saturd
 #define SHORTCUT_ROW(KEY, ACTION) \
   SettingField { KEY, SettingStore::Shortcuts, "shortcuts", nullptr, nullptr, {}, false, ACTION }
 
-const std::array<SettingField, 55> kFields{{
+const std::array<SettingField, 61> kFields{{
     // Appearance.
     FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
@@ -235,11 +280,20 @@ const std::array<SettingField, 55> kFields{{
     SHORTCUT_ROW("shortcuts.resize_wider", 20),
     SettingField{"shortcuts.vim_mode", SettingStore::DesktopControls, "desktop-controls", nullptr, nullptr, "vim_mode",
                  false},
+    // Region formats, shared with every application through the "locale" section.
+    LOCALE_ROW("region.currency", currency, kCurrencies, chosen_currency),
+    LOCALE_CHOICE_ROW("region.date_format", date_format, kDateFormats),
+    LOCALE_CHOICE_ROW("region.time_format", time_format, kTimeFormats),
+    LOCALE_CHOICE_ROW("region.measurement", measurement, kMeasurements),
+    LOCALE_CHOICE_ROW("region.number_style", number_style, kNumberStyles),
+    LOCALE_CHOICE_ROW("region.first_day", first_day_of_week, kFirstDays),
     // Default applications, one key per kind of file or link.
     SettingField{"default_apps.", SettingStore::PersonalDefaults, "personal-defaults", nullptr, nullptr, "", false},
 }};
 
 #undef SHORTCUT_ROW
+#undef LOCALE_CHOICE_ROW
+#undef LOCALE_ROW
 #undef SECTION_FLAG_ROW
 #undef FLAG_ROW
 #undef CHOICE_ROW
@@ -295,12 +349,12 @@ std::vector<std::string> setting_choice_labels(std::string_view key) {
   if (key == "a11y.reader_voice") return labels_of(kVoices);
   if (key == "notifications.focus.days") return labels_of(kFocusDays);
   if (key == "notifications.focus.start" || key == "notifications.focus.end") return labels_of(kFocusTimes);
-  if (key == "region.currency") return {kCurrencies.begin(), kCurrencies.end()};
-  if (key == "region.date_format") return {kDateFormats.begin(), kDateFormats.end()};
-  if (key == "region.time_format") return {kTimeFormats.begin(), kTimeFormats.end()};
-  if (key == "region.measurement") return {kMeasurements.begin(), kMeasurements.end()};
-  if (key == "region.number_style") return {kNumberStyles.begin(), kNumberStyles.end()};
-  if (key == "region.first_day") return {kFirstDays.begin(), kFirstDays.end()};
+  if (key == "region.currency") return labels_of(kCurrencies);
+  if (key == "region.date_format") return labels_of(kDateFormats);
+  if (key == "region.time_format") return labels_of(kTimeFormats);
+  if (key == "region.measurement") return labels_of(kMeasurements);
+  if (key == "region.number_style") return labels_of(kNumberStyles);
+  if (key == "region.first_day") return labels_of(kFirstDays);
   return {};
 }
 
@@ -318,6 +372,12 @@ std::optional<std::string> stored_label(const Preferences& prefs, std::string_vi
   SettingFieldValue value = field->read(prefs);
   if (auto* text = std::get_if<std::string>(&value)) return std::move(*text);
   return std::nullopt;
+}
+
+std::optional<std::string> stored_locale_label(const Locale& locale, std::string_view key) {
+  const SettingField* field = find_setting_field(key);
+  if (!field || !field->read_locale) return std::nullopt;
+  return field->read_locale(locale);
 }
 
 std::optional<bool> stored_section_flag(std::string_view key) {
@@ -376,6 +436,16 @@ std::expected<void, std::string> write_desktop_control(const SettingField& field
   return {};
 }
 
+// A region format, written into the "locale" section with the rest of the file kept.
+std::expected<void, std::string> write_locale_choice(const SettingField& field, const SettingFieldValue& value) {
+  // A label that names no choice is refused before the file is read.
+  Locale scratch;
+  if (auto fits = field.write_locale(scratch, value); !fits) return std::unexpected(std::move(fits.error()));
+  auto saved = update_locale_preferences([&](Locale& locale) { return field.write_locale(locale, value); });
+  if (!saved) return std::unexpected("Could not save the preferences: " + saved.error());
+  return {};
+}
+
 // The value of a default application's setting, put into the personal-defaults store as the
 // Apps & Files pane would: resolved to an installed application that opens the kind.
 std::expected<void, std::string> write_default_app_choice(std::string_view key, std::string_view value) {
@@ -405,6 +475,7 @@ std::expected<void, std::string> write_setting_through(std::string_view key, con
     case SettingStore::SettingsSection: return write_section_flag(*field, value);
     case SettingStore::Shortcuts: return write_shortcut(*field, value);
     case SettingStore::DesktopControls: return write_desktop_control(*field, value);
+    case SettingStore::Locale: return write_locale_choice(*field, value);
     case SettingStore::PersonalDefaults: {
       auto label = as_text(key, value);
       if (!label) return std::unexpected(std::move(label.error()));

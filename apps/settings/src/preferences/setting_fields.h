@@ -4,7 +4,8 @@
 // value and back. Three users read it, so they cannot disagree: the write-through that keeps a
 // setting action's value when no pane does, the catalogues' current values, and the panes.
 //
-// A row keeps its value in a section of the preferences record (preferences_file.h), as a flag of a
+// A row keeps its value in a section of the preferences record (preferences_file.h), in the
+// region formats of the "locale" section (a `Locale`, read and written on its own), as a flag of a
 // section of the settings file that is not part of that record (settings_store's sections, such as
 // "text_assistance"), in the desktop's own files (a shortcut's chord in the shortcut configuration,
 // a desktop control in the desktop controls configuration, settings_store/shortcut_config.h), or in
@@ -12,7 +13,7 @@
 // row stands for every key under its prefix, one per kind of file or link. A row may refuse a value
 // it cannot store (a label that names no choice, a chord that does not parse or that another
 // shortcut holds); the caller then changes nothing. Keys without a row (per-application
-// notification rules, region formats) live in the document only until their stores arrive.
+// notification rules) live in the document only until their store arrives.
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -22,6 +23,7 @@
 #include <variant>
 #include <vector>
 
+#include "preferences/locale.h"
 #include "preferences/records.h"
 
 namespace settings::preferences {
@@ -34,6 +36,9 @@ enum class SettingStore {
   SettingsSection,
   Shortcuts,
   DesktopControls,
+  // A region format: a field of the `Locale` of the "locale" section, shown as the label of its
+  // choice (the Region & formats page's labels).
+  Locale,
   // The application chosen for a kind: the row's key is a prefix ("default_apps."), the value a
   // choice label ("<name> — <id>") or a bare application id.
   PersonalDefaults,
@@ -55,6 +60,10 @@ struct SettingField {
   bool absent_flag = false;
   // Shortcut rows: the desktop action code the chord is bound to.
   std::uint8_t action = 0;
+  // Locale rows: the label of the format's choice in `locale`, and the choice a label names put
+  // into it; an error (a whole sentence) for a label that names none, and `locale` is left as it was.
+  std::string (*read_locale)(const Locale& locale) = nullptr;
+  std::expected<void, std::string> (*write_locale)(Locale& locale, const SettingFieldValue& value) = nullptr;
 };
 
 // The row of `key` (a prefix row for the keys under it), or none when the key has no store of its own.
@@ -70,11 +79,13 @@ std::optional<bool> stored_flag(const Preferences& prefs, std::string_view key);
 // has no such row.
 std::optional<bool> stored_section_flag(std::string_view key);
 std::optional<std::string> stored_label(const Preferences& prefs, std::string_view key);
+// The label a region format ("region." key) has in `locale`; none for any other key.
+std::optional<std::string> stored_locale_label(const Locale& locale, std::string_view key);
 
 // The labels a key's control offers, in offering order: the choices of a row that stores a choice,
 // the theme names for "appearance.theme" (whose row also keeps names outside the list) and the
-// region formats' labels ("region." keys; a label's index is the value of its enumeration in
-// `Locale`, whose section has a store of its own). Empty for a flag or a key without a fixed list.
+// region formats' labels ("region." keys, in the order of their enumerations in `Locale`). Empty
+// for a flag or a key without a fixed list.
 std::vector<std::string> setting_choice_labels(std::string_view key);
 
 // The vision settings the Appearance and Accessibility pages share are kept under two keys each

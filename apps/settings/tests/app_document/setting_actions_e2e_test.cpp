@@ -1,7 +1,7 @@
 // Setting actions end to end: the application running offscreen, driven by orvo-settings-actions.
-// What a client sets reaches the preferences file while the application runs and is still the
-// current value after a restart; refusals change nothing; a page opened from outside is what the
-// picture written at exit shows.
+// What a client sets reaches the preferences file while the application runs (the region formats
+// too, whichever page is shown) and is still the current value after a restart; refusals change
+// nothing; a page opened from outside is what the picture written at exit shows.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -156,6 +156,31 @@ TEST_F(OffscreenSettings, SettingActionsReachTheFileAndOutliveARestartRefusalsCh
   EXPECT_EQ(action_title("notifications", "dnd"), "Turn off Do Not Disturb");
   stop();
   EXPECT_EQ(Json::parse(read_file(preferences_file()))["appearance"]["theme"], "Nord");
+}
+
+TEST_F(OffscreenSettings, RegionFormatsSetWhileAnotherPageIsShownReachTheFile) {
+  start("region");
+  const std::vector<std::vector<std::string>> invocations{
+      {"invoke", "settings.section:region_formats", "currency", R"({"choice":"GBP"})"},
+      {"invoke", "settings.section:region_formats", "date", R"j({"choice":"US (03/15/2023)"})j"},
+      {"invoke", "settings.section:region_formats", "first-day", R"({"choice":"Sunday"})"},
+  };
+  for (const auto& args : invocations) {
+    Tool done = tool(args);
+    EXPECT_EQ(done.status, 0) << args[2] << ": " << done.err;
+  }
+  const std::string written = read_file(preferences_file());
+  Tool unknown = tool({"invoke", "settings.section:region_formats", "time", R"({"choice":"36-hour"})"});
+  EXPECT_EQ(unknown.status, 1) << unknown.out;
+  EXPECT_EQ(read_file(preferences_file()), written) << "a refused format leaves the file as it was";
+
+  const Json state = stop();
+  EXPECT_EQ(state["selected_category"], "network");
+  const Json saved = Json::parse(read_file(preferences_file()));
+  EXPECT_EQ(saved["locale"], Json::parse(R"({"currency": "GBP", "date_format": "US", "time_format": "H24",
+      "measurement": "Metric", "number_style": "DecimalPoint", "first_day_of_week": "Sunday"})"));
+  EXPECT_EQ(saved["appearance"]["accent"], "kept for another program");
+  EXPECT_EQ(saved["other_program"], Json::parse(R"({"kept": true})"));
 }
 
 TEST_F(OffscreenSettings, APageOpenedFromOutsideIsDrawnWithoutInput) {

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -159,7 +160,7 @@ TEST_F(ConfigHome, TheWriteThroughChangesItsFieldAndKeepsEverythingElse) {
   const std::string before = read();
   const ino_t written = inode();
   ASSERT_TRUE(write_setting_through("appearance.theme", std::string("Nord")));
-  ASSERT_TRUE(write_setting_through("region.currency", std::string("EUR")));
+  ASSERT_TRUE(write_setting_through("notifications.app.org.example.Mail.banners", false));
   EXPECT_EQ(inode(), written) << "an unchanged value and a key without a row write nothing";
   EXPECT_EQ(read(), before);
 }
@@ -175,6 +176,66 @@ TEST_F(ConfigHome, ARefusalOrAnUnreadableFileLeavesTheFileAsItWas) {
   auto unreadable = write_setting_through("appearance.theme", std::string("Nord"));
   ASSERT_FALSE(unreadable);
   EXPECT_TRUE(unreadable.error().starts_with("Could not save the preferences: ")) << unreadable.error();
+}
+
+TEST_F(ConfigHome, RegionFormatsAreWrittenThroughToTheLocaleSectionAndTheCatalogueReadsThemBack) {
+  write(kFileWithOthers);
+  // Every label of a format against the name its choice has in the section, in offering order.
+  const std::pair<const char*, std::vector<const char*>> formats[] = {
+      {"region.currency", {"USD", "EUR", "GBP", "JPY", "CHF", "CAD", "AUD", "CNY", "INR"}},
+      {"region.date_format", {"ISO", "US", "EU", "Long"}},
+      {"region.time_format", {"H24", "H12"}},
+      {"region.measurement", {"Metric", "Imperial"}},
+      {"region.number_style", {"DecimalPoint", "DecimalComma"}},
+      {"region.first_day", {"Monday", "Sunday", "Saturday"}},
+  };
+  const std::map<std::string_view, const char*> members{
+      {"region.currency", "currency"},       {"region.date_format", "date_format"},
+      {"region.time_format", "time_format"}, {"region.measurement", "measurement"},
+      {"region.number_style", "number_style"}, {"region.first_day", "first_day_of_week"}};
+  for (const auto& [key, names] : formats) {
+    SCOPED_TRACE(key);
+    ASSERT_EQ(find_setting_field(key)->store, SettingStore::Locale);
+    const auto labels = setting_choice_labels(key);
+    ASSERT_EQ(labels.size(), names.size());
+    // Last to first: the first choice is the default, stored only once another was.
+    for (std::size_t i = labels.size(); i-- > 0;) {
+      ASSERT_TRUE(write_setting_through(key, labels[i])) << labels[i];
+      EXPECT_EQ(Json::parse(read())["locale"][members.at(key)], names[i]) << labels[i];
+      EXPECT_EQ(stored_locale_label(load_locale_preferences(), key), labels[i]);
+    }
+  }
+  const Json saved = Json::parse(read());
+  EXPECT_EQ(saved["appearance"]["accent"], "other program");
+  EXPECT_EQ(saved["other_program"], Json::parse(R"({"kept": [1, 2]})"));
+
+  ASSERT_TRUE(write_setting_through("region.currency", std::string("eur"))) << "a code in any letter case";
+  ASSERT_TRUE(write_setting_through("region.date_format", std::string("European (15/03/2023)")));
+  const std::string before = read();
+  const ino_t written = inode();
+  ASSERT_TRUE(write_setting_through("region.currency", std::string("EUR")));
+  EXPECT_EQ(inode(), written) << "an unchanged format writes nothing";
+  const std::pair<const char*, SettingFieldValue> refused[] = {
+      {"region.currency", std::string("XYZ")},
+      {"region.date_format", std::string("ISO")},
+      {"region.first_day", true},
+  };
+  for (const auto& [key, value] : refused) {
+    auto written_through = write_setting_through(key, value);
+    ASSERT_FALSE(written_through) << key;
+    EXPECT_NE(written_through.error().find(key), std::string::npos) << written_through.error();
+  }
+  EXPECT_EQ(write_setting_through("region.currency", std::string("XYZ")).error(), "region.currency cannot be XYZ");
+  EXPECT_EQ(read(), before) << "a refused label changes nothing";
+
+  // Without a document value the catalogue offers the stored format.
+  Catalogue catalogue;
+  const auto region = catalogue.build(actions::region_formats_resource);
+  EXPECT_EQ(invoked_setting(*region.find_action("currency")).second, (Json{{"Text", "EUR"}}));
+  EXPECT_EQ(invoked_setting(*region.find_action("date")).second, (Json{{"Text", "European (15/03/2023)"}}));
+  catalogue.put("region.date_format", "Long (15 Mar 2023)");
+  EXPECT_EQ(invoked_setting(*catalogue.build(actions::region_formats_resource).find_action("date")).second,
+            (Json{{"Text", "Long (15 Mar 2023)"}}));
 }
 
 TEST_F(ConfigHome, TextAssistanceLivesInItsOwnSectionAndTheCatalogueReadsItBack) {

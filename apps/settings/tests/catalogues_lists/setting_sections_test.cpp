@@ -4,6 +4,7 @@
 
 #include "catalogue_fixture.h"
 #include "catalogues/appearance_labels.h"
+#include "orvo_runtime/system_paths.h"
 
 namespace settings::actions {
 namespace {
@@ -25,7 +26,9 @@ desktop_entry::DesktopEntry app(std::string id, std::string name, std::vector<st
   return desktop_entry::DesktopEntry{std::move(id), std::move(name), std::move(mime_types), false, false};
 }
 
-TEST(RegionCatalogue, CurrentValuesComeFromTheDocumentElseFixedFallbacks) {
+TEST(RegionCatalogue, CurrentValuesComeFromTheDocumentElseTheStoredFormats) {
+  // No preferences file: every format stored is its first choice.
+  const system_paths::ScopedOverride no_file("/nonexistent-root", std::filesystem::path("/nonexistent-root/config"));
   Catalogue catalogue;
   catalogue.put("region.currency", "EUR");
   const auto region = catalogue.build(region_formats_resource);
@@ -39,7 +42,7 @@ TEST(RegionCatalogue, CurrentValuesComeFromTheDocumentElseFixedFallbacks) {
     const char* current;
   } cases[] = {
       {"currency", "region.currency", "EUR"},
-      {"date", "region.date_format", "ISO"},  // not one of its allowed values, published all the same
+      {"date", "region.date_format", "ISO (2023-03-15)"},
       {"time", "region.time_format", "24-hour (14:05)"},
       {"measurement", "region.measurement", "Metric (°C, km, kg)"},
       {"number", "region.number_style", "1,234,567.89"},

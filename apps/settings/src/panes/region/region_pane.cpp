@@ -1,6 +1,5 @@
 #include "panes/region/region_pane.h"
 
-#include <algorithm>
 #include <fmt/format.h>
 #include <vector>
 
@@ -18,27 +17,8 @@ using preferences::Locale;
 
 namespace {
 
-// A format's choice as the index of its label (its enumeration's value), read and written.
-std::size_t choice_of(const Locale& locale, std::size_t field) {
-  switch (field) {
-    case 0: return static_cast<std::size_t>(locale.currency);
-    case 1: return static_cast<std::size_t>(locale.date_format);
-    case 2: return static_cast<std::size_t>(locale.time_format);
-    case 3: return static_cast<std::size_t>(locale.measurement);
-    case 4: return static_cast<std::size_t>(locale.number_style);
-    default: return static_cast<std::size_t>(locale.first_day_of_week);
-  }
-}
-
-void set_choice(Locale& locale, std::size_t field, std::size_t choice) {
-  switch (field) {
-    case 0: locale.currency = static_cast<preferences::Currency>(choice); break;
-    case 1: locale.date_format = static_cast<preferences::DateFormat>(choice); break;
-    case 2: locale.time_format = static_cast<preferences::TimeFormat>(choice); break;
-    case 3: locale.measurement = static_cast<preferences::Measurement>(choice); break;
-    case 4: locale.number_style = static_cast<preferences::NumberStyle>(choice); break;
-    default: locale.first_day_of_week = static_cast<preferences::FirstDayOfWeek>(choice); break;
-  }
+const preferences::SettingField& row_of(std::size_t field) {
+  return *preferences::find_setting_field(kRegionFields[field].key);
 }
 
 const std::vector<std::string>& labels_of(std::size_t field) {
@@ -52,19 +32,7 @@ const std::vector<std::string>& labels_of(std::size_t field) {
   return labels[field];
 }
 
-// The index of a label among a format's choices.
-std::optional<std::size_t> index_of(std::size_t field, std::string_view label) {
-  if (field == 0) {
-    auto currency = parse_currency(label);
-    if (!currency) return std::nullopt;
-    return static_cast<std::size_t>(*currency);
-  }
-  const auto& labels = labels_of(field);
-  auto found = std::find(labels.begin(), labels.end(), label);
-  if (found == labels.end()) return std::nullopt;
-  return static_cast<std::size_t>(found - labels.begin());
-}
-
+// The preview's samples, by the value of their format's enumeration.
 constexpr std::array<std::string_view, 9> kCurrencySymbols{"$", "€", "£", "¥", "CHF", "$", "$", "¥", "₹"};
 constexpr std::array<std::string_view, 4> kDateSamples{"2023-03-15", "03/15/2023", "15/03/2023", "15 Mar 2023"};
 constexpr std::array<std::string_view, 2> kTimeSamples{"14:05", "2:05 PM"};
@@ -73,24 +41,19 @@ constexpr std::array<std::string_view, 2> kTemperatureSamples{"21 °C", "70 °F"
 }  // namespace
 
 std::optional<preferences::Currency> parse_currency(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  const auto& codes = labels_of(0);
-  auto found = std::find(codes.begin(), codes.end(), upper);
-  if (found == codes.end()) return std::nullopt;
-  return static_cast<preferences::Currency>(found - codes.begin());
+  Locale locale;
+  if (!row_of(0).write_locale(locale, std::string(text))) return std::nullopt;
+  return locale.currency;
 }
 
 RegionPreview preview_of(const Locale& locale) {
-  const std::string number = labels_of(4)[choice_of(locale, 4)];
+  const auto index = [](auto choice) { return static_cast<std::size_t>(choice); };
   return RegionPreview{
-      .amount = fmt::format("{}{}", kCurrencySymbols[choice_of(locale, 0)], number),
-      .date = std::string(kDateSamples[choice_of(locale, 1)]),
-      .time = std::string(kTimeSamples[choice_of(locale, 2)]),
-      .temperature = std::string(kTemperatureSamples[choice_of(locale, 3)]),
-      .week_starts = labels_of(5)[choice_of(locale, 5)],
+      .amount = fmt::format("{}{}", kCurrencySymbols[index(locale.currency)], row_of(4).read_locale(locale)),
+      .date = std::string(kDateSamples[index(locale.date_format)]),
+      .time = std::string(kTimeSamples[index(locale.time_format)]),
+      .temperature = std::string(kTemperatureSamples[index(locale.measurement)]),
+      .week_starts = row_of(5).read_locale(locale),
   };
 }
 
@@ -119,19 +82,22 @@ std::optional<orvo_actions::ActionContext> RegionPane::commit_context() {
   return actions::preference_pane_source(pending, "region", "Region & formats", "Change region preferences");
 }
 
-std::string RegionPane::label_of(std::size_t field) const { return labels_of(field)[choice_of(locale_, field)]; }
+std::string RegionPane::label_of(std::size_t field) const { return row_of(field).read_locale(locale_); }
 
 bool RegionPane::choose(std::size_t field, std::string_view label) {
-  const std::optional<std::size_t> choice = index_of(field, label);
-  if (!choice || *choice == choice_of(locale_, field)) return false;
-  set_choice(locale_, field, *choice);
+  Locale chosen = locale_;
+  if (!row_of(field).write_locale(chosen, std::string(label)) || chosen == locale_) return false;
+  locale_ = chosen;
   return true;
 }
 
-void RegionPane::save() {
+void RegionPane::save(const std::vector<std::size_t>& fields) {
   ++saves_;
-  if (auto saved = preferences::save_locale_preferences(locale_); !saved) {
-    orvo_log::warn("failed to persist region settings", {{"error", saved.error()}});
+  for (std::size_t field : fields) {
+    const std::string_view key = kRegionFields[field].key;
+    if (auto saved = preferences::write_setting_through(key, label_of(field)); !saved) {
+      orvo_log::warn("failed to persist region settings", {{"key", std::string(key)}, {"error", saved.error()}});
+    }
   }
 }
 
@@ -158,15 +124,16 @@ void RegionPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) 
     publish_pending_ = false;
   }
 
-  bool changed = false;
+  std::vector<std::size_t> changed;
   bool chosen = false;
   for (std::size_t field = 0; field < kRegionFields.size(); ++field) {
     auto result = sync_text_setting(*document, object_, kRegionFields[field].key, label_of(field), seen_, emit);
-    changed |= result.changed;
-    if (result.changed) chosen |= choose(field, result.value);
+    if (!result.changed) continue;
+    changed.push_back(field);
+    chosen |= choose(field, result.value);
   }
-  if (!changed && !chosen) return;
-  save();
+  if (changed.empty()) return;
+  save(changed);
   if (chosen) mark_structure_dirty();
 }
 

@@ -3,10 +3,12 @@
 // week, kept in the "locale" section of the preferences file (read by every application) and
 // mirrored as the "region." settings of the application's settings document.
 //
-// Each format is one dropdown of fixed labels (the setting-key table's, preferences/
-// setting_fields.h). The first pass publishes the saved labels; every pass then reconciles each
-// format with its dropdown as the other preference panes do (panes/setting_sync.h) and saves the
-// section when something changed. A preview card shows the formats applied to sample values.
+// Each format is one dropdown of fixed labels; labels and choices are the setting-key table's
+// (preferences/setting_fields.h), which also writes a format set from outside straight through to
+// the section while another page is shown. The first pass publishes the saved labels; every pass
+// then reconciles each format with its dropdown as the other preference panes do
+// (panes/setting_sync.h) and writes each format that changed through the same table, which writes
+// only what differs from the file. A preview card shows the formats applied to sample values.
 //
 // Below kStackedWidth the rows put their label above the dropdown, so a narrow window keeps the
 // dropdowns readable.
@@ -19,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "orvo_ui/action_host.h"
 #include "panes/pane_glue.h"
@@ -85,7 +88,7 @@ class RegionPane final : public PaneGlue {
   void apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) override;
 
   const preferences::Locale& locale() const { return locale_; }
-  // How many times a pass saved the section.
+  // How many passes wrote their changed formats through.
   std::size_t saves() const { return saves_; }
   const orvo_ui::ActionHost& action_host() const { return host_; }
   // Whether the rows are laid out with the label above the dropdown.
@@ -101,7 +104,8 @@ class RegionPane final : public PaneGlue {
   // Takes a label as the format's choice; answers whether the choice changed. A label that names
   // no choice changes nothing.
   bool choose(std::size_t field, std::string_view label);
-  void save();
+  // Writes the current choices of `fields` through to the section.
+  void save(const std::vector<std::size_t>& fields);
 
   preferences::Locale locale_;
   WidthSource width_;

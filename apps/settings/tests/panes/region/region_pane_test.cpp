@@ -95,6 +95,10 @@ TEST(RegionPane, AUserChoiceIsCommittedSwitchedAndSavedInOnePass) {
   PaneFixture f;
   f.pass();
   const auto published = f.pane->action_host().last_action;
+  // Another writer (the clock's hour cycle, a client) changes a format the page does not touch.
+  std::string elsewhere(kSaved);
+  elsewhere.replace(elsewhere.find("Monday"), 6, "Sunday");
+  f.harness.home().write(kFile, elsewhere);
   f.put("region.time_format.edit", "12-hour (2:05 PM)");
   f.pass();
   EXPECT_EQ(f.get("region.time_format"), "12-hour (2:05 PM)");
@@ -104,6 +108,7 @@ TEST(RegionPane, AUserChoiceIsCommittedSwitchedAndSavedInOnePass) {
   const auto saved = f.saved();
   EXPECT_EQ(saved["locale"]["time_format"], "H12");
   EXPECT_EQ(saved["locale"]["currency"], "EUR");
+  EXPECT_EQ(saved["locale"]["first_day_of_week"], "Sunday") << "only the changed format is written";
   EXPECT_EQ(saved["appearance"]["theme"], "Nord");
   EXPECT_EQ(saved["other"]["kept"], 1);
   f.pass();
@@ -114,9 +119,10 @@ TEST(RegionPane, CurrencyTextsFromOutside) {
   struct Case {
     const char* text;
     Currency currency;
+    const char* stored;
   };
   // Lower case names a code; a text naming none leaves the currency; both are saved once only.
-  const Case cases[] = {{"usd", Currency::USD}, {"XYZ", Currency::EUR}, {"gbp", Currency::GBP}};
+  const Case cases[] = {{"usd", Currency::USD, "USD"}, {"XYZ", Currency::EUR, "EUR"}, {"gbp", Currency::GBP, "GBP"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     PaneFixture f;
@@ -126,6 +132,7 @@ TEST(RegionPane, CurrencyTextsFromOutside) {
     EXPECT_EQ(f.pane->locale().currency, c.currency);
     EXPECT_EQ(f.get("region.currency.edit"), c.text);
     EXPECT_EQ(f.pane->saves(), 1u);
+    EXPECT_EQ(f.saved()["locale"]["currency"], c.stored);
     for (int pass = 0; pass < 3; ++pass) f.pass();
     EXPECT_EQ(f.pane->saves(), 1u);
   }
