@@ -219,11 +219,8 @@ struct Document::State {
   }
 
   void store(MapBody& body, std::string_view key, Value value) {
-    if (Value* slot = body.entries.find(key)) {
-      assign(*slot, std::move(value));
-    } else {
-      body.entries.insert_new(key, std::move(value));
-    }
+    auto [slot, inserted] = body.entries.find_or_insert(key, [&] { return std::move(value); });
+    if (!inserted) assign(*slot, std::move(value));
   }
 
   // The change's header: what it follows, who wrote it, and where its operations start.

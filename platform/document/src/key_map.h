@@ -1,13 +1,16 @@
 #pragma once
-// The entries of one map object: an open-addressing hash index over separately allocated entries.
-// Keys are never removed (a put replaces the value), which keeps probing simple. A pane's sync
-// looks up every control key on every frame, so a lookup touches one small index slot and, on a
-// tag match, one entry that holds its key inline.
+// The entries of one map object: an open-addressing hash index over entries that hold their key
+// inline. Keys are never removed (a put replaces the value), which keeps probing simple and lets
+// the entries be carved one after another out of a few large blocks instead of one allocation
+// each. A pane's sync looks up every control key on every frame, so a lookup touches one small
+// index slot and, on a tag match, one entry.
 #include "orvo_doc/value.h"
 
 #include <cstdint>
 #include <cstring>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <utility>
@@ -20,14 +23,18 @@ class KeyMap {
   KeyMap() = default;
   KeyMap(const KeyMap& other) : slots_(other.slots_) {
     entries_.reserve(other.entries_.size());
-    for (const Entry* entry : other.entries_) entries_.push_back(Entry::make(entry->key(), entry->hash, entry->value));
+    for (const Entry* entry : other.entries_) entries_.push_back(make_entry(entry->key(), entry->hash, entry->value));
   }
   KeyMap& operator=(const KeyMap&) = delete;
   KeyMap(KeyMap&& other) noexcept
-      : entries_(std::exchange(other.entries_, {})), slots_(std::exchange(other.slots_, {})) {}
+      : entries_(std::exchange(other.entries_, {})),
+        slots_(std::exchange(other.slots_, {})),
+        blocks_(std::exchange(other.blocks_, {})),
+        next_(std::exchange(other.next_, nullptr)),
+        left_(std::exchange(other.left_, 0)) {}
   KeyMap& operator=(KeyMap&&) = delete;
   ~KeyMap() {
-    for (Entry* entry : entries_) Entry::destroy(entry);
+    for (Entry* entry : entries_) entry->~Entry();
   }
 
   const Value* find(std::string_view key) const {
@@ -37,12 +44,16 @@ class KeyMap {
 
   Value* find(std::string_view key) { return const_cast<Value*>(std::as_const(*this).find(key)); }
 
-  // Stores `value` under a key that is not present yet; the caller has checked with `find`.
-  void insert_new(std::string_view key, Value value) {
+  // The value under `key`, made by `make` (which answers the Value) when the key is new; the bool
+  // says whether it was. The key is hashed once for both.
+  template <typename Make>
+  std::pair<Value*, bool> find_or_insert(std::string_view key, Make&& make) {
     const std::uint64_t hash = hash_of(key);
+    if (const Entry* entry = find_entry(key, hash)) return {&const_cast<Entry*>(entry)->value, false};
     if ((entries_.size() + 1) * 4 > slots_.size() * 3) grow();
-    entries_.push_back(Entry::make(key, hash, std::move(value)));
+    entries_.push_back(make_entry(key, hash, make()));
     place(static_cast<std::uint32_t>(entries_.size() - 1), hash);
+    return {&entries_.back()->value, true};
   }
 
   std::size_t size() const { return entries_.size(); }
@@ -53,26 +64,40 @@ class KeyMap {
   }
 
  private:
-  // One allocation per entry, the key's bytes right after the record.
+  // An entry, the key's bytes right after the record.
   struct Entry {
     std::uint64_t hash;
     Value value;
     std::uint32_t key_size;
 
     std::string_view key() const { return {reinterpret_cast<const char*>(this + 1), key_size}; }
-
-    template <typename V>
-    static Entry* make(std::string_view key, std::uint64_t hash, V&& value) {
-      void* memory = ::operator new(sizeof(Entry) + key.size());
-      auto* entry = new (memory) Entry{hash, std::forward<V>(value), static_cast<std::uint32_t>(key.size())};
-      if (!key.empty()) std::memcpy(static_cast<char*>(memory) + sizeof(Entry), key.data(), key.size());
-      return entry;
-    }
-    static void destroy(Entry* entry) {
-      entry->~Entry();
-      ::operator delete(entry);
-    }
   };
+  static constexpr std::size_t kBlockBytes = 16 * 1024;
+  static_assert(alignof(Entry) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+
+  template <typename V>
+  Entry* make_entry(std::string_view key, std::uint64_t hash, V&& value) {
+    void* memory = carve(sizeof(Entry) + key.size());
+    auto* entry = new (memory) Entry{hash, std::forward<V>(value), static_cast<std::uint32_t>(key.size())};
+    if (!key.empty()) std::memcpy(static_cast<char*>(memory) + sizeof(Entry), key.data(), key.size());
+    return entry;
+  }
+
+  // `bytes` of the current block, rounded up so the next entry stays aligned; a new block when it
+  // is used up (a key longer than a block gets a block of its own size).
+  void* carve(std::size_t bytes) {
+    bytes = (bytes + alignof(Entry) - 1) & ~(alignof(Entry) - 1);
+    if (bytes > left_) {
+      const std::size_t size = bytes > kBlockBytes ? bytes : kBlockBytes;
+      blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+      next_ = blocks_.back().get();
+      left_ = size;
+    }
+    void* memory = next_;
+    next_ += bytes;
+    left_ -= bytes;
+    return memory;
+  }
   // One index slot: the entry's position plus one (0 marks an empty slot) and the high half of
   // its hash, so that most mismatches are settled without touching the entry.
   struct Slot {
@@ -109,6 +134,10 @@ class KeyMap {
 
   std::vector<Entry*> entries_;
   std::vector<Slot> slots_;
+  // The blocks the entries live in; entries are destroyed one by one, the blocks freed whole.
+  std::vector<std::unique_ptr<std::byte[]>> blocks_;
+  std::byte* next_ = nullptr;
+  std::size_t left_ = 0;
 };
 
 }  // namespace orvo_doc
