@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +29,7 @@ struct SdlBackend::State {
   Uint32 wake_event = 0;
   std::vector<SDL_Event> held;  // an event taken while waiting, delivered with the next batch
   bool shown = false;
+  bool icon_set = false;
 
   // The window system starts on a helper thread while the loop prepares the first frame; the loop's
   // thread joins it (`ensure_started`) before its first use of SDL, and uses SDL alone from then on.
@@ -41,6 +44,17 @@ struct SdlBackend::State {
 };
 
 namespace {
+
+// Asks the kernel to back the pixel buffer with memory now, in one call, rather than one page
+// fault at a time when the first frame is copied in.
+void prefault(void* pixels, std::size_t bytes) {
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<std::uintptr_t>(pixels) & ~(page - 1);
+  const auto end = reinterpret_cast<std::uintptr_t>(pixels) + bytes;
+  if (::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) != 0) {
+    std::memset(pixels, 0, bytes);
+  }
+}
 
 void name_thread(const char* name) { (void)pthread_setname_np(pthread_self(), name); }
 
@@ -100,14 +114,13 @@ std::optional<std::string> SdlBackend::start_window(State& state, const std::str
     SDL_Quit();
     return "could not open a window: " + error;
   }
-  set_window_icon(window);
   state.window = window;
   state.wake_event = SDL_RegisterEvents(1);
   SDL_StartTextInput();
-  // The window's pixel buffer (shared with the X server) is made and touched here, beside the
-  // first frame's preparation, rather than when that frame is drawn into it.
+  // The window's pixel buffer (shared with the X server) is made here, beside the first frame's
+  // preparation; the icon waits until the first frame is on the screen.
   if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
-    std::memset(surface->pixels, 0, static_cast<std::size_t>(surface->pitch) * surface->h);
+    prefault(surface->pixels, static_cast<std::size_t>(surface->pitch) * surface->h);
   }
   return std::nullopt;
 }
@@ -272,6 +285,8 @@ void SdlBackend::wait(std::optional<Deadline> deadline) {
   // A loop that goes to sleep without having drawn still shows its window.
   if (!ensure_started()) return;
   show();
+  // The icon is made once the first frame is on the screen, off the way to it.
+  if (!std::exchange(state_->icon_set, true)) set_window_icon(state_->window);
   if (!state_->held.empty()) return;
   int timeout = -1;
   if (deadline) {

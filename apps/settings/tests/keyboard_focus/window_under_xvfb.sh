@@ -48,7 +48,7 @@ start
 class=$(timeout 10 xprop -id "$win" WM_CLASS)
 echo "$class"
 echo "$class" | grep -q '"so.orvo.settings", "so.orvo.settings"' || { echo "WM_CLASS is not the application id"; exit 1; }
-# The icon is set from the thread that opens the window; give the server a moment to show it.
+# The icon is set once the first frame is on the screen; give the server a moment to show it.
 has_icon=0
 for _ in $(seq 40); do
   if timeout 10 xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; then has_icon=1; break; fi
