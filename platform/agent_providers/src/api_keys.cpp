@@ -1,5 +1,7 @@
 #include "orvo_model_gateway/api_keys.h"
 
+#include <mutex>
+
 #include "accounts/paths.h"
 #include "accounts/secret_vault.h"
 #include "orvo_runtime/text.h"
@@ -13,6 +15,13 @@ std::optional<std::filesystem::path> vault_root() {
 }
 
 namespace {
+
+// A change reads the vault, changes it and saves it whole: two at once from different threads would
+// lose one of them.
+std::mutex& change_lock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
 
 std::expected<accounts::vault::SecretVault, std::string> open_readable_vault() {
   const auto root = vault_root();
@@ -30,6 +39,7 @@ std::expected<void, std::string> set_api_key(std::string_view provider_id, orvo_
   credential.secret.assign(orvo_runtime::text::trim_ascii_whitespace(key.view()));
   key.wipe();
   if (credential.secret.empty()) return std::unexpected(std::string("no API key was entered"));
+  std::lock_guard guard(change_lock());
   auto vault = open_readable_vault();
   if (!vault) return std::unexpected(std::move(vault.error()));
   vault->put(provider_id, std::move(credential));
@@ -43,6 +53,7 @@ bool secret_configured(std::string_view provider_id) {
 }
 
 std::expected<void, std::string> remove_api_key(std::string_view provider_id) {
+  std::lock_guard guard(change_lock());
   auto vault = open_readable_vault();
   if (!vault) return std::unexpected(std::move(vault.error()));
   if (!vault->remove(provider_id)) return {};

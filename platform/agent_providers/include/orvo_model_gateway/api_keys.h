@@ -1,7 +1,9 @@
 #pragma once
 // The model gateway's API keys, one per provider id, kept encrypted in the gateway's own vault
 // ("model-gateway/vault/vault.enc" in the Orvo configuration directory). The vault is separate from
-// the accounts' vault so that a provider id can never name an account's credential.
+// the accounts' vault so that a provider id can never name an account's credential. Changes from
+// several threads are made one at a time. Every call may wait for the desktop's keyring (on the
+// session bus): keep them off the interface thread.
 #include <expected>
 #include <filesystem>
 #include <optional>

@@ -159,19 +159,8 @@ AgentModelsPane::AgentModelsPane(std::shared_ptr<const ModelManagerBackend> back
     : PaneGlue("AgentModelsPane", DirtyRule::OwnFlagFirst), backend_(std::move(backend)), clock_(std::move(clock)) {
   if (!backend_) backend_ = std::make_shared<SystemModelManager>();
   if (!clock_) clock_ = std::chrono::steady_clock::now;
-  auto first = backend_->snapshot();
-  if (first) {
-    snapshot_ = std::move(*first);
-    service_available_ = true;
-  } else {
-    snapshot_.hardware = read_fallback_recommendation();
-    status_message_ = fmt::format(
-        "The local model service is unavailable ({}). Install or start orvo-model-manager to inspect hardware, "
-        "install models, or manage local model lifecycle.",
-        first.error());
-    unavailable_sentence_ = status_message_;
-  }
   last_refresh_ = clock_();
+  refresh();
 }
 
 AgentModelsPane AgentModelsPane::with_backend(std::shared_ptr<const ModelManagerBackend> backend, MonotonicClock clock) {
@@ -180,8 +169,10 @@ AgentModelsPane AgentModelsPane::with_backend(std::shared_ptr<const ModelManager
 
 AgentModelsPane AgentModelsPane::make() {
   AgentModelsPane pane = with_backend(std::make_shared<SystemModelManager>());
+  // The first snapshot, when it arrives, brings the provider list in step.
   pane.manage_local_provider_ = true;
-  sync_local_model_provider(pane.snapshot_.models);
+  // Read already, when no worker could be started for it.
+  if (pane.loaded_) sync_local_model_provider(pane.snapshot_.models);
   return pane;
 }
 
@@ -224,29 +215,87 @@ std::shared_ptr<ProviderFormInputs> AgentModelsPane::form_inputs(const std::stri
   return inputs;
 }
 
+StoredKeys AgentModelsPane::stored_keys(std::vector<std::string> provider_ids) {
+  if (asked_key_providers_ != provider_ids) {
+    asked_key_providers_ = provider_ids;
+    if (!provider_ids.empty()) vault_.read_keys(std::move(provider_ids));
+  }
+  return vault_.stored_keys().snapshot();
+}
+
 void AgentModelsPane::sync(orvo_ui::SyncContext& context) {
   if (!attached_ && own_document()) use_frame_document();
   PaneGlue::sync(context);
 }
 
-bool AgentModelsPane::needs_idle_sync() const { return !jobs_.empty(); }
+bool AgentModelsPane::needs_idle_sync() const { return busy(); }
 
 bool AgentModelsPane::update() {
   const bool polling = needs_polling();
-  if (polling && clock_() - last_refresh_ >= kPollInterval) {
-    refresh();
-    return true;
-  }
+  // A read still running is the poll: no second one is started beside it.
+  if (polling && !reading_ && clock_() - last_refresh_ >= kPollInterval) refresh();
   return polling;
 }
 
 void AgentModelsPane::refresh() {
-  auto read = backend_->snapshot();
+  if (reading_) {
+    read_again_ = true;
+    return;
+  }
+  auto [sender, receiver] = orvo_runtime::make_channel<SnapshotRead>(1);
+  // The worker owns the backend and the channel only: a pane dropped meanwhile leaves it nobody to
+  // answer, and the reply is discarded.
+  auto started = workers::start_worker(std::string(kSnapshotThread),
+                                       [backend = backend_, sender = std::move(sender)]() mutable {
+                                         if (sender.send(backend->snapshot())) orvo_ui::WakeHandle{}.wake();
+                                       });
+  if (!started) {
+    orvo_log::warn("could not start the model snapshot worker", {{"error", started.error()}});
+    use_snapshot(backend_->snapshot());
+    awaiting_snapshot_.clear();
+    return;
+  }
+  reading_.emplace(std::move(receiver));
+}
+
+void AgentModelsPane::take_snapshot() {
+  if (!reading_) return;
+  auto received = reading_->try_recv();
+  if (auto* empty = std::get_if<orvo_runtime::TryRecvError>(&received);
+      empty && *empty == orvo_runtime::TryRecvError::Empty) {
+    return;
+  }
+  reading_.reset();
+  if (auto* read = std::get_if<SnapshotRead>(&received)) {
+    use_snapshot(std::move(*read));
+  } else {
+    use_snapshot(std::unexpected(std::string(kNoAnswer)));
+  }
+  if (std::exchange(read_again_, false)) {
+    refresh();
+  } else {
+    // This read began after every call that ended: it shows their effect.
+    awaiting_snapshot_.clear();
+  }
+}
+
+void AgentModelsPane::use_snapshot(SnapshotRead read) {
+  const bool first = !std::exchange(loaded_, true);
   if (read) {
     if (manage_local_provider_) sync_local_model_provider(read->models);
     snapshot_ = std::move(*read);
     service_available_ = true;
-    status_message_.reset();
+    // The first snapshot keeps a notice that came while it was read.
+    if (!first) status_message_.reset();
+  } else if (first) {
+    snapshot_.hardware = read_fallback_recommendation();
+    status_message_ = fmt::format(
+        "The local model service is unavailable ({}). Install or start orvo-model-manager to inspect hardware, "
+        "install models, or manage local model lifecycle.",
+        read.error());
+    unavailable_sentence_ = status_message_;
+    // Nothing is served on this device then: the local model server's profile says so.
+    if (manage_local_provider_) sync_local_model_provider(snapshot_.models);
   } else {
     service_available_ = false;
     status_message_ = fmt::format("Could not refresh local models: {}", read.error());
@@ -267,6 +316,11 @@ bool AgentModelsPane::needs_polling() const {
 
 bool AgentModelsPane::working(std::string_view model_id) const {
   return std::any_of(jobs_.begin(), jobs_.end(), [&](const Job& job) { return job.model_id == model_id; });
+}
+
+bool AgentModelsPane::shows_working(std::string_view model_id) const {
+  return working(model_id) ||
+         std::find(awaiting_snapshot_.begin(), awaiting_snapshot_.end(), model_id) != awaiting_snapshot_.end();
 }
 
 bool AgentModelsPane::operation_running(const AgentModelOperation& operation) const {
@@ -292,11 +346,15 @@ std::unique_ptr<orvo_ui::Widget> AgentModelsPane::build_view() {
 
 void AgentModelsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
   notice_provider_changes();
+  take_snapshot();
   take_replies();
   take_notice();
   if (!document) return;
-  seed_controls(*document);
+  if (loaded_) seed_controls(*document);
   take_operation(*document);
+  // An operation handed over before the first snapshot waits in hand for it: the requests act on
+  // the snapshot's models and recommendation.
+  if (!loaded_) return;
   accelerator_step(*document);
   install_steps(*document);
   model_steps(*document);
@@ -304,7 +362,16 @@ void AgentModelsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncConte
 }
 
 void AgentModelsPane::notice_provider_changes() {
-  if (read_provider_config_stamp() != provider_config_stamp_) mark_structure_dirty();
+  if (read_provider_config_stamp() != provider_config_stamp_) {
+    // The providers or their keys may have changed (removing a provider removes its key): the vault
+    // is asked again for the rebuilt page.
+    asked_key_providers_.reset();
+    mark_structure_dirty();
+  }
+  if (const auto version = vault_.stored_keys().version(); version != stored_keys_version_) {
+    stored_keys_version_ = version;
+    mark_structure_dirty();
+  }
 }
 
 void AgentModelsPane::take_replies() {
@@ -327,9 +394,9 @@ void AgentModelsPane::take_replies() {
 }
 
 void AgentModelsPane::take_notice() {
-  auto notice = notice_.snapshot();
+  auto notice = vault_.notice().snapshot();
   if (!notice) return;
-  (void)notice_.publish(std::nullopt);
+  (void)vault_.notice().publish(std::nullopt);
   status_message_ = std::move(*notice);
   mark_structure_dirty();
 }
@@ -348,10 +415,16 @@ void AgentModelsPane::seed_controls(orvo_doc::Document& document) {
 }
 
 void AgentModelsPane::take_operation(orvo_doc::Document& document) {
-  const PaneOperation* taken =
-      operations_.take([](const PaneOperation& operation) { return std::holds_alternative<AgentModelOperation>(operation); });
-  if (!taken) return;
-  put_flag(document, object_, operation_document_key(std::get<AgentModelOperation>(*taken)), true);
+  if (operations_.take([](const PaneOperation& operation) { return std::holds_alternative<AgentModelOperation>(operation); })) {
+    operation_key_due_ = true;
+  }
+  // Written after the controls were seeded, which would otherwise reset it.
+  if (!loaded_ || !std::exchange(operation_key_due_, false)) return;
+  const auto* in_hand = operations_.in_hand();
+  if (!in_hand) return;
+  if (const auto* operation = std::get_if<AgentModelOperation>(&in_hand->operation())) {
+    put_flag(document, object_, operation_document_key(*operation), true);
+  }
 }
 
 void AgentModelsPane::accelerator_step(orvo_doc::Document& document) {
@@ -466,6 +539,7 @@ void AgentModelsPane::conclude(const AgentModelOperation& operation, const std::
     fail(operation, failure_sentence(operation, result.error()));
     return;
   }
+  awaiting_snapshot_.push_back(model_id_of(operation));
   refresh();
   finish_operation(operation, PaneOutcome::success(success_sentence(operation)));
 }

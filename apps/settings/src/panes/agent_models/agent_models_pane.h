@@ -9,12 +9,14 @@
 // removing ask for a second, confirming request. Every operation taken from the shell ends under
 // its exact key, also when the pane cannot carry it out.
 //
-// Interface thread only. The snapshot is read in the pass (a short call); the manager's long calls
-// (install, remove, start, stop, accelerator staging) run on a worker each, and their replies come
-// back over a channel that wakes the loop. While one runs, its model shows as working and a second
-// request for the same model is refused.
+// Interface thread only. The manager never runs on it: the snapshot is read on a worker (one read at
+// a time), and so are the long calls (install, remove, start, stop, accelerator staging), one worker
+// each; their replies come back over a channel that wakes the loop. Until the first snapshot arrives
+// the page says it is reading, and an operation handed over meanwhile waits in hand for it. While a
+// call runs, its model shows as working and a second request for the same model is refused.
 #include <chrono>
 #include <cstdint>
+#include <expected>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -51,6 +53,7 @@ inline constexpr std::string_view kAcceleratorSetupKey = "agent_models.accelerat
 
 inline constexpr std::chrono::milliseconds kPollInterval{750};
 inline constexpr std::string_view kManagerThread = "settings-models";
+inline constexpr std::string_view kSnapshotThread = "models-snapshot";
 
 // What tells a change of the provider configuration file: its modification time and size, none
 // when it is absent or has no path.
@@ -85,7 +88,8 @@ class AgentModelsPane final : public PaneGlue {
   using KeyInputs = std::map<std::string, std::shared_ptr<orvo_secret::SecretBuffer>>;
   using FormInputs = std::map<std::string, std::shared_ptr<ProviderFormInputs>>;
 
-  // Reads the first snapshot now; the fallback verdict when the manager does not answer.
+  // Starts reading the first snapshot on a worker; the fallback verdict when the manager does not
+  // answer.
   static AgentModelsPane with_backend(std::shared_ptr<const ModelManagerBackend> backend,
                                       MonotonicClock clock = std::chrono::steady_clock::now);
   // The pane of the running system: the system's manager, keeping the local model provider in step.
@@ -105,7 +109,8 @@ class AgentModelsPane final : public PaneGlue {
   // Syncs keep coming while a manager call runs, so its reply is taken promptly.
   bool needs_idle_sync() const override;
 
-  // Asks for a new snapshot; a failure keeps the old one and says so.
+  // Asks for a new snapshot, read on a worker; while one is being read, another follows it. A failure
+  // keeps the old one and says so.
   void refresh();
   // A model downloads or installs, or the accelerator setup is queued or staging.
   bool needs_polling() const;
@@ -126,15 +131,32 @@ class AgentModelsPane final : public PaneGlue {
   bool status_is_opening_notice() const { return status_message_ && status_message_ == unavailable_sentence_; }
   // A manager call for this model (a package id) is running on a worker.
   bool working(std::string_view model_id) const;
-  bool accelerator_working() const { return working(kAcceleratorJob); }
+  // What the page shows as working: a call for the model runs, or one has ended and the snapshot
+  // that shows its effect is still being read (its buttons would offer the old state meanwhile).
+  bool shows_working(std::string_view model_id) const;
+  bool accelerator_working() const { return shows_working(kAcceleratorJob); }
   bool calls_in_flight() const { return !jobs_.empty(); }
-  const NoticeCell& notice_cell() const { return notice_; }
+  const NoticeCell& notice_cell() const { return vault_.notice(); }
+  // The vault jobs of the page's key buttons.
+  const VaultJobs& vault_jobs() const { return vault_; }
+  // The first snapshot (or the manager's failure to give one) has arrived.
+  bool loaded() const { return loaded_; }
+  // A snapshot is being read on a worker.
+  bool reading() const { return reading_.has_value(); }
+  // A vault job of this pane (a key saved or removed, the stored keys read) has not finished.
+  bool vault_jobs_running() const { return vault_.running(); }
+  // A snapshot, a manager call or a vault job is still awaited.
+  bool busy() const { return reading() || calls_in_flight() || vault_jobs_running(); }
 
   // The inputs of a provider's form, made on first use and shared with the page. The form's texts
   // start from the stored values given on that first use; later calls keep what was typed.
   std::shared_ptr<orvo_secret::SecretBuffer> key_input(const std::string& provider_id);
   std::shared_ptr<ProviderFormInputs> form_inputs(const std::string& provider_id, std::string label = {},
                                                   std::string endpoint = {}, std::string model = {});
+
+  // The vault's last answers about the providers' keys (a provider not yet answered for is absent);
+  // asks the vault again, as a vault job, when the providers differ from those last asked about.
+  StoredKeys stored_keys(std::vector<std::string> provider_ids);
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -154,10 +176,12 @@ class AgentModelsPane final : public PaneGlue {
     orvo_runtime::Receiver<JobReply> reply;
   };
   using Call = std::function<std::expected<void, std::string>(const ModelManagerBackend&)>;
+  using SnapshotRead = std::expected<LocalModelSnapshot, std::string>;
 
   AgentModelsPane(std::shared_ptr<const ModelManagerBackend> backend, MonotonicClock clock);
 
   // The steps of a pass.
+  void take_snapshot();
   void take_replies();
   void take_notice();
   void seed_controls(orvo_doc::Document& document);
@@ -173,6 +197,7 @@ class AgentModelsPane final : public PaneGlue {
   // Runs the call on a worker for the model (refused while one runs for it); the reply ends it.
   void run_call(std::string model_id, AgentModelOperation operation, Call call);
   void conclude(const AgentModelOperation& operation, const std::expected<void, std::string>& result);
+  void use_snapshot(SnapshotRead read);
   void fail(const AgentModelOperation& operation, std::string sentence);
 
   std::shared_ptr<const ModelManagerBackend> backend_;
@@ -187,13 +212,23 @@ class AgentModelsPane final : public PaneGlue {
   std::shared_ptr<std::mutex> inputs_lock_ = std::make_shared<std::mutex>();
   KeyInputs key_inputs_;
   FormInputs form_inputs_;
-  NoticeCell notice_;
+  VaultJobs vault_;
+  std::uint64_t stored_keys_version_ = 0;
+  std::optional<std::vector<std::string>> asked_key_providers_;
   std::vector<Job> jobs_;
+  std::optional<orvo_runtime::Receiver<SnapshotRead>> reading_;
+  // The models whose call ended after the snapshot being read was asked for.
+  std::vector<std::string> awaiting_snapshot_;
   ProviderConfigStamp provider_config_stamp_;
   bool service_available_ = false;
   bool manage_local_provider_ = false;
   bool seed_controls_ = true;
   bool attached_ = false;
+  bool loaded_ = false;
+  // Another snapshot is wanted once the one being read arrives.
+  bool read_again_ = false;
+  // The operation in hand still has to be written to its key (it waited for the first snapshot).
+  bool operation_key_due_ = false;
 };
 
 // The pane as the shell mounts it: the system's manager and the shell's cells.

@@ -47,6 +47,15 @@ class PageBuilder {
   WidgetBox page() {
     std::vector<WidgetBox> cards;
     cards.push_back(privacy_card());
+    if (!pane_.loaded()) {
+      // Nothing of the device is known yet: no verdict and no list that would look final.
+      std::vector<WidgetBox> lines;
+      lines.push_back(caption_text("Reading local models…"));
+      if (pane_.status_message()) lines.push_back(caption_text(*pane_.status_message()));
+      cards.push_back(titled_card("Local models", section_stack(std::move(lines))));
+      cards.push_back(providers_view(pane_));
+      return page_stack(std::move(cards));
+    }
     if (!pane_.service_available()) {
       std::vector<WidgetBox> lines;
       lines.push_back(caption_text("Install or start orvo-model-manager to inspect hardware, install models, or manage "
@@ -175,13 +184,13 @@ class PageBuilder {
                                               "pinned snapshot once and keeps inference on this device.",
                                               recommended.license_url)));
       buttons.push_back(press("agent-models-confirm-install", "Accept license & download", kConfirmKey)
-                            .enabled(!pane_.working(recommended.id)));
+                            .enabled(!pane_.shows_working(recommended.id)));
       buttons.push_back(press("agent-models-cancel-install", "Cancel", kCancelKey));
     } else {
       const auto& setup = snapshot.accelerator_setup;
       const bool accelerator_ready = !setup || std::holds_alternative<accelerator::Active>(setup->status);
       const bool enabled =
-          hardware.fit != HardwareFit::Unsupported && accelerator_ready && !pane_.working(recommended.id);
+          hardware.fit != HardwareFit::Unsupported && accelerator_ready && !pane_.shows_working(recommended.id);
       buttons.push_back(press("agent-models-setup-local", "Set up on this device", kSetupKey).enabled(enabled));
     }
     rows.push_back(button_row(std::move(buttons)));
@@ -228,7 +237,7 @@ class PageBuilder {
     const auto actions = phase_actions(model.phase);
     if (!actions.empty()) {
       // While a request for this model runs, a second one would only be refused.
-      const bool busy = pane_.working(package.id);
+      const bool busy = pane_.shows_working(package.id);
       std::vector<Button> buttons;
       for (const LocalModelAction action : actions) {
         const std::string key = local_model_control_id(package.id, action);

@@ -2,11 +2,16 @@
 
 #include <fmt/format.h>
 
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "agent_provider_config/provider_config.h"
 #include "orvo_log/log.h"
 #include "orvo_model_gateway/api_keys.h"
+#include "orvo_ui/wake.h"
+#include "panes/workers/worker_start.h"
 
 namespace settings::panes::agent_models {
 namespace {
@@ -44,7 +49,88 @@ ModelDescriptor descriptor_of(const LocalModelPackage& package) {
   return descriptor;
 }
 
+constexpr std::string_view kVaultThread = "model-keys";
+
+struct VaultQueue {
+  std::mutex lock;
+  std::deque<std::function<void()>> jobs;
+  bool draining = false;
+};
+
+// Never destroyed: a worker still draining while the process ends finds it intact.
+VaultQueue& vault_queue() {
+  static auto* queue = new VaultQueue;
+  return *queue;
+}
+
+// Runs the queued jobs until none is left; only one caller drains at a time.
+void drain(VaultQueue& queue) {
+  for (;;) {
+    std::function<void()> job;
+    {
+      std::lock_guard guard(queue.lock);
+      if (queue.jobs.empty()) {
+        queue.draining = false;
+        return;
+      }
+      job = std::move(queue.jobs.front());
+      queue.jobs.pop_front();
+    }
+    job();
+  }
+}
+
 }  // namespace
+
+void queue_vault_job(std::function<void()> job) {
+  VaultQueue& queue = vault_queue();
+  {
+    std::lock_guard guard(queue.lock);
+    queue.jobs.push_back(std::move(job));
+    if (queue.draining) return;
+    queue.draining = true;
+  }
+  auto started = workers::start_worker(std::string(kVaultThread), [&queue] { drain(queue); });
+  if (!started) {
+    orvo_log::warn("could not start the vault worker", {{"error", started.error()}});
+    drain(queue);
+  }
+}
+
+void read_stored_keys(std::span<const std::string> provider_ids, const StoredKeysCell& cell) {
+  StoredKeys answers;
+  for (const auto& id : provider_ids) answers[id] = orvo_model_gateway::secret_configured(id);
+  (void)cell.publish(std::move(answers));
+}
+
+void reread_stored_key(std::string_view provider_id, const StoredKeysCell& cell) {
+  StoredKeys answers = cell.snapshot();
+  answers[std::string(provider_id)] = orvo_model_gateway::secret_configured(provider_id);
+  (void)cell.publish(std::move(answers));
+}
+
+void VaultJobs::save_key(std::string provider_id, orvo_secret::SecretBuffer& key_input) const {
+  auto key = std::make_shared<orvo_secret::SecretString>(key_input.take());
+  queue(provider_id, [provider_id, key, notice = notice_] { save_provider_key(provider_id, std::move(*key), notice); });
+}
+
+void VaultJobs::remove_key(std::string provider_id) const {
+  queue(provider_id, [provider_id, notice = notice_] { remove_provider_key(provider_id, notice); });
+}
+
+void VaultJobs::read_keys(std::vector<std::string> provider_ids) const {
+  queue({}, [ids = std::move(provider_ids), cell = stored_keys_] { read_stored_keys(ids, cell); });
+}
+
+void VaultJobs::queue(std::string provider_id, std::function<void()> job) const {
+  ++*running_;
+  queue_vault_job([provider_id = std::move(provider_id), job = std::move(job), cell = stored_keys_, count = running_] {
+    job();
+    if (!provider_id.empty()) reread_stored_key(provider_id, cell);
+    --*count;
+    orvo_ui::WakeHandle{}.wake();
+  });
+}
 
 void save_provider_details(std::string_view provider_id, const ProviderFormInputs& inputs, const NoticeCell& notice) {
   const std::string label = inputs.label.snapshot();
@@ -73,7 +159,11 @@ void save_provider_details(std::string_view provider_id, const ProviderFormInput
 }
 
 void save_provider_key(std::string_view provider_id, orvo_secret::SecretBuffer& key_input, const NoticeCell& notice) {
-  auto stored = orvo_model_gateway::set_api_key(provider_id, key_input.take());
+  save_provider_key(provider_id, key_input.take(), notice);
+}
+
+void save_provider_key(std::string_view provider_id, orvo_secret::SecretString key, const NoticeCell& notice) {
+  auto stored = orvo_model_gateway::set_api_key(provider_id, std::move(key));
   notice.publish(stored ? std::string("API key saved in the Orvo vault.")
                         : fmt::format("API key was not saved: {}", stored.error()));
 }

@@ -8,10 +8,10 @@
 #include "actions/control_bindings.h"
 #include "agent_provider_config/provider_config.h"
 #include "catalogues/agent_models_actions.h"
+#include "catalogues/queries/mesh_model_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_inputs.h"
 #include "orvo_doc/document.h"
-#include "orvo_model_gateway/api_keys.h"
 #include "orvo_ui/widgets/row.h"
 #include "orvo_ui/widgets/spacer.h"
 #include "orvo_ui/widgets/text_input.h"
@@ -61,10 +61,22 @@ WidgetBox text_field(orvo_ui::PublishedCell<std::string> cell, std::string id, s
   return boxed(TextInput::from_state(std::move(cell)).with_id(id).with_label(label).with_placeholder(placeholder));
 }
 
+// The stored provider profiles, and no model snapshot: the card's buttons are the provider actions,
+// which do not depend on the local models, so building it never runs the model manager.
+class ProviderProfilesOnly final : public actions::MeshModelQueries {
+ public:
+  std::vector<actions::ProviderEntry> provider_profiles() const override {
+    return actions::system_mesh_model_queries().provider_profiles();
+  }
+};
+
 orvo_actions::Resource agent_models_resource() {
+  static const ProviderProfilesOnly profiles;
+  const actions::CatalogueQueries& offline = actions::offline_queries();
+  const actions::CatalogueQueries queries{offline.devices, offline.media, offline.input, offline.lists, profiles};
   const orvo_doc::Document document;
   const preferences::Preferences preferences;
-  return actions::agent_models_resource(actions::SectionInputs{document, preferences, {}, actions::system_queries()});
+  return actions::agent_models_resource(actions::SectionInputs{document, preferences, {}, queries});
 }
 
 class ProvidersCard {
@@ -82,6 +94,11 @@ class ProvidersCard {
     add.push_back(boxed(provider_action_button(resource_, "agent-models-add-openai", "Add compatible API",
                                                std::nullopt, "add-openai-compatible")));
     rows.push_back(spaced_row(std::move(add)));
+    std::vector<std::string> ids;
+    for (const ProviderProfile& profile : config_.profiles) {
+      if (profile.kind != ProviderKind::ThisDevice) ids.push_back(profile.id);
+    }
+    stored_keys_ = pane_.stored_keys(std::move(ids));
     for (const ProviderProfile& profile : config_.profiles) {
       if (profile.kind == ProviderKind::ThisDevice) continue;
       form(profile, rows);
@@ -125,7 +142,11 @@ class ProvidersCard {
 
     rows.push_back(value_row("Protocol", agent_provider_config::display_name(profile.protocol)));
 
-    const bool stored = orvo_model_gateway::secret_configured(id);
+    // Unknown until the vault has answered.
+    const auto answer = stored_keys_.find(id);
+    const std::optional<bool> known =
+        answer == stored_keys_.end() ? std::nullopt : std::optional<bool>(answer->second);
+    const bool stored = known.value_or(false);
     const auto key = pane_.key_input(id);
     std::vector<WidgetBox> key_row;
     key_row.push_back(boxed(TextInput::from_secret(key)
@@ -134,12 +155,14 @@ class ProvidersCard {
                                 .with_placeholder("API key (stored in Orvo vault)")));
     key_row.push_back(boxed(actions::bind_control_invoke(
         Button(fmt::format("agent-models-set-api-key-{}", id), stored ? "Replace key" : "Save key"), kEffect,
-        [id, key, notice] { save_provider_key(id, *key, notice); })));
+        [jobs = pane_.vault_jobs(), id, key] { jobs.save_key(id, *key); })));
     key_row.push_back(boxed(actions::bind_control_invoke(Button(fmt::format("agent-models-remove-api-key-{}", id),
                                                                 "Remove key"),
-                                                         kEffect, [id, notice] { remove_provider_key(id, notice); })));
+                                                         kEffect, [jobs = pane_.vault_jobs(), id] { jobs.remove_key(id); })));
     rows.push_back(spaced_row(std::move(key_row)));
-    rows.push_back(caption_text(stored ? "API key is stored in the Orvo vault." : "No API key stored."));
+    rows.push_back(caption_text(!known   ? "Checking for a stored API key…"
+                                : stored ? "API key is stored in the Orvo vault."
+                                         : "No API key stored."));
 
     if (profile.model) {
       const bool is_default = config_.default_provider == id;
@@ -156,6 +179,7 @@ class ProvidersCard {
   AgentModelsPane& pane_;
   ProviderConfig config_;
   orvo_actions::Resource resource_;
+  StoredKeys stored_keys_;
 };
 
 }  // namespace

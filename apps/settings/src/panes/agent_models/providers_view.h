@@ -22,7 +22,8 @@ orvo_ui::Button provider_action_button(const orvo_actions::Resource& agent_model
                                        std::string label, std::optional<std::string_view> provider_id,
                                        std::string_view action);
 
-// Reads the stored provider configuration, the gateway's stored keys and the Agent Models resource.
+// Reads the stored provider configuration and the providers' part of the Agent Models resource; which
+// providers have a stored key comes from the pane's last answers of the gateway's vault.
 std::unique_ptr<orvo_ui::Widget> providers_view(AgentModelsPane& pane);
 
 }  // namespace settings::panes::agent_models

@@ -49,12 +49,19 @@ LocalModelSnapshot sample_snapshot() {
 }
 
 // Records every call ("install rec@r7", "start idle", ...). Answers with `failure` when set; while
-// `gate` is set, a long call waits for it first.
+// `gate` is set, a long call waits for it first, and while `snapshot_gate` is set, a snapshot does
+// (counted when it begins).
 class FakeManager final : public ModelManagerBackend {
  public:
   std::expected<LocalModelSnapshot, std::string> snapshot() const override {
+    std::optional<std::shared_future<void>> wait;
+    {
+      std::lock_guard guard(lock_);
+      ++snapshots;
+      wait = snapshot_gate;
+    }
+    if (wait) wait->wait();
     std::lock_guard guard(lock_);
-    ++snapshots;
     if (snapshot_failure) return std::unexpected(*snapshot_failure);
     return current;
   }
@@ -80,6 +87,7 @@ class FakeManager final : public ModelManagerBackend {
   std::optional<std::string> snapshot_failure;
   std::optional<std::string> failure;
   std::optional<std::shared_future<void>> gate;
+  std::optional<std::shared_future<void>> snapshot_gate;
   mutable std::vector<std::string> calls;
   mutable int snapshots = 0;
 
@@ -98,6 +106,16 @@ class FakeManager final : public ModelManagerBackend {
   }
 };
 
+// Passes until neither a snapshot nor a manager call is awaited.
+void settle(AgentModelsPane& pane) {
+  PaneHarness::pass(pane);
+  for (int i = 0; i < 1000 && pane.busy(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    PaneHarness::pass(pane);
+  }
+  ASSERT_FALSE(pane.busy());
+}
+
 // Waits until the workers' copies of the manager are gone, so no worker outlives the test.
 template <typename Manager>
 void await_workers(const std::shared_ptr<Manager>& manager, long owners) {
@@ -111,7 +129,16 @@ struct Scene {
   std::shared_ptr<FakeManager> manager = std::make_shared<FakeManager>();
   std::optional<AgentModelsPane> pane;
 
-  Scene() { open(); }
+  // Opened, with its first snapshot taken.
+  Scene() {
+    open();
+    settle();
+  }
+  // Opened while the manager holds its first snapshot back until the gate opens.
+  explicit Scene(std::shared_future<void> snapshot_gate) {
+    manager->snapshot_gate = std::move(snapshot_gate);
+    open();
+  }
   ~Scene() {
     pane.reset();
     await_workers(manager, 1);
@@ -127,15 +154,8 @@ struct Scene {
   std::optional<bool> flag(std::string_view key) { return lib::read_bool(document(), orvo_doc::kRoot, key); }
   std::string hand(AgentModelOperation operation) { return harness.hand_over(settings_app::PaneOperation(operation)); }
   void pass() { PaneHarness::pass(*pane); }
-  // Passes until every manager call has answered.
-  void settle() {
-    pass();
-    for (int i = 0; i < 1000 && pane->calls_in_flight(); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      pass();
-    }
-    ASSERT_FALSE(pane->calls_in_flight());
-  }
+  // Passes until every snapshot and manager call has answered.
+  void settle() { agent_models::settle(*pane); }
 };
 
 OperationStatus succeeded(std::string key, std::string message) {
@@ -179,7 +199,9 @@ TEST(AgentModelsPane, OpensWithoutTheManager) {
   harness.home().write("proc/meminfo", "MemTotal:       25165824 kB\nMemFree: 1 kB\n");
   {
     testing::StubPrograms no_programs(harness.home().root() / "stubs");
-    const auto pane = AgentModelsPane::with_backend(std::make_shared<SystemModelManager>());
+    auto pane = AgentModelsPane::with_backend(std::make_shared<SystemModelManager>());
+    settle(pane);
+    EXPECT_TRUE(pane.loaded());
     EXPECT_FALSE(pane.service_available());
     EXPECT_EQ(pane.snapshot().hardware, fallback_recommendation("MemTotal: 25165824 kB"));
     EXPECT_EQ(pane.snapshot().hardware.memory_gib, 24);
@@ -196,7 +218,8 @@ TEST(AgentModelsPane, OpensWithoutTheManager) {
   std::filesystem::remove(harness.home().system("/proc/meminfo"));
   auto manager = std::make_shared<FakeManager>();
   manager->snapshot_failure = "model service is unavailable: gone";
-  const auto pane = AgentModelsPane::with_backend(manager);
+  auto pane = AgentModelsPane::with_backend(manager);
+  settle(pane);
   EXPECT_EQ(pane.snapshot().hardware.memory_gib, 8);
   EXPECT_EQ(pane.snapshot().hardware.fit, HardwareFit::Tight);
   EXPECT_EQ(*pane.status_message(),
@@ -212,19 +235,23 @@ TEST(AgentModelsPane, PollsOnlyWhileWorkIsInFlight) {
   manager->current.models.push_back(installed("dl", phase::Downloading{1, 10}));
   Clock::time_point now = Clock::now();
   auto pane = AgentModelsPane::with_backend(manager, [&] { return now; });
+  settle(pane);
   ASSERT_EQ(manager->snapshot_count(), 1);
 
   now += std::chrono::milliseconds(500);
   EXPECT_TRUE(pane.update());
+  settle(pane);
   EXPECT_EQ(manager->snapshot_count(), 1);
   now += std::chrono::milliseconds(250);
   EXPECT_TRUE(pane.update());
+  settle(pane);
   EXPECT_EQ(manager->snapshot_count(), 2);
 
   // A failing refresh keeps what was shown and says why.
   manager->snapshot_failure = "model service refused snapshot";
   now += std::chrono::milliseconds(750);
   EXPECT_TRUE(pane.update());
+  settle(pane);
   EXPECT_EQ(pane.snapshot().models.size(), 3u);
   EXPECT_FALSE(pane.service_available());
   EXPECT_EQ(pane.status_message(), "Could not refresh local models: model service refused snapshot");
@@ -234,19 +261,61 @@ TEST(AgentModelsPane, PollsOnlyWhileWorkIsInFlight) {
   manager->current = sample_snapshot();
   manager->current.accelerator_setup->status = accelerator::Active{};
   pane.refresh();
+  settle(pane);
   EXPECT_TRUE(pane.service_available());
   EXPECT_FALSE(pane.status_message());
   const int asked = manager->snapshot_count();
   for (int i = 0; i < 3; ++i) {
     now += std::chrono::seconds(10);
     EXPECT_FALSE(pane.update());
+    settle(pane);
   }
   EXPECT_EQ(manager->snapshot_count(), asked);
 
   // A staging accelerator is work in flight too.
   manager->current.accelerator_setup->status = accelerator::Staging{};
   pane.refresh();
+  settle(pane);
   EXPECT_TRUE(pane.needs_polling());
+}
+
+TEST(AgentModelsPane, OneSnapshotReadAtATime) {
+  PaneHarness harness;
+  auto manager = std::make_shared<FakeManager>();
+  manager->current.models.push_back(installed("dl", phase::Downloading{1, 10}));
+  Clock::time_point now = Clock::now();
+  auto pane = AgentModelsPane::with_backend(manager, [&] { return now; });
+  settle(pane);
+  std::promise<void> release;
+  manager->snapshot_gate = release.get_future().share();
+
+  now += kPollInterval;
+  EXPECT_TRUE(pane.update());
+  for (int i = 0; i < 1000 && manager->snapshot_count() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(manager->snapshot_count(), 2);
+  // The manager hangs: passes and polls come back, and no poll starts a read beside the one running.
+  for (int i = 0; i < 5; ++i) {
+    now += std::chrono::seconds(5);
+    EXPECT_TRUE(pane.update());
+    PaneHarness::pass(pane);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(manager->snapshot_count(), 2);
+  EXPECT_TRUE(pane.reading());
+  EXPECT_TRUE(pane.needs_idle_sync());
+
+  // A refresh asked for meanwhile (after a request was carried out) follows the running read.
+  pane.refresh();
+  manager->current.models.back().phase = phase::Ready{false, std::nullopt};
+  {
+    std::lock_guard guard(manager->lock_);
+    manager->snapshot_gate.reset();
+  }
+  release.set_value();
+  settle(pane);
+  EXPECT_EQ(manager->snapshot_count(), 3);
+  EXPECT_FALSE(pane.needs_polling());
+  await_workers(manager, 2);
 }
 
 // --- Requests ---
@@ -391,6 +460,39 @@ TEST(AgentModelsPane, CarriesOutRequests) {
   }
 }
 
+TEST(AgentModelsPane, AnOperationHandedOverWhileLoadingWaitsForTheFirstSnapshot) {
+  std::promise<void> release;
+  Scene scene(release.get_future().share());
+  // The pass came back while the manager still holds the first snapshot; the page is loading.
+  EXPECT_FALSE(scene.pane->loaded());
+  EXPECT_TRUE(scene.pane->reading());
+  EXPECT_TRUE(scene.pane->needs_idle_sync());
+  const std::string start = scene.hand(op::Start{"idle"});
+  for (int i = 0; i < 3; ++i) scene.pass();
+  // Held, not failed: the models are not known yet.
+  EXPECT_TRUE(scene.harness.status().is_running(start));
+  EXPECT_TRUE(scene.manager->taken_calls().empty());
+
+  release.set_value();
+  scene.settle();
+  EXPECT_TRUE(scene.pane->loaded());
+  EXPECT_EQ(scene.manager->taken_calls(), std::vector<std::string>{"start idle"});
+  EXPECT_EQ(scene.harness.status(), succeeded(start, "Start request accepted by the local model manager"));
+  EXPECT_EQ(scene.flag(local_model_control_id("idle", LocalModelAction::Start)), false);
+}
+
+TEST(AgentModelsPane, ClosingWhileLoadingEndsTheHeldOperation) {
+  std::promise<void> release;
+  Scene scene(release.get_future().share());
+  const std::string key = scene.hand(op::Remove{"idle"});
+  scene.pass();
+  scene.pane.reset();
+  EXPECT_EQ(scene.harness.status(), failed(key, std::string(kInterruptedSentence)));
+  // The first snapshot arrives for nobody.
+  release.set_value();
+  EXPECT_TRUE(scene.manager->taken_calls().empty());
+}
+
 TEST(AgentModelsPane, TypedOperationOfAnAbsentModelIsResetAndEnded) {
   Scene scene;
   const std::string key = scene.hand(op::Start{"later"});
@@ -469,9 +571,13 @@ TEST(AgentModelsPane, FramesGoOnDuringASlowInstall) {
   auto pane = AgentModelsPane::with_backend(manager)
                   .with_pane_operation(harness.operation_cell())
                   .with_operation_status(harness.status_cell());
-  ASSERT_TRUE(pane.snapshot().recommendation);
   testing::PaneInALoop loop(pane);
   loop.frame();
+  for (int i = 0; i < 2000 && !pane.loaded(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    loop.frame();
+  }
+  ASSERT_TRUE(pane.snapshot().recommendation);
   const std::string key = harness.hand_over(settings_app::PaneOperation(AgentModelOperation(op::Install{"tiny-2.5", "r7"})));
   for (int i = 0; i < 10; ++i) loop.frame();
   // Ten frames came and went while the manager still installs.

@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "agent_provider_config/provider_config.h"
@@ -31,11 +33,17 @@ using testing::PaneHarness;
 
 constexpr std::uint64_t kGiB = 1024ULL * 1024 * 1024;
 
-// Answers one snapshot (or its failure) every time; every other call succeeds.
+// Answers one snapshot (or its failure) every time, once the gate (when given) opens; every other
+// call succeeds.
 class FixedManager final : public ModelManagerBackend {
  public:
-  explicit FixedManager(std::expected<LocalModelSnapshot, std::string> answer) : answer_(std::move(answer)) {}
-  std::expected<LocalModelSnapshot, std::string> snapshot() const override { return answer_; }
+  explicit FixedManager(std::expected<LocalModelSnapshot, std::string> answer,
+                        std::optional<std::shared_future<void>> gate = std::nullopt)
+      : answer_(std::move(answer)), gate_(std::move(gate)) {}
+  std::expected<LocalModelSnapshot, std::string> snapshot() const override {
+    if (gate_) gate_->wait();
+    return answer_;
+  }
   std::expected<void, std::string> install(const LocalModelPackage&) const override { return {}; }
   std::expected<void, std::string> start(std::string_view) const override { return {}; }
   std::expected<void, std::string> stop(std::string_view) const override { return {}; }
@@ -44,6 +52,7 @@ class FixedManager final : public ModelManagerBackend {
 
  private:
   std::expected<LocalModelSnapshot, std::string> answer_;
+  std::optional<std::shared_future<void>> gate_;
 };
 
 LocalModelPackage package(std::string id) {
@@ -80,14 +89,36 @@ struct Page {
   std::optional<AgentModelsPane> pane;
   std::optional<testing::PaneInALoop> loop;
 
-  explicit Page(std::expected<LocalModelSnapshot, std::string> snapshot, std::function<void(const PaneHarness&)> before = {}) {
+  // Shown once the first snapshot and the vault's answers are in (at once, without a gate).
+  explicit Page(std::expected<LocalModelSnapshot, std::string> snapshot, std::function<void(const PaneHarness&)> before = {},
+                std::optional<std::shared_future<void>> gate = std::nullopt) {
     if (before) before(harness);
-    manager = std::make_shared<FixedManager>(std::move(snapshot));
+    const bool gated = gate.has_value();
+    manager = std::make_shared<FixedManager>(std::move(snapshot), std::move(gate));
     pane.emplace(AgentModelsPane::with_backend(manager)
                      .with_pane_operation(harness.operation_cell())
                      .with_operation_status(harness.status_cell()));
     loop.emplace(*pane, 1280, 4000);
     loop->frame();
+    if (!gated) settle();
+  }
+  ~Page() {
+    loop.reset();
+    pane.reset();
+    for (int i = 0; i < 2000 && manager.use_count() > 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+
+  // Frames until nothing is awaited, and one more for the last answer's rebuild.
+  void settle() {
+    for (int i = 0; i < 2000; ++i) {
+      loop->frame();
+      if (!pane->busy()) {
+        loop->frame();
+        if (!pane->busy()) return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    FAIL() << "the page kept waiting";
   }
 
   std::vector<std::string> texts() { return testing::texts_of(*pane); }
@@ -114,11 +145,34 @@ struct Page {
     auto* widget = find(id);
     ASSERT_NE(widget, nullptr) << id;
     loop->click(*widget);
-    loop->frame();
+    settle();
   }
 };
 
 // --- The local model cards ---
+
+TEST(AgentModelsView, ReadingUntilTheFirstSnapshotArrives) {
+  std::promise<void> release;
+  Page page(good_device(), {}, release.get_future().share());
+  // The frames came back while the manager still holds its answer: the page says it is reading,
+  // and shows no verdict or model list that could pass for the device's.
+  for (int i = 0; i < 3; ++i) page.loop->frame();
+  EXPECT_TRUE(page.shows("Reading local models…"));
+  for (const char* text : {"Hardware fit", "Recommended for this device", "Local model service unavailable",
+                           "No local models are installed. Setup shows the download, storage, source, revision, "
+                           "and license before anything changes."}) {
+    EXPECT_FALSE(page.shows(text)) << text;
+  }
+  EXPECT_EQ(page.find("agent-models-setup-local"), nullptr);
+  // The providers do not depend on the manager.
+  EXPECT_TRUE(page.shows("Hosted and compatible providers"));
+
+  release.set_value();
+  page.settle();
+  EXPECT_FALSE(page.shows("Reading local models…"));
+  EXPECT_TRUE(page.shows("Good fit"));
+  EXPECT_NE(page.find("agent-models-setup-local"), nullptr);
+}
 
 struct StateCase {
   const char* name;
@@ -299,8 +353,7 @@ TEST(AgentModelsView, ServiceUnavailableShowsThreeCards) {
 
   // A provider handler's outcome is shown all the same.
   (void)page.pane->notice_cell().publish(std::string("API key was not saved: no API key was entered"));
-  page.loop->frame();
-  page.loop->frame();
+  page.settle();
   EXPECT_TRUE(page.shows("API key was not saved: no API key was entered"));
   EXPECT_EQ(count_named(*page.pane, "Card"), 3u);
 }
@@ -534,7 +587,6 @@ TEST(AgentModelsProvidersView, HandlerButtonsRunOnceAndReportOnTheNextSync) {
   EXPECT_TRUE(orvo_model_gateway::secret_configured("claude"));
   // The typed key left the field, and the page says a key is stored.
   EXPECT_TRUE(page.pane->key_input("claude")->empty());
-  page.loop->frame();
   EXPECT_EQ(page.button("agent-models-set-api-key-claude")->label(), "Replace key");
   EXPECT_TRUE(page.shows("API key is stored in the Orvo vault."));
   for (const auto& text : page.texts()) EXPECT_EQ(text.find("sk-secret-1"), std::string::npos) << text;
@@ -542,6 +594,8 @@ TEST(AgentModelsProvidersView, HandlerButtonsRunOnceAndReportOnTheNextSync) {
   page.click("agent-models-remove-api-key-claude");
   EXPECT_EQ(page.pane->status_message(), "API key removed from the Orvo vault.");
   EXPECT_FALSE(orvo_model_gateway::secret_configured("claude"));
+  EXPECT_EQ(page.button("agent-models-set-api-key-claude")->label(), "Save key");
+  EXPECT_TRUE(page.shows("No API key stored."));
 
   // A save with nothing typed says so.
   page.click("agent-models-set-api-key-claude");
@@ -556,8 +610,8 @@ TEST(AgentModelsProvidersView, TypedTextSurvivesARebuild) {
   });
   page.click("agent-models-url-one");
   page.loop->type("/extra");
-  page.pane->refresh();  // marks the structure dirty
-  page.loop->frame();
+  page.pane->refresh();  // its answer marks the structure dirty
+  page.settle();
   auto* field = page.field("agent-models-url-one");
   ASSERT_NE(field, nullptr);
   EXPECT_EQ(field->cell().snapshot(), "https://one.example/v1/extra");
@@ -577,8 +631,7 @@ TEST(AgentModelsProvidersView, AChangedConfigurationFileRebuildsThePage) {
   config.find("one")->enabled = false;
   config.profiles.push_back(profile("two", ProviderProtocol::Anthropic, true, std::nullopt));
   store(config);
-  page.loop->frame();
-  page.loop->frame();
+  page.settle();
   ASSERT_NE(page.button("agent-models-enabled-one"), nullptr);
   EXPECT_EQ(page.button("agent-models-enabled-one")->label(), "Enable");
   EXPECT_NE(page.find("agent-models-url-two"), nullptr);
@@ -587,8 +640,7 @@ TEST(AgentModelsProvidersView, AChangedConfigurationFileRebuildsThePage) {
   // A removed provider's form goes.
   config.remove("two");
   store(config);
-  page.loop->frame();
-  page.loop->frame();
+  page.settle();
   EXPECT_EQ(page.find("agent-models-url-two"), nullptr);
 }
 

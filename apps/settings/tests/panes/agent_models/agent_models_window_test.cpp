@@ -3,7 +3,9 @@
 // that follow without further input.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "../../settings_app/root_support.h"
 #include "agent_provider_config/provider_config.h"
@@ -11,6 +13,7 @@
 #include "harness/stub_programs.h"
 #include "orvo_ui/widgets/button.h"
 #include "orvo_ui/widgets/text_input.h"
+#include "panes/agent_models/agent_models_pane.h"
 
 namespace settings::panes::agent_models {
 namespace {
@@ -36,6 +39,29 @@ orvo_ui::Widget* find_id(orvo_ui::Widget& root, std::string_view id) {
   return nullptr;
 }
 
+AgentModelsPane* find_pane(orvo_ui::Widget& root) {
+  if (auto* pane = dynamic_cast<AgentModelsPane*>(&root)) return pane;
+  for (auto* child : root.children_mut()) {
+    if (auto* found = find_pane(*child)) return found;
+  }
+  return nullptr;
+}
+
+// Frames until the page waits for nothing (its snapshot, the vault's answers), then one more for the
+// last answer's rebuild: a click then lands where the page was laid out.
+void settle(settings_app::testing::RootInALoop& ui) {
+  for (int i = 0; i < 2000; ++i) {
+    ui.frame();
+    const AgentModelsPane* pane = find_pane(ui.root());
+    if (pane && !pane->busy()) {
+      ui.frame();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  FAIL() << "the Agent Models page kept waiting";
+}
+
 std::string click_line(const orvo_ui::Widget& widget) {
   const auto c = widget.get_rect().center();
   return "click " + std::to_string(static_cast<int>(c.x)) + " " + std::to_string(static_cast<int>(c.y));
@@ -53,6 +79,7 @@ TEST(AgentModelsInTheWindow, ProviderButtonsShowTheStoredListInTheFollowingFrame
   ui.frame();
   ui.run(ui.click_row(SettingsSection::AgentModels));
   ui.run("frames 2");
+  settle(ui);
   auto& root = ui.root();
   ASSERT_NE(find_id(root, "agent-models-enabled-one"), nullptr);
 
@@ -62,6 +89,7 @@ TEST(AgentModelsInTheWindow, ProviderButtonsShowTheStoredListInTheFollowingFrame
 
   ui.run(click_line(*find_id(root, "agent-models-enabled-one")));
   ui.run("frames 3");
+  settle(ui);
   auto* toggle = dynamic_cast<orvo_ui::Button*>(find_id(root, "agent-models-enabled-one"));
   ASSERT_NE(toggle, nullptr);
   EXPECT_EQ(toggle->label(), "Enable");
@@ -69,6 +97,7 @@ TEST(AgentModelsInTheWindow, ProviderButtonsShowTheStoredListInTheFollowingFrame
 
   ui.run(click_line(*find_id(root, "agent-models-add-anthropic")));
   ui.run("frames 3");
+  settle(ui);
   const auto stored = ProviderConfig::load();
   ASSERT_EQ(stored.profiles.size(), 3u);
   const ProviderProfile& added = stored.profiles.back();
@@ -81,6 +110,7 @@ TEST(AgentModelsInTheWindow, ProviderButtonsShowTheStoredListInTheFollowingFrame
 
   ui.run(click_line(*find_id(root, "agent-models-remove-provider-one")));
   ui.run("frames 3");
+  settle(ui);
   EXPECT_EQ(find_id(root, "agent-models-url-one"), nullptr);
 }
 
