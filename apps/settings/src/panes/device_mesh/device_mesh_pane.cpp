@@ -123,7 +123,11 @@ void DeviceMeshPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContex
   poll_admin_command();
   take_operation();
   if (document) {
-    if (reset_keys_) write_reset_keys(*document);
+    if (reset_keys_) {
+      write_reset_keys(*document);
+    } else {
+      seed_new_rows(*document);
+    }
     read_approve_keys(*document);
     read_trusted_device_keys(*document);
     read_home_peer_keys(*document);
@@ -297,19 +301,27 @@ void DeviceMeshPane::apply_device_policy() {
 }
 
 void DeviceMeshPane::write_reset_keys(orvo_doc::Document& document) {
+  seeded_home_peers_.clear();
+  seeded_devices_.clear();
+  seed_new_rows(document);
+  put_bool(document, kApproveEnrollmentKey, false);
+  put_bool(document, kApprovePersonalDeviceKey, false);
+  reset_keys_ = false;
+}
+
+void DeviceMeshPane::seed_new_rows(orvo_doc::Document& document) {
   for (const HomePeerRegistration& peer : home_peers_) {
+    if (!seeded_home_peers_.insert(peer.device_node_id).second) continue;
     put_text(document, home_peer_key("name", peer.device_node_id), peer.label);
     for (std::string_view field : {"rename", "remove", "cancel_remove"})
       put_bool(document, home_peer_key(field, peer.device_node_id), false);
   }
   for (const FleetDeviceRow& device : trusted_devices_) {
+    if (!seeded_devices_.insert(device_key_hex(device.device_public_key)).second) continue;
     put_bool(document, personal_device_key("revoke", device.device_public_key), false);
     put_bool(document, personal_device_key("cancel", device.device_public_key), false);
     put_text(document, personal_device_key("reason", device.device_public_key), std::string(kRetiredReason));
   }
-  put_bool(document, kApproveEnrollmentKey, false);
-  put_bool(document, kApprovePersonalDeviceKey, false);
-  reset_keys_ = false;
 }
 
 void DeviceMeshPane::read_approve_keys(orvo_doc::Document& document) {

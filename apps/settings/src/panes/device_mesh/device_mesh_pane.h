@@ -139,6 +139,9 @@ class DeviceMeshPane final : public PaneGlue {
   void poll_admin_command();
   void take_operation();
   void write_reset_keys(orvo_doc::Document& document);
+  // Gives rows that appeared since the keys were written (a home server or a device just paired, a
+  // list read again) their keys, leaving the rows already there as the user left them.
+  void seed_new_rows(orvo_doc::Document& document);
   void read_approve_keys(orvo_doc::Document& document);
   void read_trusted_device_keys(orvo_doc::Document& document);
   void read_home_peer_keys(orvo_doc::Document& document);
@@ -200,6 +203,9 @@ class DeviceMeshPane final : public PaneGlue {
   std::unordered_map<std::string, std::uint64_t> home_peer_last_seen_;
   std::set<std::string> pending_revocations_;  // hex keys
   std::set<std::string> pending_removals_;
+  // The rows whose keys have been written: home peers by node id, trusted devices by hex key.
+  std::set<std::string> seeded_home_peers_;
+  std::set<std::string> seeded_devices_;
   std::size_t paired_home_server_count_ = 0;
   std::size_t health_check_cursor_ = 0;
   std::optional<OperationCell> operation_cell_;

@@ -76,6 +76,8 @@ TEST(MeshPairing, ADoublePressDiscoversOnceThenApprovalAdmitsTheHomeServer) {
   EXPECT_EQ(pane.home_peers()[0].label, "Kitchen NAS");
   EXPECT_EQ(pane.paired_home_server_count(), 1u);
   EXPECT_FALSE(pane.pair_candidate().has_value());
+  // The new row's name field shows its name at once, not only when the page is opened again.
+  EXPECT_EQ(lib::read_text(*pane.own_document(), orvo_doc::kRoot, home_peer_key("name", "node-a")), "Kitchen NAS");
 }
 
 TEST(MeshPairing, WithoutBindingsAHomeServerGetsTheLabelledWorkspacesInListOrder) {
@@ -117,6 +119,10 @@ TEST(MeshPairing, APersonalDeviceIsApprovedForTheUserIdentityAndJoinsTheTrustedD
   ASSERT_EQ(pane.trusted_devices().size(), 2u);
   EXPECT_EQ(pane.trusted_devices()[1].device_label, "Tablet");
   EXPECT_FALSE(pane.pair_candidate().has_value());
+  PaneHarness::pass(pane);
+  EXPECT_EQ(lib::read_text(*pane.own_document(), orvo_doc::kRoot,
+                           personal_device_key("reason", pane.trusted_devices()[1].device_public_key)),
+            "Retired");
 }
 
 TEST(MeshPairing, TheOtherKindsButtonDropsTheCandidateAndLooksForThatKind) {
