@@ -20,7 +20,25 @@ function(orvo_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE ORVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  orvo_test_precompiled_headers()
+  target_precompile_headers(${name} REUSE_FROM orvo_test_pch)
   gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# The headers nearly every test file includes (the test framework, JSON, formatting and the
+# standard library's containers), parsed once for all test programs instead of once per file.
+function(orvo_test_precompiled_headers)
+  if(TARGET orvo_test_pch)
+    return()
+  endif()
+  add_library(orvo_test_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/test_pch.cpp)
+  target_link_libraries(orvo_test_pch PRIVATE GTest::gtest GTest::gmock nlohmann_json::nlohmann_json)
+  target_include_directories(orvo_test_pch PRIVATE $<TARGET_PROPERTY:fmt::fmt,INTERFACE_INCLUDE_DIRECTORIES>)
+  target_compile_definitions(orvo_test_pch PRIVATE ORVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_precompile_headers(orvo_test_pch PRIVATE
+    <gtest/gtest.h> <gmock/gmock.h> <nlohmann/json.hpp> <fmt/format.h>
+    <algorithm> <chrono> <expected> <filesystem> <fstream> <functional> <map> <memory> <optional>
+    <set> <sstream> <string> <string_view> <thread> <unordered_map> <variant> <vector>)
 endfunction()
 
 # orvo_benchmark(NAME SOURCES ... [LIBS ...])
