@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "harness/frame_pane.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "harness/stub_programs.h"
@@ -57,23 +58,11 @@ bool has(const std::vector<std::string>& texts, std::string_view text) {
   return std::ranges::find(texts, text) != texts.end();
 }
 
-struct PaneFixture {
-  PaneHarness harness;
-  orvo_doc::Document document;
-  std::unique_ptr<AccessibilityPane> pane;
-
+struct PaneFixture : testing::FramePane<AccessibilityPane> {
   explicit PaneFixture(std::string_view file = {}) {
     if (!file.empty()) harness.home().write(kFile, file);
     pane = AccessibilityPane::load();
   }
-  void pass() { PaneHarness::pass(*pane, &document); }
-  void put(std::string_view key, ScalarValue value) { ASSERT_TRUE(document.put(orvo_doc::kRoot, key, std::move(value))); }
-  std::optional<ScalarValue> get(std::string_view key) {
-    auto value = document.get(orvo_doc::kRoot, key);
-    if (!value || !*value) return std::nullopt;
-    return std::get<ScalarValue>(**value);
-  }
-  nlohmann::json saved() { return nlohmann::json::parse(*harness.home().read(kFile)); }
 };
 
 constexpr std::string_view kSaved =
