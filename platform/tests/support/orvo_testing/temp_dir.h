@@ -4,24 +4,31 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string_view>
+#include <system_error>
 
-namespace settings::testing {
+namespace orvo_testing {
 
 class TempDir {
  public:
   TempDir() {
-    char pattern[] = "/tmp/orvo-input-XXXXXX";
-    root_ = ::mkdtemp(pattern);
+    char pattern[] = "/tmp/orvo-test-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (made == nullptr) throw std::runtime_error("could not make a temporary directory");
+    root_ = made;
   }
-  ~TempDir() { std::filesystem::remove_all(root_); }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& root() const { return root_; }
 
   // Writes `content` to `relative`, creating its directories.
-  std::filesystem::path write(std::string_view relative, std::string_view content) const {
+  std::filesystem::path write(const std::filesystem::path& relative, std::string_view content) const {
     const auto path = root_ / relative;
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << content;
@@ -32,4 +39,4 @@ class TempDir {
   std::filesystem::path root_;
 };
 
-}  // namespace settings::testing
+}  // namespace orvo_testing
