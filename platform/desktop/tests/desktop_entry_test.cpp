@@ -1,5 +1,4 @@
 #include "desktop_entry/desktop_entry.h"
-#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,12 +6,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "orvo_testing/scoped_env.h"
 #include "orvo_testing/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using desktop_entry::DesktopEntry;
+using orvo_testing::ScopedEnv;
 using orvo_testing::TempDir;
 
 std::string app(std::string_view name, std::string_view extra = "") {

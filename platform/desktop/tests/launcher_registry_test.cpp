@@ -11,14 +11,15 @@
 
 #include "desktop_entry/desktop_entry.h"
 #include "orvo_runtime/system_paths.h"
+#include "orvo_testing/scoped_env.h"
 #include "orvo_testing/temp_dir.h"
-#include "scoped_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using launcher::manifest::Entrypoint;
 using launcher::manifest::Manifest;
+using orvo_testing::ScopedEnv;
 using orvo_testing::TempDir;
 
 std::string manifest(std::string_view app_id, std::string_view name, std::string_view gui_bin = "bin/app") {

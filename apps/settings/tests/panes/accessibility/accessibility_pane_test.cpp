@@ -13,41 +13,17 @@
 #include "harness/pane_home.h"
 #include "harness/stub_programs.h"
 #include "orvo_doc/document.h"
+#include "orvo_testing/scoped_env.h"
 #include "panes/accessibility/accessibility_pane.h"
 
 namespace settings::panes::accessibility {
 namespace {
 
 using orvo_doc::ScalarValue;
+using orvo_testing::ScopedEnv;
 using testing::PaneHarness;
 
 constexpr std::string_view kFile = "config/orvo/settings.json";
-
-// Sets an environment variable (or removes it, for none) while alive.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = ::getenv(name)) saved_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (saved_) {
-      ::setenv(name_, saved_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 std::vector<std::string> texts(AccessibilityPane& pane) {
   testing::PaneInALoop ui(pane, 1280, 800);
