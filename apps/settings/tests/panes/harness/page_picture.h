@@ -5,14 +5,12 @@
 // looking at).
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "orvo_ui/render.h"
+#include "../../support/picture.h"
 #include "orvo_ui/widgets/app_shell.h"
 #include "orvo_ui/widgets/container.h"
 #include "orvo_ui/widgets/scrollable.h"
@@ -32,12 +30,7 @@ inline void picture_page(std::unique_ptr<orvo_ui::Widget> pane, std::string_view
   shell.notify_selection();
 
   TextRenderer text(TextRenderer::Metrics::Fonts);
-  LayoutTree tree;
-  NodeMap nodes;
-  LayoutContext context{1, 14, &text, Size{float(width), float(height)}};
-  NodeId root = shell.build_layout(tree, context, nodes);
-  tree.compute(root, {float(width), float(height)}, text);
-  shell.apply_layout(tree, root, 0, 0);
+  settings::testing::lay_out(shell, text, width, height);
   const std::function<void(const Widget&)> check = [&](const Widget& w) {
     const Rect r = w.get_rect();
     EXPECT_LE(r.x1, width + 0.01) << w.name() << " runs out of the window";
@@ -46,15 +39,9 @@ inline void picture_page(std::unique_ptr<orvo_ui::Widget> pane, std::string_view
   };
   check(shell);
 
-  Scene scene;
-  const Theme theme = Theme::dark();
-  shell.draw_with_presence(scene, Affine::identity(), text, theme, PresenceContext{Rect{0, 0, double(width), double(height)}});
-  Frame frame(width, height);
-  render_into(scene, text, frame.pixels(), width, height, frame.stride(), 1.0, theme.background);
   const std::string path =
       std::string(name) + "_page_" + std::to_string(width) + "x" + std::to_string(height) + ".png";
-  ASSERT_TRUE(frame.write_png(path).has_value());
-  std::cout << name << " page: " << std::filesystem::absolute(path).string() << "\n";
+  ASSERT_TRUE(settings::testing::write_picture(shell, text, width, height, path, std::string(name) + " page"));
 }
 
 }  // namespace settings::panes::testing
