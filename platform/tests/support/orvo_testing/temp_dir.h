@@ -1,10 +1,12 @@
 #pragma once
-// A temporary directory for tests, removed with everything in it.
+// A temporary directory for tests, removed with everything in it, and reading a file back whole.
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -38,5 +40,13 @@ class TempDir {
  private:
   std::filesystem::path root_;
 };
+
+// The file's bytes; empty when it cannot be read.
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 }  // namespace orvo_testing
