@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "../../door/offscreen_app.h"
-#include "orvo_testing/scoped_env.h"
 #include "harness/stub_programs.h"
+#include "orvo_testing/scoped_env.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::door_tests {
 namespace {
@@ -25,12 +26,7 @@ using namespace std::chrono_literals;
 using orvo_testing::ScopedEnv;
 using panes::testing::StubPrograms;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 // A tool's desktop entry whose program writes its arguments to `marker`.
 void install_tool(const std::filesystem::path& data, std::string_view desktop_id, const std::filesystem::path& marker) {
