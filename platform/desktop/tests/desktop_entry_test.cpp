@@ -1,5 +1,4 @@
 #include "desktop_entry/desktop_entry.h"
-#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,30 +6,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "orvo_testing/scoped_env.h"
+#include "orvo_testing/temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using desktop_entry::DesktopEntry;
+using orvo_testing::ScopedEnv;
+using orvo_testing::TempDir;
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/orvo-desktop-XXXXXX";
-    root_ = ::mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(root_); }
-  const fs::path& root() const { return root_; }
-  void write(const fs::path& relative, std::string_view text) const {
-    const auto path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-
- private:
-  fs::path root_;
-};
-
-// Sets an environment variable for the lifetime of the object, restoring the old value after.
 std::string app(std::string_view name, std::string_view extra = "") {
   return "[Desktop Entry]\nType=Application\nName=" + std::string(name) + "\nExec=true\n" + std::string(extra);
 }

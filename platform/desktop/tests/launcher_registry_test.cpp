@@ -11,31 +11,16 @@
 
 #include "desktop_entry/desktop_entry.h"
 #include "orvo_runtime/system_paths.h"
-#include "scoped_env.h"
+#include "orvo_testing/scoped_env.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using launcher::manifest::Entrypoint;
 using launcher::manifest::Manifest;
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/orvo-launcher-XXXXXX";
-    root_ = ::mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(root_); }
-  const fs::path& root() const { return root_; }
-  void write(const fs::path& relative, std::string_view text) const {
-    const auto path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-
- private:
-  fs::path root_;
-};
+using orvo_testing::ScopedEnv;
+using orvo_testing::TempDir;
 
 std::string manifest(std::string_view app_id, std::string_view name, std::string_view gui_bin = "bin/app") {
   return "{\"app_id\":\"" + std::string(app_id) + "\",\"name\":\"" + std::string(name) +

@@ -8,31 +8,17 @@
 #include <fstream>
 #include <string>
 
+#include "orvo_testing/temp_dir.h"
+
 namespace desktop_policy::storage {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Tree {
+// A temporary tree of files of given sizes.
+class Tree : public orvo_testing::TempDir {
  public:
-  Tree() {
-    char pattern[] = "/tmp/orvo-storage-XXXXXX";
-    root_ = ::mkdtemp(pattern);
-  }
-  ~Tree() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  const fs::path& root() const { return root_; }
-  fs::path file(const fs::path& relative, std::size_t bytes) const {
-    const auto path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << std::string(bytes, 'x');
-    return path;
-  }
-
- private:
-  fs::path root_;
+  fs::path file(const fs::path& relative, std::size_t bytes) const { return write(relative, std::string(bytes, 'x')); }
 };
 
 std::vector<std::string> names_of(const StorageSnapshot& snapshot, StorageCategory category) {

@@ -18,13 +18,7 @@ using media::audio::ControlResult;
 using media::audio::DeviceChoice;
 using os_actions_testing::PathPrefix;
 using os_actions_testing::TempTree;
-
-std::string read_text(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using orvo_testing::read_file;
 
 std::string expected_long_error() {
   // The stub's error output less its control characters, the invalid byte replaced, cut to 512
@@ -65,7 +59,7 @@ TEST(RunWpctl, OutcomesOfTheCommand) {
 }
 
 TEST(WpctlStatus, ReadsTheAudioSinksAndSourcesOfACapturedListing) {
-  const auto lists = media::audio::parse_wpctl_status(read_text(std::string(ORVO_OS_FIXTURES) + "/wpctl-status.txt"));
+  const auto lists = media::audio::parse_wpctl_status(read_file(std::string(ORVO_OS_FIXTURES) + "/wpctl-status.txt"));
   EXPECT_EQ(lists.sinks, (std::vector<DeviceChoice>{{"Built-in Audio Analog Stereo", 51, false},
                                                     {"Headphones WH-1000", 78, true}}));
   // The entry with a broken id is skipped; the camera under "Video" is no microphone.
@@ -159,7 +153,7 @@ TEST(GraphControl, EachCallRunsItsToolWithItsArguments) {
     std::filesystem::remove(log);
     const ControlResult result = call();
     EXPECT_TRUE(result.has_value()) << expected << ": " << result.error();
-    EXPECT_EQ(read_text(log), std::string(expected) + "\n");
+    EXPECT_EQ(read_file(log), std::string(expected) + "\n");
   }
 }
 

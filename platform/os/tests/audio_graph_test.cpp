@@ -7,17 +7,13 @@
 #include <sstream>
 
 #include "media/audio.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace {
 
 using nlohmann::json;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 // The captured dump with `target.object` entries added to its "default" metadata.
 std::string with_targets(const json& entries) {

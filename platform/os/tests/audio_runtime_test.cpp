@@ -18,13 +18,7 @@ using Clock = std::chrono::steady_clock;
 using media::audio_runtime::RealAudioRuntime;
 using os_actions_testing::PathPrefix;
 using os_actions_testing::TempTree;
-
-std::string read_text(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using orvo_testing::read_file;
 
 std::vector<std::int16_t> samples_of(const std::string& pcm) {
   std::vector<std::int16_t> samples;
@@ -58,7 +52,7 @@ bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds lim
 // Whether the stub whose pid it recorded is still alive or unreaped. The stubs end in `exec`, so
 // the recorded process is the one left running.
 bool stub_alive(const std::filesystem::path& pid_file) {
-  const pid_t pid = std::stoi(read_text(pid_file));
+  const pid_t pid = std::stoi(read_file(pid_file));
   return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
@@ -75,9 +69,9 @@ TEST(ChannelTest, PlaysTheToneOnOneChannelIntoPwCat) {
     ASSERT_TRUE(test.has_value()) << test.error();
     ASSERT_TRUE(wait_until([&] { return !(*test)->still_running(); }));
 
-    EXPECT_EQ(read_text(tree.root() / "args"),
+    EXPECT_EQ(read_file(tree.root() / "args"),
               "--playback --target alsa_output.analog-stereo --rate 48000 --channels 2 --format s16 -\n");
-    const auto samples = samples_of(read_text(heard));
+    const auto samples = samples_of(read_file(heard));
     ASSERT_EQ(samples.size(), 48000u * 2);  // one second of stereo frames
     int loudest_played = 0, loudest_silent = 0;
     for (std::size_t i = 0; i < samples.size(); i += 2) {
@@ -113,7 +107,7 @@ TEST(MicrophoneMeter, FollowsTheLevelAndEndsAfterItsDurationLeavingNothingBehind
   EXPECT_TRUE(wait_until([&] { return !(*meter)->still_running(); }));
   EXPECT_GE(Clock::now() - started, 1400ms);
 
-  EXPECT_EQ(read_text(tree.root() / "args"),
+  EXPECT_EQ(read_file(tree.root() / "args"),
             "--record --target alsa_input.analog-stereo --rate 16000 --channels 1 --format s16 -\n");
   EXPECT_FALSE(stub_alive(tree.root() / "pid"));
   // The stub's own two notes are the only new files: the meter writes nothing.

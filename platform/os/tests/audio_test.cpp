@@ -13,12 +13,7 @@ namespace {
 using os_actions_testing::PathPrefix;
 using os_actions_testing::TempTree;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 TEST(AudioGraph, ReadsNodesStreamsDevicesAndDefaultsFromACapturedDump) {
   auto graph = media::audio::parse_pw_dump(fixture("pw-dump.json"));

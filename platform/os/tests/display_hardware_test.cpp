@@ -14,12 +14,7 @@ using os_actions_testing::TempTree;
 using settings_store::DisplayHardwareSnapshot;
 using settings_store::OutputMode;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 TEST(OutputMode, LabelsShowSizeAndRate) {
   struct Case {

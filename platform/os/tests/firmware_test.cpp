@@ -14,12 +14,7 @@ using namespace std::chrono_literals;
 namespace firmware = os_actions::firmware;
 using os_actions_testing::TempTree;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 const std::string kFirmwareId = "a45df35ac0e948ee180fe216a5f703f32dda163f";
 const std::string kDockId = "0b6b19df2bb1a3cbcbb3e7df8e1d0b8bd0c3f8e1";

@@ -10,13 +10,14 @@
 #include <thread>
 
 #include "os_actions/tool_intent.h"
+#include "orvo_testing/scoped_env.h"
 #include "temp_tree.h"
-#include "scoped_env.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace os_actions::tool_intent;
+using orvo_testing::ScopedEnv;
 
 bool appears(const std::filesystem::path& path) {
   for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(10ms);

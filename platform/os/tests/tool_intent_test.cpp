@@ -12,13 +12,14 @@
 
 #include "desktop_entry/desktop_entry.h"
 #include "os_actions/wifi_continuity.h"
+#include "orvo_testing/scoped_env.h"
 #include "temp_tree.h"
-#include "scoped_env.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace os_actions::tool_intent;
+using orvo_testing::ScopedEnv;
 
 std::string read_when_written(const std::filesystem::path& path) {
   for (int i = 0; i < 500; ++i) {

@@ -9,28 +9,13 @@
 #include "orvo_relay/config.h"
 #include "orvo_relay/protocol.h"
 #include "orvo_runtime/system_paths.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace {
 
 using namespace orvo_relay_protocol;
 using namespace orvo_relay_protocol::config;
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/orvo-relay-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& path() const { return path_; }
-  void write(const std::string& name, const std::string& text) const {
-    std::filesystem::create_directories((path_ / name).parent_path());
-    std::ofstream(path_ / name, std::ios::binary) << text;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using orvo_testing::TempDir;
 
 TEST(RelayConfig, ReadsEveryKeyOfTheSchema) {
   const auto config = RelayConfig::parse(R"(
@@ -113,16 +98,16 @@ TEST(RelayConfig, DefaultsAndSchemaErrorsNameTheKey) {
 
 TEST(RelayConfig, LoadKeepsTheKindOfInputOutputFailures) {
   TempDir dir;
-  const auto missing = RelayConfig::load(dir.path() / "relay.toml");
+  const auto missing = RelayConfig::load(dir.root() / "relay.toml");
   ASSERT_FALSE(missing.has_value());
   EXPECT_EQ(missing.error().io_kind, orvo_runtime::IoErrorKind::NotFound);
-  std::filesystem::create_directories(dir.path() / "relay.toml");
-  const auto directory = RelayConfig::load(dir.path() / "relay.toml");
+  std::filesystem::create_directories(dir.root() / "relay.toml");
+  const auto directory = RelayConfig::load(dir.root() / "relay.toml");
   ASSERT_FALSE(directory.has_value());
   EXPECT_EQ(directory.error().io_kind, orvo_runtime::IoErrorKind::Other);
-  EXPECT_EQ(directory.error().text, "could not read " + (dir.path() / "relay.toml").string() + ": Is a directory");
+  EXPECT_EQ(directory.error().text, "could not read " + (dir.root() / "relay.toml").string() + ": Is a directory");
   dir.write("ok.toml", "role = \"hybrid\"\n");
-  EXPECT_EQ(RelayConfig::load(dir.path() / "ok.toml").value().role, DeviceRole::AvailableWhileActive);
+  EXPECT_EQ(RelayConfig::load(dir.root() / "ok.toml").value().role, DeviceRole::AvailableWhileActive);
 }
 
 TEST(RelayProtocol, RoomIdsMetricsAndLabels) {
@@ -131,11 +116,11 @@ TEST(RelayProtocol, RoomIdsMetricsAndLabels) {
   EXPECT_EQ(room_workspace_id("abc").value(), 0xba7816bf8f01cfeaULL);
 
   TempDir dir;
-  EXPECT_FALSE(metrics::load_metrics(dir.path()).has_value());
+  EXPECT_FALSE(metrics::load_metrics(dir.root()).has_value());
   dir.write("metrics.json", "[1]");
-  EXPECT_FALSE(metrics::load_metrics(dir.path()).has_value());
+  EXPECT_FALSE(metrics::load_metrics(dir.root()).has_value());
   dir.write("metrics.json", R"({"peers":2})");
-  EXPECT_TRUE(metrics::load_metrics(dir.path()).has_value());
+  EXPECT_TRUE(metrics::load_metrics(dir.root()).has_value());
 
   const struct {
     std::string label;

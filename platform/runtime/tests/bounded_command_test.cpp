@@ -11,10 +11,13 @@
 #include <sstream>
 #include <thread>
 
+#include "orvo_testing/temp_dir.h"
+
 namespace {
 
 using namespace std::chrono_literals;
 using bounded_command::ErrorKind;
+using orvo_testing::TempDir;
 
 std::vector<std::string> sh(std::string script) { return {"-c", std::move(script)}; }
 
@@ -34,19 +37,6 @@ std::vector<pid_t> read_pids(const std::filesystem::path& file) {
   for (pid_t pid; in >> pid;) pids.push_back(pid);
   return pids;
 }
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/orvo-command-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 TEST(BoundedCommand, ReturnsBothStreamsAndExitStatusWithLcAllC) {
   ::setenv("LC_ALL", "de_DE.UTF-8", 1);
@@ -96,7 +86,7 @@ TEST(BoundedCommand, ChildThatIgnoresItsInputDoesNotHurtTheCaller) {
 
 TEST(BoundedCommand, TimeLimitKillsTheWholeProcessGroupAndReapsTheChild) {
   TempDir dir;
-  const auto pid_file = dir.path() / "pids";
+  const auto pid_file = dir.root() / "pids";
   const auto started = std::chrono::steady_clock::now();
   auto result = bounded_command::run(
       "sh", sh("echo $$ > " + pid_file.string() + "; sleep 30 & echo $! >> " + pid_file.string() + "; wait"),
@@ -133,11 +123,11 @@ TEST(BoundedCommand, MissingProgramGivesItsSentence) {
 
 TEST(BoundedCommand, ProgramIsFoundOnTheCallersPath) {
   TempDir dir;
-  const auto stub = dir.path() / "orvo-stub";
+  const auto stub = dir.root() / "orvo-stub";
   std::ofstream(stub) << "#!/bin/sh\necho \"stub $#: $1\"\n";
   std::filesystem::permissions(stub, std::filesystem::perms::owner_all);
   const std::string old_path = ::getenv("PATH");
-  ::setenv("PATH", (dir.path().string() + ":" + old_path).c_str(), 1);
+  ::setenv("PATH", (dir.root().string() + ":" + old_path).c_str(), 1);
   auto result = bounded_command::run("orvo-stub", std::vector<std::string>{"two words"}, std::nullopt, 1024, 5s);
   ::setenv("PATH", old_path.c_str(), 1);
   ASSERT_TRUE(result.has_value()) << result.error().display();
@@ -184,7 +174,7 @@ TEST(BoundedCommandAsync, TimeLimitAndMissingProgramAreErrors) {
 
 TEST(BoundedCommandAsync, DroppingARunningCommandKillsIt) {
   TempDir dir;
-  const auto pid_file = dir.path() / "pid";
+  const auto pid_file = dir.root() / "pid";
   {
     auto command = bounded_command::spawn_prepared({"sh", sh("echo $$ > " + pid_file.string() + "; exec sleep 30")},
                                                    std::nullopt, 1024, 60s);
@@ -198,7 +188,7 @@ TEST(BoundedCommandAsync, DroppingARunningCommandKillsIt) {
 
 TEST(BoundedCommandAsync, DroppingAChildThatOutlivesItsSignalReturnsAtOnceAndLeavesNoZombie) {
   TempDir dir;
-  const auto pid_file = dir.path() / "pid";
+  const auto pid_file = dir.root() / "pid";
   bounded_command::testing::deliver_signals(false);
   std::chrono::steady_clock::duration drop_took{};
   {

@@ -15,19 +15,14 @@
 #include <nlohmann/json.hpp>
 
 #include "orvo_runtime/system_paths.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings_store {
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using orvo_testing::read_file;
 
 class SettingsSections : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "orvo_actions/action_args.h"
 #include "orvo_actions/resource.h"
 #include "orvo_doc/document.h"
+#include "../support/resource_names.h"
 
 namespace settings::actions::testing {
 
@@ -37,18 +38,6 @@ class Inputs {
   preferences::Preferences preferences_;
   CatalogueQueries queries_;
 };
-
-inline std::vector<std::string> action_names(const orvo_actions::Resource& resource) {
-  std::vector<std::string> names;
-  for (const auto& action : resource.actions) names.push_back(action.name);
-  return names;
-}
-
-inline std::vector<std::string> child_ids(const orvo_actions::Resource& resource) {
-  std::vector<std::string> ids;
-  for (const auto& child : resource.children) ids.push_back(child.id);
-  return ids;
-}
 
 inline const orvo_actions::ActionSpec& action(const orvo_actions::Resource& resource, std::string_view name) {
   static const orvo_actions::ActionSpec missing{};

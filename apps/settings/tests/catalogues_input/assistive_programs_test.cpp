@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "temp_dir.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::actions::assistive {
 namespace {
 
-using settings::testing::TempDir;
+using orvo_testing::TempDir;
 
 TEST(AssistivePrograms, TheScreenReaderEngineIsARegularFileOnTheSearchPath) {
   const TempDir tree;

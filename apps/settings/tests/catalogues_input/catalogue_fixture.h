@@ -14,6 +14,7 @@
 #include "orvo_actions/resource.h"
 #include "orvo_doc/document.h"
 #include "preferences/records.h"
+#include "../support/resource_names.h"
 
 namespace settings::testing {
 
@@ -36,11 +37,7 @@ inline actions::CatalogueQueries queries_with(const actions::InputQueries& input
   return actions::CatalogueQueries{offline.devices, offline.media, input, offline.lists, offline.mesh};
 }
 
-inline std::vector<std::string> action_names(const orvo_actions::Resource& resource) {
-  std::vector<std::string> names;
-  for (const auto& action : resource.actions) names.push_back(action.name);
-  return names;
-}
+using actions::testing::action_names;
 
 // The action of that name; fails the test when the resource has none.
 inline const orvo_actions::ActionSpec& action(const orvo_actions::Resource& resource, std::string_view name) {

@@ -10,7 +10,7 @@
 #include "catalogues/input_bindings.h"
 #include "catalogues/section_catalogues.h"
 #include "orvo_runtime/system_paths.h"
-#include "temp_dir.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::actions {
 namespace {
@@ -205,7 +205,7 @@ TEST_F(InputSection, ActiveSourceOffersTheConfiguredSourcesTheCatalogueNames) {
 }
 
 TEST(InputBindings, BindByTheActionsOwnParameterFromTheSavedPreferences) {
-  const settings::testing::TempDir config;
+  const orvo_testing::TempDir config;
   config.write("orvo/settings.json",
                R"({"input":{"keyboard_layout":"us","keyboard_layouts":["us","de","fr","se"]}})");
   const system_paths::ScopedOverride paths(config.root(), config.root());

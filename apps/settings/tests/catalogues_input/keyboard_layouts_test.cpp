@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_dir.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings_store::hardware {
 namespace {
@@ -124,7 +124,7 @@ TEST(KeyboardLayouts, TheFirstRulesFileThatYieldsAnEntryIsTheCatalogue) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const settings::testing::TempDir dir;
+    const orvo_testing::TempDir dir;
     const std::array<std::filesystem::path, 2> files{dir.root() / "evdev.xml", dir.root() / "base.xml"};
     if (c.evdev != nullptr) dir.write("evdev.xml", c.evdev);
     if (c.base != nullptr) dir.write("base.xml", c.base);

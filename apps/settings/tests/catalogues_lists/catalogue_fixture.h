@@ -16,6 +16,7 @@
 #include "orvo_actions/action_args.h"
 #include "orvo_doc/document.h"
 #include "preferences/records.h"
+#include "../support/resource_names.h"
 
 namespace settings::actions::testing {
 
@@ -57,12 +58,6 @@ struct Catalogue {
     ASSERT_TRUE(document.put(orvo_doc::kRoot, key, orvo_doc::ScalarValue::str(value)));
   }
 };
-
-inline std::vector<std::string> action_names(const orvo_actions::Resource& resource) {
-  std::vector<std::string> names;
-  for (const auto& action : resource.actions) names.push_back(action.name);
-  return names;
-}
 
 // What the action sends when invoked with the given arguments (JSON text), unchecked.
 inline orvo_actions::EncodedAction invoke(const orvo_actions::ActionSpec& spec, const char* arguments = "{}") {

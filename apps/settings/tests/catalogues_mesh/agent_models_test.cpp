@@ -2,9 +2,9 @@
 
 #include "catalogues/agent_models_actions.h"
 #include "catalogues/section_catalogues.h"
-#include "../catalogues_input/temp_dir.h"
 #include "mesh_fixture.h"
 #include "orvo_runtime/system_paths.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::actions {
 namespace {
@@ -137,7 +137,7 @@ TEST(AgentModelsActions, ProviderButtonBindings) {
 }
 
 TEST(AgentModelsActions, SystemQueriesReadTheProviderConfiguration) {
-  const settings::testing::TempDir config;
+  const orvo_testing::TempDir config;
   config.write("orvo/agent-providers.json",
                R"({"profiles":[{"id":"a","label":"Work","protocol":"anthropic","enabled":false},)"
                R"({"id":"b","label":" ","kind":"this-device"},)"

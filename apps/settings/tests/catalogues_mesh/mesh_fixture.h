@@ -11,6 +11,7 @@
 #include "orvo_actions/resource.h"
 #include "orvo_doc/document.h"
 #include "preferences/records.h"
+#include "../support/resource_names.h"
 
 namespace settings::actions::testing {
 
@@ -30,12 +31,6 @@ orvo_actions::Resource build_with(const FakeMeshQueries& mesh, Builder build) {
   orvo_doc::Document document;
   preferences::Preferences preferences;
   return build(SectionInputs{document, preferences, {}, queries});
-}
-
-inline std::vector<std::string> action_names(const orvo_actions::Resource& resource) {
-  std::vector<std::string> names;
-  for (const auto& action : resource.actions) names.push_back(action.name);
-  return names;
 }
 
 // What invoking the action with these arguments sends: "<kind> <payload>".

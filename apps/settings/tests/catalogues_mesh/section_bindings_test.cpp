@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "../catalogues_input/catalogue_fixture.h"
-#include "../catalogues_input/temp_dir.h"
 #include "catalogues/input_bindings.h"
 #include "catalogues/section_bindings.h"
 #include "orvo_runtime/system_paths.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::actions {
 namespace {
@@ -77,7 +77,7 @@ TEST(SectionBindings, StaticSectionBindings) {
 }
 
 TEST(SectionBindings, InputLevelsAndKeyboardSources) {
-  const settings::testing::TempDir config;
+  const orvo_testing::TempDir config;
   config.write("orvo/settings.json", R"({"input":{"keyboard_layout":"us","keyboard_layouts":["us","de"]}})");
   const system_paths::ScopedOverride paths(config.root(), config.root());
   settings::testing::FakeInputQueries input;
@@ -96,12 +96,12 @@ TEST(SectionBindings, InputLevelsAndKeyboardSources) {
 }
 
 // The preferences file is saved as the application saves it: a new file renamed over the old one.
-void save(const settings::testing::TempDir& config, std::string_view content) {
+void save(const orvo_testing::TempDir& config, std::string_view content) {
   std::filesystem::rename(config.write("orvo/settings.json.new", content), config.root() / "orvo/settings.json");
 }
 
 TEST(SectionBindings, ASaveReachesTheNextBindingAtOnce) {
-  const settings::testing::TempDir config;
+  const orvo_testing::TempDir config;
   const system_paths::ScopedOverride paths(config.root(), config.root());
   save(config, R"({"input":{"keyboard_layout":"us","keyboard_layouts":["us"]}})");
   EXPECT_TRUE(input_choice_binding("add-source").has_value());

@@ -14,6 +14,7 @@
 #include "orvo_actions/resource.h"
 #include "orvo_doc/document.h"
 #include "preferences/records.h"
+#include "../support/resource_names.h"
 
 namespace settings::actions::testing {
 
@@ -56,18 +57,6 @@ inline std::vector<media::audio::AudioNode> numbered_nodes(std::uint32_t count, 
   std::vector<media::audio::AudioNode> nodes;
   for (std::uint32_t i = 0; i < count; ++i) nodes.push_back(node(first_id + i, stem + " " + std::to_string(i + 1)));
   return nodes;
-}
-
-inline std::vector<std::string> action_names(const orvo_actions::Resource& resource) {
-  std::vector<std::string> names;
-  for (const auto& action : resource.actions) names.push_back(action.name);
-  return names;
-}
-
-inline std::vector<std::string> child_ids(const orvo_actions::Resource& resource) {
-  std::vector<std::string> ids;
-  for (const auto& child : resource.children) ids.push_back(child.id);
-  return ids;
 }
 
 inline const orvo_actions::ActionSpec& action_of(const orvo_actions::Resource& resource, std::string_view name) {

@@ -17,19 +17,14 @@
 #include <string>
 
 #include "orvo_runtime/system_paths.h"
+#include "orvo_testing/temp_dir.h"
 #include "preferences/preferences_file.h"
 
 namespace settings::preferences {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using orvo_testing::read_file;
 
 void write_file(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());

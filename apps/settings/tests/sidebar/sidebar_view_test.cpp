@@ -13,6 +13,7 @@
 #include "orvo_ui/widgets/container.h"
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/text.h"
+#include "../support/picture.h"
 
 namespace settings::sidebar {
 namespace {
@@ -166,12 +167,7 @@ struct Rendered {
 // `before_drawing` may change row states once the rows have their rectangles.
 Rendered lay_out_and_draw(std::unique_ptr<Widget> view, TextRenderer& text, int width, int height,
                           const std::function<void(Widget&)>& before_drawing = {}) {
-  LayoutTree tree;
-  NodeMap nodes;
-  LayoutContext context{1, 14, &text, Size{float(width), float(height)}};
-  NodeId root = view->build_layout(tree, context, nodes);
-  tree.compute(root, {float(width), float(height)}, text);
-  view->apply_layout(tree, root, 0, 0);
+  settings::testing::lay_out(*view, text, width, height);
   if (before_drawing) before_drawing(*view);
   Rendered out{std::move(view), {}};
   out.view->draw_with_presence(out.scene, Affine::identity(), text, Theme::dark(),

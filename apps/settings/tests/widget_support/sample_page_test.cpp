@@ -13,6 +13,7 @@
 #include "orvo_ui/widgets/scrollable.h"
 #include "orvo_ui/widgets/sparkline.h"
 #include "widget_support/layout_helpers.h"
+#include "../support/picture.h"
 
 namespace settings::widget_support {
 namespace {
@@ -125,26 +126,15 @@ TEST_P(SamplePage, RendersWithoutOverlapsAndWritesAPicture) {
   const int height = 800;
   AppShell shell = sample_shell(selected);
   TextRenderer text(TextRenderer::Metrics::Fonts);
-  LayoutTree tree;
-  NodeMap nodes;
-  LayoutContext context{1, 14, &text, Size{float(width), float(height)}};
-  NodeId root = shell.build_layout(tree, context, nodes);
-  tree.compute(root, {float(width), float(height)}, text);
-  shell.apply_layout(tree, root, 0, 0);
+  settings::testing::lay_out(shell, text, width, height);
 
   EXPECT_EQ(shell.is_narrow(), width < 720);
   EXPECT_EQ(shell.content_width() > 0, selected || width >= 720);
   expect_tidy(shell, float(width));
 
-  Scene scene;
-  const Theme theme = Theme::dark();
-  shell.draw_with_presence(scene, Affine::identity(), text, theme, PresenceContext{Rect{0, 0, double(width), double(height)}});
-  Frame frame(width, height);
-  render_into(scene, text, frame.pixels(), width, height, frame.stride(), 1.0, theme.background);
   const std::string path = "sample_page_" + std::to_string(width) + "x" + std::to_string(height) +
                            (selected ? "" : "_navigation") + ".png";
-  ASSERT_TRUE(frame.write_png(path).has_value());
-  std::cout << "sample page: " << std::filesystem::absolute(path).string() << "\n";
+  ASSERT_TRUE(settings::testing::write_picture(shell, text, width, height, path, "sample page"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SamplePage,

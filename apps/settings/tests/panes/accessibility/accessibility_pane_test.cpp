@@ -8,45 +8,22 @@
 #include <optional>
 #include <string>
 
+#include "harness/frame_pane.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "harness/stub_programs.h"
 #include "orvo_doc/document.h"
+#include "orvo_testing/scoped_env.h"
 #include "panes/accessibility/accessibility_pane.h"
 
 namespace settings::panes::accessibility {
 namespace {
 
 using orvo_doc::ScalarValue;
+using orvo_testing::ScopedEnv;
 using testing::PaneHarness;
 
 constexpr std::string_view kFile = "config/orvo/settings.json";
-
-// Sets an environment variable (or removes it, for none) while alive.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = ::getenv(name)) saved_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (saved_) {
-      ::setenv(name_, saved_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 std::vector<std::string> texts(AccessibilityPane& pane) {
   testing::PaneInALoop ui(pane, 1280, 800);
@@ -57,23 +34,11 @@ bool has(const std::vector<std::string>& texts, std::string_view text) {
   return std::ranges::find(texts, text) != texts.end();
 }
 
-struct PaneFixture {
-  PaneHarness harness;
-  orvo_doc::Document document;
-  std::unique_ptr<AccessibilityPane> pane;
-
+struct PaneFixture : testing::FramePane<AccessibilityPane> {
   explicit PaneFixture(std::string_view file = {}) {
     if (!file.empty()) harness.home().write(kFile, file);
     pane = AccessibilityPane::load();
   }
-  void pass() { PaneHarness::pass(*pane, &document); }
-  void put(std::string_view key, ScalarValue value) { ASSERT_TRUE(document.put(orvo_doc::kRoot, key, std::move(value))); }
-  std::optional<ScalarValue> get(std::string_view key) {
-    auto value = document.get(orvo_doc::kRoot, key);
-    if (!value || !*value) return std::nullopt;
-    return std::get<ScalarValue>(**value);
-  }
-  nlohmann::json saved() { return nlohmann::json::parse(*harness.home().read(kFile)); }
 };
 
 constexpr std::string_view kSaved =

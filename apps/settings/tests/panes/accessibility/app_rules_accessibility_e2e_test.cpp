@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../../door/offscreen_app.h"
+#include "orvo_testing/scoped_env.h"
 
 namespace settings::panes::accessibility {
 namespace {
@@ -28,26 +29,8 @@ class TemporaryDataDirs {
   }
 
  private:
-  class Variable {
-   public:
-    Variable(const char* name, const std::filesystem::path& value) : name_(name) {
-      if (const char* old = ::getenv(name)) saved_ = old;
-      ::setenv(name, value.c_str(), 1);
-    }
-    ~Variable() {
-      if (saved_) {
-        ::setenv(name_, saved_->c_str(), 1);
-      } else {
-        ::unsetenv(name_);
-      }
-    }
-
-   private:
-    const char* name_;
-    std::optional<std::string> saved_;
-  };
-  Variable home_;
-  Variable dirs_;
+  orvo_testing::ScopedEnv home_;
+  orvo_testing::ScopedEnv dirs_;
 };
 
 std::int64_t now() {

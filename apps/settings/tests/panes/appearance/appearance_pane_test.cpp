@@ -9,6 +9,7 @@
 
 #include "actions/settings_action.h"
 #include "catalogues/appearance_labels.h"
+#include "harness/frame_pane.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "orvo_doc/document.h"
@@ -75,23 +76,11 @@ TEST(AppearanceLabels, AppliedTheme) {
 }
 
 // A pane in a temporary home, passed against a frame document as the loop does.
-struct PaneFixture {
-  PaneHarness harness;
-  orvo_doc::Document document;
-  std::unique_ptr<AppearancePane> pane;
-
+struct PaneFixture : testing::FramePane<AppearancePane> {
   explicit PaneFixture(std::string_view file = {}) {
     if (!file.empty()) harness.home().write(kFile, file);
     pane = AppearancePane::load();
   }
-  void pass() { PaneHarness::pass(*pane, &document); }
-  void put(std::string_view key, ScalarValue value) { ASSERT_TRUE(document.put(orvo_doc::kRoot, key, std::move(value))); }
-  std::optional<ScalarValue> get(std::string_view key) {
-    auto value = document.get(orvo_doc::kRoot, key);
-    if (!value || !*value) return std::nullopt;
-    return std::get<ScalarValue>(**value);
-  }
-  nlohmann::json saved() { return nlohmann::json::parse(*harness.home().read(kFile)); }
   std::optional<orvo_actions::EncodedAction> last_action() const { return pane->action_host().last_action; }
 };
 

@@ -6,10 +6,9 @@
 #include <thread>
 
 #include <algorithm>
-#include <filesystem>
-#include <iostream>
 
 #include "fake_bluetooth.h"
+#include "../../support/picture.h"
 #include "harness/pane_harness.h"
 #include "orvo_ui/render.h"
 #include "orvo_ui/scene.h"
@@ -176,26 +175,14 @@ TEST_F(BluetoothView, DrawsFourDevicesWithinTheWidth) {
     request(kPhone, "details");
     request(kSpeaker, "pair");
     orvo_ui::TextRenderer text(orvo_ui::TextRenderer::Metrics::Fonts);
-    orvo_ui::LayoutTree tree;
-    orvo_ui::NodeMap nodes;
-    orvo_ui::LayoutContext context{1, 14, &text, orvo_ui::Size{float(width), 800}};
-    const orvo_ui::NodeId root = pane->build_layout(tree, context, nodes);
-    tree.compute(root, {float(width), 800}, text);
-    pane->apply_layout(tree, root, 0, 0);
+    settings::testing::lay_out(*pane, text, width, 800);
     for (const char* id : {"settings.bluetooth.dev_A1.cancel", "settings.bluetooth.forget.dev_B2", "bluetooth.toggle"}) {
       orvo_ui::Widget* widget = find_widget(*pane, id);
       ASSERT_NE(widget, nullptr) << id;
       EXPECT_LE(widget->get_rect().x1, width + 0.5) << id << " at " << width;
     }
-    orvo_ui::Scene scene;
-    const orvo_ui::Theme theme = orvo_ui::Theme::dark();
-    pane->draw_with_presence(scene, orvo_ui::Affine::identity(), text, theme,
-                             orvo_ui::PresenceContext{orvo_ui::Rect{0, 0, double(width), 800}});
-    orvo_ui::Frame frame(width, 800);
-    orvo_ui::render_into(scene, text, frame.pixels(), width, 800, frame.stride(), 1.0, theme.background);
     const std::string path = "bluetooth_page_" + std::to_string(width) + ".png";
-    ASSERT_TRUE(frame.write_png(path).has_value());
-    std::cout << "bluetooth page: " << std::filesystem::absolute(path).string() << "\n";
+    ASSERT_TRUE(settings::testing::write_picture(*pane, text, width, 800, path, "bluetooth page"));
     fake->release_pairing();
     loop.reset();
     pane.reset();

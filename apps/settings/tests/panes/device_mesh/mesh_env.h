@@ -2,37 +2,16 @@
 // The device mesh tests' home: the pane tests' temporary home (root/config the configuration
 // directory, root/data the data directory) with the identity variables pointing into it, saved and
 // restored.
-#include <stdlib.h>
-
-#include <optional>
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "harness/pane_home.h"
+#include "orvo_testing/scoped_env.h"
 
 namespace settings::panes::device_mesh::testing {
 
-// Sets or unsets one environment variable until destroyed.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    set(value);
-  }
-  ~ScopedEnv() { set(saved_); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  void set(const std::optional<std::string>& value) const {
-    if (value) {
-      ::setenv(name_, value->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using orvo_testing::ScopedEnv;
 
 // The device identity root is root/device-root and the user identity directory root/identities.
 class MeshEnv {

@@ -3,41 +3,14 @@
 // each outcome handled once.
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#include "../../door/child_process.h"
 #include "display_fixture.h"
+#include "display_stand_in.h"
 
 namespace settings::panes::display::testing {
 namespace {
 
 using actions::DisplayOperation;
 using State = hw::DisplayTransactionState;
-
-class StandIn {
- public:
-  // Starts the compositor's stand-in in the mounted pane's home with a panel and a 4K monitor.
-  void start(const panes::testing::PaneHome& home) {
-    const auto env = door_tests::environment_with(
-        {{"XDG_RUNTIME_DIR", home.runtime().native()}, {"XDG_CONFIG_HOME", home.config().native()}});
-    std::filesystem::create_directories(home.root() / "standin");
-    process_ = std::make_unique<door_tests::ChildProcess>(
-        ORVO_DISPLAY_STANDIN,
-        std::vector<std::string>{"--apply-delay-ms", "20", "eDP-1:1920x1080:builtin", "HDMI-A-1:3840x2160"}, env,
-        home.root() / "standin");
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!hw::DisplayTransaction::service_running() && std::chrono::steady_clock::now() < until) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(hw::DisplayTransaction::service_running()) << process_->err();
-  }
-  ~StandIn() {
-    if (process_) process_->signal(SIGTERM);
-  }
-
- private:
-  std::unique_ptr<door_tests::ChildProcess> process_;
-};
 
 bool reached(Mounted& mounted, State state) {
   return mounted.pass_until([&] {

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <fmt/format.h>
 
-#include "../../door/child_process.h"
 #include "display_fixture.h"
+#include "display_stand_in.h"
 #include "orvo_log/log.h"
 #include "orvo_ui/wake.h"
 #include "orvo_ui/widgets/button.h"
@@ -225,29 +224,6 @@ TEST(DisplayView, AnOutputWithTooManyModesGetsAnUnboundDropdownAndOneWarning) {
   EXPECT_EQ(dropdown->choices().size(), 130u);
   EXPECT_EQ(log.count("output mode action is part of the resource contract"), 1u);
 }
-
-class StandIn {
- public:
-  void start(const panes::testing::PaneHome& home) {
-    const auto env = door_tests::environment_with(
-        {{"XDG_RUNTIME_DIR", home.runtime().native()}, {"XDG_CONFIG_HOME", home.config().native()}});
-    std::filesystem::create_directories(home.root() / "standin");
-    process_ = std::make_unique<door_tests::ChildProcess>(
-        ORVO_DISPLAY_STANDIN,
-        std::vector<std::string>{"--apply-delay-ms", "20", "eDP-1:1920x1080:builtin", "HDMI-A-1:3840x2160"}, env,
-        home.root() / "standin");
-    for (int i = 0; i < 500 && !hw::DisplayTransaction::service_running(); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_TRUE(hw::DisplayTransaction::service_running()) << process_->err();
-  }
-  ~StandIn() {
-    if (process_) process_->signal(SIGTERM);
-  }
-
- private:
-  std::unique_ptr<door_tests::ChildProcess> process_;
-};
 
 TEST(DisplayView, TheCardFollowsTheTransactionAndCountsDownWithoutInput) {
   StandIn stand_in;

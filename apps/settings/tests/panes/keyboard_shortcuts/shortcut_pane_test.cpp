@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "catalogues/shortcut_titles.h"
+#include "harness/frame_pane.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "orvo_doc/document.h"
@@ -27,24 +28,14 @@ constexpr std::string_view kShortcuts = "config/orvo/shortcuts.json";
 constexpr std::string_view kControls = "config/orvo/desktop-controls.json";
 constexpr std::string_view kLock = "shortcuts.lock";
 
-struct PaneFixture {
-  PaneHarness harness;
-  orvo_doc::Document document;
-  std::unique_ptr<ShortcutPane> pane;
-
+struct PaneFixture : testing::FramePane<ShortcutPane> {
   explicit PaneFixture(std::string_view shortcuts_file = {}) {
     if (!shortcuts_file.empty()) harness.home().write(kShortcuts, shortcuts_file);
     pane = ShortcutPane::load();
     pass();
   }
   void pass(int times = 1) {
-    for (int i = 0; i < times; ++i) PaneHarness::pass(*pane, &document);
-  }
-  void put(std::string_view key, ScalarValue value) { ASSERT_TRUE(document.put(orvo_doc::kRoot, key, std::move(value))); }
-  std::optional<ScalarValue> get(std::string_view key) {
-    auto value = document.get(orvo_doc::kRoot, key);
-    if (!value || !*value) return std::nullopt;
-    return std::get<ScalarValue>(**value);
+    for (int i = 0; i < times; ++i) FramePane::pass();
   }
   std::optional<std::string> text(std::string_view key) {
     auto value = get(key);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "actions/setting_key_filter.h"
+#include "harness/frame_pane.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "orvo_doc/document.h"
@@ -50,24 +51,13 @@ TEST(AppRuleKeys, ADottedIdPassesTheKeyFilter) {
 
 constexpr std::string_view kFile = "config/orvo/settings.json";
 
-struct RulesFixture {
-  PaneHarness harness;
-  orvo_doc::Document document;
-  std::unique_ptr<NotificationsPane> pane;
-
+struct RulesFixture : testing::FramePane<NotificationsPane> {
   explicit RulesFixture(std::string_view file) {
     harness.home().write(kFile, file);
     auto prefs = preferences::load_preferences().notifications;
     std::vector<NotificationApp> apps{{"org.example.chat", "Chat"}};
     for (auto& app : notification_apps(prefs.per_app, {}, {})) apps.push_back(std::move(app));
     pane = std::make_unique<NotificationsPane>(std::move(prefs), std::move(apps));
-  }
-  void pass() { PaneHarness::pass(*pane, &document); }
-  void put(std::string_view key, ScalarValue value) { ASSERT_TRUE(document.put(orvo_doc::kRoot, key, std::move(value))); }
-  std::optional<ScalarValue> get(std::string_view key) {
-    auto value = document.get(orvo_doc::kRoot, key);
-    if (!value || !*value) return std::nullopt;
-    return std::get<ScalarValue>(**value);
   }
   nlohmann::json rule(std::string_view id) {
     return nlohmann::json::parse(*harness.home().read(kFile))["notifications"]["per_app"][std::string(id)];

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "harness/frame_pane.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "harness/stub_programs.h"
@@ -28,23 +29,11 @@ constexpr std::string_view kSaved =
     R"("start_minute":1290,"end_minute":420,"weekdays":31,"allow_priority":true}},)"
     R"("appearance":{"theme":"Nord"},"locale":{"currency":"EUR"},"other":{"kept":1}})";
 
-struct PaneFixture {
-  PaneHarness harness;
-  orvo_doc::Document document;
-  std::unique_ptr<NotificationsPane> pane;
-
+struct PaneFixture : testing::FramePane<NotificationsPane> {
   explicit PaneFixture(std::string_view file = kSaved) {
     if (!file.empty()) harness.home().write(kFile, file);
     pane = NotificationsPane::load();
   }
-  void pass() { PaneHarness::pass(*pane, &document); }
-  void put(std::string_view key, ScalarValue value) { ASSERT_TRUE(document.put(orvo_doc::kRoot, key, std::move(value))); }
-  std::optional<ScalarValue> get(std::string_view key) {
-    auto value = document.get(orvo_doc::kRoot, key);
-    if (!value || !*value) return std::nullopt;
-    return std::get<ScalarValue>(**value);
-  }
-  nlohmann::json saved() { return nlohmann::json::parse(*harness.home().read(kFile)); }
   bool shows(std::string_view text) {
     testing::PaneInALoop ui(*pane, 1280, 800);
     const auto texts = testing::texts_of(*pane);

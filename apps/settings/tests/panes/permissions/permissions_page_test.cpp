@@ -11,6 +11,7 @@
 
 #include "harness/pane_harness.h"
 #include "harness/stub_programs.h"
+#include "orvo_testing/temp_dir.h"
 #include "orvo_ui/widgets/badge.h"
 #include "orvo_ui/widgets/button.h"
 #include "orvo_ui/widgets/text.h"
@@ -24,12 +25,7 @@ using os_actions::privacy::MicrophoneMute;
 using testing::PaneHarness;
 using testing::StubPrograms;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 // Texts and badges in tree order.
 std::vector<std::string> shown(orvo_ui::Widget& root) {

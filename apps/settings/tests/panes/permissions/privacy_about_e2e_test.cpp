@@ -16,35 +16,17 @@
 
 #include "../../door/offscreen_app.h"
 #include "harness/stub_programs.h"
+#include "orvo_testing/scoped_env.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::door_tests {
 namespace {
 
 using namespace std::chrono_literals;
+using orvo_testing::ScopedEnv;
 using panes::testing::StubPrograms;
 
-class Variable {
- public:
-  Variable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = ::getenv(name)) saved_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~Variable() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
-
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_OS_FIXTURES) + "/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_OS_FIXTURES) + "/" + name); }
 
 // A tool's desktop entry whose program writes its arguments to `marker`.
 void install_tool(const std::filesystem::path& data, std::string_view desktop_id, const std::filesystem::path& marker) {
@@ -93,8 +75,8 @@ TEST(PrivacyAboutEndToEnd, OpeningThePagesRunsTheChecksAndTheirButtonsOpenTheToo
   const auto data = app.home() / "data";
   install_tool(data, "so.orvo.WorkspaceSettings", app.home() / "workspace-settings-opened");
   install_tool(data, "so.orvo.IdentityBackup", app.home() / "identity-backup-opened");
-  Variable data_home("XDG_DATA_HOME", data.string());
-  Variable data_dirs("XDG_DATA_DIRS", (app.home() / "no-system-data").string());
+  ScopedEnv data_home("XDG_DATA_HOME", data.string());
+  ScopedEnv data_dirs("XDG_DATA_DIRS", (app.home() / "no-system-data").string());
   ASSERT_TRUE(app.start()) << app.process().err();
 
   ToolRun open = app.tool({"invoke", "settings.section:permissions", "open"});

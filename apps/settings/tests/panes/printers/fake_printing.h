@@ -4,7 +4,6 @@
 // the test runs it, so a test decides when a reading or a change comes back, and can refuse to
 // start threads.
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "harness/held_workers.h"
 #include "panes/printers/printers_pane.h"
 
 namespace settings::panes::printers::testing {
@@ -75,38 +75,7 @@ class FakePrinting final : public PrintingBackend {
   mutable std::vector<std::string> changes_;
 };
 
-// Workers kept until the test runs them, in the order they were started.
-class HeldWorkers {
- public:
-  std::expected<void, std::string> start(std::string name, std::function<void()> work) {
-    if (refused_ && name == *refused_) return std::unexpected(std::string("Resource temporarily unavailable"));
-    held_.emplace_back(std::move(name), std::move(work));
-    return {};
-  }
-  // Runs every held worker (also those started meanwhile); answers how many ran.
-  int run_all() {
-    int ran = 0;
-    while (!held_.empty()) {
-      auto work = std::move(held_.front().second);
-      held_.pop_front();
-      work();
-      ++ran;
-    }
-    return ran;
-  }
-  // The names of the workers not run yet.
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& [name, work] : held_) out.push_back(name);
-    return out;
-  }
-  // Threads of this name are refused from now on (none: all start).
-  void refuse(std::optional<std::string> name) { refused_ = std::move(name); }
-
- private:
-  std::deque<std::pair<std::string, std::function<void()>>> held_;
-  std::optional<std::string> refused_;
-};
+using panes::testing::HeldWorkers;
 
 // A clock the test moves.
 struct TestClock {

@@ -9,6 +9,7 @@
 
 #include "../../door/offscreen_app.h"
 #include "harness/stub_programs.h"
+#include "orvo_testing/temp_dir.h"
 
 namespace settings::panes::sound::testing {
 namespace {
@@ -16,12 +17,7 @@ namespace {
 using door_tests::ToolRun;
 using namespace std::chrono_literals;
 
-std::string fixture(const char* name) {
-  std::ifstream in(std::string(ORVO_SOUND_FIXTURES) + "/" + name);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string fixture(const char* name) { return orvo_testing::read_file(std::string(ORVO_SOUND_FIXTURES) + "/" + name); }
 
 TEST(AudioPaneEndToEnd, VolumeRepeatsAtOnceAndFreesTheRunner) {
   door_tests::OffscreenApp app;

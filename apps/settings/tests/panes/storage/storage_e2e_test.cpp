@@ -11,30 +11,16 @@
 #include <string>
 
 #include "../../door/offscreen_app.h"
+#include "orvo_testing/scoped_env.h"
 
 namespace settings::panes::storage {
 namespace {
 
 using door_tests::OffscreenApp;
 using door_tests::ToolRun;
+using orvo_testing::ScopedEnv;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-class Variable {
- public:
-  Variable(const char* name, const char* value) : name_(name) {
-    if (const char* old = ::getenv(name)) saved_ = old;
-    ::setenv(name, value, 1);
-  }
-  ~Variable() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 TEST(StorageEndToEnd, CachesAreCleanedAndFreeingWithoutTheServiceEndsPromptly) {
   OffscreenApp app("{}");
@@ -45,7 +31,7 @@ TEST(StorageEndToEnd, CachesAreCleanedAndFreeingWithoutTheServiceEndsPromptly) {
   std::ofstream(cache / "thumbnails/1.png") << std::string(4096, 'x');
   std::ofstream(outside / "document.txt") << "keep me";
   fs::create_symlink(outside / "document.txt", cache / "document-link");
-  Variable cache_home("XDG_CACHE_HOME", cache.c_str());
+  ScopedEnv cache_home("XDG_CACHE_HOME", cache.c_str());
   ASSERT_TRUE(app.start()) << app.process().err();
 
   const ToolRun cleaned = app.tool({"--timeout", "20", "invoke", "settings.section:storage", "cleanup-caches"});

@@ -6,14 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iostream>
 
+#include "harness/page_picture.h"
 #include "harness/pane_harness.h"
-#include "orvo_ui/render.h"
-#include "orvo_ui/widgets/app_shell.h"
-#include "orvo_ui/widgets/container.h"
-#include "orvo_ui/widgets/scrollable.h"
-#include "orvo_ui/widgets/text.h"
 #include "panes/storage/storage_pane.h"
 #include "storage_stand_in.h"
 
@@ -23,11 +18,6 @@ namespace {
 using namespace orvo_ui;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-void walk(const Widget& w, const std::function<void(const Widget&)>& visit) {
-  visit(w);
-  for (const Widget* c : w.children()) walk(*c, visit);
-}
 
 void write_file(const fs::path& path, std::size_t bytes) {
   fs::create_directories(path.parent_path());
@@ -71,33 +61,7 @@ TEST_P(StoragePicture, RendersInsideTheWindowAndWritesAPicture) {
   ASSERT_TRUE(pane->synced());
   ASSERT_TRUE(pane->cleanup_preview());
 
-  auto nav = std::make_unique<Container>(Container(Text("Storage").with_size(14)).with_fill(true));
-  auto page = std::make_unique<Container>(
-      Container(Scrollable(Container(std::move(pane)).with_max_width(880).with_centered(true))).with_fill(true));
-  AppShell shell = AppShell(std::move(nav), std::move(page)).with_breakpoint(720).with_nav_width(264).with_narrow_screen(true);
-  shell.notify_selection();
-
-  TextRenderer text(TextRenderer::Metrics::Fonts);
-  LayoutTree tree;
-  NodeMap nodes;
-  LayoutContext context{1, 14, &text, Size{float(width), float(height)}};
-  NodeId root = shell.build_layout(tree, context, nodes);
-  tree.compute(root, {float(width), float(height)}, text);
-  shell.apply_layout(tree, root, 0, 0);
-  walk(shell, [&](const Widget& w) {
-    const Rect r = w.get_rect();
-    EXPECT_LE(r.x1, width + 0.01) << w.name() << " runs out of the window";
-    EXPECT_GE(r.x0, -0.01) << w.name();
-  });
-
-  Scene scene;
-  const Theme theme = Theme::dark();
-  shell.draw_with_presence(scene, Affine::identity(), text, theme, PresenceContext{Rect{0, 0, double(width), double(height)}});
-  Frame frame(width, height);
-  render_into(scene, text, frame.pixels(), width, height, frame.stride(), 1.0, theme.background);
-  const std::string path = "storage_page_" + std::to_string(width) + "x" + std::to_string(height) + ".png";
-  ASSERT_TRUE(frame.write_png(path).has_value());
-  std::cout << "storage page: " << fs::absolute(path).string() << "\n";
+  panes::testing::picture_page(std::move(pane), "Storage", "storage", width, height);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, StoragePicture, ::testing::Values(1280, 640));

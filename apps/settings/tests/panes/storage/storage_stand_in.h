@@ -7,15 +7,14 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <deque>
-#include <expected>
 #include <filesystem>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "harness/held_workers.h"
 
 namespace settings::panes::storage::testing {
 
@@ -100,28 +99,6 @@ class StorageStandIn {
   std::thread server_;
 };
 
-// Workers held until the test runs them, in the order they were started.
-class HeldWorkers {
- public:
-  std::expected<void, std::string> start(std::string name, std::function<void()> work) {
-    held_.emplace_back(std::move(name), std::move(work));
-    return {};
-  }
-  // Runs every held worker (also those started meanwhile); answers how many ran.
-  int run_all() {
-    int ran = 0;
-    while (!held_.empty()) {
-      auto work = std::move(held_.front().second);
-      held_.pop_front();
-      work();
-      ++ran;
-    }
-    return ran;
-  }
-  std::size_t held() const { return held_.size(); }
-
- private:
-  std::deque<std::pair<std::string, std::function<void()>>> held_;
-};
+using panes::testing::HeldWorkers;
 
 }  // namespace settings::panes::storage::testing

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../../door/offscreen_app.h"
+#include "orvo_testing/scoped_env.h"
 #include "catalogues/queries/local_users.h"
 
 namespace settings::panes::users {
@@ -16,22 +17,7 @@ namespace {
 
 using door_tests::OffscreenApp;
 using door_tests::ToolRun;
-
-class Variable {
- public:
-  Variable(const char* name, const char* value) : name_(name) {
-    if (const char* old = ::getenv(name)) saved_ = old;
-    ::setenv(name, value, 1);
-  }
-  ~Variable() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using orvo_testing::ScopedEnv;
 
 TEST(UsersEndToEnd, AnAccountChangeWithoutTheAccountServiceEndsPromptly) {
   // The application lists this machine's own accounts; the change must never reach them, and with
@@ -41,7 +27,7 @@ TEST(UsersEndToEnd, AnAccountChangeWithoutTheAccountServiceEndsPromptly) {
   const auto listed = std::find_if(accounts.begin(), accounts.end(), [](const LocalUser& u) { return !u.signed_in; });
   if (listed == accounts.end()) GTEST_SKIP() << "this machine has no regular account besides the signed-in one";
 
-  Variable no_bus("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/orvo-no-system-bus");
+  ScopedEnv no_bus("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/orvo-no-system-bus");
   OffscreenApp app;
   ASSERT_TRUE(app.start()) << app.process().err();
   const auto started = std::chrono::steady_clock::now();
