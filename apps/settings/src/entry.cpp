@@ -2,6 +2,8 @@
 
 #include "actions/register.h"
 #include "actions/setting_keeper.h"
+#include "catalogues/queries/query_cache.h"
+#include "settings_app/resource_paths.h"
 #include "settings_app/settings_app.h"
 
 namespace settings {
@@ -13,6 +15,16 @@ void register_actions(orvo_ui::App& app) {
   app.setting_keeper = actions::keep_setting_action;
   app.accepts_external_actions = true;
   app.lists_actions = true;
+  // The catalogues the interface thread builds for an outside request read the slow queries from
+  // the cache; the door's thread fills it first: every query for a listing, the owning section's for
+  // an invocation (none for a resource no section owns).
+  app.prepare_request = [](std::optional<std::string_view> resource) {
+    if (!resource) {
+      actions::system_query_cache().refresh(std::nullopt);
+    } else if (auto owner = settings_app::resource_owner(*resource)) {
+      actions::system_query_cache().refresh(*owner);
+    }
+  };
 }
 
 orvo_ui::WindowSize initial_window_size() { return {1280, 800}; }

@@ -125,12 +125,13 @@ enum class Wake : std::uint8_t { Mail, TimedOut, ClientGone, Stopping };
 }  // namespace
 
 struct ActionDoor::State {
-  State(std::filesystem::path socket, ActionHost& action_host, bool lists)
-      : path(std::move(socket)), host(action_host), lists_actions(lists) {}
+  State(std::filesystem::path socket, ActionHost& action_host, bool lists, Prepare prepare_request)
+      : path(std::move(socket)), host(action_host), lists_actions(lists), prepare(std::move(prepare_request)) {}
 
   std::filesystem::path path;
   ActionHost& host;
   bool lists_actions;
+  Prepare prepare;
   UniqueFd listen_fd;
   // Readable from the moment the door stops; never drained.
   UniqueFd stop_fd;
@@ -210,8 +211,8 @@ std::expected<void, std::string> install(const std::filesystem::path& temporary,
 }  // namespace
 
 std::expected<std::unique_ptr<ActionDoor>, std::string> ActionDoor::open(std::filesystem::path path, ActionHost& host,
-                                                                         bool lists_actions) {
-  auto state = std::make_unique<State>(std::move(path), host, lists_actions);
+                                                                         bool lists_actions, Prepare prepare) {
+  auto state = std::make_unique<State>(std::move(path), host, lists_actions, std::move(prepare));
   const std::filesystem::path temporary = state->path.native() + "." + std::to_string(::getpid()) + ".tmp";
   auto address = door::socket_address(temporary);
   if (!address) return std::unexpected(address.error());
@@ -397,12 +398,13 @@ bool ActionDoor::State::handle_tree(int fd) {
   if (!lists_actions) return answer(fd, door::error_answer("this application does not list its actions"));
   auto mailbox = std::make_shared<Mailbox>();
   if (!mailbox->usable()) return answer(fd, door::error_answer("could not wait for the application"));
+  const auto deadline = Clock::now() + kTreeLimit;
+  if (prepare) prepare(std::nullopt);
   {
     std::lock_guard lock(tree_mutex);
     tree_requests.push_back(mailbox);
   }
   WakeHandle{}.wake();
-  const auto deadline = Clock::now() + kTreeLimit;
   while (true) {
     for (auto& message : mailbox->take()) {
       if (auto* tree = std::get_if<TreeText>(&message)) return answer(fd, door::tree_answer(tree->json));
@@ -435,9 +437,10 @@ bool ActionDoor::State::handle_invoke(int fd, const door::InvokeRequest& request
     const auto* started = std::get_if<RequestStarted>(&report);
     if (started && std::holds_alternative<start::InFlight>(started->answer)) action_host->cancel(started->id);
   };
+  auto deadline = Clock::now() + std::chrono::milliseconds(request.timeout_ms);
+  if (prepare) prepare(std::string_view(request.address.resource));
   const std::uint64_t ticket = host.submit({request.address, request.args_json, reply});
 
-  auto deadline = Clock::now() + std::chrono::milliseconds(request.timeout_ms);
   std::optional<RequestId> running;
   bool timed_out = false;
   // A request not yet taken is withdrawn and never starts; one taken is cancelled once it runs.

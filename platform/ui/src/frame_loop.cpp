@@ -82,7 +82,7 @@ FrameLoop::~FrameLoop() {
 
 std::expected<void, std::string> FrameLoop::open_action_door(std::filesystem::path socket) {
   if (!app_.accepts_external_actions) return {};
-  auto door = ActionDoor::open(std::move(socket), host_, app_.lists_actions);
+  auto door = ActionDoor::open(std::move(socket), host_, app_.lists_actions, app_.prepare_request);
   if (!door) return std::unexpected(door.error());
   door_ = std::move(*door);
   return {};

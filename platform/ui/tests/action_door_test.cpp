@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <mutex>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "door_protocol.h"
@@ -66,6 +68,36 @@ TEST_F(DoorFixture, InvocationsGoThroughTheHostAndReportHowTheyEnded) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(ask(c.request.dump()), c.expected);
   }
+}
+
+// The application's preparation runs on the door's thread, before the request reaches the
+// interface thread: a tree request with no resource, an invocation with the one it names.
+struct PreparingDoor : DoorFixture {
+  PreparingDoor() {
+    app.prepare_request = [this](std::optional<std::string_view> resource) {
+      std::lock_guard lock(mutex);
+      prepared.push_back({resource ? std::string(*resource) : "(listing)", std::this_thread::get_id(),
+                          root.started.load()});
+    };
+  }
+  struct Prepared {
+    std::string resource;
+    std::thread::id thread;
+    int started_before;
+  };
+  std::mutex mutex;
+  std::vector<Prepared> prepared;
+};
+
+TEST_F(PreparingDoor, TheApplicationPreparesEachRequestOnTheDoorsThreadBeforeItIsHandedOn) {
+  ASSERT_EQ(ask(R"({"request":"tree"})")["ok"], true);
+  ASSERT_EQ(ask(invoke("invoke", Json::object()).dump())["ok"], true);
+  std::lock_guard lock(mutex);
+  ASSERT_EQ(prepared.size(), 2u);
+  EXPECT_EQ(prepared[0].resource, "(listing)");
+  EXPECT_EQ(prepared[1].resource, "settings.section:sound");
+  EXPECT_EQ(prepared[1].started_before, 0) << "prepared before the operation started";
+  for (const auto& p : prepared) EXPECT_NE(p.thread, std::this_thread::get_id()) << "not on the interface thread";
 }
 
 TEST_F(DoorFixture, RequestsOnOneConnectionAreAnsweredInOrderAndABadLineDoesNotEndIt) {

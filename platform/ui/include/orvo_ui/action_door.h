@@ -26,6 +26,11 @@
 // user are refused at once. A client that disconnects withdraws its request, or cancels its operation
 // once it runs.
 //
+// Before a request goes to the interface thread, the door's thread of its connection runs the
+// application's `prepare` (App::prepare_request) with the resource an invocation names, or none for a
+// tree request: there the application reads what the request needs from slow sources, so that the
+// interface thread then finds it at hand. The request's time limit counts from before it.
+//
 // Threading: the door's own threads never touch widgets. Invocations go through the loop's
 // ActionHost, the same host as the controls, so the same checks apply; a tree request is queued
 // for `serve`, which the frame loop calls on the interface thread, and the door thread waits.
@@ -34,7 +39,9 @@
 #include <cstddef>
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,10 +67,13 @@ std::expected<void, std::string> check_peer(uid_t peer_uid, uid_t own_uid);
 
 class ActionDoor {
  public:
+  // Runs on a door thread before a request is handed on; see above.
+  using Prepare = std::function<void(std::optional<std::string_view> resource)>;
+
   // Binds and listens at the path and starts the door thread. Fails when a live door is already
   // there or the socket cannot be made. `lists_actions`: whether tree requests are answered.
   static std::expected<std::unique_ptr<ActionDoor>, std::string> open(std::filesystem::path path, ActionHost& host,
-                                                                      bool lists_actions);
+                                                                      bool lists_actions, Prepare prepare = {});
   // Stops every door thread (waiting clients get an error answer) and removes the socket if it is
   // still ours.
   ~ActionDoor();

@@ -29,6 +29,11 @@ class App {
   bool accepts_external_actions = false;
   bool lists_actions = false;
 
+  // Runs on a door thread before an outside request reaches the interface thread, with the resource
+  // an invocation names (none for a listing): what the request needs from slow sources is read there.
+  // Must be safe to call from any thread, several at once.
+  std::function<void(std::optional<std::string_view> resource)> prepare_request;
+
   // Keeps what a setting action from a control or from outside sets beyond the settings document
   // (the application's own files); see ActionHost::SettingKeeper. None: the document only.
   std::function<std::expected<void, std::string>(const orvo_actions::TypedAction&)> setting_keeper;
