@@ -11,6 +11,7 @@ using namespace orvo_ui;
 PaneGlue::PaneGlue(std::string_view short_name, DirtyRule rule) : short_name_(short_name), rule_(rule) {}
 
 void PaneGlue::sync(SyncContext& context) {
+  frame_document_ = context.document;
   orvo_doc::Document* document = document_ ? &*document_ : context.document;
   if (document) controls_.pull_into(*document, object_);
   sync_pane(document, context);
@@ -20,6 +21,9 @@ void PaneGlue::sync(SyncContext& context) {
 
 NodeId PaneGlue::build_layout(LayoutTree& tree, LayoutContext& context, NodeMap& nodes) {
   view_ = build_view();
+  // Controls the view binds for the first time show the document's values in the frame they are
+  // built in, not only after the next pass (a page opened from outside may get no further frame).
+  if (orvo_doc::Document* document = document_ ? &*document_ : frame_document_) controls_.push_from(*document, object_);
   has_view_node_ = false;
   Style style;
   style.direction = FlexDirection::Column;

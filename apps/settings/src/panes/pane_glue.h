@@ -76,6 +76,8 @@ class PaneGlue : public orvo_ui::Widget {
   std::string short_name_;
   DirtyRule rule_;
   std::optional<orvo_doc::Document> document_{std::in_place};
+  // The frame's document as the last pass was given it (the frame loop's, which outlives the pane).
+  orvo_doc::Document* frame_document_ = nullptr;
   std::unique_ptr<orvo_ui::Widget> view_;
   orvo_ui::NodeId view_node_ = 0;
   bool has_view_node_ = false;
