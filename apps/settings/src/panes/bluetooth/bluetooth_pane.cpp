@@ -85,9 +85,9 @@ BluetoothPane::BluetoothPane(BackendHandle backend, std::vector<BluetoothDevice>
       devices_(std::move(devices)),
       connection_tx_(std::move(channel.first)),
       connection_rx_(std::move(channel.second)),
+      first_read_done_(true),
       powered_(powered),
-      scanning_(scanning),
-      first_read_done_(true) {}
+      scanning_(scanning) {}
 
 BluetoothPane BluetoothPane::with_pane_operation(settings_app::PaneOperationCell cell) && {
   operations_.attach_operation_cell(std::move(cell));

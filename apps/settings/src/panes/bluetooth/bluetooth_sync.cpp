@@ -213,7 +213,7 @@ void BluetoothPane::take_pairing_reply(orvo_doc::Document& document) {
   }
 }
 
-void BluetoothPane::handle_pairing_reply(orvo_doc::Document& document, PairingReply reply) {
+void BluetoothPane::handle_pairing_reply(orvo_doc::Document& /*document*/, PairingReply reply) {
   std::string name = "Device";
   for (const auto& device : devices_) {
     if (device.path == reply.path) name = device.name;
@@ -338,7 +338,7 @@ void BluetoothPane::take_connection_replies(orvo_doc::Document& document) {
   }
 }
 
-void BluetoothPane::handle_connection_reply(orvo_doc::Document& document, ConnectionReply reply) {
+void BluetoothPane::handle_connection_reply(orvo_doc::Document& /*document*/, ConnectionReply reply) {
   std::erase(connecting_, reply.operation);
   const bool connect = std::holds_alternative<BluetoothOperation::Connect>(reply.operation);
   const std::string_view word = connect ? "connect" : "disconnect";
@@ -350,7 +350,7 @@ void BluetoothPane::handle_connection_reply(orvo_doc::Document& document, Connec
   reload();
 }
 
-void BluetoothPane::forget_device(orvo_doc::Document& document, const BluetoothDevice& device) {
+void BluetoothPane::forget_device(orvo_doc::Document& /*document*/, const BluetoothDevice& device) {
   const BluetoothOperation operation = BluetoothOperation::Forget{device.path};
   if (pending_forget_ != device.path && !status_runs(operation)) {
     pending_forget_ = device.path;
