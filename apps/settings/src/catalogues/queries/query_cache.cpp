@@ -16,7 +16,6 @@ namespace {
 struct Kept {
   mutable std::mutex mutex;
   std::vector<BluetoothDeviceEntry> bluetooth;
-  media::audio::AudioGraph audio;
   std::vector<os_actions::printing::PrinterQueue> queues;
   std::vector<os_actions::printing::PrintJob> jobs;
   std::optional<ModelSnapshot> models;
@@ -41,17 +40,6 @@ class KeptDevices final : public DeviceQueries {
 
  private:
   const DeviceQueries& source_;
-  const Kept& kept_;
-};
-
-class KeptMedia final : public MediaQueries {
- public:
-  KeptMedia(const MediaQueries& source, const Kept& kept) : source_(source), kept_(kept) {}
-  media::audio::AudioGraph audio_graph() const override { return kept_.read(&Kept::audio); }
-  settings_store::DisplayHardwareSnapshot display_snapshot() const override { return source_.display_snapshot(); }
-
- private:
-  const MediaQueries& source_;
   const Kept& kept_;
 };
 
@@ -92,16 +80,14 @@ struct QueryCache::Cached {
   Cached(const CatalogueQueries& source)
       : source(source),
         devices(source.devices, kept),
-        media(source.media, kept),
         lists(source.lists, kept),
         mesh(source.mesh, kept),
-        queries{devices, media, source.input, lists, mesh} {}
+        queries{devices, source.media, source.input, lists, mesh} {}
 
   const CatalogueQueries& source;
   std::mutex refreshing;  // one refresh at a time, so an older reading never replaces a newer one
   Kept kept;
   KeptDevices devices;
-  KeptMedia media;
   KeptLists lists;
   KeptMeshModels mesh;
   CatalogueQueries queries;
@@ -121,7 +107,6 @@ void QueryCache::refresh(std::optional<settings_app::SettingsSection> section) {
   std::lock_guard one_at_a_time(cached_->refreshing);
   // Each value is read without the readers' lock held, so a slow source never holds them up.
   if (wanted(SettingsSection::Bluetooth)) kept.keep(&Kept::bluetooth, source.devices.bluetooth_devices());
-  if (wanted(SettingsSection::Sound)) kept.keep(&Kept::audio, source.media.audio_graph());
   if (wanted(SettingsSection::Printers)) {
     auto queues = source.lists.printer_queues();
     auto jobs = source.lists.print_jobs();
@@ -130,8 +115,10 @@ void QueryCache::refresh(std::optional<settings_app::SettingsSection> section) {
     kept.jobs = std::move(jobs);
   }
   if (wanted(SettingsSection::AgentModels)) kept.keep(&Kept::models, source.mesh.model_snapshot());
-  // Read once per process (the layouts) or until a directory changes (the applications): a read
-  // here spares the interface thread the first one.
+  // Kept by the source itself: the sound graph by its background reader (whose first snapshot
+  // waits for the first read), the layouts once per process, the applications until a directory
+  // changes. A read here spares the interface thread the first one.
+  if (wanted(SettingsSection::Sound)) (void)source.media.audio_graph();
   if (wanted(SettingsSection::MouseKeyboard)) (void)source.input.keyboard_layouts();
   if (wanted(SettingsSection::Notifications) || wanted(SettingsSection::DefaultApps)) (void)source.lists.desktop_apps();
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The live queries as the interface thread asks them. The Bluetooth devices (a D-Bus round trip),
-// the sound graph (`pw-dump`), the print queues and jobs (the printing service) and the local-model
-// snapshot (the model manager, up to 10 s) are read by `refresh`, which runs on another thread (the
-// door's thread of the request that needs them); the catalogues built on the interface thread read
-// what the last refresh kept, and nothing there when none has run. Every other query passes
-// through to the source: they read small local files (a refresh still reads the keyboard layouts
-// and the installed applications once, which the source keeps).
+// the print queues and jobs (the printing service) and the local-model snapshot (the model manager,
+// up to 10 s) are read by `refresh`, which runs on another thread (the door's thread of the request
+// that needs them); the catalogues built on the interface thread read what the last refresh kept,
+// and nothing there when none has run. Every other query passes through to the source: they read
+// small local files, or a value the source keeps current itself (the sound graph, which the Sound
+// page's controls resolve their streams against); a refresh still reads those once, so that the
+// source's first, slow read does not happen on the interface thread.
 #include <memory>
 #include <optional>
 
