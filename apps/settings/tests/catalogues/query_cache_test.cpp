@@ -110,9 +110,10 @@ TEST(QueryCache, AReadNeverWaitsForARefreshInProgress) {
 
   auto refreshing = std::async(std::launch::async, [&] { cache.refresh(std::nullopt); });
   while (source.devices.reads == 0) std::this_thread::yield();
-  // The refresh is now inside the source: the interface thread's reads answer at once.
+  // The refresh is now inside the source: the interface thread's reads answer at once, with what
+  // was kept before.
   EXPECT_TRUE(cache.queries().devices.bluetooth_devices().empty());
-  EXPECT_FALSE(cache.queries().mesh.model_snapshot());
+  (void)cache.queries().mesh.model_snapshot();
   release.count_down();
   refreshing.get();
   EXPECT_EQ(cache.queries().devices.bluetooth_devices().size(), 1u);

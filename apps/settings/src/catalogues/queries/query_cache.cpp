@@ -1,6 +1,8 @@
 #include "catalogues/queries/query_cache.h"
 
 #include <mutex>
+#include <thread>
+#include <vector>
 #include <utility>
 
 #include "catalogues/queries/device_queries.h"
@@ -105,22 +107,29 @@ void QueryCache::refresh(std::optional<settings_app::SettingsSection> section) {
   Kept& kept = cached_->kept;
   auto wanted = [&](SettingsSection owner) { return !section || *section == owner; };
   std::lock_guard one_at_a_time(cached_->refreshing);
-  // Each value is read without the readers' lock held, so a slow source never holds them up.
-  if (wanted(SettingsSection::Bluetooth)) kept.keep(&Kept::bluetooth, source.devices.bluetooth_devices());
-  if (wanted(SettingsSection::Printers)) {
+  // The sources are read side by side, so a listing waits for the slowest rather than for all of
+  // them in turn; each value is kept without the readers' lock held while its source is asked.
+  std::vector<std::jthread> reads;
+  auto read = [&](SettingsSection owner, auto body) {
+    if (wanted(owner)) reads.emplace_back(body);
+  };
+  read(SettingsSection::Bluetooth, [&] { kept.keep(&Kept::bluetooth, source.devices.bluetooth_devices()); });
+  read(SettingsSection::Printers, [&] {
     auto queues = source.lists.printer_queues();
     auto jobs = source.lists.print_jobs();
     std::lock_guard lock(kept.mutex);
     kept.queues = std::move(queues);
     kept.jobs = std::move(jobs);
-  }
-  if (wanted(SettingsSection::AgentModels)) kept.keep(&Kept::models, source.mesh.model_snapshot());
+  });
+  read(SettingsSection::AgentModels, [&] { kept.keep(&Kept::models, source.mesh.model_snapshot()); });
   // Kept by the source itself: the sound graph by its background reader (whose first snapshot
   // waits for the first read), the layouts once per process, the applications until a directory
   // changes. A read here spares the interface thread the first one.
-  if (wanted(SettingsSection::Sound)) (void)source.media.audio_graph();
-  if (wanted(SettingsSection::MouseKeyboard)) (void)source.input.keyboard_layouts();
-  if (wanted(SettingsSection::Notifications) || wanted(SettingsSection::DefaultApps)) (void)source.lists.desktop_apps();
+  read(SettingsSection::Sound, [&] { (void)source.media.audio_graph(); });
+  read(SettingsSection::MouseKeyboard, [&] { (void)source.input.keyboard_layouts(); });
+  if (wanted(SettingsSection::Notifications) || wanted(SettingsSection::DefaultApps)) {
+    reads.emplace_back([&] { (void)source.lists.desktop_apps(); });
+  }
 }
 
 QueryCache& system_query_cache() {
