@@ -117,7 +117,9 @@ TEST(MicrophoneMeter, FollowsTheLevelAndEndsAfterItsDurationLeavingNothingBehind
 TEST(AudioRuntime, DroppingAHandleEndsItsChild) {
   TempTree tree;
   const auto pid = tree.root() / "pid";
-  tree.script("bin/pw-cat", "echo $$ > '" + pid.string() + "'; exec /bin/sleep 30");
+  // Written aside and moved into place, so the file never shows without its number.
+  tree.script("bin/pw-cat", "echo $$ > '" + pid.string() + ".new'; /bin/mv '" + pid.string() + ".new' '" + pid.string() +
+                                "'; exec /bin/sleep 30");
   PathPrefix path(tree.root() / "bin", /*only=*/true);
   RealAudioRuntime runtime;
   {
