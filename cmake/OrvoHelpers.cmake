@@ -20,9 +20,19 @@ function(orvo_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE ORVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  orvo_test_compile_options(${name})
   orvo_test_precompiled_headers()
   target_precompile_headers(${name} REUSE_FROM orvo_test_pch)
   gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# In the sanitizer build the test sources themselves are compiled without optimisation or debug
+# information: the code under test keeps its flags, and the test files (mostly expanded test
+# macros) compile in about half the time. The shared precompiled header takes the same flags.
+function(orvo_test_compile_options target)
+  if(ORVO_SANITIZE)
+    target_compile_options(${target} PRIVATE -O0 -g0)
+  endif()
 endfunction()
 
 # The headers nearly every test file includes (the test framework, JSON, formatting and the
@@ -35,6 +45,7 @@ function(orvo_test_precompiled_headers)
   target_link_libraries(orvo_test_pch PRIVATE GTest::gtest GTest::gmock nlohmann_json::nlohmann_json)
   target_include_directories(orvo_test_pch PRIVATE $<TARGET_PROPERTY:fmt::fmt,INTERFACE_INCLUDE_DIRECTORIES>)
   target_compile_definitions(orvo_test_pch PRIVATE ORVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  orvo_test_compile_options(orvo_test_pch)
   target_precompile_headers(orvo_test_pch PRIVATE
     <gtest/gtest.h> <gmock/gmock.h> <nlohmann/json.hpp> <fmt/format.h>
     <algorithm> <chrono> <expected> <filesystem> <fstream> <functional> <map> <memory> <optional>
