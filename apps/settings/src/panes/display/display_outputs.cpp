@@ -84,6 +84,11 @@ DisplayOutput builtin_display_output() {
   return output;
 }
 
+std::string capability_note(const std::optional<std::string>& note, bool display_capable) {
+  if (note) return *note;
+  return display_capable ? "Display support detected; compositor output support unavailable" : "Not supported by this display";
+}
+
 std::string display_output_key(std::string_view connector, std::string_view field) {
   return fmt::format("display.output.{}.{}", connector, field);
 }

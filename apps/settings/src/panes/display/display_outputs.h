@@ -67,6 +67,9 @@ std::vector<DisplayOutput> load_display_outputs();
 // The fixed output of a machine with only its built-in panel.
 DisplayOutput builtin_display_output();
 
+// The note of an HDR or VRR row the output cannot switch: the compositor's own, else why not.
+std::string capability_note(const std::optional<std::string>& note, bool display_capable);
+
 std::string display_output_key(std::string_view connector, std::string_view field);
 
 // Scale: the nearest of the five labels (the earlier on a tie); a label's value by exact match.

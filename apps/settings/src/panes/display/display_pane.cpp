@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <utility>
 
+#include "orvo_ui/wake.h"
 #include "os_actions/display.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
@@ -61,6 +62,8 @@ DisplayPane::DisplayPane(DisplayServices services) : DisplayPane(Fixed{}, std::m
     result.level = level ? *level : 0.5f;
     result.sensor = read_sensor();
     (void)sender.send(result);
+    // The page shows the answer at once, not at the next input.
+    orvo_ui::WakeHandle().wake();
   };
   // A probe that cannot start leaves the pane at its starting brightness, without a sensor.
   if (services_.start_worker(std::string(kProbeThread), std::move(probe))) probe_.emplace(std::move(probe_receiver));
@@ -166,8 +169,9 @@ bool DisplayPane::needs_redraw() const { return probe_.has_value() || PaneGlue::
 
 std::optional<orvo_ui::Deadline> DisplayPane::next_wake_deadline() const {
   std::optional<orvo_ui::Deadline> deadline = PaneGlue::next_wake_deadline();
-  if (!awaiting_outcome_) return deadline;
-  const auto second = orvo_ui::Deadline::after_millis(1000);
+  if (!awaiting_outcome_ && !verdict_) return deadline;
+  // An operation waiting for the compositor's verdict ends soon after it comes.
+  const auto second = orvo_ui::Deadline::after_millis(verdict_ ? 100 : 1000);
   return deadline && *deadline < second ? deadline : second;
 }
 

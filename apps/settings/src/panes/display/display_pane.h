@@ -57,6 +57,13 @@ inline constexpr std::string_view kTestingSentence =
 inline constexpr std::string_view kStagedSentence = "Display change staged. Apply it to preview the new configuration.";
 inline constexpr std::string_view kUnchangedLayoutSentence = "The display layout already has this setting.";
 
+// What an Apply, Keep or Revert waits for from the compositor.
+enum class DisplayDecisionKind : std::uint8_t { Apply, Keep, Revert };
+
+// A compositor that has not taken up a request within this long, or has not carried out a decision
+// this long after the trial's deadline, is not answering.
+inline constexpr std::chrono::milliseconds kVerdictGrace{2000};
+
 // The probe's answer: the light sensor, and the brightness (0.5 when it could not be read).
 struct ProbeResult {
   bool sensor = false;
@@ -105,7 +112,7 @@ class DisplayPane final : public PaneGlue {
   std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override;
   // A pane not mounted by the shell works on the frame's document.
   void sync(orvo_ui::SyncContext& context) override;
-  // Frames keep coming while the probe's answer is awaited (the probe wakes nothing).
+  // Frames keep coming while the probe's answer is awaited; the probe also wakes the loop when it answers.
   bool needs_redraw() const override;
   // While a display transaction is under way, a frame each second: its progress is read on passes
   // and the countdown moves.
@@ -154,6 +161,10 @@ class DisplayPane final : public PaneGlue {
   void stage_output_changes(orvo_doc::Document& document);
   void step_display_transaction(orvo_doc::Document& document);
   void observe_transaction(orvo_doc::Document& document);
+  // Ends an Apply, Keep or Revert with the compositor's verdict on its transaction, or with a
+  // failure once the compositor has not answered in time.
+  void conclude_verdict(const std::expected<std::optional<hw::DisplayTransaction>, std::string>& loaded);
+  void await_verdict(DisplayDecisionKind kind, const hw::DisplayTransaction& transaction);
   void settle_operation();
   // Rebuilds the view when the countdown it shows is out of date.
   void follow_countdown();
@@ -201,6 +212,12 @@ class DisplayPane final : public PaneGlue {
   bool awaiting_outcome_ = true;
   std::optional<std::pair<std::uint64_t, hw::DisplayTransactionState>> last_transaction_;
   std::optional<hw::DisplayTransaction> transaction_;
+  struct AwaitedVerdict {
+    DisplayDecisionKind kind = DisplayDecisionKind::Apply;
+    std::uint64_t transaction_id = 0;
+    std::chrono::steady_clock::time_point until;
+  };
+  std::optional<AwaitedVerdict> verdict_;
   // The seconds the transaction card shows, when it shows a countdown.
   std::optional<std::uint64_t> shown_countdown_;
 };

@@ -187,6 +187,11 @@ StagedLayout stage_layout(const hw::DisplayConfig& base, const std::vector<Displ
     }
   }
   match_mirror_modes(layout, outputs);
+  // Edits that undo one another (primary taken off and settled back) leave nothing to stage.
+  layout.changed = false;
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    if (layout.working.outputs.at(outputs[i].connector) != entry_or_default(base, outputs, i)) layout.changed = true;
+  }
   if (layout.changed) {
     if (auto valid = layout.working.validate_for(output_capabilities(outputs)); !valid) layout.invalid = valid.error();
   }

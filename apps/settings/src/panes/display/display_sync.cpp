@@ -49,6 +49,79 @@ void warn_prefs(std::string_view error) {
 
 bool is_outcome(State state) { return state == State::Kept || state == State::Reverted || state == State::Rejected; }
 
+// A whole sentence from a note that may already end with a full stop.
+std::string note_sentence(std::string_view feature, std::string_view label, std::string note) {
+  while (!note.empty() && note.back() == '.') note.pop_back();
+  return fmt::format("{} cannot be changed on {}: {}.", feature, label, note);
+}
+
+// Why an output request that staged nothing could not be carried out; none when the layout already
+// has what it asks for.
+std::optional<std::string> output_request_refusal(const DisplayOperation& operation, const std::vector<DisplayOutput>& outputs,
+                                                  const hw::DisplayConfig& shown) {
+  const std::string* connector = std::visit(
+      [](const auto& op) -> const std::string* {
+        if constexpr (requires { op.connector; }) {
+          return &op.connector;
+        } else {
+          return nullptr;
+        }
+      },
+      operation);
+  if (!connector) return std::nullopt;
+  const auto found = std::find_if(outputs.begin(), outputs.end(), [&](const auto& o) { return o.connector == *connector; });
+  if (found == outputs.end()) return fmt::format("The display {} is not connected.", *connector);
+  const DisplayOutput& output = *found;
+  if (!output.connected) return fmt::format("{} is not connected.", output.label);
+  const hw::OutputSettings entry = entry_or_default(shown, outputs, static_cast<std::size_t>(found - outputs.begin()));
+  const auto no_mode = [&](const std::string& mode) { return fmt::format("{} does not offer the mode {}.", output.label, mode); };
+  return std::visit(
+      Overloaded{
+          [&](const DisplayOperation::SetHdr& op) -> std::optional<std::string> {
+            if (op.enabled == entry.hdr || output.hdr_usable()) return std::nullopt;
+            return note_sentence("HDR", output.label, capability_note(output.hdr_note, output.hdr_capable));
+          },
+          [&](const DisplayOperation::SetVrr& op) -> std::optional<std::string> {
+            if (op.enabled == entry.vrr || output.vrr_usable()) return std::nullopt;
+            return note_sentence("Variable refresh rate", output.label, capability_note(output.vrr_note, output.vrr_capable));
+          },
+          [&](const DisplayOperation::SetOutputScale& op) -> std::optional<std::string> {
+            if (scale_from_label(op.label)) return std::nullopt;
+            return fmt::format("\"{}\" is not a display scale.", op.label);
+          },
+          [&](const DisplayOperation::SetModeLabel& op) -> std::optional<std::string> {
+            if (output_mode_for_label(output.modes, op.label)) return std::nullopt;
+            return no_mode(op.label);
+          },
+          [&](const DisplayOperation::SetMode& op) -> std::optional<std::string> {
+            if (std::find(output.modes.begin(), output.modes.end(), op.mode) != output.modes.end()) return std::nullopt;
+            return no_mode(op.mode.label());
+          },
+          [&](const DisplayOperation::SetTransformLabel& op) -> std::optional<std::string> {
+            if (orientation_from_label(op.label)) return std::nullopt;
+            return fmt::format("\"{}\" is not a display orientation.", op.label);
+          },
+          [&](const DisplayOperation::SetPosition& op) -> std::optional<std::string> {
+            if (op.label == kAutomatic) return std::nullopt;
+            for (std::string_view side : {"Left", "Right", "Above", "Below"}) {
+              const std::string prefix = fmt::format("{} of ", side);
+              if (!op.label.starts_with(prefix)) continue;
+              const std::string_view name = std::string_view(op.label).substr(prefix.size());
+              for (const DisplayOutput* other : other_outputs(outputs, output.connector)) {
+                if (other->named(name)) return std::nullopt;
+              }
+            }
+            return fmt::format("\"{}\" does not place {} beside another connected display.", op.label, output.label);
+          },
+          [&](const DisplayOperation::SetPrimary& op) -> std::optional<std::string> {
+            if (op.primary || !entry.primary) return std::nullopt;
+            return fmt::format("{} stays the primary display until another display is made primary.", output.label);
+          },
+          [](const auto&) -> std::optional<std::string> { return std::nullopt; },
+      },
+      operation);
+}
+
 }  // namespace
 
 void DisplayPane::sync(orvo_ui::SyncContext& context) {
@@ -370,23 +443,22 @@ void DisplayPane::step_display_transaction(orvo_doc::Document& document) {
       transaction_ = *requested;
       awaiting_outcome_ = true;
       mark_structure_dirty();
-      finish_operation(PaneOutcome::success(std::string(kTestingSentence)));
+      await_verdict(DisplayDecisionKind::Apply, *requested);
     }
   }
   struct Decision {
+    DisplayDecisionKind kind;
     std::string_view key;
     const std::function<std::expected<void, std::string>(const hw::DisplayTransaction&)>& request;
     std::string_view none;
     std::string_view warning;
     std::string_view failure;
-    std::string_view done;
   };
   const Decision decisions[] = {
-      {kKeepKey, services_.request_confirmation, "There is no display transaction to keep.",
-       "failed to confirm display configuration", "Display configuration could not be kept: {}", "Display changes kept."},
-      {kRevertKey, services_.request_revert, "There is no display transaction to revert.",
-       "failed to revert display configuration", "Display configuration could not be reverted: {}",
-       "Display changes reverted."},
+      {DisplayDecisionKind::Keep, kKeepKey, services_.request_confirmation, "There is no display transaction to keep.",
+       "failed to confirm display configuration", "Display configuration could not be kept: {}"},
+      {DisplayDecisionKind::Revert, kRevertKey, services_.request_revert, "There is no display transaction to revert.",
+       "failed to revert display configuration", "Display configuration could not be reverted: {}"},
   };
   for (const Decision& decision : decisions) {
     if (!take_press(document, root, decision.key)) continue;
@@ -401,7 +473,7 @@ void DisplayPane::step_display_transaction(orvo_doc::Document& document) {
       finish_operation(PaneOutcome::failure(fmt::format(fmt::runtime(decision.failure), asked.error())));
     } else {
       awaiting_outcome_ = true;
-      finish_operation(PaneOutcome::success(std::string(decision.done)));
+      await_verdict(decision.kind, **loaded);
     }
   }
   observe_transaction(document);
@@ -411,38 +483,104 @@ void DisplayPane::observe_transaction(orvo_doc::Document& document) {
   auto loaded = services_.load_transaction();
   if (!loaded || !*loaded) {
     // Nothing to wait for until the pane asks for a transaction.
-    if (loaded) awaiting_outcome_ = false;
+    if (loaded && !verdict_) awaiting_outcome_ = false;
+    conclude_verdict(loaded);
     return;
   }
   const hw::DisplayTransaction& transaction = **loaded;
   if (!is_outcome(transaction.state)) awaiting_outcome_ = true;
   const std::pair seen{transaction.id, transaction.state};
-  if (last_transaction_ == seen) return;
-  last_transaction_ = seen;
-  transaction_ = transaction;
-  mark_structure_dirty();
-  if (!is_outcome(transaction.state)) return;
-  awaiting_outcome_ = false;
-  load_live_configuration();
-  staged_.reset();
-  publish_output_settings(document, shown_configuration());
-  switch (transaction.state) {
-    case State::Kept: finish_operation(PaneOutcome::success("Display changes kept.")); break;
-    case State::Reverted: finish_operation(PaneOutcome::success("Display changes reverted.")); break;
-    default:
-      finish_operation(PaneOutcome::failure(transaction.message.value_or("Display configuration was rejected.")));
-      break;
+  if (last_transaction_ != seen) {
+    last_transaction_ = seen;
+    transaction_ = transaction;
+    mark_structure_dirty();
+    if (is_outcome(transaction.state)) {
+      awaiting_outcome_ = false;
+      load_live_configuration();
+      staged_.reset();
+      publish_output_settings(document, shown_configuration());
+    }
   }
+  conclude_verdict(loaded);
+}
+
+void DisplayPane::await_verdict(DisplayDecisionKind kind, const hw::DisplayTransaction& transaction) {
+  // A decision waits for the trial's own deadline (the compositor restores the layout then), a new
+  // request as long as a trial lasts.
+  std::chrono::milliseconds wait{hw::kDisplayTrialMs};
+  if (kind != DisplayDecisionKind::Apply && transaction.deadline_unix_ms) {
+    const std::uint64_t now = hw::unix_ms();
+    wait = std::chrono::milliseconds(*transaction.deadline_unix_ms > now ? *transaction.deadline_unix_ms - now : 0);
+  }
+  verdict_ = AwaitedVerdict{kind, transaction.id, services_.now() + wait + kVerdictGrace};
+}
+
+void DisplayPane::conclude_verdict(const std::expected<std::optional<hw::DisplayTransaction>, std::string>& loaded) {
+  if (!verdict_) return;
+  std::optional<PaneOutcome> outcome;
+  const hw::DisplayTransaction* transaction = loaded && *loaded ? &**loaded : nullptr;
+  if (transaction && transaction->id == verdict_->transaction_id) {
+    const auto rejected = [&] {
+      return PaneOutcome::failure(transaction->message.value_or("Display configuration was rejected."));
+    };
+    switch (verdict_->kind) {
+      case DisplayDecisionKind::Apply:
+        if (transaction->state == State::Rejected) {
+          outcome = rejected();
+        } else if (transaction->state != State::Requested) {
+          outcome = PaneOutcome::success(std::string(kTestingSentence));
+        }
+        break;
+      case DisplayDecisionKind::Keep:
+        if (transaction->state == State::Kept) {
+          outcome = PaneOutcome::success("Display changes kept.");
+        } else if (transaction->state == State::Reverted) {
+          outcome = PaneOutcome::failure(
+              "Display configuration could not be kept: the trial ended and the previous layout was restored.");
+        } else if (transaction->state == State::Rejected) {
+          outcome = rejected();
+        }
+        break;
+      case DisplayDecisionKind::Revert:
+        if (transaction->state == State::Reverted) {
+          outcome = PaneOutcome::success("Display changes reverted.");
+        } else if (transaction->state == State::Kept) {
+          outcome = PaneOutcome::failure("Display configuration could not be reverted: the compositor kept it.");
+        } else if (transaction->state == State::Rejected) {
+          outcome = rejected();
+        }
+        break;
+    }
+  } else if (transaction && transaction->id > verdict_->transaction_id) {
+    outcome = PaneOutcome::failure("A newer display change replaced this one before the compositor answered.");
+  }
+  if (!outcome && services_.now() >= verdict_->until) {
+    outcome = PaneOutcome::failure(verdict_->kind == DisplayDecisionKind::Apply
+                                       ? "The compositor did not take up the display change in time."
+                                       : "The compositor did not confirm the decision in time; the display layout is not known.");
+  }
+  if (!outcome) return;
+  verdict_.reset();
+  finish_operation(std::move(*outcome));
 }
 
 void DisplayPane::finish_operation(PaneOutcome outcome) { operations_.finish(std::move(outcome)); }
 
 void DisplayPane::settle_operation() {
   const auto* in_hand = operations_.in_hand();
-  if (!in_hand) return;
+  if (!in_hand) {
+    verdict_.reset();
+    return;
+  }
   const auto* operation = std::get_if<DisplayOperation>(&in_hand->operation());
   if (!operation) return;
-  const bool pending = pending_ != 0 && std::holds_alternative<DisplayOperation::SetBrightness>(*operation);
+  const bool pending = verdict_.has_value() ||
+                       (pending_ != 0 && std::holds_alternative<DisplayOperation::SetBrightness>(*operation));
+  if (pending) return;
+  if (auto refusal = output_request_refusal(*operation, outputs_, shown_configuration())) {
+    operations_.finish(PaneOutcome::failure(std::move(*refusal)));
+    return;
+  }
   // Nothing in the pass changed anything for it: the display is already as asked, or it cannot be.
   const PaneOutcome settled = std::visit(
       Overloaded{

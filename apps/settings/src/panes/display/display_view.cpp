@@ -42,12 +42,6 @@ std::string output_status(const DisplayOutput& output, const hw::DisplayConfig& 
   return found->second.primary ? "Active \u00b7 primary" : "Active";
 }
 
-// The note of an HDR or VRR row the output cannot switch.
-std::string capability_note(const std::optional<std::string>& note, bool display_capable) {
-  if (note) return *note;
-  return display_capable ? "Display support detected; compositor output support unavailable" : "Not supported by this display";
-}
-
 }  // namespace
 
 std::uint64_t countdown_seconds(std::optional<std::uint64_t> deadline_unix_ms, std::uint64_t now_unix_ms) {

@@ -281,7 +281,7 @@ TEST(DisplayStaging, EditsAddUpAndEveryOutcomeEnds) {
       {DisplayOperation::SetOutputScale{"HDMI-A-1", "150%"}, true, staged},
       {DisplayOperation::SetMode{"HDMI-A-1", mode}, true, staged},
       {DisplayOperation::SetOutputScale{"HDMI-A-1", "150%"}, true, std::string(kUnchangedLayoutSentence)},
-      {DisplayOperation::SetHdr{"HDMI-A-1", true}, true, std::string(kUnchangedLayoutSentence)},
+      {DisplayOperation::SetHdr{"HDMI-A-1", true}, false, "HDR cannot be changed on Studio: Not supported by this display."},
       {DisplayOperation::SetEnabled{"eDP-1", false}, true, staged},
       {DisplayOperation::SetEnabled{"HDMI-A-1", false}, false,
        "This display layout cannot be used: at least one display must stay on"},
