@@ -190,7 +190,8 @@ CheckResult check_operation(const BluetoothOperation& operation, DeviceProbe& pr
       operation);
 }
 
-CheckResult check_operation(const AudioOperation& operation, const AudioGraph& graph) {
+CheckResult check_operation(const AudioOperation& operation, const AudioGraph& graph,
+                            const media::audio_runtime::RuntimeCapabilities& capabilities) {
   return std::visit(
       Overloaded{
           [](const AudioOperation::SetOutputVolume& op) {
@@ -199,7 +200,11 @@ CheckResult check_operation(const AudioOperation& operation, const AudioGraph& g
           [](const AudioOperation::SetInputVolume& op) {
             return unit(op.value, "input volume must be between 0 and 1");
           },
-          [](const AudioOperation::SetBalance& op) { return unit(op.value, "output balance must be between 0 and 1"); },
+          [&](const AudioOperation::SetBalance& op) {
+            if (!capabilities.balance) return refuse(kBalanceUnavailable);
+            return unit(op.value, "output balance must be between 0 and 1");
+          },
+          [&](const AudioOperation::SetMono&) { return capabilities.mono_output ? pass() : refuse(kMonoUnavailable); },
           [&](const AudioOperation::SetDeviceProfile& op) {
             const auto* device = graph.device_by_id(op.device_id);
             if (!device) return refuse("audio hardware is no longer available");

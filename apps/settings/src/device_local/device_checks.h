@@ -11,9 +11,13 @@
 #include "actions/system_operations.h"
 #include "device_local/device_probe.h"
 #include "media/audio.h"
+#include "media/audio_runtime.h"
 #include "settings_store/display_hardware.h"
 
 namespace settings::device_local {
+
+inline constexpr std::string_view kBalanceUnavailable = "Output balance is not available with this sound system.";
+inline constexpr std::string_view kMonoUnavailable = "Mono output is not available with this sound system.";
 
 // Success, or the message the operation is refused with.
 using CheckResult = std::expected<void, std::string>;
@@ -27,7 +31,9 @@ CheckResult check_operation(const actions::NetworkOperation& operation, DevicePr
 CheckResult check_operation(const actions::BluetoothOperation& operation, DeviceProbe& probe);
 // The audio graph is read by the caller, once, before it switches to the sound page; a graph that
 // could not be read is passed as an empty one.
-CheckResult check_operation(const actions::AudioOperation& operation, const media::audio::AudioGraph& graph);
+// Balance and mono are refused when the sound system cannot apply them (`capabilities`).
+CheckResult check_operation(const actions::AudioOperation& operation, const media::audio::AudioGraph& graph,
+                            const media::audio_runtime::RuntimeCapabilities& capabilities);
 CheckResult check_operation(const actions::DisplayOperation& operation, DeviceProbe& probe);
 CheckResult check_operation(const actions::PrinterOperation& operation, DeviceProbe& probe);
 

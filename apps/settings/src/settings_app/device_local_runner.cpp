@@ -141,7 +141,8 @@ DeviceLocalOutcome SettingsApp::run_kind(std::string_view kind, std::string_view
       // The graph is read before the switch; one that cannot be read has nothing in it.
       auto graph = device_probe().audio_graph();
       select_section(handed.section());
-      checked = device_local::check_operation(operation, graph ? *graph : media::audio::AudioGraph{});
+      checked = device_local::check_operation(operation, graph ? *graph : media::audio::AudioGraph{},
+                                              media::audio_runtime::RealAudioRuntime().capabilities());
     } else if constexpr (std::is_same_v<Op, UpdateOperation>) {
       select_section(handed.section());
       checked = device_local::check_operation(operation);

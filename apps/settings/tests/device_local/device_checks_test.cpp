@@ -103,7 +103,7 @@ TEST(DeviceChecks, BluetoothDeviceMustExistInAFittingState) {
 
 TEST(DeviceChecks, AudioStreamsDevicesAndLevels) {
   FakeProbe probe;
-  auto run = [&](const AudioOperation& op) { return check_operation(op, probe.graph); };
+  auto run = [&](const AudioOperation& op) { return check_operation(op, probe.graph, {true, true, true, true}); };
   using A = AudioOperation;
   expect_cases<A>(
       {{A::SetOutputVolume{1.0}, ""},

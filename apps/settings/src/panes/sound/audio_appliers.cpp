@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fmt/format.h>
 
+#include "device_local/device_checks.h"
 #include "orvo_log/log.h"
 #include "panes/sound/audio_document.h"
 #include "panes/sound/audio_pane.h"
@@ -92,7 +93,11 @@ void AudioPane::apply_balance_and_mono(Document& document) {
     const auto value = static_cast<float>(*read);
     if (levels_differ(value, applied_balance_)) {
       const float balance = std::clamp(value, 0.0F, 1.0F);
-      if (!operation_is_current(kBalanceKey)) {
+      if (!capabilities_.balance) {
+        // Nothing on this sound system would apply it: the change is undone and refused.
+        put_number(document, kBalanceKey, applied_balance_);
+        if (operation_is_current(kBalanceKey)) finish_operation(PaneOutcome::failure(std::string(device_local::kBalanceUnavailable)));
+      } else if (!operation_is_current(kBalanceKey)) {
         put_number(document, kBalanceKey, applied_balance_);
       } else if (auto error = persist_preferences_ ? save_audio_prefs([&](auto& audio) { audio.balance = balance; })
                                                    : std::nullopt) {
@@ -105,7 +110,10 @@ void AudioPane::apply_balance_and_mono(Document& document) {
     }
   }
   if (auto mono = read_flag(document, kMonoKey); mono && *mono != applied_mono_) {
-    if (!operation_is_current(kMonoKey)) {
+    if (!capabilities_.mono_output) {
+      put_flag(document, kMonoKey, applied_mono_);
+      if (operation_is_current(kMonoKey)) finish_operation(PaneOutcome::failure(std::string(device_local::kMonoUnavailable)));
+    } else if (!operation_is_current(kMonoKey)) {
       put_flag(document, kMonoKey, applied_mono_);
     } else if (auto error = persist_preferences_ ? save_audio_prefs([&](auto& audio) { audio.mono_output = *mono; })
                                                  : std::nullopt) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "actions/audio_handlers.h"
+#include "device_local/device_checks.h"
 #include "lib/settings_document.h"
 #include "orvo_runtime/overloaded.h"
 #include "panes/sound/audio_document.h"
@@ -208,11 +209,19 @@ void AudioPane::hand_over(Document& document) {
             settled_ = PaneOutcome::success(fmt::format("Input level set to {}%.", percent_of(static_cast<float>(op.value))));
           },
           [&](const AudioOperation::SetBalance& op) {
+            if (!capabilities_.balance) {
+              settled_ = PaneOutcome::failure(std::string(device_local::kBalanceUnavailable));
+              return;
+            }
             write(std::string(kBalanceKey), number(op.value));
             const float clamped = std::clamp(static_cast<float>(op.value), 0.0F, 1.0F);
             settled_ = PaneOutcome::success(fmt::format("Output balance set to {}%.", percent_of(clamped)));
           },
           [&](const AudioOperation::SetMono& op) {
+            if (!capabilities_.mono_output) {
+              settled_ = PaneOutcome::failure(std::string(device_local::kMonoUnavailable));
+              return;
+            }
             write(std::string(kMonoKey), flag(op.enabled));
             settled_ = PaneOutcome::success(op.enabled ? "Mono output enabled." : "Mono output disabled.");
           },
