@@ -692,7 +692,18 @@ void UpdatesPane::handle_rollback(Document& document) {
   const Op operation{Op::Rollback{}};
   if (change_ && *change_ == operation) return;  // under way
   if (refuse_while_changing(operation)) return;
+  if (state_.loaded && !state_.previous_image) {
+    state_.message = std::string(kNoEarlierImage);
+    report(operation, PaneOutcome::failure(std::string(kNoEarlierImage)));
+    return;
+  }
   start_change(operation, [backend = services_.backend] {
+    // Read again: the image may have gone since the page's reading.
+    if (!backend->rollback_image()) {
+      UpdateChangeReport refused{std::unexpected(std::string(kNoEarlierImage))};
+      refused.refused = true;
+      return refused;
+    }
     UpdateChangeReport change{backend->start_rollback()};
     if (change.result) change.previous_image = backend->rollback_image();
     return change;
@@ -700,6 +711,11 @@ void UpdatesPane::handle_rollback(Document& document) {
 }
 
 void UpdatesPane::finish_rollback(const UpdateChangeReport& change) {
+  if (change.refused) {
+    state_.message = change.result.error();
+    report(Op::Rollback{}, PaneOutcome::failure(change.result.error()));
+    return;
+  }
   if (!change.result) {
     const auto& rolled = change.result;
     orvo_log::warn("rollback failed", {{"error", rolled.error()}});

@@ -97,7 +97,12 @@ struct UpdateChangeReport {
   std::string schedule;
   bool metered = false;
   std::optional<std::string> previous_image;
+  // The change was refused before anything ran; `result` holds the whole sentence.
+  bool refused = false;
 };
+
+inline constexpr std::string_view kNeverChecked = "Never";
+inline constexpr std::string_view kNoEarlierImage = "There is no earlier system image to roll back to.";
 
 // The state of a firmware installation.
 struct FirmwareIdle {};

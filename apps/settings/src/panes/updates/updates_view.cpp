@@ -139,7 +139,9 @@ std::unique_ptr<orvo_ui::Widget> UpdatesPane::build_view() {
   {
     std::vector<WidgetBox> rows;
     if (!state.summary.staged) {
-      rows.push_back(text("Your system is up to date.", kMessageSize));
+      // Up to date only once a check has said so.
+      const bool never_checked = state.prefs.last_checked.empty() || state.prefs.last_checked == kNeverChecked;
+      rows.push_back(text(never_checked ? "Updates have not been checked yet." : "Your system is up to date.", kMessageSize));
     } else {
       std::vector<WidgetBox> ready;
       ready.push_back(text(fmt::format("Update ready: {}", *state.summary.staged)));

@@ -73,7 +73,8 @@ TEST_F(UpdatesView, NothingStagedAndNoFirmwareToInstall) {
   const auto shown = texts();
   EXPECT_TRUE(shows(shown, "No staged update"));
   EXPECT_TRUE(shows(shown, "Up to date"));
-  EXPECT_TRUE(shows(shown, "Your system is up to date."));
+  EXPECT_TRUE(shows(shown, "Updates have not been checked yet.")) << "never up to date before a check";
+  EXPECT_FALSE(shows(shown, "Your system is up to date."));
   EXPECT_TRUE(shows(shown, "There is no previous image on this machine yet."));
   EXPECT_FALSE(shows(shown, "That did not work"));
   EXPECT_FALSE(shows(shown, "Firmware history"));
