@@ -136,10 +136,8 @@ std::unique_ptr<orvo_ui::Widget> StoragePane::build_view() {
     rows.push_back(caption_text(
         "Only the cache items listed below will be removed. App data, synced files, and installed packages are never "
         "part of this action."));
-    for (std::size_t i = 0; i < preview_->entries.size() && i < kRowLimit; ++i) {
-      const auto& entry = preview_->entries[i];
-      rows.push_back(value_row(entry_label(entry), bytes_si(entry.size)));
-    }
+    // Every entry the clean-up removes is listed: it removes nothing the page did not name.
+    for (const auto& entry : preview_->entries) rows.push_back(value_row(entry_label(entry), bytes_si(entry.size)));
     auto remove = button(controls_.press_button(
         "storage.clean", cleaning() ? std::string("Removing…") : fmt::format("Remove {}", bytes_si(preview_->total)),
         kCleanupKey));
