@@ -6,9 +6,7 @@
 #include <variant>
 
 #include "accounts/legacy_import.h"
-#include "accounts/remove_account.h"
 #include "accounts/store_access.h"
-#include "panes/accounts/account_save.h"
 #include "panes/workers/account_check_worker.h"
 #include "settings_app/pane_factory.h"
 
@@ -33,7 +31,6 @@ AccountsPane::AccountsPane(store::RootOverride root_override, store::AccountList
     : PaneGlue("AccountsPane", DirtyRule::AlwaysAskView),
       root_override_(std::move(root_override)),
       lists_(std::move(lists)),
-      vault_(store::open_secret_vault(root_override_)),
       sync_statuses_(std::move(statuses)),
       sample_mode_(sample_mode) {
   for (const AccountKind kind : store::kAccountKinds) add_keys_[static_cast<std::size_t>(kind)] = key::add(kind);
@@ -44,7 +41,7 @@ void AccountsPane::refresh_row_keys() {
   row_keys_.clear();
   for (const AccountKind kind : store::kAccountKinds) {
     for (auto& row : store::account_rows(lists_, kind)) {
-      const bool has_credential = vault_.get(row.id).has_value();
+      const bool has_credential = has_saved_credential(row.id);
       row_keys_.push_back(RowKeys{row.id, kind, key::edit(row.id), key::reauth(row.id), key::remove(row.id),
                                   has_credential});
     }
@@ -77,10 +74,15 @@ AccountsPane AccountsPane::with_clock(CheckClock clock) && {
   return std::move(*this);
 }
 
+AccountsPane AccountsPane::with_store_job_starter(StoreJobStarter starter) && {
+  store_job_starter_ = std::move(starter);
+  return std::move(*this);
+}
+
 void AccountsPane::reload() {
   lists_ = store::import_legacy_settings(root_override_);
   sync_statuses_ = store::load_sync_statuses(root_override_);
-  vault_ = store::open_secret_vault(root_override_);
+  vault_stale_ = true;
   refresh_row_keys();
 }
 
@@ -89,7 +91,7 @@ std::optional<orvo_ui::PaneDescriptor> AccountsPane::pane_descriptor() {
 }
 
 bool AccountsPane::needs_idle_sync() const {
-  if (account_check_ || credential_check_) return true;
+  if (account_check_ || credential_check_ || store_job_running() || vault_stale_) return true;
   return view() && view()->needs_idle_sync();
 }
 
@@ -108,8 +110,96 @@ std::optional<orvo_ui::Deadline> AccountsPane::next_wake_deadline() const {
   return own ? own : child;
 }
 
+bool AccountsPane::form_busy() const {
+  return account_check_.has_value() ||
+         (store_step_ && (*store_step_ == StoreStep::PrepareDraft || *store_step_ == StoreStep::SaveAccount));
+}
+
+bool AccountsPane::replacement_busy() const {
+  return credential_check_.has_value() || (store_step_ && (*store_step_ == StoreStep::PrepareReplacement ||
+                                                           *store_step_ == StoreStep::SaveReplacement));
+}
+
 bool AccountsPane::pressed(orvo_doc::Document& document, std::string_view press_key) {
   return take_press(document, object_, press_key);
+}
+
+// --- store jobs ---
+
+std::expected<void, std::string> AccountsPane::start_store(StoreStep step, StoreJob job) {
+  auto [sender, receiver] = orvo_runtime::make_channel<StoreAnswer>(1);
+  if (auto started = store_job_starter_(std::move(job), std::move(sender)); !started) {
+    return std::unexpected("could not start reading the saved passwords: " + started.error());
+  }
+  store_job_.emplace(std::move(receiver));
+  store_step_ = step;
+  return {};
+}
+
+void AccountsPane::step_store_job() {
+  if (store_job_) {
+    auto received = store_job_->try_recv();
+    if (auto* error = std::get_if<orvo_runtime::TryRecvError>(&received)) {
+      if (*error == orvo_runtime::TryRecvError::Empty) return;
+      const StoreStep step = *store_step_;
+      store_job_.reset();
+      store_step_.reset();
+      store_job_failed(step, std::string(sentence::kStoreJobStopped));
+    } else {
+      store_job_.reset();
+      store_step_.reset();
+      take_store_answer(std::move(std::get<StoreAnswer>(received)));
+    }
+    mark_structure_dirty();
+  }
+  if (store_job_ || !vault_stale_) return;
+  vault_stale_ = false;
+  if (auto started = start_store(StoreStep::ReadVault, store_jobs::read_vault(root_override_)); !started) {
+    vault_message_ = started.error();
+  }
+  mark_structure_dirty();
+}
+
+void AccountsPane::store_job_failed(StoreStep step, const std::string& message) {
+  switch (step) {
+    case StoreStep::ReadVault:
+      vault_message_ = message;
+      break;
+    case StoreStep::PrepareDraft:
+    case StoreStep::SaveAccount:
+    case StoreStep::Remove:
+      pending_draft_.reset();
+      form_.message = message;
+      break;
+    case StoreStep::PrepareReplacement:
+    case StoreStep::SaveReplacement:
+      pending_reauth_.reset();
+      reauth_message_ = message;
+      break;
+  }
+}
+
+void AccountsPane::take_store_answer(StoreAnswer answer) {
+  std::visit(
+      [&](auto&& a) {
+        using A = std::decay_t<decltype(a)>;
+        if constexpr (std::is_same_v<A, store_answer::VaultRead>) {
+          vault_ = std::move(a.vault);
+          vault_message_.reset();
+          refresh_row_keys();
+        } else if constexpr (std::is_same_v<A, store_answer::DraftPrepared>) {
+          take_prepared_draft(std::move(a));
+        } else if constexpr (std::is_same_v<A, store_answer::AccountSaved>) {
+          take_saved_account(std::move(a));
+        } else if constexpr (std::is_same_v<A, store_answer::ReplacementPrepared>) {
+          take_prepared_replacement(std::move(a));
+        } else if constexpr (std::is_same_v<A, store_answer::ReplacementSaved>) {
+          take_saved_replacement(std::move(a));
+        } else {
+          take_removed_account(std::move(a));
+        }
+      },
+      std::move(answer));
 }
 
 // --- checks ---
@@ -138,6 +228,7 @@ std::optional<AccountCheckOutcome> AccountsPane::poll_check(PendingCheck& check,
 // --- the pass ---
 
 void AccountsPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&) {
+  step_store_job();
   take_request();
   if (!document) {
     if (form_.take_structure_dirty()) mark_structure_dirty();
@@ -222,35 +313,50 @@ void AccountsPane::step_cancel_form(orvo_doc::Document& document) {
   if (!form_.is_open()) return;
   account_check_.reset();
   pending_draft_.reset();
+  if (store_step_ == StoreStep::PrepareDraft) {
+    // Its answer goes nowhere; nothing was written.
+    store_job_.reset();
+    store_step_.reset();
+  }
   close_form();
 }
 
 void AccountsPane::step_submit_form(orvo_doc::Document& document) {
+  // A press waits, still pressed, until the running store job has ended.
+  if (store_job_running()) return;
   const bool requested = std::exchange(submit_form_requested_, false);
   if (!(pressed(document, key::kFormSave) || requested)) return;
   if (!form_.is_open() || account_check_) return;
   auto values = form_.submitted_values();
   if (!values) return;
-  const AccountKind kind = *form_.kind;
-  auto prepared = prepare_account_draft(root_override_, kind, form_.editing_id, std::nullopt, *values);
   mark_structure_dirty();
-  if (!prepared) {
-    form_.message = prepared.error();
+  auto job = store_jobs::prepare_draft(root_override_, *form_.kind, form_.editing_id, std::move(*values));
+  if (auto started = start_store(StoreStep::PrepareDraft, std::move(job)); !started) {
+    form_.message = started.error();
+    return;
+  }
+  form_.message = std::string(sentence::kReadingSavedPasswords);
+}
+
+void AccountsPane::take_prepared_draft(store_answer::DraftPrepared answer) {
+  if (!form_.is_open()) return;
+  if (!answer.draft) {
+    form_.message = answer.draft.error();
     return;
   }
   std::string failure;
-  auto check = start_check(prepared->account, prepared->credential.secret, failure);
+  auto check = start_check(answer.draft->prepared.account, answer.draft->prepared.credential.secret, failure);
   if (!check) {
     form_.message = failure;
     return;
   }
   account_check_ = std::move(check);
-  pending_draft_ = PendingDraft{std::move(*prepared), std::move(*values), form_.editing_id, kind};
+  pending_draft_ = std::move(*answer.draft);
   form_.message = std::string(sentence::kCheckingAccount);
 }
 
 void AccountsPane::step_account_check() {
-  if (!account_check_) return;
+  if (!account_check_ || store_job_running()) return;
   auto outcome = poll_check(*account_check_, sentence::kAccountCheckStopped);
   if (!outcome) return;
   account_check_.reset();
@@ -265,16 +371,17 @@ void AccountsPane::step_account_check() {
     form_.message = std::string(sentence::kNoPendingDraft);
     return;
   }
-  // Prepared again, so that what changed in the stores during the check is judged now.
-  auto again = prepare_account_draft(root_override_, draft->kind, draft->edited_id, draft->prepared.account.id,
-                                     draft->values);
-  if (!again) {
-    form_.message = again.error();
+  if (auto started = start_store(StoreStep::SaveAccount, store_jobs::save_account(root_override_, std::move(*draft)));
+      !started) {
+    form_.message = started.error();
     return;
   }
-  auto saved = save_checked_account(root_override_, *again, draft->values.password);
-  if (!saved) {
-    form_.message = saved.error();
+  form_.message = std::string(sentence::kReadingSavedPasswords);
+}
+
+void AccountsPane::take_saved_account(store_answer::AccountSaved answer) {
+  if (!answer.saved) {
+    form_.message = answer.saved.error();
     return;
   }
   close_form();
@@ -295,11 +402,16 @@ void AccountsPane::step_cancel_replacement(orvo_doc::Document& document) {
   reauth_message_.reset();
   credential_check_.reset();
   pending_reauth_.reset();
+  if (store_step_ == StoreStep::PrepareReplacement) {
+    store_job_.reset();
+    store_step_.reset();
+  }
   reauth_password_->clear();
   mark_structure_dirty();
 }
 
 void AccountsPane::step_submit_replacement(orvo_doc::Document& document) {
+  if (store_job_running()) return;
   const bool requested = std::exchange(submit_reauth_requested_, false);
   if (!(pressed(document, key::kReauthSave) || requested)) return;
   if (credential_check_ || !reauth_id_) return;
@@ -310,28 +422,34 @@ void AccountsPane::step_submit_replacement(orvo_doc::Document& document) {
     reauth_message_ = std::string(sentence::kEnterPassword);
     return;
   }
-  const auto metadata = store::load_account_store(root_override_);
-  const ::accounts::Account* account = metadata.get(*reauth_id_);
-  if (!account) {
+  auto job = store_jobs::prepare_replacement(root_override_, *reauth_id_, std::move(password));
+  if (auto started = start_store(StoreStep::PrepareReplacement, std::move(job)); !started) {
+    reauth_message_ = started.error();
+    return;
+  }
+  reauth_message_ = std::string(sentence::kReadingSavedPasswords);
+}
+
+void AccountsPane::take_prepared_replacement(store_answer::ReplacementPrepared answer) {
+  // Cancelled, or another account chosen, while the vault was read.
+  if (reauth_id_ != answer.id) return;
+  if (!answer.account) {
     reauth_message_ = std::string(sentence::kAccountGone);
     return;
   }
-  ::accounts::vault::Credential credential =
-      store::open_secret_vault(root_override_).get(*reauth_id_).value_or(::accounts::vault::Credential{});
-  credential.secret = std::move(password);
   std::string failure;
-  auto check = start_check(*account, credential.secret, failure);
+  auto check = start_check(*answer.account, answer.credential.secret, failure);
   if (!check) {
     reauth_message_ = failure;
     return;
   }
   credential_check_ = std::move(check);
-  pending_reauth_ = PendingReauth{*reauth_id_, std::move(credential)};
+  pending_reauth_ = PendingReauth{answer.id, std::move(answer.credential)};
   reauth_message_ = std::string(sentence::kCheckingCredential);
 }
 
 void AccountsPane::step_credential_check() {
-  if (!credential_check_) return;
+  if (!credential_check_ || store_job_running()) return;
   auto outcome = poll_check(*credential_check_, sentence::kCredentialCheckStopped);
   if (!outcome) return;
   credential_check_.reset();
@@ -346,17 +464,34 @@ void AccountsPane::step_credential_check() {
     reauth_message_ = std::string(sentence::kNoPendingReauth);
     return;
   }
-  auto vault = store::open_secret_vault(root_override_);
-  vault.put(pending->id, std::move(pending->credential));
-  if (auto saved = vault.try_save(); !saved) {
-    reauth_message_ = saved.error();
+  auto job = store_jobs::save_replacement(root_override_, pending->id, std::move(pending->credential));
+  if (auto started = start_store(StoreStep::SaveReplacement, std::move(job)); !started) {
+    reauth_message_ = started.error();
+    return;
+  }
+  reauth_message_ = std::string(sentence::kReadingSavedPasswords);
+}
+
+void AccountsPane::take_saved_replacement(store_answer::ReplacementSaved answer) {
+  if (!answer.vault) {
+    reauth_message_ = answer.vault.error();
     return;
   }
   reauth_id_.reset();
   reauth_message_.reset();
   reauth_password_->clear();
-  vault_ = std::move(vault);
+  vault_ = std::move(*answer.vault);
+  vault_message_.reset();
   refresh_row_keys();
+}
+
+void AccountsPane::take_removed_account(store_answer::AccountRemoved answer) {
+  if (!answer.removed) {
+    form_.message = answer.removed.error();
+    return;
+  }
+  removed_ids_.push_back(answer.id);
+  reload();
 }
 
 void AccountsPane::step_removal(orvo_doc::Document& document) {
@@ -364,14 +499,11 @@ void AccountsPane::step_removal(orvo_doc::Document& document) {
     pending_removal_.reset();
     mark_structure_dirty();
   }
-  if (pressed(document, key::kRemoveConfirm)) {
+  if (!store_job_running() && pressed(document, key::kRemoveConfirm)) {
     if (auto removal = std::exchange(pending_removal_, std::nullopt)) {
-      auto removed = remove_account(root_override_, removal->kind, removal->id);
-      if (removed) {
-        removed_ids_.push_back(removal->id);
-        reload();
-      } else {
-        form_.message = removed.error();
+      if (auto started = start_store(StoreStep::Remove, store_jobs::remove(root_override_, removal->kind, removal->id));
+          !started) {
+        form_.message = started.error();
       }
       mark_structure_dirty();
     }

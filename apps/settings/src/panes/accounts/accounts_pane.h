@@ -9,9 +9,16 @@
 // check's deadline, so neither the answer nor the time-out needs a busy loop. Passwords live only in
 // the form's wiping buffers.
 //
+// Everything that opens the credential vault (reading it, preparing a draft, saving, replacing a
+// password, removing) runs as a store job on a worker, one at a time, since the keyring that keeps
+// the vault key may take seconds to answer; the page says "Reading saved passwords…" meanwhile. A
+// press that needs the stores while a job runs stays pressed until the job has ended.
+//
 // Interface thread only.
 #include <array>
 #include <chrono>
+#include <cstdint>
+#include <expected>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +36,7 @@
 #include "orvo_secret/secret_buffer.h"
 #include "panes/accounts/account_draft.h"
 #include "panes/accounts/account_form.h"
+#include "panes/accounts/store_jobs.h"
 #include "panes/pane_glue.h"
 #include "settings_app/settings_app.h"
 
@@ -49,6 +57,9 @@ inline constexpr std::string_view kNoPendingDraft = "account check result had no
 inline constexpr std::string_view kNoPendingReauth = "credential check result had no pending draft";
 inline constexpr std::string_view kEnterPassword = "enter a password or app password";
 inline constexpr std::string_view kAccountGone = "account no longer exists";
+inline constexpr std::string_view kReadingSavedPasswords = "Reading saved passwords…";
+inline constexpr std::string_view kStoreJobStopped = "reading the saved passwords stopped unexpectedly";
+inline constexpr std::string_view kCouldNotReadSavedPasswords = "Could not read saved passwords: ";
 }  // namespace sentence
 
 // Keys the pane's buttons write.
@@ -69,14 +80,6 @@ std::string remove(std::string_view id);
 struct PendingCheck {
   orvo_runtime::Receiver<account_probe::AccountCheckOutcome> receiver;
   std::chrono::steady_clock::time_point deadline;
-};
-
-// The prepared account waiting for its check, with the values as they were submitted.
-struct PendingDraft {
-  PreparedAccount prepared;
-  AccountFormValues values;
-  std::optional<std::string> edited_id;
-  AccountKind kind = AccountKind::Email;
 };
 
 struct PendingReauth {
@@ -100,9 +103,11 @@ class AccountsPane final : public PaneGlue {
   AccountsPane with_account_check(account_probe::AccountCheck check) &&;
   // The monotonic clock of check deadlines (tests replace it).
   AccountsPane with_clock(CheckClock clock) &&;
+  // How store jobs start (tests hold or refuse them).
+  AccountsPane with_store_job_starter(StoreJobStarter starter) &&;
   AccountsPane(AccountsPane&&) = default;
 
-  // Reads the lists, the sync statuses and the vault again.
+  // Reads the lists and the sync statuses again, and the vault on a worker.
   void reload();
 
   std::string_view type_name() const override { return "settings::panes::accounts::AccountsPane"; }
@@ -123,8 +128,18 @@ class AccountsPane final : public PaneGlue {
   bool credential_check_running() const { return credential_check_.has_value(); }
   bool sample_mode() const { return sample_mode_; }
   const ::accounts::status::AccountSyncStatusStore& sync_statuses() const { return sync_statuses_; }
-  bool has_saved_credential(std::string_view id) const { return vault_.get(id).has_value(); }
-  bool vault_uses_local_key() const { return vault_.uses_local_key(); }
+  // A store job runs; while the vault is being read, the pane knows of no saved credential.
+  bool store_job_running() const { return store_step_.has_value(); }
+  // No store job runs and none is due.
+  bool store_idle() const { return !store_job_running() && !vault_stale_; }
+  bool reading_vault() const { return !vault_ && (vault_stale_ || store_job_running()); }
+  // The form, or the replacement form, waits for a store job or a server check.
+  bool form_busy() const;
+  bool replacement_busy() const;
+  // Why the vault could not be read (the read could not start or stopped), for the page.
+  const std::optional<std::string>& vault_message() const { return vault_message_; }
+  bool has_saved_credential(std::string_view id) const { return vault_ && vault_->get(id).has_value(); }
+  bool vault_uses_local_key() const { return vault_ && vault_->uses_local_key(); }
   // The pane's document, where its buttons write (tests press buttons through it).
   orvo_doc::Document& document() { return *own_document(); }
 
@@ -140,6 +155,18 @@ class AccountsPane final : public PaneGlue {
   void take_request();
   void close_form();
   void open_replacement(std::string id);
+  enum class StoreStep : std::uint8_t { ReadVault, PrepareDraft, SaveAccount, PrepareReplacement, SaveReplacement, Remove };
+  // Starts a store job; a job that cannot start gives its failure text.
+  std::expected<void, std::string> start_store(StoreStep step, StoreJob job);
+  void step_store_job();
+  void take_store_answer(StoreAnswer answer);
+  void store_job_failed(StoreStep step, const std::string& message);
+  void take_prepared_draft(store_answer::DraftPrepared answer);
+  void take_saved_account(store_answer::AccountSaved answer);
+  void take_prepared_replacement(store_answer::ReplacementPrepared answer);
+  void take_saved_replacement(store_answer::ReplacementSaved answer);
+  void take_removed_account(store_answer::AccountRemoved answer);
+
   std::optional<PendingCheck> start_check(const ::accounts::Account& account,
                                           const orvo_secret::SecretString& secret, std::string& failure);
   // The check's outcome; none while it is still running.
@@ -170,7 +197,11 @@ class AccountsPane final : public PaneGlue {
 
   settings::accounts::RootOverride root_override_;
   settings::accounts::AccountLists lists_;
-  ::accounts::vault::SecretVault vault_;
+  // None until the first read of the vault has answered.
+  std::optional<::accounts::vault::SecretVault> vault_;
+  // The vault on disk may have changed since `vault_` was read; the pass reads it when no job runs.
+  bool vault_stale_ = true;
+  std::optional<std::string> vault_message_;
   ::accounts::status::AccountSyncStatusStore sync_statuses_;
   bool sample_mode_ = false;
 
@@ -190,6 +221,9 @@ class AccountsPane final : public PaneGlue {
   settings_app::AccountsRequestCell accounts_request_{std::nullopt};
   account_probe::AccountCheck account_check_fn_ = account_probe::shared_account_check();
   CheckClock clock_ = [] { return std::chrono::steady_clock::now(); };
+  StoreJobStarter store_job_starter_ = start_store_job;
+  std::optional<orvo_runtime::Receiver<StoreAnswer>> store_job_;
+  std::optional<StoreStep> store_step_;
 
   bool submit_form_requested_ = false;
   bool cancel_form_requested_ = false;

@@ -196,6 +196,8 @@ class AccountsPageBuilder {
   WidgetBox header() {
     std::vector<WidgetBox> lines;
     lines.push_back(text(std::string(kIntro), 12));
+    if (pane_.reading_vault()) lines.push_back(ws::caption_text(std::string(sentence::kReadingSavedPasswords)));
+    if (pane_.vault_message()) lines.push_back(ws::caption_text(*pane_.vault_message()));
     if (pane_.vault_uses_local_key()) lines.push_back(ws::caption_text(kLocalKeyCaption));
     if (pane_.sample_mode()) {
       lines.push_back(ws::caption_text(kSampleCaption));
@@ -235,7 +237,7 @@ class AccountsPageBuilder {
     rows.push_back(ws::setting_row("Password or app password",
                                    secret_field(form.password, "accounts.form.password", "Password or app password",
                                                 "Password")));
-    const std::string message = message_caption(form.message, pane_.account_check_running(), "Could not save: ");
+    const std::string message = message_caption(form.message, pane_.form_busy(), "Could not save: ");
     if (!message.empty()) rows.push_back(ws::caption_text(message));
     rows.push_back(ws::caption_text(kFormCaption));
     rows.push_back(button_row(press(controls_, "Save account", key::kFormSave),
@@ -253,7 +255,7 @@ class AccountsPageBuilder {
                                                               "New password or app password")));
     rows.push_back(ws::caption_text(kReauthCaption));
     const std::string message =
-        message_caption(pane_.reauth_message(), pane_.credential_check_running(), "Could not update credential: ");
+        message_caption(pane_.reauth_message(), pane_.replacement_busy(), "Could not update credential: ");
     if (!message.empty()) rows.push_back(ws::caption_text(message));
     rows.push_back(button_row(press(controls_, "Update credential", key::kReauthSave),
                               press(controls_, "Cancel", key::kReauthCancel)));

@@ -168,7 +168,7 @@ TEST_F(AccountsPaneTest, TheFormShowsTheCheckAndItsTimeOut) {
   loop.frame();
   fill_webdav(*pane);
   press(*pane, key::kFormSave);
-  loop.frame();
+  settled_frame(loop, *pane);
   EXPECT_TRUE(shows(*pane, "Checking the account before saving…"));
   *now_ += std::chrono::seconds(10);
   loop.frame();
@@ -201,7 +201,7 @@ TEST_F(AccountsPaneTest, RemovalThroughTheWindow) {
   loop.click(*find_widget(*pane, key::remove("dav-1")));
   loop.frame();
   loop.click(*find_widget(*pane, key::kRemoveConfirm));
-  loop.frame();
+  settled_frame(loop, *pane);
   EXPECT_FALSE(stored("dav-1"));
   EXPECT_FALSE(saved_secret("dav-1"));
   EXPECT_EQ(settings::accounts::load_sync_statuses(over_).get("dav-1"), nullptr);
@@ -216,7 +216,7 @@ TEST_F(AccountsPaneTest, AFailedRemovalShowsItsSentenceWithoutAForm) {
   loop.frame();
   store_accounts({::accounts::Account::make("dav-1", "nextcloud")});
   press(*pane, key::kRemoveConfirm);
-  loop.frame();
+  settled_frame(loop, *pane);
   ASSERT_TRUE(pane->form().message);
   EXPECT_TRUE(shows(*pane, *pane->form().message));
 }

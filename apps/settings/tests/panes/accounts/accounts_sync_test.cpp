@@ -352,3 +352,85 @@ INSTANTIATE_TEST_SUITE_P(Saving, SaveFailures,
 
 }  // namespace
 }  // namespace accounts_pane_test
+
+namespace accounts_pane_test {
+namespace {
+
+using settings::panes::accounts::StoreAnswer;
+using settings::panes::accounts::StoreJob;
+
+// Store jobs the test runs when it chooses, or refuses to start.
+struct HeldStoreJobs {
+  std::vector<std::pair<StoreJob, orvo_runtime::Sender<StoreAnswer>>> held;
+  bool refuse = false;
+  settings::panes::accounts::StoreJobStarter starter() {
+    return [this](StoreJob job, orvo_runtime::Sender<StoreAnswer> sender) -> std::expected<void, std::string> {
+      if (refuse) return std::unexpected(std::string("Resource temporarily unavailable"));
+      held.emplace_back(std::move(job), std::move(sender));
+      return {};
+    };
+  }
+  void run_first() {
+    auto [job, sender] = std::move(held.front());
+    held.erase(held.begin());
+    (void)sender.send(job());
+  }
+};
+
+TEST_F(AccountsPaneTest, TheVaultIsReadOffThePassAndAPressWaitsForIt) {
+  store_accounts({webdav_account("dav-1", "Files")});
+  save_vault({{"dav-1", "files secret"}});
+  HeldStoreJobs jobs;
+  AccountsPane pane = AccountsPane::load(over_)
+                          .with_account_check(make_check(fake_))
+                          .with_store_job_starter(jobs.starter());
+  settings::panes::testing::PaneHarness::pass(pane);
+  ASSERT_EQ(jobs.held.size(), 1u);
+  EXPECT_TRUE(pane.reading_vault());
+  EXPECT_FALSE(pane.has_saved_credential("dav-1"));
+
+  // Editing needs the saved credential: the press waits until the read has answered.
+  press(pane, key::edit("dav-1"));
+  settings::panes::testing::PaneHarness::pass(pane);
+  pane.form().display_name.publish("Renamed");
+  press(pane, key::kFormSave);
+  settings::panes::testing::PaneHarness::pass(pane);
+  EXPECT_EQ(jobs.held.size(), 1u);
+  EXPECT_EQ(fake_->call_count(), 0);
+
+  jobs.run_first();
+  settings::panes::testing::PaneHarness::pass(pane);
+  EXPECT_FALSE(pane.reading_vault());
+  EXPECT_TRUE(pane.has_saved_credential("dav-1"));
+  ASSERT_EQ(jobs.held.size(), 1u) << "the waiting save prepares its draft";
+  EXPECT_EQ(pane.form().message, "Reading saved passwords…");
+  EXPECT_TRUE(pane.form_busy());
+
+  jobs.run_first();
+  settings::panes::testing::PaneHarness::pass(pane);
+  EXPECT_EQ(pane.form().message, "Checking the account before saving…");
+  EXPECT_TRUE(fake_->wait_calls(1));
+}
+
+TEST_F(AccountsPaneTest, AStoreJobThatCannotStartGivesItsSentence) {
+  store_accounts({webdav_account("dav-1", "Files")});
+  HeldStoreJobs jobs;
+  jobs.refuse = true;
+  AccountsPane pane = AccountsPane::load(over_)
+                          .with_account_check(make_check(fake_))
+                          .with_store_job_starter(jobs.starter());
+  settings::panes::testing::PaneHarness::pass(pane);
+  EXPECT_EQ(pane.vault_message(),
+            "could not start reading the saved passwords: Resource temporarily unavailable");
+  EXPECT_FALSE(pane.needs_idle_sync());
+
+  press(pane, key::remove("dav-1"));
+  settings::panes::testing::PaneHarness::pass(pane);
+  press(pane, key::kRemoveConfirm);
+  settings::panes::testing::PaneHarness::pass(pane);
+  EXPECT_EQ(pane.form().message, "could not start reading the saved passwords: Resource temporarily unavailable");
+  EXPECT_TRUE(stored("dav-1"));
+}
+
+}  // namespace
+}  // namespace accounts_pane_test

@@ -99,10 +99,29 @@ class AccountsPaneTest : public ::testing::Test {
                                                    .with_accounts_request(harness_.app().accounts_request())
                                                    .with_account_check(make_check(fake_))
                                                    .with_clock([now = now_] { return *now; }));
+    settle(*pane);
     return pane;
   }
 
-  static void pass(AccountsPane& pane) { settings::panes::testing::PaneHarness::pass(pane); }
+  // One pass, then passes until the pane's store jobs (reading the vault, saving) have answered.
+  static void pass(AccountsPane& pane) {
+    settings::panes::testing::PaneHarness::pass(pane);
+    settle(pane);
+  }
+  // One frame, then frames until the pane's store jobs have answered.
+  static void settled_frame(settings::panes::testing::PaneInALoop& loop, AccountsPane& pane) {
+    loop.frame();
+    for (int i = 0; i < 5000 && !pane.store_idle(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      loop.frame();
+    }
+  }
+  static void settle(AccountsPane& pane) {
+    for (int i = 0; i < 5000 && !pane.store_idle(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      settings::panes::testing::PaneHarness::pass(pane);
+    }
+  }
   static void press(AccountsPane& pane, std::string_view key) {
     settings::panes::write_back(pane.document(), orvo_doc::kRoot, key, true);
   }
