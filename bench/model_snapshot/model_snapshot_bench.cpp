@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "panes/agent_models/local_models.h"
+#include "services/local_models.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "panes/agent_models/local_models.h"
+#include "services/local_models.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   namespace agent_models = settings::panes::agent_models;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 #include "sidebar/text_forms.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

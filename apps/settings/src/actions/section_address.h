@@ -5,7 +5,7 @@
 
 #include "orvo_actions/address.h"
 #include "orvo_actions/resource.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::actions {
 

@@ -10,7 +10,7 @@
 
 #include "catalogues/section_inputs.h"
 #include "orvo_actions/resource.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::actions {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "orvo_actions/resource.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::actions {
 

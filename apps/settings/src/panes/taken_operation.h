@@ -20,8 +20,8 @@
 
 #include "actions/account_operations.h"
 #include "orvo_ui/published_cell.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::panes {
 

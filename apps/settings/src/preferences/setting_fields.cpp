@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 #include "desktop_entry/desktop_entry.h"
 #include "launcher/registry.h"
 #include "desktop_policy/personal_defaults.h"

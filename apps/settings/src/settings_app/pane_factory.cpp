@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <fmt/format.h>
 
 #include "orvo_ui/widgets/column.h"
 #include "orvo_ui/widgets/container.h"
 #include "orvo_ui/widgets/scrollable.h"
-#include "orvo_ui/widgets/single_child.h"
-#include "orvo_ui/widgets/text.h"
 #include "panes/about/about_pane.h"
 #include "panes/accessibility/accessibility_pane.h"
 #include "panes/agent_models/agent_models_pane.h"
@@ -48,9 +45,9 @@ using PaneBuilder = std::unique_ptr<Widget> (*)(const PaneInputs&);
 
 std::unique_ptr<Widget> accounts_pane(const PaneInputs& inputs) {
   using settings::panes::accounts::AccountsPane;
-  return std::make_unique<AccountsPane>(AccountsPane::load(inputs.app.accounts_root())
-                                            .with_accounts_request(inputs.app.accounts_request())
-                                            .with_account_check(inputs.app.account_check()));
+  return std::make_unique<AccountsPane>(AccountsPane::load(inputs.accounts_root)
+                                            .with_accounts_request(inputs.accounts_request)
+                                            .with_account_check(inputs.account_check));
 }
 
 struct PaneEntry {
@@ -59,7 +56,7 @@ struct PaneEntry {
 };
 
 // One line per section, in section index order. A pane's own builder takes its section's line; it
-// receives the root's cells through `PaneInputs::app`.
+// receives the root's cells through `PaneInputs`.
 constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::Network, panes::network::network_pane},
     {SettingsSection::Bluetooth, panes::bluetooth::bluetooth_pane},
@@ -69,7 +66,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::MouseKeyboard, panes::mouse_keyboard::boxed_pane},
     {SettingsSection::KeyboardShortcuts, panes::keyboard_shortcuts::boxed_pane},
     {SettingsSection::TimeDate, panes::time_date::boxed_pane},
-    {SettingsSection::Users, [](const PaneInputs& inputs) { return panes::users::users_pane(inputs.app); }},
+    {SettingsSection::Users, panes::users::users_pane},
     {SettingsSection::Printers, panes::printers::printers_pane},
     {SettingsSection::Power, panes::power::power_pane},
     {SettingsSection::Appearance, panes::appearance::boxed_pane},
@@ -81,7 +78,7 @@ constexpr std::array<PaneEntry, SettingsSection::kCount> kPaneTable{{
     {SettingsSection::AgentModels, panes::agent_models::agent_models_pane},
     {SettingsSection::RegionFormats, panes::region::boxed_pane},
     {SettingsSection::Permissions, panes::permissions::build_pane},
-    {SettingsSection::Updates, [](const PaneInputs& inputs) { return panes::updates::updates_pane(inputs.app); }},
+    {SettingsSection::Updates, panes::updates::updates_pane},
     {SettingsSection::About, panes::about::build_pane},
 }};
 
@@ -93,56 +90,23 @@ constexpr bool table_in_index_order() {
 }
 static_assert(table_in_index_order(), "the pane table lists every section once, in index order");
 
-// A stand-in pane: the descriptor's title and subtitle on a card, and a line saying the section is
-// not available yet. It answers the descriptor like a real pane does.
-class GenericPane final : public orvo_ui::SingleChild {
- public:
-  explicit GenericPane(orvo_ui::PaneDescriptor descriptor)
-      : SingleChild(make_body(descriptor)), descriptor_(std::move(descriptor)) {}
-
-  std::string_view type_name() const override { return "settings::settings_app::GenericPane"; }
-  std::string_view name() const override { return "GenericPane"; }
-  std::optional<orvo_ui::PaneDescriptor> pane_descriptor() override { return descriptor_; }
-
-  orvo_ui::NodeId build_layout(orvo_ui::LayoutTree& tree, orvo_ui::LayoutContext& context,
-                               orvo_ui::NodeMap& nodes) override {
-    // A column, so the card stretches across the page like a real pane's cards.
-    orvo_ui::Style style;
-    style.direction = orvo_ui::FlexDirection::Column;
-    return build_with_style(style, tree, context, nodes);
-  }
-  void apply_layout(const orvo_ui::LayoutTree& tree, orvo_ui::NodeId node, double x, double y) override {
-    apply_with_child(tree, node, x, y);
-  }
-  void draw(orvo_ui::Scene& scene, orvo_ui::Affine transform, orvo_ui::TextRenderer& text,
-            const orvo_ui::Theme& theme, const orvo_ui::PresenceContext& presence) override {
-    if (child_) child_->draw_with_presence(scene, transform, text, theme, presence);
-  }
-
- private:
-  static std::unique_ptr<Widget> make_body(const orvo_ui::PaneDescriptor& descriptor) {
-    std::vector<widget_support::WidgetBox> lines;
-    lines.push_back(std::make_unique<orvo_ui::Text>(
-        orvo_ui::Text(descriptor.subtitle).with_size(widget_support::kRowTextSize)));
-    lines.push_back(widget_support::caption_text(fmt::format("{} is not available yet.", descriptor.title)));
-    return widget_support::titled_card(descriptor.title, widget_support::section_stack(std::move(lines)));
-  }
-
-  orvo_ui::PaneDescriptor descriptor_;
-};
-
 }  // namespace
 
-orvo_ui::PaneDescriptor section_descriptor(SettingsSection section) {
-  return {std::string(section.id()), std::string(section.title()), std::string(section.description())};
-}
-
-std::unique_ptr<Widget> generic_pane(const PaneInputs& inputs) {
-  return std::make_unique<GenericPane>(section_descriptor(inputs.section));
+PaneInputs pane_inputs(const SettingsApp& app, SettingsSection section) {
+  return PaneInputs{
+      .section = section,
+      .pane_operation = app.pane_operation(),
+      .operation_status = app.operation_status(),
+      .device_mesh_operation = app.device_mesh_operation(),
+      .accounts_request = app.accounts_request(),
+      .accounts_root = app.accounts_root(),
+      .account_check = app.account_check(),
+      .content_width = [&app] { return region_content_width(app); },
+  };
 }
 
 std::unique_ptr<Widget> build_pane_widget(const SettingsApp& app, SettingsSection section) {
-  return kPaneTable[section.index()].build(PaneInputs{app, section});
+  return kPaneTable[section.index()].build(pane_inputs(app, section));
 }
 
 std::optional<float> region_content_width(const SettingsApp& app) {

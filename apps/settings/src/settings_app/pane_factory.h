@@ -2,15 +2,12 @@
 // The pane factory: the page of one section, built afresh from the root's state. One table lists,
 // per section, how its pane is built and which of the root's cells it is given; the page wraps the
 // pane under the section's page header in a scroll area.
-//
-// Until a section's pane exists, the table builds a generic pane from the section's descriptor
-// (title and subtitle, and a line saying the section is not available yet); a pane replaces its
-// section's line of the table.
 #include <memory>
 #include <optional>
 
 #include "orvo_ui/widget.h"
-#include "settings_app/sections.h"
+#include "panes/pane_inputs.h"
+#include "sections/sections.h"
 
 namespace settings::settings_app {
 
@@ -25,17 +22,8 @@ inline constexpr float kRegionPageMaxWidth = 720;
 // What the region pane's rows lose to the page's padding and the card's insets.
 inline constexpr double kRegionWidthReserve = 72;
 
-// What a pane's builder may use of the root: its cells, handles and the width it lays out in.
-struct PaneInputs {
-  const SettingsApp& app;
-  SettingsSection section;
-};
-
-// The descriptor of a section's pane: its id, title and subtitle.
-orvo_ui::PaneDescriptor section_descriptor(SettingsSection section);
-
-// The stand-in pane of a section whose pane does not exist yet.
-std::unique_ptr<orvo_ui::Widget> generic_pane(const PaneInputs& inputs);
+// What the root hands the builder of `section`'s pane.
+PaneInputs pane_inputs(const SettingsApp& app, SettingsSection section);
 
 // The widget the section's line of the table builds (the page's second child).
 std::unique_ptr<orvo_ui::Widget> build_pane_widget(const SettingsApp& app, SettingsSection section);

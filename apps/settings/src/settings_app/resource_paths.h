@@ -12,7 +12,7 @@
 #include "catalogues/section_inputs.h"
 #include "orvo_actions/address.h"
 #include "orvo_actions/resource.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::settings_app {
 

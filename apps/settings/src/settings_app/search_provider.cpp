@@ -6,7 +6,7 @@
 
 #include "actions/section_address.h"
 #include "settings_app/resource_paths.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 #include "settings_app/settings_app.h"
 #include "sidebar/lookups.h"
 

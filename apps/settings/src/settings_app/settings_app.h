@@ -27,13 +27,11 @@
 #include "orvo_ui/search.h"
 #include "orvo_ui/widget.h"
 #include "orvo_ui/widgets/app_shell.h"
-#include "settings_app/accounts_request.h"
 #include "settings_app/device_local_outcome.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
+#include "panes/pane_inputs.h"
 #include "settings_app/running_account_check.h"
 #include "settings_app/search_field.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 #include "sidebar/sidebar_row.h"
 
 namespace orvo_doc {
@@ -49,10 +47,6 @@ namespace settings::settings_app {
 
 using SearchTextCell = orvo_ui::PublishedCell<std::string>;
 using SelectionCell = sidebar::SidebarSelectionCell;
-using DeviceMeshOperationCell = orvo_ui::PublishedCell<std::optional<actions::DeviceMeshOperation>>;
-using AccountsRequestCell = orvo_ui::PublishedCell<std::optional<AccountsRequest>>;
-using OperationStatusCell = orvo_ui::PublishedCell<OperationStatus>;
-using PaneOperationCell = orvo_ui::PublishedCell<std::optional<PaneOperation>>;
 
 inline constexpr float kShellBreakpoint = 720;
 inline constexpr float kShellNavWidth = 264;

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::sidebar {
 

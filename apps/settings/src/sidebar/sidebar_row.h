@@ -11,7 +11,7 @@
 
 #include "orvo_ui/published_cell.h"
 #include "orvo_ui/widget.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::sidebar {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogues/queries/assistive_programs.h"
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 
 namespace settings::panes {
 namespace {

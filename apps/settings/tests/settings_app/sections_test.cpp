@@ -1,4 +1,4 @@
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "orvo_ui/published_cell.h"
-#include "settings_app/accounts_request.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
+#include "panes/accounts_request.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "agent_provider_config/provider_config.h"
 #include "agent_provider_config/provider_protocol.h"
-#include "panes/agent_models/model_manager.h"
-#include "panes/device_mesh/mesh_files.h"
+#include "services/model_manager.h"
+#include "services/mesh_files.h"
 
 namespace settings::actions {
 

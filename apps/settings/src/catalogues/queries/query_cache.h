@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "catalogues/section_inputs.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::actions {
 

@@ -8,7 +8,7 @@
 #include "actions/setting_handlers.h"
 #include "catalogues/action_builders.h"
 #include "catalogues/live_children.h"
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 #include "catalogues/queries/list_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"

@@ -5,7 +5,7 @@
 
 #include "actions/control_bindings.h"
 #include "os_actions/tool_intent.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::about {

@@ -10,7 +10,7 @@
 #include "catalogues/queries/assistive_programs.h"
 #include "orvo_log/log.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::accessibility {

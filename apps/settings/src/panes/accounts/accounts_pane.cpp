@@ -8,7 +8,7 @@
 #include "accounts/legacy_import.h"
 #include "accounts/store_access.h"
 #include "panes/workers/account_check_worker.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::accounts {
 

@@ -38,7 +38,7 @@
 #include "panes/accounts/account_form.h"
 #include "panes/accounts/store_jobs.h"
 #include "panes/pane_glue.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::accounts {
 

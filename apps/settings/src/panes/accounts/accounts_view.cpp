@@ -12,7 +12,7 @@
 #include "orvo_ui/widgets/text.h"
 #include "orvo_ui/widgets/text_input.h"
 #include "panes/accounts/accounts_pane.h"
-#include "settings_app/accounts_request.h"
+#include "panes/accounts_request.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::accounts {

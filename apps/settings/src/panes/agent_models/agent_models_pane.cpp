@@ -15,7 +15,7 @@
 #include "orvo_ui/wake.h"
 #include "panes/agent_models/local_models_view.h"
 #include "panes/workers/worker_start.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::agent_models {
 namespace {
@@ -552,7 +552,7 @@ void AgentModelsPane::fail(const AgentModelOperation& operation, std::string sen
 
 std::unique_ptr<orvo_ui::Widget> agent_models_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<AgentModelsPane>(
-      AgentModelsPane::make().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
+      AgentModelsPane::make().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::agent_models

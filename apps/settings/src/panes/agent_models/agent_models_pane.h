@@ -30,12 +30,12 @@
 #include "actions/account_operations.h"
 #include "orvo_runtime/channel.h"
 #include "orvo_secret/secret_buffer.h"
-#include "panes/agent_models/local_models.h"
-#include "panes/agent_models/model_manager.h"
+#include "services/local_models.h"
+#include "services/model_manager.h"
 #include "panes/agent_models/providers.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/taken_operation.h"
-#include "settings_app/settings_app.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "orvo_ui/widget.h"
-#include "panes/agent_models/local_models.h"
+#include "services/local_models.h"
 #include "panes/document_controls.h"
 
 namespace settings::panes::agent_models {

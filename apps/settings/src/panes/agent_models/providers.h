@@ -18,7 +18,7 @@
 
 #include "orvo_secret/secret_buffer.h"
 #include "orvo_ui/published_cell.h"
-#include "panes/agent_models/local_models.h"
+#include "services/local_models.h"
 
 namespace settings::panes::agent_models {
 

@@ -9,7 +9,7 @@
 #include "actions/settings_dispatch.h"
 #include "orvo_log/log.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::appearance {

@@ -7,8 +7,7 @@
 #include "orvo_runtime/overloaded.h"
 #include "orvo_ui/wake.h"
 #include "panes/workers/worker_start.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::bluetooth {
 
@@ -167,8 +166,8 @@ bool BluetoothPane::start_request(AdapterRequest::Kind request) {
 
 std::unique_ptr<orvo_ui::Widget> bluetooth_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<BluetoothPane>(BluetoothPane::create()
-                                             .with_pane_operation(inputs.app.pane_operation())
-                                             .with_operation_status(inputs.app.operation_status()));
+                                             .with_pane_operation(inputs.pane_operation)
+                                             .with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::bluetooth

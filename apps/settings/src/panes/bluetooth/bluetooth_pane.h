@@ -24,10 +24,10 @@
 #include "orvo_runtime/channel.h"
 #include "panes/bluetooth/bluetooth_backend.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/taken_operation.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
-#include "settings_app/settings_app.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

@@ -27,10 +27,10 @@
 #include "panes/device_mesh/continuity.h"
 #include "panes/device_mesh/device_mesh_view.h"
 #include "panes/device_mesh/fleet.h"
-#include "panes/device_mesh/mesh_files.h"
+#include "services/mesh_files.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/taken_operation.h"
-#include "settings_app/settings_app.h"
 
 namespace settings::panes::device_mesh {
 

@@ -16,7 +16,7 @@
 #include "orvo_ui/widgets/text_input.h"
 #include "orvo_ui/widgets/toggle.h"
 #include "panes/device_mesh/device_mesh_pane.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::device_mesh {
@@ -539,8 +539,8 @@ std::unique_ptr<orvo_ui::Widget> DeviceMeshPane::build_view() { return build_dev
 
 std::unique_ptr<orvo_ui::Widget> device_mesh_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<DeviceMeshPane>(DeviceMeshPane()
-                                              .with_pane_operation(inputs.app.device_mesh_operation())
-                                              .with_operation_status(inputs.app.operation_status()));
+                                              .with_pane_operation(inputs.device_mesh_operation)
+                                              .with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::device_mesh

@@ -18,7 +18,7 @@
 #include "orvo_ui/widget.h"
 #include "panes/device_mesh/continuity.h"
 #include "panes/device_mesh/fleet.h"
-#include "panes/device_mesh/mesh_files.h"
+#include "services/mesh_files.h"
 #include "panes/document_controls.h"
 #include "settings_store/roaming_provenance.h"
 

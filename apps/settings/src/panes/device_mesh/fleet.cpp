@@ -7,7 +7,7 @@
 #include "orvo_identity/persist.h"
 #include "orvo_json/json.h"
 #include "orvo_runtime/capped_read.h"
-#include "panes/device_mesh/mesh_files.h"
+#include "services/mesh_files.h"
 #include "settings_store/json_document.h"
 
 namespace settings::panes::device_mesh {

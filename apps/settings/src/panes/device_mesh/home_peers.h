@@ -12,7 +12,7 @@
 #include <unordered_map>
 
 #include "orvo_runtime/bounded_command.h"
-#include "panes/device_mesh/mesh_files.h"
+#include "services/mesh_files.h"
 
 namespace settings::panes::device_mesh {
 

@@ -7,7 +7,7 @@
 #include "os_actions/display.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::display {
 
@@ -177,7 +177,7 @@ std::optional<orvo_ui::Deadline> DisplayPane::next_wake_deadline() const {
 
 std::unique_ptr<orvo_ui::Widget> display_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<DisplayPane>(
-      DisplayPane().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
+      DisplayPane().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::display

@@ -29,10 +29,10 @@
 #include "os_actions/dispatcher.h"
 #include "panes/display/display_outputs.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/taken_operation.h"
 #include "panes/workers/brightness_worker.h"
 #include "preferences/records.h"
-#include "settings_app/settings_app.h"
 #include "settings_store/display_transaction.h"
 
 namespace settings::settings_app {

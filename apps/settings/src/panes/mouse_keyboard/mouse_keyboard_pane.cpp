@@ -23,8 +23,7 @@
 #include "orvo_ui/widgets/toggle.h"
 #include "panes/control_binding.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 #include "settings_store/settings_file.h"
 #include "widget_support/layout_helpers.h"
 
@@ -315,7 +314,7 @@ std::unique_ptr<orvo_ui::Widget> MouseKeyboardPane::build_view() {
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<MouseKeyboardPane>(
-      MouseKeyboardPane::load().with_operation_status(inputs.app.operation_status()));
+      MouseKeyboardPane::load().with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::mouse_keyboard

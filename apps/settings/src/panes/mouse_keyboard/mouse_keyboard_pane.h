@@ -18,7 +18,7 @@
 #include "orvo_ui/published_cell.h"
 #include "panes/pane_glue.h"
 #include "preferences/records.h"
-#include "settings_app/operation_status.h"
+#include "panes/operation_status.h"
 #include "settings_store/keyboard_layouts.h"
 
 namespace settings::settings_app {

@@ -7,7 +7,7 @@
 #include "orvo_log/log.h"
 #include "orvo_ui/widgets/text.h"
 #include "panes/network/network_keys.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::network {
@@ -231,7 +231,7 @@ std::unique_ptr<orvo_ui::Widget> NetworkPane::build_view() { return content(); }
 
 std::unique_ptr<orvo_ui::Widget> network_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<NetworkPane>(
-      NetworkPane().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
+      NetworkPane().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::network

@@ -30,10 +30,10 @@
 #include "panes/network/network_workers.h"
 #include "panes/workers/worker_start.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/taken_operation.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
-#include "settings_app/settings_app.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

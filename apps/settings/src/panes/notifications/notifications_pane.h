@@ -26,7 +26,7 @@
 #include "orvo_ui/action_host.h"
 #include "panes/pane_glue.h"
 #include "panes/setting_sync.h"
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 #include "preferences/records.h"
 
 namespace settings::settings_app {

@@ -7,7 +7,7 @@
 #include "orvo_ui/widgets/button.h"
 #include "os_actions/tool_intent.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "settings_store/settings_path.h"
 #include "widget_support/layout_helpers.h"
 

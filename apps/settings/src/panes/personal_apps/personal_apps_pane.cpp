@@ -5,7 +5,7 @@
 
 #include "actions/control_bindings.h"
 #include "actions/settings_dispatch.h"
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 #include "desktop_entry/desktop_entry.h"
 #include "launcher/registry.h"
 #include "orvo_log/log.h"

@@ -13,8 +13,7 @@
 #include "panes/power/power_labels.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::power {
 namespace {
@@ -602,8 +601,8 @@ void PowerPane::settle_operation() {
 
 std::unique_ptr<orvo_ui::Widget> power_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<PowerPane>(PowerPane::load()
-                                         .with_pane_operation(inputs.app.pane_operation())
-                                         .with_operation_status(inputs.app.operation_status()));
+                                         .with_pane_operation(inputs.pane_operation)
+                                         .with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::power

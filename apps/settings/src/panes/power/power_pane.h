@@ -29,11 +29,11 @@
 #include "os_actions/battery.h"
 #include "os_actions/dispatcher.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/taken_operation.h"
 #include "preferences/records.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
-#include "settings_app/settings_app.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

@@ -9,8 +9,7 @@
 #include "panes/document_controls.h"
 #include "panes/printers/printer_keys.h"
 #include "panes/workers/worker_start.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::printers {
 namespace {
@@ -347,7 +346,7 @@ void PrintersPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&
 
 std::unique_ptr<orvo_ui::Widget> printers_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<PrintersPane>(
-      PrintersPane().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
+      PrintersPane().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::printers

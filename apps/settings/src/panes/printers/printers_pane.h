@@ -30,8 +30,8 @@
 #include "panes/printers/printer_workers.h"
 #include "panes/printers/printing_backend.h"
 #include "panes/taken_operation.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

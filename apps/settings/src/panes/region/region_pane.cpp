@@ -7,8 +7,7 @@
 #include "orvo_log/log.h"
 #include "preferences/preferences_file.h"
 #include "preferences/setting_fields.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::region {
@@ -172,8 +171,7 @@ std::unique_ptr<orvo_ui::Widget> RegionPane::build_view() {
 }
 
 std::unique_ptr<orvo_ui::Widget> boxed_pane(const settings_app::PaneInputs& inputs) {
-  const settings_app::SettingsApp& app = inputs.app;
-  return RegionPane::load(RegionPane::WidthSource([&app] { return settings_app::region_content_width(app); }));
+  return RegionPane::load(RegionPane::WidthSource(inputs.content_width));
 }
 
 }  // namespace settings::panes::region

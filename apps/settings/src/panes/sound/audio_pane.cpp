@@ -11,7 +11,7 @@
 #include "panes/sound/audio_jobs.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::sound {
 
@@ -219,7 +219,7 @@ std::optional<std::string> AudioPane::save_audio_prefs(const std::function<void(
 
 std::unique_ptr<orvo_ui::Widget> audio_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<AudioPane>(
-      AudioPane().with_pane_operation(inputs.app.pane_operation()).with_operation_status(inputs.app.operation_status()));
+      AudioPane().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::sound

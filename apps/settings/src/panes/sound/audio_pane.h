@@ -24,11 +24,11 @@
 
 #include "orvo_runtime/channel.h"
 #include "panes/pane_glue.h"
+#include "panes/pane_inputs.h"
 #include "panes/sound/audio_services.h"
 #include "panes/taken_operation.h"
 #include "preferences/records.h"
-#include "settings_app/pane_operation.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

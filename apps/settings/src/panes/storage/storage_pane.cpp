@@ -12,8 +12,7 @@
 #include "orvo_ui/wake.h"
 #include "panes/document_controls.h"
 #include "panes/workers/worker_start.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::storage {
 namespace {
@@ -373,8 +372,8 @@ bool StoragePane::operation_pending(const orvo_doc::Document& document) const {
 
 std::unique_ptr<orvo_ui::Widget> storage_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<StoragePane>(StoragePane::load()
-                                           .with_pane_operation(inputs.app.pane_operation())
-                                           .with_operation_status(inputs.app.operation_status()));
+                                           .with_pane_operation(inputs.pane_operation)
+                                           .with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::storage

@@ -28,7 +28,7 @@
 #include "panes/taken_operation.h"
 #include "panes/workers/storage_workers.h"
 #include "runtime_fs/storage.h"
-#include "settings_app/pane_operation.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
 struct PaneInputs;

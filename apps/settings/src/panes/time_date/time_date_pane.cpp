@@ -11,7 +11,7 @@
 #include "panes/time_date/time_zone_map.h"
 #include "preferences/preferences_file.h"
 #include "panes/workers/worker_start.h"
-#include "settings_app/pane_factory.h"
+#include "panes/pane_inputs.h"
 #include "widget_support/layout_helpers.h"
 
 namespace settings::panes::time_date {

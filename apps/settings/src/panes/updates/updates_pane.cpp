@@ -12,8 +12,7 @@
 #include "panes/updates/update_policy.h"
 #include "panes/workers/worker_start.h"
 #include "preferences/preferences_file.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::updates {
 namespace {
@@ -740,9 +739,9 @@ void UpdatesPane::save_prefs() const {
   }
 }
 
-std::unique_ptr<orvo_ui::Widget> updates_pane(const settings_app::SettingsApp& app) {
+std::unique_ptr<orvo_ui::Widget> updates_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<UpdatesPane>(
-      UpdatesPane().with_pane_operation(app.pane_operation()).with_operation_status(app.operation_status()));
+      UpdatesPane().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::updates

@@ -30,11 +30,11 @@
 #include "panes/updates/update_service.h"
 #include "panes/workers/update_workers.h"
 #include "preferences/records.h"
-#include "settings_app/operation_status.h"
-#include "settings_app/pane_operation.h"
+#include "panes/operation_status.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
-class SettingsApp;
+struct PaneInputs;
 }
 
 namespace settings::panes::updates {
@@ -220,6 +220,6 @@ class UpdatesPane final : public PaneGlue {
 };
 
 // The pane factory's builder: the pane with the root's cells.
-std::unique_ptr<orvo_ui::Widget> updates_pane(const settings_app::SettingsApp& app);
+std::unique_ptr<orvo_ui::Widget> updates_pane(const settings_app::PaneInputs& inputs);
 
 }  // namespace settings::panes::updates

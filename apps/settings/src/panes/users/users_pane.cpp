@@ -13,8 +13,7 @@
 #include "panes/document_controls.h"
 #include "panes/workers/update_workers.h"
 #include "panes/workers/worker_start.h"
-#include "settings_app/pane_factory.h"
-#include "settings_app/settings_app.h"
+#include "panes/pane_inputs.h"
 
 namespace settings::panes::users {
 namespace {
@@ -385,9 +384,9 @@ void UsersPane::step_identities(Document& document) {
   }
 }
 
-std::unique_ptr<orvo_ui::Widget> users_pane(const settings_app::SettingsApp& app) {
+std::unique_ptr<orvo_ui::Widget> users_pane(const settings_app::PaneInputs& inputs) {
   return std::make_unique<UsersPane>(
-      UsersPane().with_pane_operation(app.pane_operation()).with_operation_status(app.operation_status()));
+      UsersPane().with_pane_operation(inputs.pane_operation).with_operation_status(inputs.operation_status));
 }
 
 }  // namespace settings::panes::users

@@ -29,10 +29,10 @@
 #include "orvo_ui/wake.h"
 #include "panes/pane_glue.h"
 #include "panes/taken_operation.h"
-#include "settings_app/pane_operation.h"
+#include "panes/pane_operation.h"
 
 namespace settings::settings_app {
-class SettingsApp;
+struct PaneInputs;
 }
 
 namespace settings::panes::users {
@@ -196,6 +196,6 @@ class UsersPane final : public PaneGlue {
 };
 
 // The pane factory's builder: the pane with the root's cells.
-std::unique_ptr<orvo_ui::Widget> users_pane(const settings_app::SettingsApp& app);
+std::unique_ptr<orvo_ui::Widget> users_pane(const settings_app::PaneInputs& inputs);
 
 }  // namespace settings::panes::users

@@ -1,4 +1,4 @@
-#include "panes/agent_models/local_models.h"
+#include "services/local_models.h"
 
 #include <gtest/gtest.h>
 

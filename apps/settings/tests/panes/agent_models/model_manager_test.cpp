@@ -1,4 +1,4 @@
-#include "panes/agent_models/model_manager.h"
+#include "services/model_manager.h"
 
 #include <gtest/gtest.h>
 

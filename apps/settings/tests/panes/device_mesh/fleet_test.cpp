@@ -8,7 +8,7 @@
 #include "orvo_json/json.h"
 
 #include <nlohmann/json.hpp>
-#include "panes/device_mesh/mesh_files.h"
+#include "services/mesh_files.h"
 
 namespace settings::panes::device_mesh {
 namespace {

@@ -1,4 +1,4 @@
-#include "panes/device_mesh/mesh_files.h"
+#include "services/mesh_files.h"
 
 #include <gtest/gtest.h>
 

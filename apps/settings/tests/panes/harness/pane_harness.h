@@ -1,6 +1,6 @@
 #pragma once
 // What a pane test needs around its pane: a temporary home, the shell's cells handed over as the
-// pane factory hands them (`PaneInputs::app`'s `pane_operation()` and `operation_status()`), an
+// pane factory hands them (`PaneInputs::pane_operation` and `operation_status`), an
 // operation published with Running under its key as the runner does, passes of `sync`, widgets
 // found by id, and an offscreen frame loop for input.
 //

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "../../catalogues_lists/catalogue_fixture.h"
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 #include "harness/pane_harness.h"
 #include "harness/pane_home.h"
 #include "orvo_doc/document.h"

@@ -1,4 +1,4 @@
-#include "settings_app/pane_operation.h"
+#include "panes/pane_operation.h"
 
 #include <array>
 

@@ -7,7 +7,7 @@
 #include "actions/account_operations.h"
 #include "actions/hardware_operations.h"
 #include "actions/system_operations.h"
-#include "settings_app/sections.h"
+#include "sections/sections.h"
 
 namespace settings::settings_app {
 

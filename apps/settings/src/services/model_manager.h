@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "orvo_runtime/bounded_command.h"
-#include "panes/agent_models/local_models.h"
+#include "services/local_models.h"
 
 namespace settings::panes::agent_models {
 

@@ -1,4 +1,4 @@
-#include "catalogues/queries/installed_apps.h"
+#include "services/installed_apps.h"
 
 #include <algorithm>
 #include <map>

@@ -1,4 +1,4 @@
-#include "settings_app/accounts_request.h"
+#include "panes/accounts_request.h"
 
 #include <array>
 #include <utility>
