@@ -2,7 +2,9 @@
 // checks before an operation is handed over, by the pane, and from outside with no sound server.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "../../door/offscreen_app.h"
 #include "device_local/device_checks.h"
@@ -51,10 +53,19 @@ TEST(AudioOutcomes, BalanceAndMonoNeedASoundSystemThatAppliesThem) {
   audio->graph = sample_graph();
   audio->capabilities = none;
   AudioPane pane = AudioPane(fake_services(audio)).with_pane_operation(harness.operation_cell()).with_operation_status(harness.status_cell());
-  panes::testing::PaneHarness::pass(pane);
+  // Passes until the first read of the sound system has arrived and nothing is in flight.
+  const auto settle = [&pane] {
+    panes::testing::PaneHarness::pass(pane);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((pane.probing() || pane.change_in_flight()) && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      panes::testing::PaneHarness::pass(pane);
+    }
+  };
+  settle();
   for (const auto& [operation, refusal] : {std::pair<Op, std::string>{Op::SetMono{true}, kMono}, {Op::SetBalance{0.25}, kBalance}}) {
     const std::string key = harness.hand_over(PaneOperation(operation));
-    for (int i = 0; i < 3; ++i) panes::testing::PaneHarness::pass(pane);
+    for (int i = 0; i < 3; ++i) settle();
     EXPECT_EQ(harness.status(), OperationStatus(OperationStatus::Failed{key, refusal}));
   }
   EXPECT_FALSE(pane.applied_mono());
