@@ -240,13 +240,15 @@ std::expected<AccessPoint, std::string> find_access_point(orvo_dbus::Connection&
   return *best;
 }
 
-Result add_and_activate(orvo_dbus::Connection& bus, const Settings& settings, const std::string& device,
-                        const std::string& specific_object) {
+// Adds the profile and brings it up; the active connection's path.
+std::expected<std::string, std::string> add_and_activate_connection(orvo_dbus::Connection& bus, const Settings& settings,
+                                                                    const std::string& device,
+                                                                    const std::string& specific_object) {
   auto reply = bus.call<sdbus::ObjectPath, sdbus::ObjectPath>(
       nm::kManager, nm::kManagerInterface, "AddAndActivateConnection", nm::kActivationTimeout, settings,
       sdbus::ObjectPath(device), sdbus::ObjectPath(specific_object));
   if (!reply) return std::unexpected(nm::describe(reply.error()));
-  return {};
+  return std::string(std::get<1>(*reply));
 }
 
 constexpr std::uint32_t kKeySae = 0x400;
@@ -255,6 +257,11 @@ constexpr std::uint32_t kKeyPsk = 0x100;
 }  // namespace
 
 Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::SecretString>& passphrase) {
+  return connect_wifi(ssid, passphrase, kConnectionWait);
+}
+
+Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::SecretString>& passphrase,
+                    std::chrono::milliseconds wait) {
   if (ssid.empty()) return std::unexpected("a network name is required");
   auto bus = nm::open();
   if (!bus) return std::unexpected(bus.error());
@@ -281,7 +288,9 @@ Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::Secr
         add_passphrase(*settings);
         if (auto written = nm::write_settings(*bus, profile.path, *settings); !written) return written;
       }
-      return nm::activate(*bus, profile.path, point->device, point->path);
+      auto active = nm::activate_connection(*bus, profile.path, point->device, point->path);
+      if (!active) return std::unexpected(std::move(active.error()));
+      return nm::wait_until_active(*bus, *active, point->device, wait);
     }
   }
 
@@ -291,7 +300,9 @@ Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::Secr
   settings["802-11-wireless"]["ssid"] = sdbus::Variant(nm::bytes_of(ssid));
   settings["802-11-wireless"]["mode"] = sdbus::Variant(std::string("infrastructure"));
   if (has_passphrase) add_passphrase(settings);
-  return add_and_activate(*bus, settings, point->device, point->path);
+  auto active = add_and_activate_connection(*bus, settings, point->device, point->path);
+  if (!active) return std::unexpected(std::move(active.error()));
+  return nm::wait_until_active(*bus, *active, point->device, wait);
 }
 
 Result create_mobile_profile(std::string_view name, std::string_view apn) {
@@ -369,7 +380,9 @@ Result connect_enterprise_wifi(const EnterpriseWifiConfiguration& configuration,
   if (configuration.client_certificate) eap["client-cert"] = sdbus::Variant(file_reference(*configuration.client_certificate));
   if (configuration.private_key) eap["private-key"] = sdbus::Variant(file_reference(*configuration.private_key));
   if (!password.empty()) eap[tls ? "private-key-password" : "password"] = nm::secret_variant(password);
-  return add_and_activate(*bus, settings, point->device, point->path);
+  auto active = add_and_activate_connection(*bus, settings, point->device, point->path);
+  if (!active) return std::unexpected(std::move(active.error()));
+  return nm::wait_until_active(*bus, *active, point->device, kConnectionWait);
 }
 
 }  // namespace os_actions::network

@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "service_error.h"
 
@@ -198,13 +199,58 @@ sdbus::Variant secret_variant(const orvo_secret::SecretString& secret) {
   return variant;
 }
 
-std::expected<void, std::string> activate(orvo_dbus::Connection& bus, const std::string& profile,
-                                          const std::string& device, const std::string& specific_object) {
+std::expected<std::string, std::string> activate_connection(orvo_dbus::Connection& bus, const std::string& profile,
+                                                            const std::string& device,
+                                                            const std::string& specific_object) {
   auto reply = bus.call<sdbus::ObjectPath>(kManager, kManagerInterface, "ActivateConnection", kActivationTimeout,
                                            sdbus::ObjectPath(profile), sdbus::ObjectPath(device),
                                            sdbus::ObjectPath(specific_object));
   if (!reply) return std::unexpected(describe(reply.error()));
+  return std::string(std::get<0>(*reply));
+}
+
+std::expected<void, std::string> activate(orvo_dbus::Connection& bus, const std::string& profile,
+                                          const std::string& device, const std::string& specific_object) {
+  auto active = activate_connection(bus, profile, device, specific_object);
+  if (!active) return std::unexpected(std::move(active.error()));
   return {};
+}
+
+std::string device_failure_reason(std::uint32_t reason) {
+  switch (reason) {
+    case 7: return "the password was not accepted";
+    case 8: return "the network refused the connection; check the password";
+    case 9: return "the Wi-Fi security settings could not be used";
+    case 11: return "the network did not answer in time";
+    case 53: return "the network is no longer in range";
+    default: return "the connection could not be established";
+  }
+}
+
+std::expected<void, std::string> wait_until_active(orvo_dbus::Connection& bus, const std::string& active,
+                                                   const std::string& device, std::chrono::milliseconds wait) {
+  constexpr std::uint32_t kActivated = 2;
+  constexpr std::uint32_t kDeactivated = 4;
+  const auto until = std::chrono::steady_clock::now() + wait;
+  const auto went_down = [&]() -> std::expected<void, std::string> {
+    std::uint32_t reason = 0;
+    if (is_object(device)) {
+      if (auto value = bus.property(Target{kService, device}, kDeviceInterface, "StateReason")) {
+        if (auto pair = orvo_dbus::get<sdbus::Struct<std::uint32_t, std::uint32_t>>(*value)) reason = pair->get<1>();
+      }
+    }
+    return std::unexpected(device_failure_reason(reason));
+  };
+  while (true) {
+    auto state = bus.property(Target{kService, active}, kActiveInterface, "State");
+    // An active connection that has gone away went down.
+    if (!state) return went_down();
+    const std::uint32_t value = orvo_dbus::get<std::uint32_t>(*state).value_or(0);
+    if (value == kActivated) return {};
+    if (value == kDeactivated) return went_down();
+    if (std::chrono::steady_clock::now() >= until) return std::unexpected("the connection did not come up in time");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 std::expected<void, std::string> deactivate(orvo_dbus::Connection& bus, const std::string& active) {

@@ -115,6 +115,17 @@ sdbus::Variant secret_variant(const orvo_secret::SecretString& secret);
 std::expected<void, std::string> activate(orvo_dbus::Connection& bus, const std::string& profile,
                                           const std::string& device, const std::string& specific_object = "/");
 std::expected<void, std::string> deactivate(orvo_dbus::Connection& bus, const std::string& active);
+// The same, answering the active connection's path.
+std::expected<std::string, std::string> activate_connection(orvo_dbus::Connection& bus, const std::string& profile,
+                                                            const std::string& device,
+                                                            const std::string& specific_object = "/");
+// Waits until the active connection at `active` is up: success once it is activated; the
+// service's reason (read from `device`) once it has gone down; a failure when it is still coming up
+// after `wait`.
+std::expected<void, std::string> wait_until_active(orvo_dbus::Connection& bus, const std::string& active,
+                                                   const std::string& device, std::chrono::milliseconds wait);
+// A device's state reason in words ("the password was not accepted", …).
+std::string device_failure_reason(std::uint32_t reason);
 
 std::expected<void, std::string> write_settings(orvo_dbus::Connection& bus, const std::string& profile_path,
                                                 const Settings& settings);

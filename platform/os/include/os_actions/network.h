@@ -8,6 +8,7 @@
 // Per-profile calls take the profile's uuid: the service allows two profiles with one name.
 // Passphrases travel in wiping memory and only inside the D-Bus settings dictionary, never on a
 // command line and never in a log.
+#include <chrono>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -166,7 +167,12 @@ std::expected<ConnectionDiagnostics, std::string> connection_diagnostics();
 
 // Joins a network in view through its saved profile (given a passphrase, the profile's is replaced),
 // else through a new profile; WPA3-only networks get SAE.
+// Ends once the service reports the connection up (or down, with its reason), at most `wait` after
+// the request; the first form waits `kConnectionWait`.
+inline constexpr std::chrono::milliseconds kConnectionWait{45000};
 Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::SecretString>& passphrase);
+Result connect_wifi(std::string_view ssid, const std::optional<orvo_secret::SecretString>& passphrase,
+                    std::chrono::milliseconds wait);
 
 // A mobile broadband profile for any modem; the APN may hold letters, digits, "." and "-".
 Result create_mobile_profile(std::string_view name, std::string_view apn);

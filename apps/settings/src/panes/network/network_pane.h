@@ -146,6 +146,8 @@ class NetworkPane final : public PaneGlue {
   void take_worker_replies(orvo_doc::Document& document);
   void handle_reply(orvo_doc::Document& document, NetworkJobReply reply);
   void seed(orvo_doc::Document& document);
+  // The keys of saved profiles not seeded yet (their settings once they could be read).
+  void seed_profiles(orvo_doc::Document& document);
   void hand_over(orvo_doc::Document& document);
   void sync_wired_and_wifi(orvo_doc::Document& document);
   void sync_radio_actions(orvo_doc::Document& document);
@@ -217,6 +219,8 @@ class NetworkPane final : public PaneGlue {
   bool status_attached_ = false;
   bool loaded_ = false;
   bool needs_seeding_ = true;
+  std::set<std::string> seeded_profiles_;
+  std::set<std::string> seeded_settings_;
   // Whether the operation in hand has been written into its key.
   bool hand_over_written_ = false;
   bool advanced_open_ = false;
@@ -226,6 +230,9 @@ class NetworkPane final : public PaneGlue {
 
   std::vector<os_actions::network::WifiNetwork> wifi_networks_;
   bool wifi_enabled_ = true;
+  // Whether `wifi_enabled_` was read from the service; a request then makes the call either way.
+  bool wifi_known_ = true;
+  bool wifi_call_forced_ = false;
   os_actions::network::WiredState wired_;
   os_actions::network::RadioState radio_;
   os_actions::network::Connectivity connectivity_ = os_actions::network::Connectivity::NotTested;

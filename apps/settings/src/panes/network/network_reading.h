@@ -29,6 +29,8 @@ struct MachineReading {
   Reading<std::vector<net::VpnConnection>> vpns;
   Reading<std::vector<os_actions::modem::MobileSim>> sims;
   Reading<std::vector<net::HotspotClient>> clients;
+  // The scan a refresh asked for before reading.
+  Done scan;
 };
 
 // Blocking: each call has its own time limit.

@@ -14,6 +14,7 @@ NetworkServices real_network_services() {
   services.dispatcher = std::make_shared<os_actions::RealDispatcher>();
   services.continuity = std::make_shared<os_actions::continuity::WifiContinuityBackend>();
   services.list_wifi_networks = net::list_wifi_networks;
+  services.request_wifi_scan = net::request_wifi_scan;
   services.get_wifi = net::get_wifi;
   services.get_wired = net::get_wired;
   services.get_radio_state = net::get_radio_state;

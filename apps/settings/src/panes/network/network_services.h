@@ -36,6 +36,8 @@ struct NetworkServices {
   std::shared_ptr<const os_actions::continuity::WifiContinuityBackend> continuity;
 
   std::function<Reading<std::vector<net::WifiNetwork>>()> list_wifi_networks;
+  // Asks the service to look for Wi-Fi networks again.
+  std::function<Done()> request_wifi_scan;
   std::function<Reading<bool>()> get_wifi;
   std::function<Reading<net::WiredState>()> get_wired;
   std::function<Reading<net::RadioState>()> get_radio_state;

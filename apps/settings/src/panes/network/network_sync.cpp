@@ -60,25 +60,27 @@ struct Radio {
   std::optional<bool> net::RadioState::*field;
   std::string_view key;
   std::string_view word;
+  std::string_view name;     // as a sentence begins with it
+  std::string_view subject;  // as "Could not change …" takes it
   NetworkOperation (*operation)(bool);
   os_actions::DispatchResult (os_actions::Dispatcher::*set)(bool) const;
 };
 constexpr Radio kRadios[] = {
-    {&net::RadioState::airplane_mode, kAirplaneModeKey, "airplane",
+    {&net::RadioState::airplane_mode, kAirplaneModeKey, "airplane", "Airplane mode", "airplane mode",
      [](bool on) { return NetworkOperation(NetworkOperation::SetAirplaneMode{on}); },
      &os_actions::Dispatcher::set_airplane_mode},
-    {&net::RadioState::hotspot, kHotspotKey, "hotspot",
+    {&net::RadioState::hotspot, kHotspotKey, "hotspot", "Wi-Fi hotspot", "the Wi-Fi hotspot",
      [](bool on) { return NetworkOperation(NetworkOperation::SetHotspot{on}); }, &os_actions::Dispatcher::set_hotspot},
-    {&net::RadioState::mobile_broadband, kMobileBroadbandKey, "mobile",
+    {&net::RadioState::mobile_broadband, kMobileBroadbandKey, "mobile", "Mobile broadband", "mobile broadband",
      [](bool on) { return NetworkOperation(NetworkOperation::SetMobileBroadband{on}); },
      &os_actions::Dispatcher::set_mobile_broadband},
 };
 
 std::string wifi_sentence(bool enabled) { return fmt::format("Wi-Fi {}.", on_off(enabled)); }
 std::string wired_sentence(bool enabled) { return fmt::format("Wired networking {}.", on_off(enabled)); }
-std::string radio_sentence(std::string_view word, bool enabled) { return fmt::format("{} {}.", word, on_off(enabled)); }
-std::string radio_failure(std::string_view word, std::string_view error) {
-  return fmt::format("Could not change {} state: {}", word, error);
+std::string radio_sentence(const Radio& radio, bool enabled) { return fmt::format("{} {}.", radio.name, on_off(enabled)); }
+std::string radio_failure(const Radio& radio, std::string_view error) {
+  return fmt::format("Could not change {}: {}", radio.subject, error);
 }
 
 constexpr std::string_view kWiredUnavailable = "wired networking is unavailable on this device";
@@ -220,12 +222,22 @@ void NetworkPane::seed(orvo_doc::Document& document) {
   put_str_if_absent(document, object_, kEnterpriseMethodKey, "PEAP");
   put_str_if_absent(document, object_, kEnterprisePhase2Key, "MSCHAPv2");
   if (!mobile_sims_.empty()) put_str_if_absent(document, object_, kMobileSimKey, mobile_sims_.front().label);
+  seed_profiles(document);
+  put_bool(document, object_, kRefreshKey, false);
+  put_str_if_absent(document, object_, kExpandedKey, expanded_network_.value_or(""));
+  needs_seeding_ = false;
+}
+
+void NetworkPane::seed_profiles(orvo_doc::Document& document) {
   for (const auto& profile : saved_profiles_) {
-    put_bool(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
-    put_bool(document, object_, forget_key(profile.uuid), false);
-    put_bool(document, object_, share_key(profile.uuid), false);
+    // A profile first seen after the first reading (the service started later) is seeded then.
+    if (seeded_profiles_.insert(profile.uuid).second) {
+      put_bool(document, object_, autoconnect_key(profile.uuid), profile.autoconnect);
+      put_bool(document, object_, forget_key(profile.uuid), false);
+      put_bool(document, object_, share_key(profile.uuid), false);
+    }
     const auto settings = profile_settings_.find(profile.uuid);
-    if (settings == profile_settings_.end()) continue;
+    if (settings == profile_settings_.end() || !seeded_settings_.insert(profile.uuid).second) continue;
     const net::ConnectionProfileSettings& read = settings->second;
     put_str_if_absent(document, object_, metered_key(profile.uuid),
                       std::string(metered_label(read.metered.value_or(net::Metered::Automatic))));
@@ -239,9 +251,6 @@ void NetworkPane::seed(orvo_doc::Document& document) {
     seed_text(document, object_, ipv4_key(profile.uuid, "dns"), join_list(read.dns));
     put_bool(document, object_, ipv4_key(profile.uuid, "apply"), false);
   }
-  put_bool(document, object_, kRefreshKey, false);
-  put_str_if_absent(document, object_, kExpandedKey, expanded_network_.value_or(""));
-  needs_seeding_ = false;
 }
 
 void NetworkPane::hand_over(orvo_doc::Document& document) {
@@ -259,7 +268,11 @@ void NetworkPane::hand_over(orvo_doc::Document& document) {
   hand_over_written_ = true;
   std::visit(Overloaded{
                  [&](const NetworkOperation::Refresh&) { put_bool(document, object_, kRefreshKey, true); },
-                 [&](const NetworkOperation::SetWifiEnabled& op) { put_bool(document, object_, kWifiEnabledKey, op.enabled); },
+                 [&](const NetworkOperation::SetWifiEnabled& op) {
+                   put_bool(document, object_, kWifiEnabledKey, op.enabled);
+                   // A Wi-Fi state that could not be read is not taken as the one asked for.
+                   wifi_call_forced_ = !wifi_known_;
+                 },
                  [&](const NetworkOperation::SetWiredEnabled& op) { put_bool(document, object_, kWiredEnabledKey, op.enabled); },
                  [&](const NetworkOperation::SetAirplaneMode& op) { put_bool(document, object_, kAirplaneModeKey, op.enabled); },
                  [&](const NetworkOperation::SetHotspot& op) { put_bool(document, object_, kHotspotKey, op.enabled); },
@@ -273,7 +286,8 @@ void NetworkPane::hand_over(orvo_doc::Document& document) {
 
 void NetworkPane::sync_wired_and_wifi(orvo_doc::Document& document) {
   if (auto wanted = lib::read_bool(document, object_, kWifiEnabledKey);
-      wanted && *wanted != wifi_enabled_ && !task_running("wifi")) {
+      wanted && (*wanted != wifi_enabled_ || wifi_call_forced_) && !task_running("wifi")) {
+    wifi_call_forced_ = false;
     const NetworkOperation operation = NetworkOperation::SetWifiEnabled{*wanted};
     if (!operation_is_current(operation)) {
       write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
@@ -283,6 +297,7 @@ void NetworkPane::sync_wired_and_wifi(orvo_doc::Document& document) {
           [operation, on = *wanted](NetworkPane& pane, orvo_doc::Document& document, Done done) {
             if (done) {
               pane.wifi_enabled_ = on;
+              pane.wifi_known_ = true;
               pane.publish_outcome(operation, PaneOutcome::success(wifi_sentence(on)));
               return;
             }
@@ -329,12 +344,12 @@ void NetworkPane::sync_radio_actions(orvo_doc::Document& document) {
           const NetworkOperation operation = radio.operation(on);
           if (done) {
             state = on;
-            pane.publish_outcome(operation, PaneOutcome::success(radio_sentence(radio.word, on)));
+            pane.publish_outcome(operation, PaneOutcome::success(radio_sentence(radio, on)));
             return;
           }
           orvo_log::warn("radio action failed", {{"op", std::string(radio.word)}, {"error", done.error()}});
           if (state) write_back(document, pane.object_, radio.key, *state);
-          pane.publish_outcome(operation, PaneOutcome::failure(radio_failure(radio.word, done.error())));
+          pane.publish_outcome(operation, PaneOutcome::failure(radio_failure(radio, done.error())));
         });
   }
 }
@@ -343,14 +358,22 @@ void NetworkPane::sync_refresh(orvo_doc::Document& document) {
   if (!take_press(document, object_, kRefreshKey) || task_running("refresh")) return;
   call_on_worker<Reading<MachineReading>>(
       "refresh",
-      [services = services_]() -> Reading<MachineReading> { return read_machine(*services, ReadingScope::Everything); },
+      [services = services_]() -> Reading<MachineReading> {
+        Done scan = services->request_wifi_scan ? services->request_wifi_scan() : Done{};
+        Reading<MachineReading> reading = read_machine(*services, ReadingScope::Everything);
+        if (reading) reading->scan = std::move(scan);
+        return reading;
+      },
       [](NetworkPane& pane, orvo_doc::Document& document, Reading<MachineReading> reading) {
         const NetworkOperation operation = NetworkOperation::Refresh{};
         if (!reading) {
           pane.publish_outcome(operation, PaneOutcome::failure("Could not refresh network list: " + reading.error()));
           return;
         }
-        if (reading->networks) {
+        if (!reading->scan) {
+          orvo_log::warn("rescan failed", {{"op", "request_wifi_scan"}, {"error", reading->scan.error()}});
+          pane.publish_outcome(operation, PaneOutcome::failure("Could not refresh network list: " + reading->scan.error()));
+        } else if (reading->networks) {
           pane.publish_outcome(operation, PaneOutcome::success("Network list refreshed."));
         } else {
           orvo_log::warn("rescan failed", {{"op", "list_wifi_networks"}, {"error", reading->networks.error()}});
@@ -365,11 +388,15 @@ void NetworkPane::use_reading(orvo_doc::Document& document, MachineReading readi
   const bool first = !loaded_;
   loaded_ = true;
   if (reading.networks) wifi_networks_ = std::move(*reading.networks);
-  if (reading.profiles) use_profiles(std::move(*reading.profiles), std::move(reading.settings));
+  if (reading.profiles) {
+    use_profiles(std::move(*reading.profiles), std::move(reading.settings));
+    if (!needs_seeding_) seed_profiles(document);
+  }
   if (reading.scope == ReadingScope::NetworksAndProfiles) return;
   if (first) {
     // What could not be read shows as off, absent or unknown; seeding writes the keys.
     wifi_enabled_ = reading.wifi.value_or(true);
+    wifi_known_ = reading.wifi.has_value();
     wired_ = reading.wired.value_or(net::WiredState{});
     radio_ = reading.radio.value_or(net::RadioState{});
     connectivity_ = reading.connectivity.value_or(net::Connectivity::NotTested);
@@ -386,6 +413,7 @@ void NetworkPane::use_reading(orvo_doc::Document& document, MachineReading readi
   }
   if (reading.wifi) {
     wifi_enabled_ = *reading.wifi;
+    wifi_known_ = true;
     if (!task_running("wifi")) write_back(document, object_, kWifiEnabledKey, wifi_enabled_);
   }
   if (reading.radio) {
@@ -521,8 +549,8 @@ void NetworkPane::settle_operation() {
             const Radio& radio = *std::find_if(std::begin(kRadios), std::end(kRadios), [&](const Radio& each) {
               return each.operation(op.enabled) == NetworkOperation(op);
             });
-            if (!(radio_.*radio.field)) return PaneOutcome::failure(radio_failure(radio.word, kRadioUnreported));
-            return PaneOutcome::success(radio_sentence(radio.word, op.enabled));
+            if (!(radio_.*radio.field)) return PaneOutcome::failure(radio_failure(radio, kRadioUnreported));
+            return PaneOutcome::success(radio_sentence(radio, op.enabled));
           },
       },
       static_cast<const NetworkOperation::variant&>(*operation));

@@ -122,6 +122,7 @@ inline NetworkServices fake_services(const std::shared_ptr<FakeMachine>& m) {
   s.dispatcher = std::make_shared<FakeDispatcher>(m);
   s.continuity = std::make_shared<os_actions::continuity::WifiContinuityBackend>();
   s.list_wifi_networks = [m] { return m->read("list_wifi_networks", m->networks); };
+  s.request_wifi_scan = [m] { return m->act("request_wifi_scan"); };
   s.get_wifi = [m] { return m->read("get_wifi", m->wifi); };
   s.get_wired = [m] { return m->read("get_wired", m->wired); };
   s.get_radio_state = [m] { return m->read("get_radio_state", m->radio); };
