@@ -1,5 +1,7 @@
 #include "panes/printers/printer_keys.h"
 
+#include <algorithm>
+
 namespace settings::panes::printers {
 
 std::string ascii_slug(std::string_view text) {
@@ -23,12 +25,27 @@ std::string ascii_slug(std::string_view text) {
   return slug;
 }
 
-std::string printer_queue_key(std::string_view action, std::string_view name) {
-  return "settings.printers." + std::string(action) + "." + ascii_slug(name);
+std::string key_segment(std::string_view name, const std::vector<std::string>& names) {
+  std::string slug = ascii_slug(name);
+  const bool shared = std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+    return other != name && ascii_slug(other) == slug;
+  });
+  if (!shared) return slug;
+  slug += '~';
+  constexpr char kHex[] = "0123456789abcdef";
+  for (unsigned char byte : name) {
+    slug.push_back(kHex[byte >> 4]);
+    slug.push_back(kHex[byte & 0x0F]);
+  }
+  return slug;
 }
 
-std::string print_job_key(std::string_view action, std::string_view id) {
-  return "settings.printers.job." + std::string(action) + "." + ascii_slug(id);
+std::string printer_queue_key(std::string_view action, std::string_view name, const std::vector<std::string>& names) {
+  return "settings.printers." + std::string(action) + "." + key_segment(name, names);
+}
+
+std::string print_job_key(std::string_view action, std::string_view id, const std::vector<std::string>& ids) {
+  return "settings.printers.job." + std::string(action) + "." + key_segment(id, ids);
 }
 
 }  // namespace settings::panes::printers

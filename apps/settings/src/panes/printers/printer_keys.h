@@ -3,6 +3,7 @@
 // slugged, so names that differ only in case or punctuation share their keys.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace settings::panes::printers {
 
@@ -13,10 +14,15 @@ inline constexpr std::string_view kDiscoverKey = "settings.printers.discover";
 // outside ASCII) one "_".
 std::string ascii_slug(std::string_view text);
 
-// "settings.printers." + action + "." + slug of the queue name ("default", "enabled", "remove",
-// "confirm_remove"); the "add" key of a discovered printer takes its identifier.
-std::string printer_queue_key(std::string_view action, std::string_view name);
-// "settings.printers.job." + action + "." + slug of the job id ("cancel", "retry").
-std::string print_job_key(std::string_view action, std::string_view id);
+// The slug of `name`, unless another of `names` has the same slug: then the slug, "~" and the
+// name's bytes in hexadecimal, so every name of the list has its own.
+std::string key_segment(std::string_view name, const std::vector<std::string>& names);
+
+// "settings.printers." + action + "." + the key segment of the queue name among `names` ("default",
+// "enabled", "remove", "confirm_remove"); the "add" key of a discovered printer takes its identifier.
+std::string printer_queue_key(std::string_view action, std::string_view name,
+                              const std::vector<std::string>& names = {});
+// "settings.printers.job." + action + "." + the key segment of the job id among `ids` ("cancel", "retry").
+std::string print_job_key(std::string_view action, std::string_view id, const std::vector<std::string>& ids = {});
 
 }  // namespace settings::panes::printers

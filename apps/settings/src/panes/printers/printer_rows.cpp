@@ -119,17 +119,18 @@ std::string job_progress_line(const printing::PrintJob& job) {
 std::vector<RowBox> printer_queue_rows(const std::vector<printing::PrinterQueue>& queues,
                                        const std::optional<std::string>& pending_removal, DocumentControls& controls) {
   std::vector<RowBox> rows;
+  const std::vector<std::string> names = queue_names(queues);
   for (const auto& queue : queues) {
     auto header = header_row(queue.name);
     const bool paused_or_offline = queue.state == QueueState::Paused || queue.state == QueueState::Offline;
     header->push(widget_support::tone_badge(queue_state_label(queue.state), paused_or_offline ? 2 : 0));
-    if (!queue.is_default) push_button(*header, controls, "Make default", printer_queue_key("default", queue.name));
+    if (!queue.is_default) push_button(*header, controls, "Make default", printer_queue_key("default", queue.name, names));
     push_button(*header, controls, queue.state == QueueState::Paused ? "Resume" : "Pause",
-                printer_queue_key("enabled", queue.name));
+                printer_queue_key("enabled", queue.name, names));
     if (pending_removal == queue.name) {
-      push_button(*header, controls, "Remove printer", printer_queue_key("confirm_remove", queue.name));
+      push_button(*header, controls, "Remove printer", printer_queue_key("confirm_remove", queue.name, names));
     } else {
-      push_button(*header, controls, "Remove…", printer_queue_key("remove", queue.name));
+      push_button(*header, controls, "Remove…", printer_queue_key("remove", queue.name, names));
     }
     std::vector<RowBox> lines;
     lines.push_back(std::move(header));
@@ -142,10 +143,11 @@ std::vector<RowBox> printer_queue_rows(const std::vector<printing::PrinterQueue>
 
 std::vector<RowBox> print_job_rows(const std::vector<printing::PrintJob>& jobs, DocumentControls& controls) {
   std::vector<RowBox> rows;
+  const std::vector<std::string> ids = job_ids(jobs);
   for (const auto& job : jobs) {
     auto header = header_row(fmt::format("{} → {}", job.id, job.printer));
-    const std::string cancel = print_job_key("cancel", job.id);
-    const std::string retry = print_job_key("retry", job.id);
+    const std::string cancel = print_job_key("cancel", job.id, ids);
+    const std::string retry = print_job_key("retry", job.id, ids);
     switch (job.state) {
       case JobState::Waiting:
       case JobState::Held:
@@ -172,15 +174,34 @@ std::vector<RowBox> print_job_rows(const std::vector<printing::PrintJob>& jobs, 
 std::vector<RowBox> driverless_printer_rows(const std::vector<printing::DriverlessPrinter>& printers,
                                             DocumentControls& controls) {
   std::vector<RowBox> rows;
+  const std::vector<std::string> identifiers = printer_identifiers(printers);
   for (const auto& printer : printers) {
     auto header = header_row(printer.name);
-    push_button(*header, controls, "Add", printer_queue_key("add", printer.identifier));
+    push_button(*header, controls, "Add", printer_queue_key("add", printer.identifier, identifiers));
     std::vector<RowBox> lines;
     lines.push_back(std::move(header));
     lines.push_back(line_text(printer.detail.value_or("Driverless IPP")));
     rows.push_back(row_of(std::move(lines)));
   }
   return rows;
+}
+
+std::vector<std::string> queue_names(const std::vector<printing::PrinterQueue>& queues) {
+  std::vector<std::string> names;
+  for (const auto& queue : queues) names.push_back(queue.name);
+  return names;
+}
+
+std::vector<std::string> job_ids(const std::vector<printing::PrintJob>& jobs) {
+  std::vector<std::string> ids;
+  for (const auto& job : jobs) ids.push_back(job.id);
+  return ids;
+}
+
+std::vector<std::string> printer_identifiers(const std::vector<printing::DriverlessPrinter>& printers) {
+  std::vector<std::string> identifiers;
+  for (const auto& printer : printers) identifiers.push_back(printer.identifier);
+  return identifiers;
 }
 
 std::vector<RowBox> scanner_rows(const std::vector<printing::Scanner>& scanners) {

@@ -37,6 +37,11 @@ std::vector<RowBox> printer_queue_rows(const std::vector<printing::PrinterQueue>
 std::vector<RowBox> print_job_rows(const std::vector<printing::PrintJob>& jobs, DocumentControls& controls);
 std::vector<RowBox> driverless_printer_rows(const std::vector<printing::DriverlessPrinter>& printers,
                                             DocumentControls& controls);
+// The names, ids and identifiers the rows' keys are told apart among.
+std::vector<std::string> queue_names(const std::vector<printing::PrinterQueue>& queues);
+std::vector<std::string> job_ids(const std::vector<printing::PrintJob>& jobs);
+std::vector<std::string> printer_identifiers(const std::vector<printing::DriverlessPrinter>& printers);
+
 std::vector<RowBox> scanner_rows(const std::vector<printing::Scanner>& scanners);
 
 }  // namespace settings::panes::printers

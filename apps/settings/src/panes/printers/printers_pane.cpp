@@ -8,6 +8,7 @@
 #include "orvo_log/log.h"
 #include "panes/document_controls.h"
 #include "panes/printers/printer_keys.h"
+#include "panes/printers/printer_rows.h"
 #include "panes/workers/worker_start.h"
 #include "panes/pane_inputs.h"
 
@@ -278,9 +279,11 @@ void PrintersPane::carry_out_operation() {
           start_action([backend, name = op.name, enabled = op.enabled] { return backend->set_enabled(name, enabled); },
                        true);
         } else if constexpr (std::is_same_v<T, Op::Remove>) {
+          // As the row's "Remove…": the queue is marked, and only its confirmation removes it.
           if (!exact_queue(queues_, op.name)) return queue_missing();
-          if (pending_removal_ == op.name) pending_removal_.reset();
-          start_action([backend, name = op.name] { return backend->remove_queue(name); }, true);
+          pending_removal_ = op.name;
+          mark_structure_dirty();
+          end_operation(PaneOutcome::success(fmt::format(fmt::runtime(kRemovalAsked), op.name)));
         } else if constexpr (std::is_same_v<T, Op::CancelJob>) {
           if (!has_job(jobs_, op.id)) return job_missing();
           start_action([backend, id = op.id] { return backend->cancel_job(id); }, true);
@@ -301,35 +304,38 @@ void PrintersPane::handle_presses(orvo_doc::Document& document) {
   if (take_press(document, object_, kRefreshKey)) start_status_refresh();
   if (take_press(document, object_, kDiscoverKey)) start_discovery();
   const auto backend = services_.backend;
+  const std::vector<std::string> identifiers = printer_identifiers(driverless_);
+  const std::vector<std::string> names = queue_names(queues_);
+  const std::vector<std::string> ids = job_ids(jobs_);
   for (const auto& printer : std::vector(driverless_)) {
-    if (take_press(document, object_, printer_queue_key("add", printer.identifier))) {
+    if (take_press(document, object_, printer_queue_key("add", printer.identifier, identifiers))) {
       start_action([backend, printer] { return backend->add_driverless(printer); }, false);
     }
   }
   for (const auto& queue : std::vector(queues_)) {
     const std::string& name = queue.name;
-    if (take_press(document, object_, printer_queue_key("default", name))) {
+    if (take_press(document, object_, printer_queue_key("default", name, names))) {
       start_action([backend, name] { return backend->set_default(name); }, false);
     }
-    if (take_press(document, object_, printer_queue_key("enabled", name))) {
+    if (take_press(document, object_, printer_queue_key("enabled", name, names))) {
       const bool resume = queue.state == printing::QueueState::Paused;
       start_action([backend, name, resume] { return backend->set_enabled(name, resume); }, false);
     }
-    if (take_press(document, object_, printer_queue_key("remove", name))) {
+    if (take_press(document, object_, printer_queue_key("remove", name, names))) {
       pending_removal_ = name;
       mark_structure_dirty();
     }
-    if (take_press(document, object_, printer_queue_key("confirm_remove", name))) {
+    if (take_press(document, object_, printer_queue_key("confirm_remove", name, names))) {
       pending_removal_.reset();
       start_action([backend, name] { return backend->remove_queue(name); }, false);
     }
   }
   for (const auto& job : std::vector(jobs_)) {
     const std::string& id = job.id;
-    if (take_press(document, object_, print_job_key("cancel", id))) {
+    if (take_press(document, object_, print_job_key("cancel", id, ids))) {
       start_action([backend, id] { return backend->cancel_job(id); }, false);
     }
-    if (take_press(document, object_, print_job_key("retry", id))) {
+    if (take_press(document, object_, print_job_key("retry", id, ids))) {
       start_action([backend, id] { return backend->retry_job(id); }, false);
     }
   }

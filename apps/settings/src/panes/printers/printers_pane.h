@@ -40,6 +40,7 @@ struct PaneInputs;
 namespace settings::panes::printers {
 
 inline constexpr std::string_view kCompleted = "Printer operation completed.";
+inline constexpr std::string_view kRemovalAsked = "{} is marked for removal; confirm with Remove printer on its row.";
 inline constexpr std::string_view kQueueGone = "Printer queue is no longer available.";
 inline constexpr std::string_view kJobGone = "Print job is no longer available.";
 inline constexpr std::chrono::seconds kRefreshInterval{3};

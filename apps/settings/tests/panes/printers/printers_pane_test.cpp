@@ -215,10 +215,15 @@ TEST_F(PrintersPaneTest, RemovalTakesTwoPressesAndATypedRemoveOne) {
   EXPECT_EQ(pane->pending_removal(), std::nullopt);
   EXPECT_EQ(backend->changes(), std::vector<std::string>{"remove Office"});
 
+  // A typed Remove marks the queue as the row's first press does; the confirmation removes it.
   const auto key = harness.hand_over(Op(Op::Remove{"Photo"}));
   settle();
+  EXPECT_EQ(backend->changes().size(), 1u);
+  EXPECT_EQ(pane->pending_removal(), "Photo");
+  EXPECT_EQ(harness.status(), succeeded(key, fmt::format(fmt::runtime(kRemovalAsked), "Photo")));
+  press(printer_queue_key("confirm_remove", "Photo"));
+  settle();
   EXPECT_EQ(backend->changes().back(), "remove Photo");
-  EXPECT_EQ(harness.status(), succeeded(key, std::string(kCompleted)));
 }
 
 TEST_F(PrintersPaneTest, OperationsActOnTheQueueWithExactlyTheirName) {
@@ -229,11 +234,12 @@ TEST_F(PrintersPaneTest, OperationsActOnTheQueueWithExactlyTheirName) {
   EXPECT_EQ(harness.status(), succeeded(key, std::string(kCompleted)));
   key = harness.hand_over(Op(Op::Remove{"office 1"}));
   settle();
-  EXPECT_EQ(backend->changes(), (std::vector<std::string>{"default office 1", "remove office 1"}));
-  // The row's keys are shared: a press acts on the first of the two in list order.
-  press(printer_queue_key("enabled", "office 1"));
+  EXPECT_EQ(pane->pending_removal(), "office 1");
+  EXPECT_EQ(backend->changes(), (std::vector<std::string>{"default office 1"}));
+  // Each row has keys of its own: a press acts on its own queue.
+  press(printer_queue_key("enabled", "office 1", {"Office-1", "office 1"}));
   settle();
-  EXPECT_EQ(backend->changes().back(), "pause Office-1");
+  EXPECT_EQ(backend->changes().back(), "pause office 1");
 }
 
 TEST_F(PrintersPaneTest, EveryTakenOperationEnds) {
