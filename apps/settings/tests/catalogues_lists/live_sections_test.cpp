@@ -160,11 +160,17 @@ TEST(ExternalAccountsCatalogue, OnlyTheTestActionCarriesTheNetworkContract) {
   const auto section = catalogue.build(external_accounts_resource);
 
   EXPECT_EQ(section.kind, "settings.accounts");
-  EXPECT_EQ(action_names(section), (std::vector<std::string>{"add-mail", "add-caldav", "add-webdav", "add-nextcloud"}));
+  EXPECT_EQ(action_names(section),
+            (std::vector<std::string>{"add-mail", "add-caldav", "add-webdav", "add-nextcloud", "save-form", "cancel-form",
+                                      "save-reauthentication", "cancel-reauthentication"}));
   for (const auto& add : section.actions) {
-    EXPECT_EQ(add.operation_class, OperationClass::Navigation) << add.name;
+    // Saving a form changes state; opening and closing one is navigation.
+    const bool saves = add.name.starts_with("save-");
+    EXPECT_EQ(add.operation_class, saves ? OperationClass::Effect : OperationClass::Navigation) << add.name;
     EXPECT_TRUE(add.contract.tags.empty()) << add.name;
   }
+  EXPECT_EQ(invoke(action(section, "save-form")),
+            (orvo_actions::EncodedAction{"settings.account-operation", R"("SubmitForm")"}));
   EXPECT_EQ(invoke(action(section, "add-caldav")),
             (orvo_actions::EncodedAction{"settings.account-operation", R"({"Add":{"kind":"caldav"}})"}));
   EXPECT_EQ(action(section, "add-mail").title, "Add email account");

@@ -52,6 +52,21 @@ orvo_actions::Resource external_accounts_resource(const SectionInputs& inputs) {
     add(resource, operation_spec("add-" + std::string(form.kind), std::string(form.title),
                                  AccountOperation::Add{std::string(form.kind)}, OperationClass::Navigation));
   }
+  struct FormAction {
+    std::string_view name;
+    std::string_view title;
+    AccountOperation operation;
+    OperationClass cls;
+  };
+  const std::array<FormAction, 4> form_actions{{
+      {"save-form", "Save account", AccountOperation::SubmitForm{}, OperationClass::Effect},
+      {"cancel-form", "Cancel", AccountOperation::CancelForm{}, OperationClass::Navigation},
+      {"save-reauthentication", "Update credential", AccountOperation::SubmitReauthentication{}, OperationClass::Effect},
+      {"cancel-reauthentication", "Cancel", AccountOperation::CancelReauthentication{}, OperationClass::Navigation},
+  }};
+  for (const auto& action : form_actions) {
+    add(resource, operation_spec(std::string(action.name), std::string(action.title), action.operation, action.cls));
+  }
   const std::size_t count = std::min(inputs.accounts.size(), kMaxLiveChildren);
   for (std::size_t i = 0; i < count; ++i) resource.children.push_back(account_resource(inputs.accounts[i]));
   return resource;

@@ -391,7 +391,9 @@ void AccountsPane::take_saved_account(store_answer::AccountSaved answer) {
 void AccountsPane::step_reauth_buttons(orvo_doc::Document& document) {
   if (sample_mode_) return;
   for (const RowKeys& row : row_keys_) {
-    if (row.has_credential && pressed(document, row.reauth)) open_replacement(row.id);
+    // The press is taken for every row, so one left on a row without a saved password cannot
+    // open the form later by itself.
+    if (pressed(document, row.reauth) && row.has_credential) open_replacement(row.id);
   }
 }
 

@@ -240,8 +240,10 @@ class AccountsPageBuilder {
     const std::string message = message_caption(form.message, pane_.form_busy(), "Could not save: ");
     if (!message.empty()) rows.push_back(ws::caption_text(message));
     rows.push_back(ws::caption_text(kFormCaption));
-    rows.push_back(button_row(press(controls_, "Save account", key::kFormSave),
-                              press(controls_, "Cancel", key::kFormCancel)));
+    rows.push_back(button_row(form_button(key::kFormSave, "Save account", "save-form", OperationClass::Effect,
+                                          actions::AccountOperation::SubmitForm{}),
+                              form_button(key::kFormCancel, "Cancel", "cancel-form", OperationClass::Navigation,
+                                          actions::AccountOperation::CancelForm{})));
     const std::string title =
         fmt::format("{} {} account", form.editing_id ? "Edit" : "Add", store::label(kind));
     return ws::titled_card(title, ws::section_stack(std::move(rows)));
@@ -257,8 +259,11 @@ class AccountsPageBuilder {
     const std::string message =
         message_caption(pane_.reauth_message(), pane_.replacement_busy(), "Could not update credential: ");
     if (!message.empty()) rows.push_back(ws::caption_text(message));
-    rows.push_back(button_row(press(controls_, "Update credential", key::kReauthSave),
-                              press(controls_, "Cancel", key::kReauthCancel)));
+    rows.push_back(button_row(
+        form_button(key::kReauthSave, "Update credential", "save-reauthentication", OperationClass::Effect,
+                    actions::AccountOperation::SubmitReauthentication{}),
+        form_button(key::kReauthCancel, "Cancel", "cancel-reauthentication", OperationClass::Navigation,
+                    actions::AccountOperation::CancelReauthentication{})));
     return ws::titled_card("Replace saved password", ws::section_stack(std::move(rows)));
   }
 
@@ -272,6 +277,13 @@ class AccountsPageBuilder {
     rows.push_back(button_row(press(controls_, "Remove from this device", key::kRemoveConfirm),
                               press(controls_, "Cancel", key::kRemoveCancel)));
     return ws::titled_card("Remove account?", ws::section_stack(std::move(rows)));
+  }
+
+  // A form button, bound to its action on the section's resource so it works from outside too.
+  WidgetBox form_button(std::string_view press_key, std::string label, std::string action_name, OperationClass cls,
+                        actions::AccountOperation operation) {
+    return account_action_button(controls_, press_key, std::move(label), section_resource(), std::string(kSectionTitle),
+                                 std::move(action_name), cls, operation, false);
   }
 
   WidgetBox kind_card(AccountKind kind) {
