@@ -147,6 +147,25 @@ bool contains(std::string_view haystack, std::string_view needle) {
   return haystack.find(needle) != std::string_view::npos;
 }
 
+// Letters and digits, ASCII or not, make up words; everything else (white space, punctuation,
+// '-' and '_') separates them.
+bool is_word_byte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 0x80 || (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+}
+
+// Whether `word` occurs in `text` with no word character right before or after it.
+bool contains_word(std::string_view text, std::string_view word) {
+  if (word.empty()) return false;
+  for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+    const std::size_t end = at + word.size();
+    const bool starts = at == 0 || !is_word_byte(text[at - 1]);
+    const bool ends = end == text.size() || !is_word_byte(text[end]);
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string_view title(SidebarGroup group) {
@@ -173,7 +192,7 @@ bool SettingsSection::matches(std::string_view query) const {
   if (contains(ascii_lower(title()), needle)) return true;
   if (contains(ascii_lower(description()), needle)) return true;
   for (std::string_view keyword : keywords()) {
-    if (contains(keyword, needle) || contains(needle, keyword)) return true;
+    if (contains(keyword, needle) || contains_word(needle, keyword)) return true;
   }
   return false;
 }

@@ -77,9 +77,9 @@ class SettingsSection {
   orvo_ui::Icon icon() const;
   SidebarGroup group() const;
 
-  // Whether the section matches a search query: the query, trimmed of Unicode white space and with
-  // A-Z lower-cased, is found in the lower-cased title or description, or a keyword contains it or
-  // is contained in it. An empty query matches every section; the id takes no part.
+  // Whether the section matches a search query (trimmed of Unicode white space, A-Z lower-cased): it is in the
+  // lower-cased title or description, a keyword contains it, or a keyword is a whole word of it ("wifi" in
+  // "my wifi network", not "ai" in "email"). An empty query matches every section; the id takes no part.
   bool matches(std::string_view query) const;
 
  private:
