@@ -46,16 +46,53 @@ constexpr std::array kKnownLabels{
     KnownLabel{"scheme:https", "Web links (https)"},
     KnownLabel{"scheme:mailto", "Email links"},
     KnownLabel{"scheme:tel", "Phone links"},
+    KnownLabel{"mime:text/markdown", "Markdown documents"},
+    KnownLabel{"mime:text/csv", "CSV spreadsheets"},
+    KnownLabel{"mime:text/x-csrc", "C source files"},
+    KnownLabel{"mime:text/x-chdr", "C header files"},
+    KnownLabel{"mime:text/x-c++src", "C++ source files"},
+    KnownLabel{"mime:text/x-c++hdr", "C++ header files"},
+    KnownLabel{"mime:text/x-python", "Python scripts"},
+    KnownLabel{"mime:application/x-shellscript", "Shell scripts"},
+    KnownLabel{"mime:application/json", "JSON files"},
+    KnownLabel{"mime:application/xml", "XML files"},
+    KnownLabel{"mime:application/zip", "ZIP archives"},
+    KnownLabel{"mime:application/x-tar", "Tar archives"},
+    KnownLabel{"mime:application/gzip", "Gzip archives"},
+    KnownLabel{"mime:image/svg+xml", "SVG images"},
 };
+
+// The readable part of a MIME subtype or a scheme: without "x-" or "vnd." and any "+suffix", in
+// capitals when it is a short abbreviation ("png" gives "PNG"), else capitalised ("x-matroska" gives
+// "Matroska").
+std::string readable_name(std::string_view name) {
+  for (std::string_view prefix : {"x-", "vnd."}) {
+    if (name.starts_with(prefix) && name.size() > prefix.size()) name.remove_prefix(prefix.size());
+  }
+  if (const auto plus = name.find('+'); plus != std::string_view::npos && plus > 0) name = name.substr(0, plus);
+  std::string out(name);
+  const bool abbreviation = out.size() <= 4 && std::all_of(out.begin(), out.end(), [](char c) {
+    return is_alpha(c) || is_digit(c);
+  });
+  const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+  if (abbreviation) {
+    std::transform(out.begin(), out.end(), out.begin(), upper);
+  } else if (!out.empty()) {
+    out[0] = upper(out[0]);
+  }
+  return out;
+}
 
 std::string mime_label(std::string_view mime_type) {
   const auto slash = mime_type.find('/');
   const std::string_view top = mime_type.substr(0, slash);
-  const std::string_view sub = mime_type.substr(slash + 1);
-  if (top == "image") return "Images (" + std::string(sub) + ")";
-  if (top == "audio") return "Audio (" + std::string(sub) + ")";
-  if (top == "video") return "Videos (" + std::string(sub) + ")";
-  return std::string(mime_type) + " files";
+  const std::string name = readable_name(mime_type.substr(slash + 1));
+  if (top == "image") return name + " images";
+  if (top == "audio") return name + " audio";
+  if (top == "video") return name + " videos";
+  if (top == "font") return name + " fonts";
+  if (top == "text") return name + " text files";
+  return name + " files";
 }
 
 }  // namespace
@@ -92,7 +129,7 @@ std::string ResourceKind::display_label(std::string_view kind) {
     if (known.kind == kind) return std::string(known.label);
   }
   if (kind.starts_with("mime:")) return mime_label(kind.substr(5));
-  if (kind.starts_with("scheme:")) return std::string(kind.substr(7)) + " links";
+  if (kind.starts_with("scheme:")) return readable_name(kind.substr(7)) + " links";
   if (kind.starts_with("ext:")) return "." + std::string(kind.substr(4)) + " files";
   return std::string(kind);
 }

@@ -24,10 +24,23 @@ TEST(ResourceKind, MakesLowerCaseIdsOrNone) {
 TEST(ResourceKind, LabelsKnownAndUnknownKinds) {
   EXPECT_EQ(ResourceKind::display_label("mime:text/html"), "Web pages");
   EXPECT_EQ(ResourceKind::display_label("scheme:mailto"), "Email links");
-  EXPECT_EQ(ResourceKind::display_label("mime:image/png"), "Images (png)");
-  EXPECT_EQ(ResourceKind::display_label("mime:application/zip"), "application/zip files");
-  EXPECT_EQ(ResourceKind::display_label("scheme:irc"), "irc links");
+  EXPECT_EQ(ResourceKind::display_label("scheme:https"), "Web links (https)");
+  EXPECT_EQ(ResourceKind::display_label("mime:application/zip"), "ZIP archives");
+  EXPECT_EQ(ResourceKind::display_label("mime:text/x-c++hdr"), "C++ header files");
   EXPECT_EQ(ResourceKind::display_label("ext:md"), ".md files");
+  // No raw MIME type reaches the user: the subtype is read as a name.
+  for (const auto& [kind, label] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"mime:image/png", "PNG images"},
+           {"mime:image/avs", "AVS images"},
+           {"mime:audio/x-flac", "FLAC audio"},
+           {"mime:video/x-matroska", "Matroska videos"},
+           {"mime:application/vnd.rar", "RAR files"},
+           {"mime:application/epub+zip", "EPUB files"},
+           {"mime:text/x-haskell", "Haskell text files"},
+           {"scheme:irc", "IRC links"},
+       }) {
+    EXPECT_EQ(ResourceKind::display_label(kind), label) << kind;
+  }
 }
 
 TEST(AppCandidate, HandlesOnlyItsKinds) {
