@@ -164,6 +164,7 @@ void PrintersPane::finish_action(const ActionResult& result, bool for_operation)
     end_operation(result ? PaneOutcome::success(std::string(kCompleted)) : PaneOutcome::failure(result.error()));
   }
   action_failure_ = result ? std::nullopt : std::optional<std::string>(result.error());
+  action_success_ = result ? std::optional<std::string>(kCompleted) : std::nullopt;
   update_notice();
   start_status_refresh();
 }

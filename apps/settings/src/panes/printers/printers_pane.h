@@ -78,6 +78,7 @@ class PrintersPane final : public PaneGlue {
   const std::vector<printing::Scanner>& scanners() const { return scanners_; }
   const std::optional<std::string>& pending_removal() const { return pending_removal_; }
   const std::optional<std::string>& notice() const { return notice_; }
+  const std::optional<std::string>& action_success() const { return action_success_; }
   bool refreshing() const { return refreshing_; }
   bool discovering() const { return discovering_; }
 
@@ -123,6 +124,8 @@ class PrintersPane final : public PaneGlue {
   std::optional<std::string> pending_removal_;
   std::optional<std::string> notice_;
   std::optional<std::string> action_failure_;
+  // The last change that succeeded, said on the page until the next change ends.
+  std::optional<std::string> action_success_;
   std::optional<std::string> discovery_failure_;
   std::optional<std::string> reading_problems_;
   std::chrono::steady_clock::time_point last_status_at_;

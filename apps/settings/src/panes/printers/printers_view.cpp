@@ -33,8 +33,10 @@ std::unique_ptr<orvo_ui::Widget> PrintersPane::build_view() {
   }
   auto refresh = std::make_unique<orvo_ui::Button>(
       controls_.press_button(std::string(kRefreshKey), refreshing_ ? "Refreshing…" : "Refresh", kRefreshKey));
-  cards.push_back(card("Printers", printer_queue_rows(queues_, pending_removal_, controls_), kNoQueuesCaption,
-                       std::move(refresh)));
+  std::vector<RowBox> queue_rows = printer_queue_rows(queues_, pending_removal_, controls_);
+  // A change that went through says so here; one that failed is in the notice above.
+  if (action_success_ && !queue_rows.empty()) queue_rows.insert(queue_rows.begin(), caption_text(*action_success_));
+  cards.push_back(card("Printers", std::move(queue_rows), kNoQueuesCaption, std::move(refresh)));
   auto discover = std::make_unique<orvo_ui::Button>(
       controls_.press_button(std::string(kDiscoverKey), discovering_ ? "Searching…" : "Find printers", kDiscoverKey));
   cards.push_back(card("Nearby", driverless_printer_rows(driverless_, controls_),

@@ -1,5 +1,6 @@
 // Each queue row has keys of its own, so a press acts on its own queue even when two names differ
-// only in what the key form drops; a Remove from outside marks the queue as the row does.
+// only in what the key form drops; its outcome shows on the page; a Remove from outside marks the
+// queue as the row does.
 #include <gtest/gtest.h>
 
 #include "fake_printing.h"
@@ -53,7 +54,13 @@ TEST(PrinterOutcomes, KeysTellQueuesApartAndRemoveWaitsForTheConfirmation) {
     press(c.key);
     ASSERT_FALSE(backend->changes().empty()) << c.key;
     EXPECT_EQ(backend->changes().back(), c.change) << c.key;
+    EXPECT_EQ(pane.action_success(), std::string(kCompleted)) << "the page says the change went through";
   }
+  backend->fail_changes("printer is busy");
+  press(printer_queue_key("default", "Photo", names));
+  EXPECT_EQ(pane.action_success(), std::nullopt);
+  EXPECT_EQ(pane.notice(), "printer is busy");
+  backend->fail_changes(std::nullopt);
 
   // From outside as from the row: Remove marks the queue; nothing is removed before the confirmation.
   const std::size_t before = backend->changes().size();
