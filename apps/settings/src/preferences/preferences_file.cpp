@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "orvo_json/fieldwise.h"
 #include "orvo_json/json.h"
 #include "orvo_json/json_value.h"
 #include "orvo_runtime/atomic_file.h"
@@ -35,11 +36,13 @@ const Json* member(const std::optional<Json>& object, std::string_view key) {
   return it == object->end() ? nullptr : &*it;
 }
 
-// A section that is absent or does not decode keeps the defaults already in `out`.
+// Field by field: a member that is missing or does not decode takes its default, the others keep
+// their values. A section that is absent or neither an object nor an array keeps the defaults
+// already in `out`.
 template <class T>
 void decode_section(const Json* value, T& out) {
-  if (value == nullptr) return;
-  if (auto decoded = orvo_json::decode_value<T>(*value)) out = std::move(*decoded);
+  if (value == nullptr || (!value->is_object() && !value->is_array())) return;
+  out = orvo_json::decode_fields<T>(*value);
 }
 
 std::optional<bool> boolean_member(const Json& object, std::string_view key) {
@@ -53,9 +56,7 @@ std::optional<bool> boolean_member(const Json& object, std::string_view key) {
 InputPrefs decode_input(const Json* value) {
   InputPrefs input;
   if (value == nullptr || !value->is_object()) return input;
-  auto decoded = orvo_json::decode_value<InputPrefs>(*value);
-  if (!decoded) return input;
-  input = std::move(*decoded);
+  input = orvo_json::decode_fields<InputPrefs>(*value);
   const auto legacy = boolean_member(*value, "natural_scroll");
   input.natural_scroll = legacy.value_or(false);
   input.touchpad_natural_scroll = boolean_member(*value, "touchpad_natural_scroll").value_or(legacy.value_or(true));
@@ -89,21 +90,21 @@ std::expected<Json, std::string> merge_base(std::string_view existing) {
   return std::move(*object);
 }
 
+// Writes what the user changed between `loaded` (what the file gave) and `updated` into the section,
+// member by member; a member that did not decode or that the record does not know stays as the file
+// holds it, unless the user set that very field.
 template <class T>
-std::expected<void, std::string> replace_section(Json& object, std::string_view key, const T& record) {
-  auto value = section_value(record, key);
+std::expected<void, std::string> merge_section(Json& object, std::string_view key, const T& loaded,
+                                               const T& updated) {
+  auto value = section_value(updated, key);
   if (!value) return std::unexpected(std::move(value.error()));
-  object[std::string(key)] = std::move(*value);
-  return {};
-}
-
-// The appearance object may hold keys of other programs: only its five fields are replaced.
-std::expected<void, std::string> merge_appearance(Json& object, const AppearancePrefs& appearance) {
-  auto value = section_value(appearance, "appearance");
-  if (!value) return std::unexpected(std::move(value.error()));
-  Json& target = object["appearance"];
-  if (!target.is_object()) target = Json::object();
-  for (auto& [key, field] : value->items()) target[key] = std::move(field);
+  const std::string name(key);
+  const auto it = object.find(name);
+  if (it == object.end()) {
+    object[name] = std::move(*value);
+  } else {
+    *it = orvo_json::merge_fields(*it, loaded, updated, *value);
+  }
   return {};
 }
 
@@ -163,16 +164,17 @@ std::expected<std::string, std::string> merge_preferences_json(const Preferences
   auto base = merge_base(existing);
   if (!base) return std::unexpected(std::move(base.error()));
   Json& object = *base;
-  // In the order a new file lists them; each step replaces its key in place or appends it.
+  const Preferences loaded = decode_preferences(existing);
+  // In the order a new file lists them; each step merges into its key in place or appends it.
   const std::expected<void, std::string> steps[] = {
-      replace_section(object, "audio", prefs.audio),
-      replace_section(object, "display", prefs.display),
-      replace_section(object, "input", prefs.input),
-      replace_section(object, "power", prefs.power),
-      replace_section(object, "updates", prefs.updates),
-      merge_appearance(object, prefs.appearance),
-      replace_section(object, "notifications", prefs.notifications),
-      replace_section(object, "accessibility", prefs.accessibility),
+      merge_section(object, "audio", loaded.audio, prefs.audio),
+      merge_section(object, "display", loaded.display, prefs.display),
+      merge_section(object, "input", loaded.input, prefs.input),
+      merge_section(object, "power", loaded.power, prefs.power),
+      merge_section(object, "updates", loaded.updates, prefs.updates),
+      merge_section(object, "appearance", loaded.appearance, prefs.appearance),
+      merge_section(object, "notifications", loaded.notifications, prefs.notifications),
+      merge_section(object, "accessibility", loaded.accessibility, prefs.accessibility),
   };
   for (const auto& step : steps) {
     if (!step) return std::unexpected(step.error());
@@ -204,7 +206,9 @@ std::expected<std::string, std::string> merge_locale_json(const Locale& locale, 
   auto base = merge_base(existing);
   if (!base) return std::unexpected(std::move(base.error()));
   Json& object = *base;
-  if (auto step = replace_section(object, "locale", locale); !step) return std::unexpected(std::move(step.error()));
+  if (auto step = merge_section(object, "locale", decode_locale(existing), locale); !step) {
+    return std::unexpected(std::move(step.error()));
+  }
   return settings_store::json_document::pretty(object);
 }
 
@@ -220,11 +224,11 @@ std::expected<std::filesystem::path, std::string> update_preferences_section(
     Json& object = *base;
     std::expected<void, std::string> step;
     if (section == "appearance") {
-      step = merge_appearance(object, after.appearance);
+      step = merge_section(object, section, before.appearance, after.appearance);
     } else if (section == "notifications") {
-      step = replace_section(object, section, after.notifications);
+      step = merge_section(object, section, before.notifications, after.notifications);
     } else if (section == "accessibility") {
-      step = replace_section(object, section, after.accessibility);
+      step = merge_section(object, section, before.accessibility, after.accessibility);
     } else {
       return std::unexpected(fmt::format("no preferences section {}", section));
     }

@@ -2,11 +2,13 @@
 // The preferences file: one JSON object at `settings_store::settings_path()` holding "version",
 // the sections of `Preferences`, the "locale" section and keys of other programs.
 //
-// Loading never fails: no path, no file, an unreadable file, text that is not JSON or a section that
-// does not decode all give defaults, section by section. A save reads the file again, replaces only
-// the sections it owns (the "appearance" object field by field), keeps every other key in its place
-// and writes the whole file atomically with its mode kept. A save never overwrites a file it could
-// not read: only a missing file counts as empty.
+// Loading never fails: no path, no file, an unreadable file or text that is not JSON give defaults.
+// A section is read field by field: a field that is missing or does not decode takes its default and
+// every other field keeps its value (each per-application rule on its own). A save reads the file
+// again and writes, member by member, only what differs from what the file gives: a member that did
+// not decode or that no field names stays as the file holds it unless that very field was changed.
+// Every other key keeps its place, and the whole file is written atomically with its mode kept. A
+// save never overwrites a file it could not read: only a missing file counts as empty.
 //
 // There is no cache and no lock: between one caller's load and its save another may save; the last
 // writer wins per section. All calls run on the caller's thread.
@@ -26,8 +28,8 @@ namespace settings::preferences {
 // normalised) when there is no path or the file cannot be read.
 Preferences load_preferences();
 
-// The preferences held by the text of a preferences file; each section that is absent or does not
-// decode takes its defaults.
+// The preferences held by the text of a preferences file; each field that is absent or does not
+// decode takes its default.
 Preferences decode_preferences(std::string_view text);
 
 // Merges `prefs` into the file and returns its path; errors are lower-case sentences ("no config
@@ -36,7 +38,7 @@ Preferences decode_preferences(std::string_view text);
 // owner-only; a symbolic link is written through.
 std::expected<std::filesystem::path, std::string> save_preferences(const Preferences& prefs);
 
-// The new text of the file: `existing` with the sections of `prefs` merged in, as pretty JSON.
+// The new text of the file: `existing` with what `prefs` changed against it merged in, as pretty JSON.
 // Blank existing text starts a new file; other text that is not a JSON object is refused (the
 // reason, without the path), as is a section that cannot be written.
 std::expected<std::string, std::string> merge_preferences_json(const Preferences& prefs, std::string_view existing);

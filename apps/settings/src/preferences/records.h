@@ -3,7 +3,8 @@
 // (preferences_file.h). Every record is written as a JSON object of all its fields in the order
 // below and read from an object or an array; unknown keys are ignored, a field marked required
 // must be present, every other missing field takes the default given here. Any bad value makes
-// the whole record undecodable.
+// the whole record undecodable for the strict reader; the preferences file reads its sections field
+// by field instead (orvo_json/fieldwise.h), so there one bad value costs only its own field.
 #include <cstdint>
 #include <map>
 #include <optional>

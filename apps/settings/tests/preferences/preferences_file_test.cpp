@@ -52,8 +52,8 @@ TEST(DecodePreferences, NaturalScrollFollowsTheOlderPointerWideSetting) {
       {R"({})", false, true, false},
       {R"({"touchpad_natural_scroll":null,"mouse_natural_scroll":null})", false, true, false},
       {R"({"touchpad_natural_scroll":false,"mouse_natural_scroll":true})", false, false, true},
-      // Undecodable: the defaults, and "natural_scroll" is not consulted.
-      {R"({"natural_scroll":true,"tap_to_click":"yes"})", false, true, false},
+      // A bad field costs only itself.
+      {R"({"natural_scroll":true,"tap_to_click":"yes"})", true, true, true},
   };
   for (const auto& row : rows) {
     const auto input = decode_preferences(std::string(R"({"input":)") + row.input + "}").input;
@@ -76,11 +76,11 @@ TEST(DecodePreferences, LayoutListIsKeptOnlyWhenTheFileHoldsOne) {
       {R"({"keyboard_layout":"fr","keyboard_layouts":["us"," fr ","","us"]})", "fr", {"us", "fr"}},
       {R"({"keyboard_layout":"","keyboard_layouts":["ch","de"]})", "ch", {"ch", "de"}},
       {R"({"keyboard_layout":" ","keyboard_layouts":[]})", "us", {"us"}},
-      // "layouts" keeps the default list; so does "keyboard_layouts": null, which fails the section.
+      // "layouts" keeps the default list; so does "keyboard_layouts": null, which does not decode.
       {R"({"keyboard_layout":"de","layouts":["x"]})", "de", {"de", "us"}},
-      {R"({"keyboard_layout":"de","keyboard_layouts":null})", "us", {"us"}},
-      // An undecodable section with no list key: the default layout and an emptied list.
-      {R"({"keyboard_layout":"de","tap_to_click":"yes"})", "us", {"us"}},
+      {R"({"keyboard_layout":"de","keyboard_layouts":null})", "de", {"de", "us"}},
+      // A bad field elsewhere in the section changes nothing of the layouts.
+      {R"({"keyboard_layout":"de","tap_to_click":"yes"})", "de", {"de"}},
       // An array is not taken as the input section, though the record could read one.
       {R"([false])", "us", {"us"}},
   };
@@ -93,23 +93,27 @@ TEST(DecodePreferences, LayoutListIsKeptOnlyWhenTheFileHoldsOne) {
   EXPECT_EQ(array_input.touchpad_natural_scroll, std::optional<bool>(true));
 }
 
-TEST(DecodePreferences, BadFieldResetsOnlyItsOwnSection) {
+TEST(DecodePreferences, BadFieldResetsOnlyItself) {
   const auto prefs = decode_preferences(R"({
-    "audio": {"event_sounds": false, "chat_join": true, "chat_leave": true},
-    "power": {"auto_suspend": false, "suspend_minutes": 30, "lid_close_action": "lock"},
-    "notifications": {"do_not_disturb": true, "per_app": {"a": {"priority": true}, "b": {"priority": "high"}}},
-    "accessibility": {"large_cursor": true},
+    "audio": [false, true, "x"],
+    "power": {"auto_suspend": false, "suspend_minutes": 15.0, "lid_close_action": "lock"},
     "display": "bright",
-    "updates": {"auto": false, "channel": "Beta", "last_checked": "today"},
-    "locale": {"currency": "EUR"}
+    "updates": {"auto": false, "channel": null, "last_checked": "today"},
+    "notifications": {"do_not_disturb": true, "focus": [true, 60], "per_app": {"b": {"priority": "high", "badges": true}}}
   })");
+  // The array form reads by position too.
   EXPECT_FALSE(prefs.audio.event_sounds);
-  EXPECT_EQ(prefs.power, PowerPrefs{});  // no "blank_minutes": the whole section is the default
-  EXPECT_EQ(prefs.notifications, NotificationPrefs{});  // one bad rule loses every rule
-  EXPECT_TRUE(prefs.accessibility.large_cursor);
+  EXPECT_TRUE(prefs.audio.chat_leave);
+  EXPECT_FALSE(prefs.power.auto_suspend);
+  EXPECT_EQ(prefs.power.suspend_minutes, 15U);  // 15.0 is not an integer
+  EXPECT_EQ(prefs.power.lid_close_action, PowerAction::Lock);
   EXPECT_EQ(prefs.display, DisplayPrefs{});
-  EXPECT_FALSE(prefs.updates.automatic);
-  EXPECT_EQ(prefs.appearance, AppearancePrefs{});
+  EXPECT_EQ(prefs.updates, (UpdatePrefs{.automatic = false, .last_checked = "today"}));
+  EXPECT_TRUE(prefs.notifications.do_not_disturb);
+  EXPECT_EQ(prefs.notifications.focus, (FocusSchedule{.enabled = true, .start_minute = 60}));
+  AppNotificationRule rule;
+  rule.badges = true;
+  EXPECT_EQ(prefs.notifications.per_app.at("b"), rule);
 }
 
 TEST(DecodePreferences, TextThatIsNotAnObjectGivesDefaults) {
@@ -129,7 +133,7 @@ TEST(DecodePreferences, TextThatIsNotAnObjectGivesDefaults) {
 TEST(DecodePreferences, LocaleIsItsOwnSection) {
   EXPECT_EQ(decode_locale(R"({"locale":{"time_format":"H12","currency":"JPY"}})"),
             (Locale{.currency = Currency::JPY, .time_format = TimeFormat::H12}));
-  EXPECT_EQ(decode_locale(R"({"locale":{"time_format":"h12"}})"), Locale{});
+  EXPECT_EQ(decode_locale(R"({"locale":{"time_format":"h12","currency":"JPY"}})"), Locale{.currency = Currency::JPY});
   EXPECT_EQ(decode_locale(R"({"locale":null})"), Locale{});
 }
 
