@@ -30,7 +30,9 @@ struct TimeSyncStatus {
 // unreported. Never fails: with no service everything is unreported.
 TimeSyncStatus get_time_sync_status();
 
-// The zone names of tzdata's zone1970.tab (plus "UTC" when installed), sorted and without repeats.
+// Every zone the time service accepts, sorted and without repeats: the zone and link names of the
+// installed tz database ("tzdata.zi"); without it, the names of zone.tab and zone1970.tab (plus "UTC"
+// when installed).
 std::expected<std::vector<std::string>, std::string> list_timezones();
 
 // The local date now, "2026-12-10".
