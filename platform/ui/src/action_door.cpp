@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,11 +51,12 @@ namespace {
 using door::Clock;
 using door::UniqueFd;
 
-// How long a connection may stay idle between requests, how long a request may take to arrive from
-// its first byte (a slow sender must not hold one of the few connections), how long an answer may
-// take to write, how long a tree request waits for the interface thread, and how long an invocation
-// whose time ran out waits to learn how it ended (less than the grace a client gives beyond its time).
-constexpr auto kIdleLimit = std::chrono::seconds(30);
+// How long a connection may stay idle before a request (and between requests), how long a request
+// may take to arrive from its first byte (a slow sender must not hold one of the few connections),
+// how long an answer may take to write, how long a tree request waits for the interface thread, and
+// how long an invocation whose time ran out waits to learn how it ended (less than the grace a
+// client gives beyond its time).
+constexpr auto kIdleLimit = std::chrono::seconds(5);
 constexpr auto kRequestLimit = std::chrono::seconds(5);
 constexpr auto kWriteLimit = std::chrono::seconds(10);
 constexpr auto kTreeLimit = std::chrono::seconds(30);
@@ -64,6 +66,7 @@ constexpr std::size_t kReadChunk = 4096;
 
 constexpr std::string_view kQuitting = "the application is quitting";
 constexpr std::string_view kSlowRequest = "the request did not arrive within 5 s of its first byte";
+constexpr std::string_view kMadeRoom = "the connection sent no request and was closed to make room for another client";
 
 void name_thread(const char* name) {
   // The kernel keeps 15 bytes; a failure to name costs nothing but the name.
@@ -122,6 +125,39 @@ class Mailbox {
 
 enum class Wake : std::uint8_t { Mail, TimedOut, ClientGone, Stopping };
 
+// One connection as the acceptor sees it. While it waits for the first byte of a request, with
+// nothing unread on its socket, it is idle, and the acceptor may take its place for a new client:
+// it claims it (Idle -> Closing) and kicks it; the connection claims itself back (Idle -> Busy)
+// when a byte arrives first. The socket is closed with the slot, once the connection's thread has
+// been joined, so the acceptor never looks at a descriptor that has been reused.
+struct Slot {
+  enum Phase : std::uint8_t { Busy, Idle, Closing };
+  explicit Slot(UniqueFd client) : fd(std::move(client)) {}
+  UniqueFd fd;
+  std::atomic<bool> done{false};
+  // A new connection has sent nothing yet.
+  std::atomic<std::uint8_t> phase{Idle};
+  UniqueFd kick{::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
+
+  bool take_over() {
+    int unread = 0;
+    if (::ioctl(fd.get(), FIONREAD, &unread) == 0 && unread > 0) return false;
+    std::uint8_t idle = Idle;
+    if (!phase.compare_exchange_strong(idle, Closing)) return false;
+    door::signal_eventfd(kick.get());
+    return true;
+  }
+  // Both false when the acceptor has taken the connection's place.
+  bool wait_idle() {
+    std::uint8_t busy = Busy;
+    return phase.compare_exchange_strong(busy, Idle) || busy == Idle;
+  }
+  bool claim() {
+    std::uint8_t idle = Idle;
+    return phase.compare_exchange_strong(idle, Busy) || idle == Busy;
+  }
+};
+
 }  // namespace
 
 struct ActionDoor::State {
@@ -144,7 +180,7 @@ struct ActionDoor::State {
 
   struct Connection {
     std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
+    std::shared_ptr<Slot> slot;
   };
   std::list<Connection> connections;  // touched by the acceptor thread, then by the destructor
   std::thread acceptor;
@@ -152,7 +188,8 @@ struct ActionDoor::State {
   void accept_loop();
   void admit(UniqueFd client);
   void reap_finished();
-  void serve_connection(int fd);
+  bool make_room();
+  void serve_connection(int fd, Slot& slot);
   bool handle_line(int fd, std::string_view line);
   bool handle_tree(int fd);
   bool handle_invoke(int fd, const door::InvokeRequest& request);
@@ -296,7 +333,7 @@ void ActionDoor::State::accept_loop() {
 
 void ActionDoor::State::reap_finished() {
   for (auto it = connections.begin(); it != connections.end();) {
-    if (!it->done->load()) {
+    if (!it->slot->done.load()) {
       ++it;
       continue;
     }
@@ -317,21 +354,41 @@ void ActionDoor::State::admit(UniqueFd client) {
     answer(client.get(), door::error_answer(allowed.error()));
     return;
   }
-  if (connections.size() >= kMaxConnections) {
+  if (connections.size() >= kMaxConnections && !make_room()) {
     answer(client.get(), door::error_answer("too many connections; try again later"));
     return;
   }
-  auto done = std::make_shared<std::atomic<bool>>(false);
-  std::thread thread([this, done, fd = std::make_shared<UniqueFd>(std::move(client))] {
+  auto slot = std::make_shared<Slot>(std::move(client));
+  if (!slot->kick) {
+    answer(slot->fd.get(), door::error_answer("could not serve the connection: " + door::errno_text(errno)));
+    return;
+  }
+  std::thread thread([this, slot] {
     name_thread("orvo-door-conn");
-    serve_connection(fd->get());
-    fd->reset();
-    done->store(true);
+    serve_connection(slot->fd.get(), *slot);
+    // The client learns at once that the connection has ended; the descriptor goes with the slot.
+    (void)::shutdown(slot->fd.get(), SHUT_RDWR);
+    slot->done.store(true);
   });
-  connections.push_back({std::move(thread), std::move(done)});
+  connections.push_back({std::move(thread), std::move(slot)});
 }
 
-void ActionDoor::State::serve_connection(int fd) {
+// Closes one connection that waits for a request, so that an idle client never keeps a new one
+// out. The closing connection still counts until it has ended; the new one may briefly exceed
+// the limit by as many as were closed.
+bool ActionDoor::State::make_room() {
+  std::size_t open = 0;
+  for (const auto& connection : connections) {
+    if (connection.slot->phase.load() != Slot::Closing) ++open;
+  }
+  if (open < kMaxConnections) return true;
+  for (auto& connection : connections) {
+    if (connection.slot->take_over()) return true;
+  }
+  return false;
+}
+
+void ActionDoor::State::serve_connection(int fd, Slot& slot) {
   std::string buffer;
   bool at_end = false;
   // Idle until the first byte of a request, then that request's own time limit.
@@ -340,10 +397,18 @@ void ActionDoor::State::serve_connection(int fd) {
     std::size_t newline = buffer.find('\n');
     if (newline == std::string::npos && !at_end) {
       if (buffer.size() > door::kMaxRequestBytes) break;
-      pollfd fds[2] = {{fd, POLLIN, 0}, {stop_fd.get(), POLLIN, 0}};
-      int ready = ::poll(fds, 2, door::millis_until(deadline));
+      if (buffer.empty() && !slot.wait_idle()) {
+        answer(fd, door::error_answer(kMadeRoom));
+        return;
+      }
+      pollfd fds[3] = {{fd, POLLIN, 0}, {stop_fd.get(), POLLIN, 0}, {slot.kick.get(), POLLIN, 0}};
+      int ready = ::poll(fds, 3, door::millis_until(deadline));
       if (ready < 0 && errno == EINTR) continue;
       if (ready < 0 || (fds[1].revents & POLLIN)) return;
+      if (!slot.claim()) {
+        answer(fd, door::error_answer(kMadeRoom));
+        return;
+      }
       if (ready == 0) {
         if (!buffer.empty()) answer(fd, door::error_answer(kSlowRequest));
         return;
