@@ -1,5 +1,7 @@
 #include "panes/keyboard_shortcuts/shortcut_pane.h"
 
+#include <fmt/format.h>
+
 #include <utility>
 #include <vector>
 
@@ -52,6 +54,40 @@ std::optional<orvo_ui::PaneDescriptor> ShortcutPane::pane_descriptor() {
 std::string ShortcutPane::shown(std::uint8_t action) const {
   const auto it = shown_.find(action);
   return it == shown_.end() ? std::string() : it->second;
+}
+
+std::optional<std::string> ShortcutPane::refusal(std::string_view id) const {
+  const auto it = refusals_.find(id);
+  if (it == refusals_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::string ShortcutPane::refusal_sentence(std::uint8_t action, std::string_view text, std::string_view error) const {
+  const auto chord = hw::KeyChord::parse(text);
+  if (!chord) return fmt::format("Could not use {}: {}", text, chord.error());
+  for (const auto& [code, bound] : shortcuts_.bindings) {
+    if (code == action || bound != *chord) continue;
+    for (const auto& definition : shortcut_definitions()) {
+      if (definition.action == code) {
+        return fmt::format("Could not use {}: it is already the shortcut for \u201c{}\u201d.", chord->display(),
+                           definition.title);
+      }
+    }
+    return fmt::format("Could not use {}: another desktop action already uses it.", chord->display());
+  }
+  return fmt::format("Could not save the shortcut {}: {}", chord->display(), error);
+}
+
+void ShortcutPane::set_refusal(std::string_view id, std::optional<std::string> sentence) {
+  const auto it = refusals_.find(id);
+  const bool changed = sentence ? (it == refusals_.end() || it->second != *sentence) : it != refusals_.end();
+  if (!changed) return;
+  if (sentence) {
+    refusals_.insert_or_assign(std::string(id), std::move(*sentence));
+  } else {
+    refusals_.erase(it);
+  }
+  mark_structure_dirty();
 }
 
 void ShortcutPane::put_text(orvo_doc::Document& document, std::string_view key, std::string_view text) {
@@ -160,10 +196,12 @@ void ShortcutPane::sync_shortcut(orvo_doc::Document& document, std::string_view 
   // The user's recording.
   auto applied = apply(action, edit);
   if (!applied) {
+    set_refusal(id, refusal_sentence(action, edit, applied.error()));
     put_text(document, edit_name, current);
     put_flag(document, error_key(id), true);
     return;
   }
+  set_refusal(id, std::nullopt);
   refused_.erase(std::string(id));
   put_text(document, id, *applied);
   put_text(document, edit_name, *applied);
@@ -179,12 +217,13 @@ void ShortcutPane::sync_pane(orvo_doc::Document* document, orvo_ui::SyncContext&
 }
 
 std::unique_ptr<orvo_ui::Widget> ShortcutPane::build_view() {
-  const auto row = [&](const ShortcutDefinition& definition) {
+  const auto add_row = [&](const ShortcutDefinition& definition, std::vector<ws::WidgetBox>& rows) {
     const auto fallback = hw::ShortcutConfig::default_for(definition.action);
     auto recorder = controls_.shortcut_recorder(std::string(definition.id), edit_key(definition.id))
                         .with_default(fallback ? fallback->display() : std::string());
-    return ws::described_setting_row(definition.title, definition.description,
-                                     std::make_unique<orvo_ui::ShortcutRecorder>(std::move(recorder)));
+    rows.push_back(ws::described_setting_row(definition.title, definition.description,
+                                             std::make_unique<orvo_ui::ShortcutRecorder>(std::move(recorder))));
+    if (auto why = refusal(definition.id)) rows.push_back(ws::caption_text(*why));
   };
   std::vector<ws::WidgetBox> system_rows;
   std::vector<ws::WidgetBox> navigation_rows;
@@ -192,7 +231,7 @@ std::unique_ptr<orvo_ui::Widget> ShortcutPane::build_view() {
   navigation_rows.push_back(
       ws::setting_row("Vim navigation (H J K L)", std::make_unique<orvo_ui::Toggle>(std::move(vim))));
   for (const auto& definition : shortcut_definitions()) {
-    (definition.action <= kLastSystemAction ? system_rows : navigation_rows).push_back(row(definition));
+    add_row(definition, definition.action <= kLastSystemAction ? system_rows : navigation_rows);
   }
   std::vector<ws::WidgetBox> cards;
   cards.push_back(ws::titled_card("System", ws::section_stack(std::move(system_rows))));

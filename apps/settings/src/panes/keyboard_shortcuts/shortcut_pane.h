@@ -20,6 +20,7 @@
 #include <expected>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -64,6 +65,8 @@ class ShortcutPane final : public PaneGlue {
   const orvo_ui::ActionHost& action_host() const { return host_; }
   // How many announcements went out.
   std::size_t dispatches() const { return dispatches_; }
+  // Why the user's last recording for a shortcut id was refused; none once one is accepted.
+  std::optional<std::string> refusal(std::string_view id) const;
 
  protected:
   std::unique_ptr<orvo_ui::Widget> build_view() override;
@@ -79,6 +82,9 @@ class ShortcutPane final : public PaneGlue {
   void put_text(orvo_doc::Document& document, std::string_view key, std::string_view text);
   void put_flag(orvo_doc::Document& document, std::string_view key, bool value);
   std::string shown(std::uint8_t action) const;
+  // The sentence under a recorder whose chord was refused: the shortcut that holds it, when one does.
+  std::string refusal_sentence(std::uint8_t action, std::string_view text, std::string_view error) const;
+  void set_refusal(std::string_view id, std::optional<std::string> sentence);
 
   settings_store::hardware::ShortcutConfig shortcuts_;
   settings_store::hardware::DesktopControlsConfig controls_config_;
@@ -86,6 +92,8 @@ class ShortcutPane final : public PaneGlue {
   std::map<std::uint8_t, std::string> shown_;
   // Per shortcut id, the text through the action system last refused.
   std::map<std::string, std::string, std::less<>> refused_;
+  // Per shortcut id, why the user's recording was refused.
+  std::map<std::string, std::string, std::less<>> refusals_;
   bool publish_pending_ = true;
   orvo_ui::ActionHost host_;
   std::size_t saves_ = 0;
