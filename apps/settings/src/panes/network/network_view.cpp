@@ -8,6 +8,7 @@
 #include "orvo_ui/widgets/button.h"
 #include "orvo_ui/widgets/dropdown.h"
 #include "orvo_ui/widgets/qr_widget.h"
+#include "orvo_ui/widgets/signal_strength.h"
 #include "orvo_ui/widgets/text_input.h"
 #include "orvo_ui/widgets/toggle.h"
 #include "panes/control_binding.h"
@@ -61,11 +62,10 @@ WidgetBox card_with(std::string_view title, WidgetBox accessory, std::vector<Wid
   return widget_support::titled_card_with_accessory(title, std::move(accessory), section_stack(std::move(rows)));
 }
 
-// The network's signal and lock glyphs and its name.
-std::string network_line(const net::WifiNetwork& network) {
-  static constexpr std::string_view kBars[] = {"󰤫", "󰤟", "󰤢", "󰤥"};
-  const std::string_view bars = network.signal_bars < std::size(kBars) ? kBars[network.signal_bars] : "󰤨";
-  return fmt::format("{}  {}  {}", bars, network.secured ? "󰌾" : "󰌿", network.ssid);
+// The network's signal bars and lock, drawn by the toolkit (no icon font needed).
+WidgetBox signal_icon(const net::WifiNetwork& network) {
+  const auto bars = static_cast<std::uint8_t>(std::min<unsigned>(network.signal_bars, orvo_ui::SignalStrength::kMaxBars));
+  return std::make_unique<orvo_ui::SignalStrength>(bars, network.secured);
 }
 
 const net::SavedNetworkProfile* target_profile(const std::vector<net::SavedNetworkProfile>& profiles,
@@ -146,7 +146,8 @@ std::unique_ptr<orvo_ui::Widget> NetworkPane::wifi_card() {
       const bool expanded = expanded_network_ == network.ssid;
       const std::string connect = connect_key(network.ssid);
       std::vector<WidgetBox> parts;
-      parts.push_back(row_text(network_line(network)));
+      parts.push_back(signal_icon(network));
+      parts.push_back(row_text(network.ssid));
       parts.push_back(boxed(orvo_ui::Spacer::flexible()));
       parts.push_back(boxed(controls_.press_button(connect,
                                                    network.in_use == 1 ? "Connected" : expanded ? "Cancel" : "Connect",

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "mounted_pane.h"
 #include "orvo_ui/widgets/button.h"
 #include "orvo_ui/widgets/qr_widget.h"
+#include "orvo_ui/widgets/signal_strength.h"
 #include "orvo_ui/widgets/text_input.h"
 #include "panes/network/network_keys.h"
 
@@ -66,9 +68,15 @@ TEST(NetworkPage, WifiCardRowsGlyphsAndStatus) {
   mounted.pane->set_expanded_network(mounted.doc(), "Two");
   const Page page(mounted);
   EXPECT_TRUE(page.shows("Connected to One"));
-  for (std::string_view line : {"󰤫  󰌾  Zero", "󰤟  󰌿  One", "󰤢  󰌾  Two", "󰤥  󰌿  Three", "󰤨  󰌿  Four", "󰤨  󰌾  Nine"}) {
-    EXPECT_TRUE(page.shows(line)) << line;
-  }
+  // Each network: drawn signal bars (four at most) and lock, then its name.
+  std::vector<std::pair<int, bool>> icons;
+  std::function<void(orvo_ui::Widget&)> walk = [&](orvo_ui::Widget& w) {
+    if (auto* icon = dynamic_cast<orvo_ui::SignalStrength*>(&w)) icons.emplace_back(icon->bars(), icon->secured());
+    for (orvo_ui::Widget* child : w.children_mut()) walk(*child);
+  };
+  walk(*page.root);
+  EXPECT_EQ(icons, (std::vector<std::pair<int, bool>>{{0, true}, {1, false}, {2, true}, {3, false}, {4, false}, {4, true}}));
+  for (std::string_view name : {"Zero", "One", "Two", "Three", "Four", "Nine"}) EXPECT_TRUE(page.shows(name)) << name;
   EXPECT_EQ(page.label(connect_key("One")), "Connected");
   EXPECT_EQ(page.label(connect_key("Two")), "Connected");
   EXPECT_EQ(page.label(connect_key("Three")), "Connect");
