@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <span>
 
@@ -15,6 +16,7 @@
 #include "launcher/registry.h"
 #include "desktop_policy/personal_defaults.h"
 #include "orvo_ui/theme.h"
+#include "preferences/notification_mute.h"
 #include "preferences/preferences_file.h"
 #include "settings_store/settings_file.h"
 #include "settings_store/shortcut_config.h"
@@ -208,7 +210,7 @@ std::expected<Currency, std::string> chosen_currency(std::string_view key, const
 #define SHORTCUT_ROW(KEY, ACTION) \
   SettingField { KEY, SettingStore::Shortcuts, "shortcuts", nullptr, nullptr, {}, false, ACTION }
 
-const std::array<SettingField, 61> kFields{{
+const std::array<SettingField, 62> kFields{{
     // Appearance.
     FIELD_ROW("appearance.theme", "appearance", appearance.theme, , as_text),
     FLAG_ROW("appearance.high_contrast", "appearance", appearance.high_contrast),
@@ -289,6 +291,8 @@ const std::array<SettingField, 61> kFields{{
     LOCALE_CHOICE_ROW("region.first_day", first_day_of_week, kFirstDays),
     // Default applications, one key per kind of file or link.
     SettingField{"default_apps.", SettingStore::PersonalDefaults, "personal-defaults", nullptr, nullptr, "", false},
+    // Per-application notification rules, one key per application and field.
+    SettingField{"notifications.app.", SettingStore::NotificationRule, "notifications", nullptr, nullptr, "", false},
 }};
 
 #undef SHORTCUT_ROW
@@ -303,10 +307,9 @@ const std::array<SettingField, 61> kFields{{
 
 const SettingField* find_setting_field(std::string_view key) {
   for (const auto& field : kFields) {
-    // The personal-defaults row stands for the keys under its prefix, not for the prefix itself.
-    const bool matches = field.store == SettingStore::PersonalDefaults
-                             ? key.size() > field.key.size() && key.starts_with(field.key)
-                             : field.key == key;
+    // A prefix row stands for the keys under its prefix, not for the prefix itself.
+    const bool prefix = field.store == SettingStore::PersonalDefaults || field.store == SettingStore::NotificationRule;
+    const bool matches = prefix ? key.size() > field.key.size() && key.starts_with(field.key) : field.key == key;
     if (matches) return &field;
   }
   return nullptr;
@@ -466,6 +469,60 @@ std::expected<void, std::string> write_default_app_choice(std::string_view key, 
   return {};
 }
 
+// One field of an application's notification rule, set as the Notifications page sets it: a flag
+// becomes the rule's own value (it no longer follows the global choice), a mute label an expiry from
+// now. Choosing the mute the rule already shows does not extend it. A key that names no valid
+// application or no field is kept in the document only.
+std::expected<void, std::string> write_app_rule(const SettingField& field, std::string_view key,
+                                                const SettingFieldValue& value) {
+  using Rule = AppNotificationRule;
+  const std::string_view rest = key.substr(field.key.size());
+  const auto dot = rest.rfind('.');
+  if (dot == std::string_view::npos || !panes::notifications::is_valid_notification_app_id(rest.substr(0, dot))) return {};
+  const std::string app_id(rest.substr(0, dot));
+  const std::string_view name = rest.substr(dot + 1);
+  static constexpr std::array<std::pair<std::string_view, std::optional<bool> Rule::*>, 4> kChoices{{
+      {"banners", &Rule::banners}, {"previews", &Rule::previews}, {"sounds", &Rule::sounds}, {"badges", &Rule::badges}}};
+  static constexpr std::array<std::pair<std::string_view, bool Rule::*>, 2> kFlags{
+      {{"priority", &Rule::priority}, {"priority_contacts", &Rule::priority_contacts}}};
+
+  std::function<void(Rule&)> set;
+  for (const auto& [field_name, member] : kChoices) {
+    if (field_name != name) continue;
+    auto flag = as_flag(key, value);
+    if (!flag) return std::unexpected(std::move(flag.error()));
+    set = [member, on = *flag](Rule& rule) { rule.*member = on; };
+  }
+  for (const auto& [field_name, member] : kFlags) {
+    if (field_name != name) continue;
+    auto flag = as_flag(key, value);
+    if (!flag) return std::unexpected(std::move(flag.error()));
+    set = [member, on = *flag](Rule& rule) { rule.*member = on; };
+  }
+  if (name == "mute") {
+    auto label = as_text(key, value);
+    if (!label) return std::unexpected(std::move(label.error()));
+    const std::int64_t now = mute_clock_now();
+    const auto expiry = mute_expiry(*label, now);
+    if (!expiry) return std::unexpected(fmt::format("{} cannot be {}", key, *label));
+    set = [label = *label, until = *expiry, now](Rule& rule) {
+      if (mute_label(rule.muted_until, now) != label) rule.muted_until = until;
+    };
+  }
+  if (!set) return {};
+  auto saved = update_preferences_section("notifications", [&](Preferences& prefs) -> Result {
+    auto& rules = prefs.notifications.per_app;
+    const auto existing = rules.find(app_id);
+    Rule rule = existing == rules.end() ? Rule{} : existing->second;
+    set(rule);
+    // An application without a rule gets one only when the value changes something.
+    if (existing != rules.end() || rule != Rule{}) rules.insert_or_assign(app_id, std::move(rule));
+    return {};
+  });
+  if (!saved) return std::unexpected("Could not save the preferences: " + saved.error());
+  return {};
+}
+
 }  // namespace
 
 std::expected<void, std::string> write_setting_through(std::string_view key, const SettingFieldValue& value) {
@@ -481,6 +538,7 @@ std::expected<void, std::string> write_setting_through(std::string_view key, con
       if (!label) return std::unexpected(std::move(label.error()));
       return write_default_app_choice(key, *label);
     }
+    case SettingStore::NotificationRule: return write_app_rule(*field, key, value);
     case SettingStore::PreferencesFile: break;
   }
   // A value the row cannot hold is refused before the file is read.

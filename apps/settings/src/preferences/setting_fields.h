@@ -10,10 +10,11 @@
 // "text_assistance"), in the desktop's own files (a shortcut's chord in the shortcut configuration,
 // a desktop control in the desktop controls configuration, settings_store/shortcut_config.h), or in
 // the personal-defaults store of default applications (desktop_policy/personal_defaults.h): that
-// row stands for every key under its prefix, one per kind of file or link. A row may refuse a value
-// it cannot store (a label that names no choice, a chord that does not parse or that another
-// shortcut holds); the caller then changes nothing. Keys without a row (per-application
-// notification rules) live in the document only until their store arrives.
+// row stands for every key under its prefix, one per kind of file or link. The per-application
+// notification rules have one row too, for every "notifications.app.<id>.<field>" key: the field of
+// that application's rule in the "notifications" section. A row may refuse a value it cannot store
+// (a label that names no choice, a chord that does not parse or that another shortcut holds); the
+// caller then changes nothing.
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -42,6 +43,10 @@ enum class SettingStore {
   // The application chosen for a kind: the row's key is a prefix ("default_apps."), the value a
   // choice label ("<name> — <id>") or a bare application id.
   PersonalDefaults,
+  // A field of one application's notification rule: the row's key is a prefix
+  // ("notifications.app."), the rest of a key the application's id, a dot and the field ("banners",
+  // "previews", "sounds", "badges", "priority", "priority_contacts" as flags, "mute" as a mute label).
+  NotificationRule,
 };
 
 struct SettingField {

@@ -16,7 +16,9 @@
 
 #include "orvo_runtime/system_paths.h"
 #include "orvo_testing/temp_dir.h"
+#include "preferences/notification_mute.h"
 #include "preferences/preferences_file.h"
+#include "preferences/setting_fields.h"
 
 namespace settings::preferences {
 namespace {
@@ -194,6 +196,51 @@ TEST_F(KeptFields, RemovingARuleDropsItAndKeepsTheUnreadableOne) {
   EXPECT_EQ(per_app["b.app"], kFile["notifications"]["per_app"]["b.app"]);
   EXPECT_EQ(per_app["c.app"], "muted");
   EXPECT_EQ(per_app["d.app"]["priority"], true);
+}
+
+// The rule fields a client sets with the Notifications page closed reach the file, as the page would
+// store them.
+TEST_F(KeptFields, RuleFieldsAreWrittenThroughToTheFile) {
+  write(kFile);
+  const auto rule = [&](const char* app) { return read()["notifications"]["per_app"].value(app, Json()); };
+  ASSERT_TRUE(write_setting_through("notifications.app.a.app.banners", false));
+  ASSERT_TRUE(write_setting_through("notifications.app.b.app.priority_contacts", true));
+  expect_holds(rule("a.app"), Json::parse(R"({"priority": true, "muted_until": 5, "banners": false})"), "a.app");
+  expect_holds(rule("b.app"), Json::parse(R"({"priority": "high", "sounds": false, "priority_contacts": true})"),
+               "b.app");
+
+  const std::int64_t before = mute_clock_now();
+  ASSERT_TRUE(write_setting_through("notifications.app.new.app.mute", std::string("For 8 hours")));
+  const std::int64_t until = rule("new.app").value("muted_until", std::int64_t{0});
+  EXPECT_GE(until, before + 28800);
+  EXPECT_LE(until, mute_clock_now() + 28800);
+  // The same label again does not extend the mute; "Not muted" ends it.
+  ASSERT_TRUE(write_setting_through("notifications.app.new.app.mute", std::string("For 8 hours")));
+  EXPECT_EQ(rule("new.app").value("muted_until", std::int64_t{0}), until);
+  ASSERT_TRUE(write_setting_through("notifications.app.new.app.mute", std::string("Not muted")));
+  EXPECT_TRUE(rule("new.app")["muted_until"].is_null());
+  EXPECT_EQ(load_preferences().notifications.per_app.at("new.app"), AppNotificationRule{});
+
+  // What changes nothing writes nothing: a value the rule already has, an application without a
+  // rule set to what it has anyway, a key that names no field or no valid application.
+  const std::string text = orvo_testing::read_file(file());
+  ASSERT_TRUE(write_setting_through("notifications.app.a.app.banners", false));
+  ASSERT_TRUE(write_setting_through("notifications.app.other.app.priority", false));
+  ASSERT_TRUE(write_setting_through("notifications.app.other.app.lock_screen", true));
+  ASSERT_TRUE(write_setting_through("notifications.app.bad id.banners", true));
+  EXPECT_EQ(orvo_testing::read_file(file()), text);
+
+  const std::pair<const char*, SettingFieldValue> refused[] = {
+      {"notifications.app.a.app.mute", std::string("For a week")},
+      {"notifications.app.a.app.mute", true},
+      {"notifications.app.a.app.sounds", std::string("on")},
+  };
+  for (const auto& [key, value] : refused) {
+    auto written = write_setting_through(key, value);
+    ASSERT_FALSE(written) << key;
+    EXPECT_NE(written.error().find(key), std::string::npos) << written.error();
+  }
+  EXPECT_EQ(orvo_testing::read_file(file()), text);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "catalogues/queries/list_queries.h"
 #include "catalogues/section_catalogues.h"
 #include "catalogues/section_shell.h"
+#include "preferences/notification_mute.h"
 #include "preferences/setting_fields.h"
 
 namespace settings::actions {
@@ -25,12 +27,17 @@ struct GlobalFlip {
   std::string_view label;
 };
 
+using settings_store::notification_policy::AppNotificationRule;
+
 struct AppFlip {
   std::string_view id;
   std::string_view suffix;
   std::string_view label;
-  // The global preference an application follows until it has its own value; none: off.
+  // The rule's own choice, and the global preference an application follows until it has one.
+  std::optional<bool> AppNotificationRule::*choice;
   bool NotificationPrefs::*fallback;
+  // A flag of the rule itself (off without a rule), for the flips without a global preference.
+  bool AppNotificationRule::*flag;
 };
 
 constexpr std::string_view kAppResourcePrefix = "settings.notification-app:";
@@ -82,27 +89,34 @@ void add_focus_choices(orvo_actions::Resource& resource, const SectionInputs& in
 
 orvo_actions::Resource app_resource(const panes::notifications::NotificationApp& app, const SectionInputs& inputs) {
   const NotificationPrefs& prefs = inputs.preferences.notifications;
+  using Rule = AppNotificationRule;
   const std::array<AppFlip, 6> flips{{
-      {"banners", "banners", "notification banners", &NotificationPrefs::show_banners},
-      {"previews", "previews", "message previews", &NotificationPrefs::show_previews},
-      {"sounds", "sounds", "notification sounds", &NotificationPrefs::play_sounds},
-      {"badges", "badges", "notification badges", &NotificationPrefs::show_badges},
-      {"priority", "priority", "priority during focus", nullptr},
-      {"priority-contacts", "priority_contacts", "priority contacts during focus", nullptr},
+      {"banners", "banners", "notification banners", &Rule::banners, &NotificationPrefs::show_banners, nullptr},
+      {"previews", "previews", "message previews", &Rule::previews, &NotificationPrefs::show_previews, nullptr},
+      {"sounds", "sounds", "notification sounds", &Rule::sounds, &NotificationPrefs::play_sounds, nullptr},
+      {"badges", "badges", "notification badges", &Rule::badges, &NotificationPrefs::show_badges, nullptr},
+      {"priority", "priority", "priority during focus", nullptr, nullptr, &Rule::priority},
+      {"priority-contacts", "priority_contacts", "priority contacts during focus", nullptr, nullptr,
+       &Rule::priority_contacts},
   }};
+  // Without a value in the document, the stored rule is the current value.
+  const auto found = prefs.per_app.find(app.id);
+  const Rule rule = found == prefs.per_app.end() ? Rule{} : found->second;
   auto child = orvo_actions::Resource::make(std::string(kAppResourcePrefix) + app.id, std::string(kAppResourceKind),
                                             app.name);
   for (const auto& flip : flips) {
     const std::string key = app_key(app.id, flip.suffix);
-    const bool fallback = flip.fallback != nullptr && prefs.*flip.fallback;
+    const bool stored = flip.flag != nullptr ? rule.*flip.flag : (rule.*flip.choice).value_or(prefs.*flip.fallback);
     child.actions.push_back(
-        setting_flip_action(std::string(flip.id), key, current_bool(inputs.document, key, fallback), flip.label));
+        setting_flip_action(std::string(flip.id), key, current_bool(inputs.document, key, stored), flip.label));
   }
   const std::string mute_key = app_key(app.id, "mute");
+  const std::string_view muted =
+      preferences::mute_label(rule.muted_until, preferences::mute_clock_now());
   child.actions.push_back(setting_choice_spec("mute", "Mute notifications temporarily", mute_key,
                                               "Not muted, For 1 hour, For 8 hours, For 24 hours",
                                               {"Not muted", "For 1 hour", "For 8 hours", "For 24 hours"},
-                                              current_text(inputs.document, mute_key, "Not muted")));
+                                              current_text(inputs.document, mute_key, muted)));
   return child;
 }
 
