@@ -29,12 +29,17 @@ void register_actions(orvo_ui::App& app) {
 
 orvo_ui::WindowSize initial_window_size() { return {1280, 800}; }
 
+// Every page lays out in the narrow list-or-page arrangement down to this size, with no word
+// broken and no button pushed out of its card.
+orvo_ui::WindowSize minimum_window_size() { return {480, 480}; }
+
 orvo_ui::AppDescriptor make_descriptor() {
   orvo_ui::AppDescriptor d;
   d.app_id = kAppId;
   d.build_root = build_root_widget;
   d.register_actions = register_actions;
   d.initial_window_size = initial_window_size;
+  d.minimum_window_size = minimum_window_size;
   d.allow_close = [] { return true; };
   d.persistence_opener = orvo_ui::persist::open;
   d.flags = {1, 0, 1, 1};

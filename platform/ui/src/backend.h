@@ -21,15 +21,19 @@ struct BackendEvents {
 
 class Backend : public LoopSignal {
  public:
-  // Logical size of the drawing area and its scale (pixels per logical point).
+  // Size of the drawing area in window points and the window's own scale (pixels per point).
   virtual Size size() const = 0;
   virtual double scale() const = 0;
   virtual BackendEvents take_events() = 0;
-  virtual void present(const Scene& scene, TextRenderer& text, Color background) = 0;
+  // Draws the scene, whose lengths are layout points, at `scale` pixels per layout point (the
+  // window's scale times the user's interface scale).
+  virtual void present(const Scene& scene, TextRenderer& text, Color background, double scale) = 0;
   // Sleeps until an event, a signal() or the deadline (none: no deadline). Answers early when
   // something is already pending.
   virtual void wait(std::optional<Deadline> deadline) = 0;
   virtual void set_title(const std::string& /*title*/) {}
+  // The smallest size, in window points, the user may make the window.
+  virtual void set_minimum_size(Size /*size*/) {}
 };
 
 }  // namespace orvo_ui

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <unordered_set>
@@ -27,6 +28,15 @@ constexpr std::int64_t kInFlightPollMillis = 50;
 constexpr std::int64_t kInFlightPollMaxMillis = 1000;
 // Pace of syncs while a widget asks for them with nothing else to do (a worker it watches).
 constexpr std::int64_t kIdleSyncMillis = 100;
+// The user's interface and text scales are honoured within these bounds; a value outside them (a
+// hand-edited file) would make the window unusable.
+constexpr float kMinScale = 0.5f;
+constexpr float kMaxScale = 3.0f;
+
+float bounded_scale(float scale) {
+  if (std::isnan(scale)) return 1.0f;
+  return std::clamp(scale, kMinScale, kMaxScale);
+}
 
 // Every widget that takes keyboard focus and was laid out, in tree order.
 void collect_focusable(Widget& widget, const std::unordered_set<const Widget*>& laid_out, std::vector<Widget*>& out) {
@@ -133,7 +143,7 @@ std::optional<Deadline> FrameLoop::next_deadline() const {
     Deadline d = Deadline::after_millis(millis);
     if (!deadline || d < *deadline) deadline = d;
   };
-  if (root_.needs_animation_frame()) sooner(kAnimationFrameMillis);
+  if (!theme_.reduce_motion && root_.needs_animation_frame()) sooner(kAnimationFrameMillis);
   if (update_wants_frame_) sooner(kUpdatePollMillis);
   if (host_.in_flight_count() > 0) {
     const auto running = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
@@ -162,7 +172,7 @@ void FrameLoop::frame(const BackendEvents& events) {
     if (const auto* moved = std::get_if<event::PointerMoved>(&e)) pointer_ = moved->position;
     if (const auto* button = std::get_if<event::PointerButton>(&e)) pointer_ = button->position;
     if (std::holds_alternative<event::PointerLeft>(e)) pointer_.reset();
-    EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
+    EventContext context{pixel_scale(), false, std::nullopt, root_node_, &tree_};
     root_.handle_event(e, context);
     redraw = redraw || context.redraw_requested;
     if (context.focus_request) {
@@ -176,17 +186,18 @@ void FrameLoop::frame(const BackendEvents& events) {
   root_.sync(sync);
   update_wants_frame_ = root_.update();
 
-  const Size size = backend_.size();
-  const double scale = backend_.scale();
+  const bool rescaled = take_theme();
+  const Size size = layout_size();
+  const double scale = pixel_scale();
   const bool structure = root_.take_structure_dirty();
-  if (first_ || structure || size != last_size_ || scale != last_scale_) {
+  if (first_ || structure || rescaled || size != last_size_ || scale != last_scale_) {
     last_size_ = size;
     last_scale_ = scale;
     layout();
     redraw = true;
     // Widgets built anew know nothing of the pointer: tell them where it is.
     if (structure && pointer_) {
-      EventContext context{backend_.scale(), false, std::nullopt, root_node_, &tree_};
+      EventContext context{pixel_scale(), false, std::nullopt, root_node_, &tree_};
       root_.handle_event(event::PointerMoved{*pointer_}, context);
     }
   }
@@ -225,10 +236,36 @@ void FrameLoop::report_startup() {
   std::fprintf(stderr, "startup: first frame presented after %.1f ms\n", (now_ns - start_ns) / 1e6);
 }
 
+void FrameLoop::set_minimum_size(Size minimum) {
+  minimum_ = minimum;
+  backend_.set_minimum_size({minimum_.width * theme_.ui_scale, minimum_.height * theme_.ui_scale});
+}
+
+bool FrameLoop::take_theme() {
+  const float ui_scale = theme_.ui_scale;
+  theme_ = root_.theme_override().value_or(Theme::dark());
+  theme_.ui_scale = bounded_scale(theme_.ui_scale);
+  theme_.text_scale = bounded_scale(theme_.text_scale);
+  if (theme_.ui_scale != ui_scale) {
+    backend_.set_minimum_size({minimum_.width * theme_.ui_scale, minimum_.height * theme_.ui_scale});
+  }
+  if (text_.text_scale() == theme_.text_scale) return false;
+  text_.set_text_scale(theme_.text_scale);
+  return true;
+}
+
+Size FrameLoop::layout_size() const {
+  const Size window = backend_.size();
+  return {std::max(window.width / theme_.ui_scale, minimum_.width),
+          std::max(window.height / theme_.ui_scale, minimum_.height)};
+}
+
+double FrameLoop::pixel_scale() const { return backend_.scale() * theme_.ui_scale; }
+
 void FrameLoop::layout() {
   tree_.clear();
   nodes_.clear();
-  LayoutContext context{static_cast<float>(backend_.scale()), 14.0f, &text_, last_size_};
+  LayoutContext context{static_cast<float>(pixel_scale()), 14.0f, &text_, last_size_};
   root_node_ = root_.build_layout(tree_, context, nodes_);
   tree_.compute(root_node_, last_size_, text_);
   root_.apply_layout(tree_, root_node_, 0, 0);
@@ -263,11 +300,10 @@ Widget* FrameLoop::find_focusable(std::string_view id, std::string_view type) co
 
 void FrameLoop::draw() {
   scene_.clear();
-  Theme theme = root_.theme_override().value_or(Theme::dark());
   PresenceContext presence{Rect{0, 0, last_size_.width, last_size_.height}};
-  root_.draw_with_presence(scene_, Affine::identity(), text_, theme, presence);
-  root_.draw_overlay(scene_, Affine::identity(), text_, theme, presence);
-  backend_.present(scene_, text_, theme.background);
+  root_.draw_with_presence(scene_, Affine::identity(), text_, theme_, presence);
+  root_.draw_overlay(scene_, Affine::identity(), text_, theme_, presence);
+  backend_.present(scene_, text_, theme_.background, last_scale_);
 }
 
 void FrameLoop::set_focus(Widget* widget) {

@@ -27,6 +27,7 @@
 #include "orvo_ui/layout.h"
 #include "orvo_ui/scene.h"
 #include "orvo_ui/text.h"
+#include "orvo_ui/theme.h"
 #include "orvo_ui/widget.h"
 
 namespace orvo_ui {
@@ -55,6 +56,9 @@ class FrameLoop {
 
   void set_on_idle(std::function<void(std::uint64_t)> on_idle) { on_idle_ = std::move(on_idle); }
   void set_allow_close(std::function<bool()> allow_close) { allow_close_ = std::move(allow_close); }
+  // The smallest layout size, in layout points: a smaller window (only offscreen, since the window
+  // system keeps a real one at least this large) shows the top left of the layout.
+  void set_minimum_size(Size minimum);
 
   // Opens the outside door at this socket path when the application accepts outside actions (and
   // does nothing otherwise). The door closes, and its socket goes, with the loop.
@@ -65,6 +69,13 @@ class FrameLoop {
 
  private:
   void deliver(const Event& event);
+  // Takes the root's theme for this frame and carries its text scale to the text renderer; true
+  // when the text scale changed (the tree is laid out again).
+  bool take_theme();
+  // The size the tree is laid out in (window points over the interface scale, never below the
+  // minimum) and pixels per layout point.
+  Size layout_size() const;
+  double pixel_scale() const;
   void layout();
   void draw();
   void set_focus(Widget* widget);
@@ -104,6 +115,9 @@ class FrameLoop {
   std::optional<std::string> pending_focus_id_;
   Size last_size_{};
   double last_scale_ = 0;
+  // The root's theme of the current frame.
+  Theme theme_ = Theme::dark();
+  Size minimum_{};
   bool first_ = true;
   bool update_wants_frame_ = false;
   bool host_acted_ = false;

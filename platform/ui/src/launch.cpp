@@ -102,6 +102,16 @@ std::expected<Options, StartError> options_from_environment() {
   return options;
 }
 
+namespace {
+
+void set_minimum_size(FrameLoop& loop, const AppDescriptor& descriptor) {
+  if (!descriptor.minimum_window_size) return;
+  const WindowSize minimum = descriptor.minimum_window_size();
+  loop.set_minimum_size({static_cast<float>(minimum.width), static_cast<float>(minimum.height)});
+}
+
+}  // namespace
+
 int run(const AppDescriptor& descriptor, const Options& options) {
   App app;
   if (descriptor.register_actions) descriptor.register_actions(app);
@@ -119,6 +129,7 @@ int run(const AppDescriptor& descriptor, const Options& options) {
   if (options.backend == Options::Backend::Offscreen) {
     OffscreenBackend backend(size.width, size.height);
     FrameLoop loop(backend, *root, app, options.metrics);
+    set_minimum_size(loop, descriptor);
     loop.set_on_idle(options.on_idle);
     open_action_door(loop, descriptor.app_id, app);
     if (options.script) {
@@ -149,6 +160,7 @@ int run(const AppDescriptor& descriptor, const Options& options) {
     return 1;
   }
   FrameLoop loop(**backend, *root, app, options.metrics);
+  set_minimum_size(loop, descriptor);
   loop.set_on_idle(options.on_idle);
   loop.set_allow_close(descriptor.allow_close);
   open_action_door(loop, descriptor.app_id, app);

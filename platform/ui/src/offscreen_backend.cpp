@@ -30,8 +30,8 @@ OffscreenBackend::~OffscreenBackend() {
 
 BackendEvents OffscreenBackend::take_events() { return std::exchange(pending_, {}); }
 
-void OffscreenBackend::present(const Scene& scene, TextRenderer& text, Color background) {
-  render_into(scene, text, frame_->pixels(), frame_->width(), frame_->height(), frame_->stride(), scale(), background);
+void OffscreenBackend::present(const Scene& scene, TextRenderer& text, Color background, double scale) {
+  render_into(scene, text, frame_->pixels(), frame_->width(), frame_->height(), frame_->stride(), scale, background);
 }
 
 void OffscreenBackend::resize(std::uint32_t width, std::uint32_t height) {

@@ -16,7 +16,7 @@ class OffscreenBackend final : public Backend {
   Size size() const override { return {static_cast<float>(frame_->width()), static_cast<float>(frame_->height())}; }
   double scale() const override { return scale_; }
   BackendEvents take_events() override;
-  void present(const Scene& scene, TextRenderer& text, Color background) override;
+  void present(const Scene& scene, TextRenderer& text, Color background, double scale) override;
   void wait(std::optional<Deadline> deadline) override;
   void signal() override;
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -38,12 +39,17 @@ struct SdlBackend::State {
   std::atomic<bool> start_finished{false};
   std::optional<std::string> start_error;
   std::optional<std::string> pending_title;
+  std::optional<Size> pending_minimum;
   std::mutex wake_mutex;
   bool accepts_wakes = false;  // under wake_mutex: SDL's event queue exists
   bool wake_pending = false;   // under wake_mutex: a signal() came before it did
 };
 
 namespace {
+
+void apply_minimum_size(SDL_Window* window, Size size) {
+  SDL_SetWindowMinimumSize(window, static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)));
+}
 
 // Asks the kernel to back the pixel buffer with memory now, in one call, rather than one page
 // fault at a time when the first frame is copied in.
@@ -135,6 +141,7 @@ bool SdlBackend::ensure_started() {
       return false;
     }
     if (state.pending_title) SDL_SetWindowTitle(state.window, state.pending_title->c_str());
+    if (state.pending_minimum) apply_minimum_size(state.window, *state.pending_minimum);
     bool wake = false;
     {
       std::lock_guard lock(state.wake_mutex);
@@ -247,14 +254,14 @@ BackendEvents SdlBackend::take_events() {
   return out;
 }
 
-void SdlBackend::present(const Scene& scene, TextRenderer& text, Color background) {
+void SdlBackend::present(const Scene& scene, TextRenderer& text, Color background, double scale) {
   // The first frame is drawn while the window system may still be starting; it then goes into the
   // window as soon as the window exists.
   std::unique_ptr<Frame> early;
   if (state_->starting.joinable() && !state_->start_finished) {
     const Size size = state_->requested;
     early = std::make_unique<Frame>(static_cast<int>(size.width), static_cast<int>(size.height));
-    render_into(scene, text, early->pixels(), early->width(), early->height(), early->stride(), scale(), background);
+    render_into(scene, text, early->pixels(), early->width(), early->height(), early->stride(), scale, background);
   }
   if (!ensure_started()) return;
   SDL_Surface* surface = SDL_GetWindowSurface(state_->window);
@@ -267,7 +274,7 @@ void SdlBackend::present(const Scene& scene, TextRenderer& text, Color backgroun
                   static_cast<std::size_t>(early->stride()));
     }
   } else {
-    render_into(scene, text, pixels, surface->w, surface->h, surface->pitch, scale(), background);
+    render_into(scene, text, pixels, surface->w, surface->h, surface->pitch, scale, background);
   }
   SDL_UnlockSurface(surface);
   // Mapping waits for the window system; the drawn pixels follow at once.
@@ -312,6 +319,14 @@ void SdlBackend::signal() {
   SDL_Event e{};
   e.type = state_->wake_event;
   SDL_PushEvent(&e);
+}
+
+void SdlBackend::set_minimum_size(Size size) {
+  if (state_->starting.joinable()) {
+    state_->pending_minimum = size;
+    return;
+  }
+  if (state_->window) apply_minimum_size(state_->window, size);
 }
 
 void SdlBackend::set_title(const std::string& title) {

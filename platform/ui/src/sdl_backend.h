@@ -20,10 +20,11 @@ class SdlBackend final : public Backend {
   Size size() const override;
   double scale() const override { return 1.0; }
   BackendEvents take_events() override;
-  void present(const Scene& scene, TextRenderer& text, Color background) override;
+  void present(const Scene& scene, TextRenderer& text, Color background, double scale) override;
   void wait(std::optional<Deadline> deadline) override;
   void signal() override;
   void set_title(const std::string& title) override;
+  void set_minimum_size(Size size) override;
   // Why the window could not be opened (the loop then ends at once); waits for the start to finish.
   std::optional<std::string> start_error();
 

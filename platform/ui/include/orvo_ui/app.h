@@ -63,6 +63,9 @@ struct AppDescriptor {
   std::function<void(App&)> register_actions;
   std::array<std::uint64_t, 4> reserved_words_c{};
   std::function<WindowSize()> initial_window_size;
+  // The smallest size the application lays out well at, in points at the interface scale 1; the
+  // window cannot be made smaller (it grows with the user's interface scale). Empty: no minimum.
+  std::function<WindowSize()> minimum_window_size;
   // Asked when the user closes the window: true lets the application quit.
   std::function<bool()> allow_close;
   std::function<std::optional<std::filesystem::path>(std::string_view)> persistence_opener;

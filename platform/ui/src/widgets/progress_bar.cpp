@@ -93,7 +93,7 @@ void ProgressBar::draw(Scene& scene, Affine transform, TextRenderer& text, const
     }
     return;
   }
-  if (animation_suppressed_) {
+  if (animation_suppressed_ || theme.reduce_motion) {
     // Reduced motion: a still, softer bar says "busy" without moving.
     scene.fill(RoundedRect::from_rect(track, radius), theme.accent.with_alpha(110), transform);
     return;

@@ -149,7 +149,7 @@ TEST_F(SdlWindowTest, WindowIsMappedWithItsFirstFrameAlreadyDrawn) {
   Scene scene;
   scene.fill(RoundedRect::from_rect(Rect{100, 50, 200, 150}, 0), Color::rgb(0x3366cc), Affine{});
   TextRenderer text(TextRenderer::Metrics::Fixed);
-  (*backend)->present(scene, text, Color::rgb(0x202124));
+  (*backend)->present(scene, text, Color::rgb(0x202124), 1.0);
 
   EXPECT_EQ(observer.mapped_count(), 1);
   EXPECT_EQ(observer.pixel(10, 10), 0x202124ul);
@@ -172,7 +172,7 @@ TEST_F(SdlWindowTest, UnreachableDisplayIsReported) {
   ASSERT_TRUE(backend.has_value());
   Scene scene;
   TextRenderer text(TextRenderer::Metrics::Fixed);
-  (*backend)->present(scene, text, Color::rgb(0x202124));
+  (*backend)->present(scene, text, Color::rgb(0x202124), 1.0);
   EXPECT_TRUE((*backend)->take_events().events.empty());
   auto error = (*backend)->start_error();
   ASSERT_TRUE(error.has_value());
@@ -202,7 +202,7 @@ TEST_F(SdlWindowTest, WindowAppearsWhenNoFontCanBeLoaded) {
   text.measure("Settings", false, 14, 0);
   Scene scene;
   text.draw_text(scene, "Settings", false, 14, 0, Color::rgb(0xffffff), Affine::translate(10, 10));
-  (*backend)->present(scene, text, Color::rgb(0x202124));
+  (*backend)->present(scene, text, Color::rgb(0x202124), 1.0);
 
   Observer observer(display_->name());
   ASSERT_TRUE(observer.connected());
