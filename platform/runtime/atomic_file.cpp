@@ -14,6 +14,7 @@
 #include <fmt/format.h>
 
 #include "orvo_log/log.h"
+#include "orvo_runtime/capped_read.h"
 
 namespace atomic_file {
 namespace {
@@ -186,27 +187,12 @@ std::expected<void, std::string> remove(const std::filesystem::path& path) {
   return {};
 }
 
-std::expected<std::optional<std::string>, std::string> read_existing(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return std::optional<std::string>{};
-    return std::unexpected(failure("read", path, errno));
-  }
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      return std::unexpected(failure("read", path, err));
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return std::optional<std::string>{std::move(bytes)};
+std::expected<std::optional<std::string>, std::string> read_existing(const std::filesystem::path& path,
+                                                                     std::size_t cap) {
+  auto bytes = orvo_runtime::read_capped(path, cap);
+  if (bytes) return std::optional<std::string>{std::move(*bytes)};
+  if (bytes.error().kind == orvo_runtime::IoErrorKind::NotFound) return std::optional<std::string>{};
+  return std::unexpected(fmt::format("could not read {}: {}", path.string(), bytes.error().text));
 }
 
 }  // namespace atomic_file

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <functional>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -16,7 +17,11 @@
 namespace settings_store::hardware {
 namespace {
 
-constexpr mode_t kConfigMode = 0644;  // read by the compositor of the same user
+// Owner-only like every file under the configuration directory; the compositor that reads these
+// runs as the same user.
+constexpr mode_t kConfigMode = 0600;
+
+using Json = nlohmann::ordered_json;
 
 constexpr std::array<std::string_view, 14> kNamedKeys{
     "Enter", "Space", "Tab",  "Delete", "Left",   "Right",  "Up",
@@ -80,10 +85,34 @@ std::expected<std::optional<std::string>, std::string> read_file(const std::opti
   return atomic_file::read_existing(*file);
 }
 
-std::expected<void, std::string> write_file(const std::optional<std::filesystem::path>& file, std::string_view what,
-                                            const std::string& text) {
+Json bindings_json(const std::map<std::uint8_t, KeyChord>& bindings) {
+  Json object = Json::object();
+  for (const auto& [code, chord] : bindings) object[std::to_string(code)] = chord.display();
+  return object;
+}
+
+bool is_blank(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
+// Rewrites the file from what it holds now: a missing or blank file counts as an empty object, and
+// `change` edits the parsed object so that members it does not touch are kept. A file that cannot
+// be read, or whose text `check` refuses, may be another program's (or a link to one): it is left
+// as it is and the change fails with why.
+std::expected<void, std::string> rewrite_file(const std::optional<std::filesystem::path>& file, std::string_view what,
+                                              const std::function<std::expected<void, std::string>(std::string_view)>& check,
+                                              const std::function<void(Json&)>& change) {
   if (!file) return std::unexpected(fmt::format("no configuration directory is known for the {}", what));
-  return atomic_file::write_creating_parent_with_mode(*file, text, kConfigMode);
+  const auto target = atomic_file::write_target(*file);
+  auto existing = atomic_file::read_existing(target);
+  if (!existing) return std::unexpected(std::move(existing.error()));
+  Json document = Json::object();
+  if (*existing && !is_blank(**existing)) {
+    if (auto valid = check(**existing); !valid) {
+      return std::unexpected(fmt::format("could not read {}: {}", target.string(), valid.error()));
+    }
+    document = std::move(*json_document::parse(**existing));
+  }
+  change(document);
+  return atomic_file::write_creating_parent_with_mode(*file, json_document::pretty(document), kConfigMode);
 }
 
 }  // namespace
@@ -188,10 +217,8 @@ std::expected<ShortcutConfig, std::string> ShortcutConfig::parse(std::string_vie
 }
 
 std::string ShortcutConfig::to_json() const {
-  nlohmann::ordered_json bindings_json = nlohmann::ordered_json::object();
-  for (const auto& [code, chord] : bindings) bindings_json[std::to_string(code)] = chord.display();
-  nlohmann::ordered_json document = nlohmann::ordered_json::object();
-  document["bindings"] = std::move(bindings_json);
+  Json document = Json::object();
+  document["bindings"] = bindings_json(bindings);
   return json_document::pretty(document);
 }
 
@@ -205,7 +232,15 @@ std::expected<void, std::string> ShortcutConfig::set(std::uint8_t action, const 
   return {};
 }
 
-std::expected<void, std::string> ShortcutConfig::save() const { return write_file(path(), "shortcuts", to_json()); }
+std::expected<void, std::string> ShortcutConfig::save() const {
+  return rewrite_file(
+      path(), "shortcuts",
+      [](std::string_view text) -> std::expected<void, std::string> {
+        if (auto stored = parse(text); !stored) return std::unexpected(std::move(stored.error()));
+        return {};
+      },
+      [&](Json& document) { document["bindings"] = bindings_json(bindings); });
+}
 
 std::optional<std::filesystem::path> DesktopControlsConfig::path() { return config_path("desktop-controls.json"); }
 
@@ -249,7 +284,13 @@ std::string DesktopControlsConfig::to_json() const {
 }
 
 std::expected<void, std::string> DesktopControlsConfig::save() const {
-  return write_file(path(), "desktop controls", to_json());
+  return rewrite_file(
+      path(), "desktop controls",
+      [](std::string_view text) -> std::expected<void, std::string> {
+        if (auto stored = parse(text); !stored) return std::unexpected(std::move(stored.error()));
+        return {};
+      },
+      [&](Json& document) { document["vim_mode"] = vim_mode; });
 }
 
 }  // namespace settings_store::hardware

@@ -131,11 +131,14 @@ std::vector<HomePeerRegistration> load_home_peers() {
 std::filesystem::path home_peer_health_path() { return identity_root() / "home-peer-health.json"; }
 
 std::unordered_map<std::string, std::uint64_t> load_home_peer_health() {
-  auto text = orvo_runtime::read_capped(home_peer_health_path(), kHomePeerCap);
-  if (!text) return {};
-  auto health = orvo_json::decode<std::map<std::string, std::uint64_t>>(*text);
-  if (!health) return {};
-  return {health->begin(), health->end()};
+  // A member whose value is not a time is skipped (and kept in the file); the others still count.
+  std::unordered_map<std::string, std::uint64_t> health;
+  const auto document = read_json(home_peer_health_path(), kHomePeerCap);
+  if (!document || !document->is_object()) return health;
+  for (const auto& [id, value] : document->items()) {
+    if (value.is_number_unsigned()) health[id] = value.get<std::uint64_t>();
+  }
+  return health;
 }
 
 bool has_pending_decommissions() {

@@ -70,4 +70,6 @@ echo 'not json' > "$XDG_STATE_HOME/so.orvo.settings/window-size.json"
 start
 [ "$(size_of)" = "1280x800" ] || { echo "a broken file did not give the default: $(size_of)"; exit 1; }
 close_with ctrl+q
+# ...and the broken file is not someone's to overwrite.
+grep -qx 'not json' "$XDG_STATE_HOME/so.orvo.settings/window-size.json" || { echo "the broken file was overwritten"; exit 1; }
 echo "window class, Ctrl+Q, Ctrl+W and the remembered size hold"

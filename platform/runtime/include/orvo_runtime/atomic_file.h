@@ -10,6 +10,7 @@
 // of its own target whose writer is no longer running, so a killed writer leaves nothing for good.
 #include <sys/types.h>
 
+#include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <optional>
@@ -40,8 +41,14 @@ std::filesystem::path write_target(const std::filesystem::path& path);
 // Removes `path` and flushes its directory. A file that does not exist counts as removed.
 std::expected<void, std::string> remove(const std::filesystem::path& path);
 
-// Reads a whole state file. A missing file is "no file yet" (nullopt); any other failure is an error,
-// so that a caller never mistakes an unreadable file for an empty one and overwrites it.
-std::expected<std::optional<std::string>, std::string> read_existing(const std::filesystem::path& path);
+// The most a state file is read up to: far beyond any file this program writes.
+inline constexpr std::size_t kStateFileCap = std::size_t{16} << 20;
+
+// Reads a whole state file with the capped reader (a regular file only, opened without blocking,
+// at most `cap` bytes). A missing file is "no file yet" (nullopt); any other failure (a directory,
+// a FIFO, a device, a file over the cap) is an error, so that a caller never mistakes an unreadable
+// file for an empty one and overwrites it.
+std::expected<std::optional<std::string>, std::string> read_existing(const std::filesystem::path& path,
+                                                                     std::size_t cap = kStateFileCap);
 
 }  // namespace atomic_file

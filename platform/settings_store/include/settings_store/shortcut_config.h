@@ -9,7 +9,9 @@
 // - "shortcuts.json": {"bindings": {"<action code>": "<chord>", ...}}; a code the file leaves out
 //   keeps its default unless that chord is taken in the file.
 // - "desktop-controls.json": {"vim_mode": bool, ...}; other members are kept as they are.
-// A damaged file loads as the defaults and stays as it is until a change is saved over it.
+// A damaged file (or a link to a file that is not one of these) loads as the defaults and is never
+// written over: a save reads the file again, refuses one that does not parse with why, and keeps
+// the members it does not own. Both files are owner-only (0600).
 #include <cstdint>
 #include <expected>
 #include <filesystem>
@@ -50,7 +52,7 @@ struct ShortcutConfig {
   std::string to_json() const;
   // Binds `action` to `chord`; refused when another action holds the chord.
   std::expected<void, std::string> set(std::uint8_t action, const KeyChord& chord);
-  // Replaces the file atomically.
+  // Puts the bindings into the file atomically, keeping its other members.
   std::expected<void, std::string> save() const;
 };
 

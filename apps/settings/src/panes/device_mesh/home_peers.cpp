@@ -20,6 +20,8 @@ namespace {
 
 constexpr std::uint64_t kMinuteMs = 60'000;
 constexpr std::uint64_t kHourMs = 3'600'000;
+// As the reader's limit: a file this large was not written here.
+constexpr std::size_t kHomePeerHealthCap = 1'048'576;
 
 bool member_true(const nlohmann::ordered_json& object, const char* name) {
   if (!object.is_object()) return false;
@@ -82,9 +84,21 @@ std::string last_seen_text(std::uint64_t last_seen_ms, std::chrono::system_clock
 
 std::expected<void, std::string> write_home_peer_health(
     const std::unordered_map<std::string, std::uint64_t>& last_seen) {
+  const auto path = home_peer_health_path();
+  const auto target = atomic_file::write_target(path);
+  auto existing = atomic_file::read_existing(target, kHomePeerHealthCap);
+  if (!existing) return std::unexpected(std::move(existing.error()));
+  // Members the map does not hold (one whose value could not be read, say) are kept as they are.
   nlohmann::ordered_json map = nlohmann::ordered_json::object();
+  if (*existing) {
+    auto stored = settings_store::json_document::parse(**existing);
+    if (!stored || !stored->is_object()) {
+      return std::unexpected(fmt::format("could not read {}: the file is not a JSON object", target.string()));
+    }
+    map = std::move(*stored);
+  }
   for (const auto& [id, millis] : last_seen) map[id] = millis;
-  return atomic_file::write(home_peer_health_path(), settings_store::json_document::pretty(map), 0600);
+  return atomic_file::write(path, settings_store::json_document::pretty(map), 0600);
 }
 
 void DeviceMeshPane::run_relay_admin(const HomePeerRegistration& peer, std::string_view subcommand,
