@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "orvo_runtime/capped_read.h"
 #include "orvo_runtime/system_paths.h"
 
 namespace orvo_ui {
@@ -217,15 +217,11 @@ Theme Theme::configured(std::string_view name) {
   fallback.name = "Dark";
   const std::optional<std::filesystem::path> config = system_paths::user_config_dir();
   if (!config) return fallback;
-  std::ifstream in(*config / "orvo" / "theme.json", std::ios::binary);
-  if (!in) return fallback;
   // A theme file is a few hundred bytes; anything far larger is not one.
   constexpr std::size_t kLimit = 64 * 1024;
-  std::string text(kLimit + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad() || static_cast<std::size_t>(in.gcount()) > kLimit) return fallback;
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return from_theme_file(name, text).value_or(fallback);
+  auto text = orvo_runtime::read_capped(*config / "orvo" / "theme.json", kLimit);
+  if (!text) return fallback;
+  return from_theme_file(name, *text).value_or(fallback);
 }
 
 Theme Theme::with_ui_scale(float scale) const {

@@ -7,16 +7,20 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
+
+#include <nlohmann/json.hpp>
 
 #include "../device_local/temp_home.h"
 #include "orvo_runtime/atomic_file.h"
 #include "orvo_testing/scoped_env.h"
 #include "panes/device_mesh/home_peers.h"
 #include "services/mesh_files.h"
+#include "settings_store/settings_file.h"
 #include "settings_store/shortcut_config.h"
 #include "window_size_store.h"
 
@@ -194,6 +198,44 @@ TEST(StoreFaults, EveryStoreIsOwnerOnlyWhateverTheUmask) {
     ::umask(saved);
     EXPECT_EQ(answer.value_or(""), "");
     EXPECT_EQ(mode_of(path) & 07777, 0600u);
+  }
+}
+
+TEST(StoreFaults, SpecialFilesAtTheSettingsFileAreRefusedWithoutWaitingOrReadingWithoutEnd) {
+  struct Row {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    std::string reason;
+    std::optional<fs::path> named = std::nullopt;  // the file the sentence names, when not the settings file
+  };
+  const Row rows[] = {
+      {"a FIFO nobody writes to", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+       "not a regular file"},
+      {"a link to an endless device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+       "not a regular file", "/dev/zero"},
+      {"a directory", [](const fs::path& p) { fs::create_directory(p); }, "Is a directory"},
+      {"a file over the size limit",
+       [](const fs::path& p) {
+         std::ofstream(p, std::ios::binary) << "{}";
+         fs::resize_file(p, atomic_file::kStateFileCap + 1);
+       },
+       "the file is larger than 16777216 bytes"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TempHome home;
+    const fs::path path = home.preferences_path();
+    fs::create_directories(path.parent_path());
+    row.make(path);
+    const mode_t type_before = mode_of(path);
+    EXPECT_FALSE(settings_store::load_section("notifications").has_value());
+    const auto saved = settings_store::update_section("notifications", [](nlohmann::ordered_json& section) {
+      section["dnd"] = true;
+      return true;
+    });
+    ASSERT_FALSE(saved.has_value());
+    EXPECT_EQ(saved.error(), "could not read " + row.named.value_or(path).string() + ": " + row.reason);
+    EXPECT_EQ(mode_of(path), type_before);
   }
 }
 
