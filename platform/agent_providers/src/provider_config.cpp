@@ -3,11 +3,13 @@
 #include <uuid/uuid.h>
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "orvo_json/unknown_members.h"
 #include "orvo_log/log.h"
 #include "orvo_runtime/atomic_file.h"
+#include "orvo_runtime/text.h"
 #include "settings_store/settings_path.h"
 
 namespace agent_provider_config {
@@ -68,6 +70,34 @@ bool ProviderProfile::is_local_vllm_candidate() const {
 std::string ProviderProfile::display_label() const {
   if (!is_blank(label)) return label;
   return std::string(display_name(protocol));
+}
+
+std::optional<std::string> check_details(std::string_view label, std::string_view endpoint) {
+  namespace text = orvo_runtime::text;
+  const auto has_control = [](std::string_view value) {
+    return text::drop_control_characters(value, text::ControlFilter::DropAll).size() != value.size();
+  };
+  if (!text::is_valid_utf8(label) || has_control(label)) {
+    return std::string("the provider name must not hold control characters");
+  }
+  if (text::first_characters(label, kMaxLabelCharacters).size() != label.size()) {
+    return "the provider name is longer than " + std::to_string(kMaxLabelCharacters) + " characters";
+  }
+  if (!text::is_valid_utf8(endpoint) || has_control(endpoint)) {
+    return std::string("the endpoint must not hold control characters");
+  }
+  if (text::first_characters(endpoint, kMaxEndpointCharacters).size() != endpoint.size()) {
+    return "the endpoint is longer than " + std::to_string(kMaxEndpointCharacters) + " characters";
+  }
+  const auto trimmed = text::trim_unicode_whitespace(endpoint);
+  const auto scheme_end = trimmed.find("://");
+  std::string scheme(trimmed.substr(0, scheme_end == std::string_view::npos ? 0 : scheme_end));
+  std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+  const auto host = scheme_end == std::string_view::npos ? std::string_view() : trimmed.substr(scheme_end + 3);
+  if ((scheme != "http" && scheme != "https") || host.empty() || host.front() == '/') {
+    return std::string("the endpoint must be an http:// or https:// address");
+  }
+  return std::nullopt;
 }
 
 bool ProviderProfile::has_model(std::string_view model_id) const {

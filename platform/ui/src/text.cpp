@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "orvo_runtime/text.h"
 #include "orvo_ui/scene.h"
 
 namespace orvo_ui {
@@ -21,6 +22,11 @@ namespace {
 constexpr const char* kFontFamily = "DejaVu Sans";
 constexpr std::size_t kMeasureCacheLimit = 4096;
 constexpr std::size_t kShapedCacheLimit = 1024;
+// How much of one text is laid out: a single line longer than any screen ends in an ellipsis
+// anyway, and wrapped text stops after pages of it, so an enormous name (from a file edited by
+// hand, say) never stalls a frame.
+constexpr std::size_t kMaxLineCharacters = 1024;
+constexpr std::size_t kMaxWrappedCharacters = 16384;
 
 std::size_t code_points(std::string_view text) {
   std::size_t n = 0;
@@ -113,6 +119,7 @@ void configure(PangoLayout* layout, std::string_view text, bool wrap, float size
   pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   pango_layout_set_font_description(layout, font);
   pango_font_description_free(font);
+  text = orvo_runtime::text::first_characters(text, wrap ? kMaxWrappedCharacters : kMaxLineCharacters);
   pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
   if (wrap && max_width > 0) {
     pango_layout_set_width(layout, static_cast<int>(max_width * PANGO_SCALE));

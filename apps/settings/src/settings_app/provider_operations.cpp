@@ -78,6 +78,9 @@ struct ApplyToConfig {
     if (blank(set.label) || blank(set.endpoint)) {
       return std::unexpected(std::string("provider name and endpoint are required"));
     }
+    if (auto refused = agent_provider_config::check_details(set.label, set.endpoint)) {
+      return std::unexpected(std::move(*refused));
+    }
     auto found = find_profile(config, set.id);
     if (!found) return std::unexpected(found.error());
     ProviderProfile& profile = **found;

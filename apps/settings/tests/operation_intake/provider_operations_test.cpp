@@ -83,7 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{R"({"SetDetails":{"id":"ready","label":"Name","endpoint":"  ","model":null}})",
                     "provider name and endpoint are required"},
         RefusalCase{R"({"SetDetails":{"id":"gone","label":"Name","endpoint":"https://x","model":null}})",
-                    "provider is no longer available"}));
+                    "provider is no longer available"},
+        // The provider's key would be sent to the endpoint.
+        RefusalCase{R"j({"SetDetails":{"id":"ready","label":"Name","endpoint":"javascript:alert(1)","model":null}})j",
+                    "the endpoint must be an http:// or https:// address"}));
 
 TEST_F(ProviderOperations, AddAppendsAHostedProfileAndSelectsAgentModels) {
   EXPECT_EQ(provider(R"({"Add":{"protocol":"anthropic"}})"), completed());
@@ -147,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ProviderOperations, NewModelDescriptorIsNamedByItsId) {
-  ASSERT_EQ(provider(R"({"SetDetails":{"id":"bare","label":"B","endpoint":"E","model":"m-9"}})"), completed());
+  ASSERT_EQ(provider(R"({"SetDetails":{"id":"bare","label":"B","endpoint":"https://e.example","model":"m-9"}})"), completed());
   EXPECT_EQ(stored().profiles[1].models, std::vector<ModelDescriptor>{ModelDescriptor::named("m-9")});
 }
 
@@ -196,7 +199,7 @@ TEST_F(ProviderOperations, AFailedSaveLeavesTheFileUnchanged) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{64, 64};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const auto answer = provider(R"({"SetDetails":{"id":"ready","label":"A longer label","endpoint":"E","model":null}})");
+    const auto answer = provider(R"({"SetDetails":{"id":"ready","label":"A longer label","endpoint":"https://e.example","model":null}})");
     const auto* refusal = std::get_if<orvo_ui::start::Rejected>(&answer);
     ::_exit(refusal && refusal->message.starts_with("provider settings were not saved: ") ? 0 : 3);
   }

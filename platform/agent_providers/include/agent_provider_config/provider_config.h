@@ -70,6 +70,15 @@ constexpr auto describe_json(orvo_json::Tag<SecretReference>) {
                                             orvo_json::field("name", &SecretReference::name));
 }
 
+// The longest name and endpoint a change keeps: a name is a few words, an endpoint one URL.
+inline constexpr std::size_t kMaxLabelCharacters = 256;
+inline constexpr std::size_t kMaxEndpointCharacters = 2048;
+
+// Why a typed name and endpoint cannot be kept (a sentence), or none. They are kept as typed, but
+// within the limits above, without control characters, and the endpoint only as an http or https
+// URL with a host: the provider's key is sent there.
+std::optional<std::string> check_details(std::string_view label, std::string_view endpoint);
+
 // The id of the profile that stands for the model server of this device.
 inline constexpr std::string_view kLocalVllmProviderId = "local-vllm";
 

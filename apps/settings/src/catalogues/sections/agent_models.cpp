@@ -1,5 +1,7 @@
 // Agent Models: adding model providers, one child per hosted or private-network provider with its
 // management actions, the recommended local model and one child per installed local model.
+#include <nlohmann/json.hpp>
+
 #include "actions/control_bindings.h"
 #include "actions/operation_actions.h"
 #include "catalogues/agent_models_actions.h"
@@ -10,6 +12,7 @@
 #include "orvo_actions/action_param.h"
 #include "orvo_actions/action_constructors.h"
 #include "actions/connectivity_handlers.h"
+#include "agent_provider_config/provider_config.h"
 
 namespace settings::actions {
 
@@ -29,8 +32,11 @@ std::string_view other_protocol(std::string_view protocol) {
 
 std::optional<orvo_actions::ActionSpec> details_action(const std::string& provider_id) {
   std::vector<orvo_actions::ActionParam> params;
-  params.push_back(orvo_actions::ActionParam::text("label", "Provider name"));
-  params.push_back(orvo_actions::ActionParam::text("endpoint", "HTTPS API endpoint"));
+  namespace config = agent_provider_config;
+  params.push_back(orvo_actions::ActionParam::text("label", "Provider name")
+                       .with_schema({{"maxLength", config::kMaxLabelCharacters}}));
+  params.push_back(orvo_actions::ActionParam::text("endpoint", "HTTPS API endpoint")
+                       .with_schema({{"maxLength", config::kMaxEndpointCharacters}}));
   params.push_back(orvo_actions::ActionParam::text("model", "Default model id").optional());
   return orvo_actions::typed_operation_spec("set-details", "Update provider details", "Provider name",
                                             orvo_actions::OperationClass::Effect, std::string(Op::kKind),
