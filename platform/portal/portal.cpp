@@ -60,6 +60,9 @@ std::optional<std::string> local_path(std::string_view uri) {
   if (!uri.starts_with('/')) return std::nullopt;
   std::string path;
   for (std::size_t i = 0; i < uri.size(); ++i) {
+    // A path never holds a NUL byte, written out or escaped: a program handed one would see a
+    // shorter path than the one shown.
+    if (uri[i] == '\0') return std::nullopt;
     if (uri[i] != '%') {
       path += uri[i];
       continue;

@@ -83,9 +83,10 @@ WorkspaceBinding read_binding(const toml::table& table, std::size_t index) {
   WorkspaceBinding binding;
   const toml::node* id = table.get("id");
   if (id == nullptr) r.fail("id", "missing");
-  const auto number = id->value<std::int64_t>();
-  if (!id->is_integer() || !number || *number < 0) r.fail("id", "expected a non-negative integer");
-  binding.workspace_id = static_cast<WorkspaceId>(*number);
+  // Only an integer node is read as one: converting a float (4e21) would overflow.
+  const auto* number = id->as_integer();
+  if (number == nullptr || number->get() < 0) r.fail("id", "expected a non-negative integer");
+  binding.workspace_id = static_cast<WorkspaceId>(number->get());
   if (auto name = r.text("replication")) binding.replication.kind = replication_of(r, "replication", *name, true);
   r.boolean("host_for_peers", binding.host_for_peers);
   if (const toml::node* pinned = table.get("pinned")) {

@@ -5,8 +5,26 @@
 #include <string>
 
 #include "agent_provider_config/provider_config.h"
+#include "orvo_portal/portal.h"
+#include "orvo_relay/config.h"
 
 namespace {
+
+TEST(OutsideInput, AFileAddressWithANulByteGivesNoPath) {
+  EXPECT_EQ(runtime_portal_xdg::local_path("file:///tmp/report.pdf"), "/tmp/report.pdf");
+  EXPECT_FALSE(runtime_portal_xdg::local_path(std::string("file:///tmp/report\0.pdf", 23)).has_value());
+  EXPECT_FALSE(runtime_portal_xdg::local_path("file:///tmp/report%00.pdf").has_value());
+}
+
+TEST(OutsideInput, AWorkspaceIdThatIsNotAnIntegerIsADecodeError) {
+  for (const char* id : {"4e21", "-4e21", "1.5", "nan", "inf", "-3"}) {
+    SCOPED_TRACE(id);
+    auto config = orvo_relay_protocol::config::RelayConfig::parse(std::string("[[workspaces]]\nid = ") + id + "\n",
+                                                                  "relay.toml");
+    ASSERT_FALSE(config.has_value());
+    EXPECT_NE(config.error().text.find("expected a non-negative integer"), std::string::npos) << config.error().text;
+  }
+}
 
 TEST(OutsideInput, ProviderDetailsAreKeptAsTypedWithinLimitsAndOnlyForAWebAddress) {
   namespace config = agent_provider_config;
