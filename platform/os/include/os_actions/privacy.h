@@ -30,6 +30,7 @@ struct PrivacyStatus {
   KillSwitch microphone_switch = KillSwitch::None;
   MicrophoneMute microphone_mute = MicrophoneMute::Unavailable;
   std::vector<PrivacyUsage> usages;
+  bool operator==(const PrivacyStatus&) const = default;
 };
 
 // Whether /sys/class/video4linux (under the system root) lists a device.

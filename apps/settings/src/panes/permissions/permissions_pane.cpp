@@ -191,16 +191,26 @@ std::unique_ptr<orvo_ui::Widget> permissions_view(const PermissionsReading* read
   return ws::page_stack(std::move(cards));
 }
 
-std::unique_ptr<PermissionsPage> make_permissions_page(std::function<PermissionsReading()> read,
-                                                       StartWorker start_worker) {
-  return std::make_unique<PermissionsPage>(PermissionsPage::Parts{
-      "settings::panes::permissions::PermissionsPage", "PermissionsPage", kPrivacyThread,
-      settings_app::section_descriptor(settings_app::SettingsSection::Permissions), std::move(read), permissions_view,
-      std::move(start_worker)});
+std::optional<PermissionsReading> refresh_privacy(const PermissionsReading& shown) {
+  auto privacy = os_actions::privacy::get_privacy_status();
+  if (privacy == shown.privacy) return std::nullopt;
+  PermissionsReading fresh = shown;
+  fresh.privacy = std::move(privacy);
+  return fresh;
+}
+
+std::unique_ptr<PermissionsPage> make_permissions_page(
+    std::function<PermissionsReading()> read, StartWorker start_worker,
+    std::function<std::optional<PermissionsReading>(const PermissionsReading&)> refresh) {
+  PermissionsPage::Parts parts{"settings::panes::permissions::PermissionsPage", "PermissionsPage", kPrivacyThread,
+                               settings_app::section_descriptor(settings_app::SettingsSection::Permissions),
+                               std::move(read), permissions_view, std::move(start_worker)};
+  parts.refresh = std::move(refresh);
+  return std::make_unique<PermissionsPage>(std::move(parts));
 }
 
 std::unique_ptr<orvo_ui::Widget> build_pane(const settings_app::PaneInputs&) {
-  return make_permissions_page(read_permissions, default_start_worker());
+  return make_permissions_page(read_permissions, default_start_worker(), refresh_privacy);
 }
 
 }  // namespace settings::panes::permissions

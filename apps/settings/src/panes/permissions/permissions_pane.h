@@ -3,10 +3,12 @@
 // security state, and a read-only overview of the grants apps hold per workspace. It changes
 // nothing; its one control opens the current workspace's own access settings. Everything it shows
 // is read once per visit on a worker ("settings-privacy"); until then the page shows its cards with
-// "Checking…" in place of the values.
+// "Checking…" in place of the values. The privacy hardware and its use are read again on such a
+// worker every two seconds while the page is shown.
 #include <expected>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "orvo_ui/widget.h"
@@ -44,8 +46,12 @@ PermissionsReading read_permissions();
 // The page's view of a reading; placeholders for none.
 std::unique_ptr<orvo_ui::Widget> permissions_view(const PermissionsReading* reading);
 
-std::unique_ptr<PermissionsPage> make_permissions_page(std::function<PermissionsReading()> read,
-                                                       StartWorker start_worker);
+// The reading with the privacy hardware and its use read again; none when they did not change.
+std::optional<PermissionsReading> refresh_privacy(const PermissionsReading& shown);
+
+std::unique_ptr<PermissionsPage> make_permissions_page(
+    std::function<PermissionsReading()> read, StartWorker start_worker,
+    std::function<std::optional<PermissionsReading>(const PermissionsReading&)> refresh = nullptr);
 
 // The pane factory's builder.
 std::unique_ptr<orvo_ui::Widget> build_pane(const settings_app::PaneInputs& inputs);
