@@ -58,6 +58,18 @@ ActionSpec prebuilt_action_spec(std::string name, std::string title, EncodedActi
   return prebuilt(std::move(name), std::move(title), OperationClass::Setting, std::nullopt, std::move(action));
 }
 
+ActionSpec flip_action_spec(std::string name, std::string title, EncodedAction flipped,
+                            std::function<EncodedAction(bool value)> set) {
+  ActionSpec spec = prebuilt(std::move(name), std::move(title), OperationClass::Setting, std::nullopt, flipped);
+  spec.params = {ActionParam::boolean("value", "The state to set; without it the switch flips").optional()};
+  spec.encoder = std::make_shared<const ActionEncoder>(
+      [flipped = std::move(flipped), set = std::move(set)](const ActionArgs& args) {
+        const auto value = args.boolean("value");
+        return value && set ? set(*value) : flipped;
+      });
+  return spec;
+}
+
 ActionSpec fixed_encoded_spec(std::string name, std::string title, OperationClass cls, EncodedAction action) {
   std::string kind = action.kind;
   return prebuilt(std::move(name), std::move(title), cls, std::move(kind), std::move(action));

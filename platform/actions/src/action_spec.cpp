@@ -49,6 +49,17 @@ std::size_t code_points(const std::string& text) {
   }));
 }
 
+// U+0000..U+001F, U+007F and U+0080..U+009F (UTF-8 C2 80..C2 9F): no free text a person means
+// holds them, and they reach files, logs and other programs.
+bool holds_control_character(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) return true;
+    if (byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) return true;
+  }
+  return false;
+}
+
 std::expected<void, BuildError> check_kind(const ActionParam& param, const Json& value) {
   const std::string& name = param.name;
   switch (param.kind) {
@@ -61,9 +72,15 @@ std::expected<void, BuildError> check_kind(const ActionParam& param, const Json&
       return std::unexpected(refuse(BuildError::Reason::WrongType, name,
                                     "argument " + quoted(name) + " must be a finite number; got " + compact(value)));
     case ParamKind::Text:
-      if (value.is_string()) return {};
-      return std::unexpected(refuse(BuildError::Reason::WrongType, name,
-                                    "argument " + quoted(name) + " must be a text; got " + compact(value)));
+      if (!value.is_string()) {
+        return std::unexpected(refuse(BuildError::Reason::WrongType, name,
+                                      "argument " + quoted(name) + " must be a text; got " + compact(value)));
+      }
+      if (holds_control_character(value.get_ref<const std::string&>())) {
+        return std::unexpected(refuse(BuildError::Reason::NotAllowed, name,
+                                      "argument " + quoted(name) + " must not hold control characters"));
+      }
+      return {};
   }
   return {};
 }
@@ -211,6 +228,22 @@ std::expected<void, BuildError> ActionSpec::check_arguments(const ActionArgs& ar
     if (auto ok = check_kind(param, *it); !ok) return ok;
     if (auto ok = check_allowed(param, *it); !ok) return ok;
     if (auto ok = check_schema(param, *it); !ok) return ok;
+  }
+  // A member no parameter names would be dropped without a word, and the caller would believe it
+  // meant something ({"value":false} to an action that only flips).
+  for (const auto& [key, value] : object.items()) {
+    if (find_param(key)) continue;
+    if (params.empty()) {
+      return std::unexpected(refuse(BuildError::Reason::Unknown, key,
+                                    "action " + quoted(name) + " takes no arguments; got " + quoted(key)));
+    }
+    std::vector<std::string> names;
+    for (const auto& param : params) names.push_back(quoted(param.name));
+    std::string known;
+    for (std::size_t i = 0; i < names.size() && i < kListedChoices; ++i) known += (i > 0 ? ", " : "") + names[i];
+    if (names.size() > kListedChoices) known += ", …";
+    return std::unexpected(refuse(BuildError::Reason::Unknown, key,
+                                  "unknown argument " + quoted(key) + "; action " + quoted(name) + " takes " + known));
   }
   return {};
 }

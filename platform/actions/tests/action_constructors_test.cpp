@@ -109,19 +109,22 @@ TEST(SpecBuilders, AnOperationGuardEnforcesTheDeclaredKindWhileASettingSpecPasse
   }
 }
 
-TEST(SpecBuilders, FixedAndPrebuiltSpecsAnswerTheSameForAnyArguments) {
+TEST(SpecBuilders, FixedAndPrebuiltSpecsAnswerTheirActionAndRefuseArguments) {
   test_payloads::Operation op{R"({"SetDefault":{"name":"lp"}})"};
   const ActionSpec specs[] = {
       prebuilt_action_spec("p", "P", {"settings.action", R"({"SetSetting":{"key":"k","value":true}})"}),
       *fixed_action_spec("f", "F", OperationClass::Effect, "settings.printer-operation", op),
       *fixed_action_spec("Open", OperationClass::Effect, ControlId{"open-workspace-privacy"}),
   };
-  const char* arguments[] = {"{}", R"({"value":false})", R"({"choice":"x","value":null})"};
+  const char* refused[] = {R"({"value":false})", R"({"choice":"x","value":null})"};
   for (const auto& spec : specs) {
     SCOPED_TRACE(spec.name);
     EXPECT_TRUE(spec.params.empty());
     const auto& prebuilt = std::get<PrebuiltInput>(spec.input).action;
-    for (const char* args : arguments) EXPECT_EQ(spec.build_json(std::string_view(args)), prebuilt);
+    EXPECT_EQ(spec.build_json(std::string_view("{}")), prebuilt);
+    for (const char* args : refused) {
+      EXPECT_EQ(spec.build_json(std::string_view(args)).error().reason, BuildError::Reason::Unknown) << args;
+    }
   }
   EXPECT_EQ(specs[1].operation_kind, "settings.printer-operation");
   EXPECT_FALSE(specs[0].operation_kind);

@@ -34,7 +34,6 @@ TEST(ActionSpecBuildJson, AcceptsArgumentsThatFitAndRunsTheEncoderOnce) {
       R"({"value":true,"level":0.5,"choice":"Balanced"})",
       R"({"value":false,"level":1,"choice":"Performance","model":"m1"})",  // an integer is a number
       R"({"value":false,"level":0,"choice":"Balanced","model":null})",     // an optional null is absent
-      R"({"value":false,"level":0,"choice":"Balanced","extra":[1]})",      // undeclared keys are ignored
       R"({"value":false,"level":0,"choice":"Balanced","model":"ééé"})",    // length counts characters
   };
   for (const char* args : accepted) {
@@ -74,6 +73,8 @@ TEST(ActionSpecBuildJson, RefusesArgumentsThatDoNotFitBeforeAnyEncoderRuns) {
        "argument `choice` must be a text; got 3"},
       {R"({"value":true,"level":0.5,"choice":"Balanced","model":"model-x"})", BuildError::Reason::OutOfRange,
        "argument `model` must be at most 4 characters long; got 7"},
+      {R"({"value":false,"level":0,"choice":"Balanced","extra":[1]})", BuildError::Reason::Unknown,
+       "unknown argument `extra`; action `apply` takes `value`, `level`, `choice`, `model`"},
       {"[]", BuildError::Reason::NotAnObject, "arguments must be a JSON object"},
       {"{", BuildError::Reason::NotAnObject, "arguments are not valid JSON"},
   };

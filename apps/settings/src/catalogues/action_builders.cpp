@@ -54,12 +54,10 @@ orvo_actions::ActionSpec setting_flip_action(std::string id, std::string_view ke
                                              std::string_view label) {
   std::string title = current ? "Turn off " : "Turn on ";
   title += label;
-  const SettingsAction action = SettingsAction::set_setting(key, !current);
-  auto spec = orvo_actions::fixed_action_spec(id, title, std::string(SettingsAction::kNamespace), action);
-  if (!spec) {
-    spec = orvo_actions::prebuilt_action_spec(std::move(id), std::move(title), encode_settings_action(action));
-  }
-  return with_settings_contract(std::move(*spec));
+  auto spec = orvo_actions::flip_action_spec(
+      std::move(id), std::move(title), encode_settings_action(SettingsAction::set_setting(key, !current)),
+      [key = std::string(key)](bool value) { return encode_settings_action(SettingsAction::set_setting(key, value)); });
+  return with_settings_contract(std::move(spec));
 }
 
 std::optional<orvo_actions::ActionBinding<bool>> bind_toggle(const orvo_actions::Resource& resource,

@@ -15,9 +15,10 @@ namespace settings::actions {
 // contract; invoked, it sets the key to the given value.
 orvo_actions::ActionSpec setting_toggle_action(std::string id, std::string title, std::string key);
 
-// A nullary action that sets the key to the opposite of `current`: titled "Turn off <label>" when
-// the setting is on, "Turn on <label>" when it is off. It flips the value the tree saw when it was
-// built, whatever the value is when it is invoked.
+// An action that sets the key to the opposite of `current`: titled "Turn off <label>" when the
+// setting is on, "Turn on <label>" when it is off. Without arguments it flips the value the tree saw
+// when it was built, whatever the value is when it is invoked; with {"value": true|false} it sets
+// exactly that value.
 orvo_actions::ActionSpec setting_flip_action(std::string id, std::string_view key, bool current,
                                              std::string_view label);
 

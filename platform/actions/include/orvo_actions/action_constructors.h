@@ -27,6 +27,12 @@ ActionSpec typed_setting_spec(std::string name, std::string title, std::string d
 // no operation kind, class 0.
 ActionSpec prebuilt_action_spec(std::string name, std::string title, EncodedAction action);
 
+// A switch that flips: invoked without arguments it invokes `flipped` (the other state than the
+// current one); with {"value": true|false} it invokes `set(value)`, exactly that state, whatever
+// the current one is. Its one parameter, "value", is optional; no operation kind, class 0.
+ActionSpec flip_action_spec(std::string name, std::string title, EncodedAction flipped,
+                            std::function<EncodedAction(bool value)> set);
+
 // A prebuilt action with a class, whose kind is also its declared operation kind.
 ActionSpec fixed_encoded_spec(std::string name, std::string title, OperationClass cls, EncodedAction action);
 

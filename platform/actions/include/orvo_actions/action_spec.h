@@ -40,7 +40,7 @@ DerivedInput derive_input(const std::vector<ActionParam>& params, const std::sha
 
 // Why arguments did not fit an action; `message` is a readable sentence fragment naming the argument.
 struct BuildError {
-  enum class Reason : std::uint8_t { NotAnObject, Missing, WrongType, NotAllowed, OutOfRange, NoEncoder };
+  enum class Reason : std::uint8_t { NotAnObject, Missing, WrongType, NotAllowed, OutOfRange, NoEncoder, Unknown };
   Reason reason = Reason::NotAnObject;
   std::string argument;
   std::string message;
@@ -71,8 +71,8 @@ struct ActionSpec {
   std::string_view description() const;
 
   // Checks every argument against the parameters: each required one present, each present one of
-  // its kind (a number finite), within the allowed values and the schema bounds. Arguments no
-  // parameter names are ignored.
+  // its kind (a number finite), within the allowed values and the schema bounds, and no argument
+  // that no parameter names.
   std::expected<void, BuildError> check_arguments(const ActionArgs& args) const;
   // Checks, then runs the encoder. Nothing runs when the check fails.
   std::expected<EncodedAction, BuildError> build_json(const ActionArgs& args) const;
