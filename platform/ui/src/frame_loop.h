@@ -67,15 +67,17 @@ class FrameLoop {
 
   static void request_quit();
 
+  // Pixels per layout point: the window's scale times the interface scale of the current theme.
+  double pixel_scale() const;
+
  private:
   void deliver(const Event& event);
   // Takes the root's theme for this frame and carries its text scale to the text renderer; true
   // when the text scale changed (the tree is laid out again).
   bool take_theme();
   // The size the tree is laid out in (window points over the interface scale, never below the
-  // minimum) and pixels per layout point.
+  // minimum).
   Size layout_size() const;
-  double pixel_scale() const;
   void layout();
   void draw();
   void set_focus(Widget* widget);

@@ -47,7 +47,8 @@ TEST(SettingFields, EveryPublishedSettingReadsBackThroughTheCatalogueAsWritten) 
   for (Builder build : builders) {
     const orvo_actions::Resource section = Catalogue{}.build(build);
     for (const auto& spec : section.actions) {
-      if (spec.params.size() == 1 && spec.params[0].name == "value") continue;  // a toggle: no current value
+      // A toggle (its value required) carries no current value; a flip's value is optional.
+      if (spec.params.size() == 1 && spec.params[0].name == "value" && spec.params[0].required) continue;
       const auto [key, value] = invoked_setting(spec);
       const SettingField* field = find_setting_field(key);
       ASSERT_NE(field, nullptr) << key << " is published with a current value but has no row";

@@ -75,13 +75,17 @@ TEST(SettingsRoot, GivesThreeSectionsTheirOwnKindAndTwoOnlyTheirOpenAction) {
 TEST(SmallBuilders, FlipTheValueTheTreeSawAndToggleToTheArgument) {
   const auto turn_on = setting_flip_action("dnd", "notifications.do_not_disturb", false, "Do Not Disturb");
   EXPECT_EQ(turn_on.title, "Turn on Do Not Disturb");
-  EXPECT_TRUE(turn_on.params.empty());
+  // One optional argument: without it the switch flips, with it the switch takes that value.
+  ASSERT_EQ(turn_on.params.size(), 1u);
+  EXPECT_EQ(turn_on.params[0].name, "value");
   EXPECT_EQ(turn_on.operation_class, OperationClass::Setting);
   EXPECT_EQ(turn_on.contract, settings_contract());
   EXPECT_EQ(testing::payload(turn_on), R"({"SetSetting":{"key":"notifications.do_not_disturb","value":{"Bool":true}}})");
   const auto turn_off = setting_flip_action("dnd", "notifications.do_not_disturb", true, "Do Not Disturb");
   EXPECT_EQ(turn_off.title, "Turn off Do Not Disturb");
   EXPECT_EQ(testing::payload(turn_off), R"({"SetSetting":{"key":"notifications.do_not_disturb","value":{"Bool":false}}})");
+  EXPECT_EQ(testing::payload(turn_off, R"({"value":true})"),
+            R"({"SetSetting":{"key":"notifications.do_not_disturb","value":{"Bool":true}}})");
 
   const auto toggle = setting_toggle_action("mono", "Set mono", "audio.mono");
   EXPECT_EQ(toggle.description(), "On or off");

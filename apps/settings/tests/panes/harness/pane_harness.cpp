@@ -75,7 +75,10 @@ void PaneInALoop::send(orvo_ui::Event event) {
 }
 
 void PaneInALoop::click(const orvo_ui::Widget& widget) {
-  const orvo_ui::Point at = widget.get_rect().center();
+  // Events arrive in window pixels; the widget's rectangle is in layout points.
+  const orvo_ui::Point centre = widget.get_rect().center();
+  const double scale = loop_.pixel_scale();
+  const orvo_ui::Point at{centre.x * scale, centre.y * scale};
   send(orvo_ui::event::PointerButton{orvo_ui::MouseButton::Primary, true, at});
   send(orvo_ui::event::PointerButton{orvo_ui::MouseButton::Primary, false, at});
 }
