@@ -11,7 +11,6 @@
 
 #include "harness/pane_harness.h"
 #include "harness/stub_programs.h"
-#include "orvo_ui/widgets/text.h"
 #include "panes/permissions/permissions_pane.h"
 
 namespace settings::panes::permissions {
@@ -19,16 +18,6 @@ namespace {
 
 using os_actions::privacy::MicrophoneMute;
 using os_actions::privacy::PrivacyStatus;
-
-std::vector<std::string> shown(orvo_ui::Widget& root) {
-  std::vector<std::string> texts;
-  std::function<void(orvo_ui::Widget&)> walk = [&](orvo_ui::Widget& widget) {
-    if (auto* text = dynamic_cast<orvo_ui::Text*>(&widget)) texts.push_back(text->text());
-    for (orvo_ui::Widget* child : widget.children_mut()) walk(*child);
-  };
-  walk(root);
-  return texts;
-}
 
 bool has_row(const std::vector<std::string>& texts, std::string_view first, std::string_view second) {
   for (std::size_t i = 0; i + 1 < texts.size(); ++i) {
@@ -64,7 +53,7 @@ TEST(LivePrivacy, UseAndMuteAreReadAgainWhileThePageIsShown) {
   ASSERT_EQ(held.size(), 1U);
   held.back()();
   ui.frame();
-  EXPECT_TRUE(has_row(shown(*page), "Microphone mute", "Listening allowed"));
+  EXPECT_TRUE(has_row(testing::texts_of(*page), "Microphone mute", "Listening allowed"));
   ASSERT_TRUE(page->next_wake_deadline().has_value()) << "the loop wakes the page for its next reading";
 
   // Another program mutes the microphone and starts capturing.
@@ -84,7 +73,7 @@ TEST(LivePrivacy, UseAndMuteAreReadAgainWhileThePageIsShown) {
   };
   run_next();
   EXPECT_EQ(refreshes, 1);
-  auto texts = shown(*page);
+  auto texts = testing::texts_of(*page);
   EXPECT_TRUE(has_row(texts, "Microphone mute", "Muted"));
   EXPECT_TRUE(has_row(texts, "Recorder", "Using microphone"));
   EXPECT_TRUE(has_row(texts, "Disk encryption", "Encrypted")) << "the rest of the reading is kept";
